@@ -1,0 +1,58 @@
+#include "app/FunctionPAK.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QStringList ListSubDirs(const QString &folder)
+{
+    QStringList result;
+    const QDir dir(folder);
+    if (!dir.exists())
+        return result;
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo &entry : entries) {
+        const QString path = folder + entry.fileName();
+        if (QFileInfo(path).isDir())
+            result << path;
+    }
+    return result;
+}
+
+QStringList SplitString(const QString &text, const QString &separator)
+{
+    QStringList parts;
+    if (text.isEmpty())
+        return parts;
+    if (separator.isEmpty())
+        return {text};
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(separator, from)) >= 0; from = at + separator.size())
+        parts << text.mid(from, at - from);
+    parts << text.mid(from);
+    return parts;
+}
+
+bool DeleteDirTree(const QString &folder)
+{
+    QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        const QString path = entry.absoluteFilePath();
+        if (entry.isSymLink()) {
+            // A link goes as a link, whether it points to a file, a folder or nowhere.
+            if (!QFile::remove(path))
+                break;
+        } else if (entry.isDir()) {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (!DeleteDirTree(path))
+                break;
+        } else {
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            if (!QFile::remove(path))
+                break;
+        }
+    }
+    return QDir().rmdir(folder);
+}

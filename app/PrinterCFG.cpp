@@ -1,0 +1,110 @@
+#include "app/PrinterCFG.h"
+
+#include "app/MainWindow.h"
+#include "app/TemplateClS.h"
+#include "platform/IniFile.h"
+#include "platform/Ui.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <climits>
+
+QStringList InstalledPrinterNames() { return QPrinterInfo::availablePrinterNames(); }
+
+TPrinterConfig::TPrinterConfig(TFMainWindow *mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("PrinterConfig"));
+    setWindowTitle(QStringLiteral("打印机相关配置"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(560, 317);
+
+    auto *group = new QGroupBox(QStringLiteral("打印机参数配置"), this);
+    group->setGeometry(16, 12, 528, 230);
+    auto *label1 = new QLabel(QStringLiteral("选择当前默认打印机："), group);
+    label1->setGeometry(24, 36, 150, 24);
+    ComboBoxList = new QComboBox(group);
+    ComboBoxList->setObjectName(QStringLiteral("ComboBoxList"));
+    ComboBoxList->setEditable(true);
+    ComboBoxList->setInsertPolicy(QComboBox::NoInsert);
+    ComboBoxList->setMaxVisibleItems(20);
+    ComboBoxList->setGeometry(176, 34, 320, 26);
+
+    auto spin = [group](const char *name, const QString &caption, int y, QSpinBox **box) {
+        auto *label = new QLabel(caption, group);
+        label->setGeometry(24, y + 2, 150, 24);
+        *box = new QSpinBox(group);
+        (*box)->setObjectName(QLatin1String(name));
+        (*box)->setRange(INT_MIN, INT_MAX);
+        (*box)->setSingleStep(1);
+        (*box)->setGeometry(176, y, 140, 26);
+        auto *unit = new QLabel(QStringLiteral("(0.1毫米)"), group);
+        unit->setGeometry(326, y + 2, 100, 24);
+    };
+    spin("HAO", QStringLiteral("水平绝对偏移："), 96, &HAO);
+    spin("VAO", QStringLiteral("垂直绝对偏移："), 150, &VAO);
+
+    ButtonSubmit = new QPushButton(QStringLiteral("确 定"), this);
+    ButtonSubmit->setObjectName(QStringLiteral("ButtonSubmit"));
+    ButtonSubmit->setGeometry(300, 262, 100, 32);
+    ButtonSubmit->setDefault(true);
+    ButtonClose = new QPushButton(QStringLiteral("关 闭"), this);
+    ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
+    ButtonClose->setGeometry(420, 262, 100, 32);
+    connect(ButtonSubmit, &QPushButton::clicked, this, &TPrinterConfig::ButtonSubmitClick);
+    connect(ButtonClose, &QPushButton::clicked, this, &TPrinterConfig::ButtonCloseClick);
+}
+
+void TPrinterConfig::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (parentWidget()) {
+        const QRect parent = parentWidget()->frameGeometry();
+        move(parent.center() - QPoint(width() / 2, height() / 2));
+    }
+    FormInit();
+}
+
+void TPrinterConfig::FormInit()
+{
+    ComboBoxList->clear();
+    ComboBoxList->addItems(InstalledPrinterNames());
+    const IniFile ini(PrinterIniPath());
+    HAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_HAO"), 0));
+    VAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_VAO"), 0));
+    const QString printer = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
+    const int index = ComboBoxList->findText(printer, Qt::MatchFixedString);   // ignores case
+    ComboBoxList->setCurrentIndex(printer.isEmpty() ? -1 : index);
+    if (index < 0)
+        ComboBoxList->setEditText(QString());
+}
+
+void TPrinterConfig::ButtonSubmitClick()
+{
+    const int hao = HAO->value();
+    const int vao = VAO->value();
+    const QString printer = ComboBoxList->currentText();
+    try {
+        // All three keys reach the file together, before anything in memory changes: the file,
+        // the print runs and the status bar never disagree.
+        IniFile ini(PrinterIniPath());
+        ini.WriteStrings(QStringLiteral("SYS"), {{QStringLiteral("VAR_CURR_HAO"), QString::number(hao)},
+                                                 {QStringLiteral("VAR_CURR_VAO"), QString::number(vao)},
+                                                 {QStringLiteral("VAR_CURR_PRINTER"), printer}});
+    } catch (const std::exception &e) {
+        Ui::Message(ExceptionText(e) + QStringLiteral("\n打印机配置没有保存。"), QStringLiteral("error"), UiIcon::Error);
+        return;
+    }
+    CurrHAO = hao;
+    CurrVAO = vao;
+    CurrPrinter = printer;
+    if (m_mainWindow)
+        m_mainWindow->ShowPrinterStatus(printer, hao, vao);
+    accept();
+}
+
+void TPrinterConfig::ButtonCloseClick() { reject(); }

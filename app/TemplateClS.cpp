@@ -1,0 +1,138 @@
+#include "app/TemplateClS.h"
+
+#include "app/FunctionPAK.h"
+#include "platform/IniFile.h"
+#include "platform/Ui.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString AppPath;
+int CurrHAO = 0;
+int CurrVAO = 0;
+QString CurrPrinter;
+QList<TColumn> OrderColumns;
+std::vector<THashTable> OrderRows;
+QList<TTemplatePtr> TemplateList;
+TTemplatePtr CurrTemplate;
+QString ColumnMode = QStringLiteral("1");
+int AutoPrintBusy = 0;
+
+namespace {
+const QString kDefaultSupportUrl = QStringLiteral("https://www.tavrel.cn/support");
+const QString kDefaultShopUrl = QStringLiteral("https://shop.tavrel.cn");
+
+int StrToInt(const QString &text)
+{
+    int value;
+    if (!IniFile::ParseInteger(text, &value))
+        throw Exception(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}
+} // namespace
+
+TTemplate::TTemplate(const QString &folder)
+{
+    try {
+        const IniFile ini(folder + QStringLiteral("/CFG.INI"));
+        TmpName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_NAME"), QStringLiteral("N"));
+        TmpColCnt = ini.ReadInteger(QStringLiteral("INFO"), QStringLiteral("TMP_COL_CNT"), 0);
+        TmpFileName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_FILE_NAME"), QStringLiteral("N"));
+        TmpImgName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_IMG_NAME"), QStringLiteral("N"));
+        TmpPath = folder;
+        if (ColumnMode == QLatin1String("1"))
+            Columns = OrderColumns;
+        if (ColumnMode == QLatin1String("0")) {
+            for (int i = 1; i <= TmpColCnt; ++i) {
+                const QString value =
+                    ini.ReadString(QStringLiteral("COLUMNS"), QStringLiteral("C_%1").arg(i), QStringLiteral("N"));
+                if (value == QLatin1String("N"))
+                    continue;
+                const QStringList parts = SplitString(value, QStringLiteral("|"));
+                if (parts.size() < 3)
+                    throw Exception(QStringLiteral("List index out of bounds (%1)").arg(parts.size()));
+                TColumn column;
+                column.ColName = parts[0];
+                column.ColWidth = StrToInt(parts[1]);
+                column.ColIndex = i;
+                column.ColFlag = parts[2] == QLatin1String("M");
+                Columns << column;
+            }
+        }
+    } catch (const std::exception &e) {
+        Ui::Message(ExceptionText(e), QStringLiteral("error-temp"), UiIcon::Error);
+    }
+    if (TmpPath.isEmpty())
+        TmpPath = folder;
+}
+
+QString TTemplate::LayoutPath() const { return TmpPath + QLatin1Char('/') + TmpFileName; }
+
+QString PrinterIniPath() { return AppPath + QStringLiteral("config/PRINTER.INI"); }
+
+QString TemplateRoot() { return AppPath + QStringLiteral("template/"); }
+
+void InitGlobals(const QString &home)
+{
+    try {
+        QString folder = home;
+        if (folder.isEmpty())
+            folder = qEnvironmentVariable("TAVREL_HOME");
+        if (folder.isEmpty())
+            folder = QCoreApplication::applicationDirPath();
+        AppPath = QDir(folder).absolutePath();
+        if (!AppPath.endsWith(QLatin1Char('/')))
+            AppPath += QLatin1Char('/');
+        ColumnMode = QStringLiteral("1");
+        AutoPrintBusy = 0;
+        CurrTemplate.reset();
+        LoadPrinterConfig();
+        OrderRows.clear();
+        TemplateList.clear();
+        ReloadTemplates();
+    } catch (const std::exception &e) {
+        Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
+    }
+}
+
+void LoadPrinterConfig()
+{
+    try {
+        const IniFile ini(PrinterIniPath());
+        CurrHAO = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_HAO"), 0);
+        CurrVAO = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_VAO"), 0);
+        CurrPrinter = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
+        OrderColumns.clear();
+        for (int i = 1;; ++i) {
+            const QString name =
+                ini.ReadString(QStringLiteral("OrderColumn"), QStringLiteral("C_%1").arg(i), QStringLiteral("N"));
+            if (name == QLatin1String("N"))
+                break;
+            TColumn column;
+            column.ColName = name;
+            column.ColWidth = 30 * int(name.size());
+            column.ColFlag = false;
+            column.ColIndex = i;
+            OrderColumns << column;
+        }
+    } catch (const std::exception &e) {
+        Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
+    }
+}
+
+void ReloadTemplates()
+{
+    TemplateList.clear();
+    for (const QString &folder : ListSubDirs(TemplateRoot()))
+        TemplateList << std::make_shared<TTemplate>(folder);
+}
+
+QString SupportUrl()
+{
+    return IniFile(PrinterIniPath()).ReadString(QStringLiteral("SYS"), QStringLiteral("SUPPORT_URL"), kDefaultSupportUrl);
+}
+
+QString ShopUrl()
+{
+    return IniFile(PrinterIniPath()).ReadString(QStringLiteral("SYS"), QStringLiteral("SHOP_URL"), kDefaultShopUrl);
+}

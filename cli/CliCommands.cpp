@@ -1,0 +1,95 @@
+#include "cli/CliCommands.h"
+
+#include "app/OrderImport.h"
+#include "app/TemplateClS.h"
+#include "platform/Exception.h"
+
+#include <QCoreApplication>
+
+namespace {
+const char *const kUsage =
+    "usage: waybill-cli [--home DIR] orders FILE\n"
+    "       waybill-cli [--home DIR] templates\n";
+} // namespace
+
+QString Cli::JsonString(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"': out += QLatin1String("\\\""); break;
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        case '\b': out += QLatin1String("\\b"); break;
+        case '\f': out += QLatin1String("\\f"); break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1) {
+        err << kUsage;
+        return 2;
+    }
+    try {
+        ImportOrders(args[0]);
+    } catch (const std::exception &e) {
+        err << "waybill-cli: " << ExceptionText(e) << '\n';
+        return 2;
+    }
+    for (size_t r = 0; r < OrderRows.size(); ++r) {
+        out << "{\"row\": " << r;
+        for (int j = 1; j <= OrderColumns.size(); ++j) {
+            const QString key = QStringLiteral("C%1").arg(j);
+            if (PHashItem item = OrderRows[r].FindItem(key))
+                out << ", \"" << key << "\": " << JsonString(OrderRows[r].ItemValue(*item));
+        }
+        out << "}\n";
+    }
+    return 0;
+}
+
+int Cli::Templates(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (!args.isEmpty()) {
+        err << kUsage;
+        return 2;
+    }
+    for (int i = 0; i < TemplateList.size(); ++i)
+        out << i << '\t' << TemplateList[i]->TmpName << '\t' << TemplateList[i]->LayoutPath() << '\n';
+    return 0;
+}
+
+int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QStringList args = arguments;
+    QString home;
+    if (args.size() >= 2 && args[0] == QLatin1String("--home")) {
+        home = args[1];
+        args = args.mid(2);
+    }
+    if (args.isEmpty()) {
+        err << kUsage;
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    InitGlobals(home);
+    if (command == QLatin1String("orders"))
+        return Orders(args, out, err);
+    if (command == QLatin1String("templates"))
+        return Templates(args, out, err);
+    err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
+    return 2;
+}

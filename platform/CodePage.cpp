@@ -1,0 +1,254 @@
+#include "platform/CodePage.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+#include <mutex>
+
+namespace {
+
+struct Converters {
+    QString name;
+    bool usable = false;
+};
+
+const Converters &LegacyConverters()
+{
+    static const Converters converters = [] {
+        Converters c;
+        const QByteArray env = qgetenv("TAVREL_CODEPAGE").trimmed();
+        c.name = env.isEmpty() ? QStringLiteral("GB18030") : QString::fromLatin1(env);
+        iconv_t probe = iconv_open("UTF-16LE", c.name.toLatin1().constData());
+        if (probe == reinterpret_cast<iconv_t>(-1)) {
+            // An unknown code page name must not make every file unreadable.
+            c.name = QStringLiteral("GB18030");
+        } else {
+            iconv_close(probe);
+        }
+        c.usable = true;
+        return c;
+    }();
+    return converters;
+}
+
+// One converter per direction, reused: opening iconv is far dearer than converting a line.
+class IconvPool {
+public:
+    IconvPool(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    ~IconvPool()
+    {
+        if (m_cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(m_cd);
+    }
+    iconv_t Get() const { return m_cd; }
+    std::mutex Lock;
+
+private:
+    iconv_t m_cd;
+};
+
+IconvPool &Decoder()
+{
+    static IconvPool pool("UTF-16LE", LegacyConverters().name.toLatin1().constData());
+    return pool;
+}
+
+IconvPool &Encoder()
+{
+    static IconvPool pool(LegacyConverters().name.toLatin1().constData(), "UTF-16LE");
+    return pool;
+}
+
+} // namespace
+
+QString LegacyCodePageName() { return LegacyConverters().name; }
+
+bool IsValidUtf8(const char *data, qsizetype size)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(data);
+    const auto *end = s + size;
+    while (s < end) {
+        // Fast path over ASCII, eight bytes at a time.
+        while (end - s >= 8) {
+            quint64 chunk;
+            std::memcpy(&chunk, s, 8);
+            if (chunk & 0x8080808080808080ULL)
+                break;
+            s += 8;
+        }
+        if (s >= end)
+            break;
+        const unsigned char c = *s;
+        if (c < 0x80) {
+            ++s;
+            continue;
+        }
+        int extra;
+        unsigned min;
+        unsigned cp;
+        if ((c & 0xE0) == 0xC0) { extra = 1; min = 0x80; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { extra = 2; min = 0x800; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { extra = 3; min = 0x10000; cp = c & 0x07; }
+        else return false;
+        if (end - s <= extra)
+            return false;
+        for (int i = 1; i <= extra; ++i) {
+            if ((s[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        s += extra + 1;
+    }
+    return true;
+}
+
+TextEncoding DetectEncoding(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return TextEncoding::Utf8Bom;
+    if (bytes.startsWith("\xFF\xFE"))
+        return TextEncoding::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return TextEncoding::Utf16BE;
+    bool ascii = true;
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return TextEncoding::Legacy;
+    return IsValidUtf8(bytes.constData(), bytes.size()) ? TextEncoding::Utf8 : TextEncoding::Legacy;
+}
+
+QString DecodeText(const QByteArray &bytes, TextEncoding *detected)
+{
+    const TextEncoding encoding = DetectEncoding(bytes);
+    if (detected)
+        *detected = encoding;
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(bytes);
+    case TextEncoding::Utf16LE: {
+        QStringDecoder d(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
+        return d.decode(QByteArrayView(bytes).sliced(2));
+    }
+    case TextEncoding::Utf16BE: {
+        QStringDecoder d(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
+        return d.decode(QByteArrayView(bytes).sliced(2));
+    }
+    case TextEncoding::Legacy:
+        break;
+    }
+    return DecodeLegacy(bytes);
+}
+
+QByteArray EncodeText(const QString &text, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return text.toUtf8();
+    case TextEncoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case TextEncoding::Utf16LE: {
+        QStringEncoder e(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        return e.encode(text);
+    }
+    case TextEncoding::Utf16BE: {
+        QStringEncoder e(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
+        return e.encode(text);
+    }
+    case TextEncoding::Legacy:
+        break;
+    }
+    return EncodeLegacy(text);
+}
+
+QString DecodeLegacy(const char *data, qsizetype size)
+{
+    QString out;
+    if (size <= 0)
+        return out;
+    // No legacy code page needs more than one UTF-16 unit per byte.
+    out.resize(size);
+    IconvPool &pool = Decoder();
+    std::lock_guard<std::mutex> guard(pool.Lock);
+    iconv_t cd = pool.Get();
+    char *in = const_cast<char *>(data);
+    size_t inLeft = size_t(size);
+    char *outStart = reinterpret_cast<char *>(out.data());
+    char *outPtr = outStart;
+    size_t outLeft = size_t(size) * 2;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
+            break;
+        if (errno == E2BIG) {
+            // Only a code page that expands bytes could get here; grow and go on.
+            const qsizetype used = (outPtr - outStart) / 2;
+            out.resize(out.size() + qsizetype(inLeft) + 16);
+            outStart = reinterpret_cast<char *>(out.data());
+            outPtr = outStart + used * 2;
+            outLeft = size_t(out.size() - used) * 2;
+            continue;
+        }
+        // An invalid or truncated sequence: one replacement character, then go on after the byte.
+        if (outLeft < 2) {
+            const qsizetype used = (outPtr - outStart) / 2;
+            out.resize(out.size() + 16);
+            outStart = reinterpret_cast<char *>(out.data());
+            outPtr = outStart + used * 2;
+            outLeft = size_t(out.size() - used) * 2;
+        }
+        const char16_t replacement = 0xFFFD;
+        std::memcpy(outPtr, &replacement, 2);
+        outPtr += 2;
+        outLeft -= 2;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize((outPtr - outStart) / 2);
+    return out;
+}
+
+QByteArray EncodeLegacy(const QString &text)
+{
+    QByteArray out;
+    if (text.isEmpty())
+        return out;
+    out.resize(text.size() * 4 + 4);
+    IconvPool &pool = Encoder();
+    std::lock_guard<std::mutex> guard(pool.Lock);
+    iconv_t cd = pool.Get();
+    char *in = reinterpret_cast<char *>(const_cast<QChar *>(text.constData()));
+    size_t inLeft = size_t(text.size()) * 2;
+    char *outPtr = out.data();
+    size_t outLeft = size_t(out.size());
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
+            break;
+        if (errno == E2BIG)
+            break;   // cannot happen: four bytes per unit is the most any code page takes
+        // A character the code page cannot hold (or a lone surrogate) becomes "?".
+        *outPtr++ = '?';
+        --outLeft;
+        const char16_t unit = *reinterpret_cast<const char16_t *>(in);
+        const bool pair = unit >= 0xD800 && unit < 0xDC00 && inLeft >= 4;
+        in += pair ? 4 : 2;
+        inLeft -= pair ? 4 : 2;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.resize(outPtr - out.data());
+    return out;
+}

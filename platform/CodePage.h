@@ -1,0 +1,36 @@
+#pragma once
+// Text encodings of the files sellers bring: order exports and INI files written by other
+// programs. A byte-order mark decides; without one, valid UTF-8 is UTF-8 and anything else is the
+// legacy code page (GB18030 unless TAVREL_CODEPAGE names another).
+
+#include <QByteArray>
+#include <QString>
+
+enum class TextEncoding {
+    Legacy,     // the legacy code page; also what a plain ASCII file is taken to be
+    Utf8,       // UTF-8 without a byte-order mark
+    Utf8Bom,
+    Utf16LE,    // with its byte-order mark
+    Utf16BE,
+};
+
+// Name of the legacy code page as iconv knows it.
+QString LegacyCodePageName();
+
+// Whether the bytes are well-formed UTF-8 (overlong forms and surrogates are not).
+bool IsValidUtf8(const char *data, qsizetype size);
+
+// Decides the encoding of a file's bytes as described above.
+TextEncoding DetectEncoding(const QByteArray &bytes);
+
+// Decodes a whole file's bytes; the byte-order mark is not part of the text.
+QString DecodeText(const QByteArray &bytes, TextEncoding *detected = nullptr);
+
+// Encodes text for a file in the given encoding, with the byte-order mark where it has one.
+QByteArray EncodeText(const QString &text, TextEncoding encoding);
+
+// Legacy code page conversions. Bytes that do not decode become U+FFFD; characters the code page
+// cannot hold become "?".
+QString DecodeLegacy(const char *data, qsizetype size);
+inline QString DecodeLegacy(const QByteArray &bytes) { return DecodeLegacy(bytes.constData(), bytes.size()); }
+QByteArray EncodeLegacy(const QString &text);

@@ -1,0 +1,73 @@
+#pragma once
+// The user-interface seam: every message box, question, file dialog and shell call of the
+// application and the report engine goes through the one installed UiHost. The widget host shows
+// real dialogs; tests install a scripted host that records what a user would see and answers.
+
+#include <QString>
+#include <QStringList>
+
+enum class UiIcon { None, Information, Warning, Error, Question };
+
+// What a shell call asked for, in the platform's own terms (verb, program or document, parameters).
+struct ShellRequest {
+    QString Verb;      // "open" or empty for the default verb
+    QString File;      // program, document, folder or web address
+    QString Params;    // parameters for a program, empty otherwise
+};
+
+class UiHost {
+public:
+    virtual ~UiHost() = default;
+    // A plain message box with one OK button.
+    virtual void Message(const QString &text, const QString &caption, UiIcon icon) = 0;
+    // A Yes/No question; true only for Yes.
+    virtual bool Ask(const QString &text, const QString &caption) = 0;
+    // File-open dialog; filter in the "description|pattern" form. Empty when cancelled.
+    virtual QString OpenFileName(const QString &filter, const QString &title) = 0;
+    // Save dialog, same conventions.
+    virtual QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) = 0;
+    // Hands a document, folder or address to the desktop. Returns whether the desktop accepted it.
+    virtual bool ShellOpen(const ShellRequest &request) = 0;
+};
+
+namespace Ui {
+// The installed host; a headless host that writes to stderr until one is installed.
+UiHost &Host();
+// Installs a host (not owned) and returns the previous one. nullptr restores the headless host.
+UiHost *Install(UiHost *host);
+
+inline void Message(const QString &text, const QString &caption, UiIcon icon = UiIcon::None)
+{ Host().Message(text, caption, icon); }
+inline bool Ask(const QString &text, const QString &caption) { return Host().Ask(text, caption); }
+inline QString OpenFileName(const QString &filter, const QString &title = QString())
+{ return Host().OpenFileName(filter, title); }
+inline QString SaveFileName(const QString &filter, const QString &title = QString(),
+                            const QString &suggested = QString())
+{ return Host().SaveFileName(filter, title, suggested); }
+inline bool ShellOpen(const QString &verb, const QString &file, const QString &params = QString())
+{ return Host().ShellOpen({verb, file, params}); }
+
+// Converts a "description|pattern|description|pattern" filter into Qt's ";;" form.
+QString QtFilter(const QString &filter);
+} // namespace Ui
+
+// The host used when no window system is wanted: messages go to stderr, questions answer No,
+// dialogs are cancelled, shell requests are handed to the desktop without a window.
+class ConsoleUi : public UiHost {
+public:
+    void Message(const QString &text, const QString &caption, UiIcon icon) override;
+    bool Ask(const QString &text, const QString &caption) override;
+    QString OpenFileName(const QString &filter, const QString &title) override;
+    QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
+    bool ShellOpen(const ShellRequest &request) override;
+};
+
+// The host of the desktop program: QMessageBox, QFileDialog and QDesktopServices.
+class WidgetUi : public UiHost {
+public:
+    void Message(const QString &text, const QString &caption, UiIcon icon) override;
+    bool Ask(const QString &text, const QString &caption) override;
+    QString OpenFileName(const QString &filter, const QString &title) override;
+    QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
+    bool ShellOpen(const ShellRequest &request) override;
+};

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds and runs every test through CTest (offscreen).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+bash scripts/build.sh
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"

@@ -1,0 +1,205 @@
+// The order row table, the export's line and field rules, and the import.
+#include "app/OrderImport.h"
+#include "app/TemplateClS.h"
+#include "platform/CodePage.h"
+#include "platform/Exception.h"
+#include "TestHome.h"
+
+#include <QTest>
+
+class TestOrders : public QObject {
+    Q_OBJECT
+
+    static void UseColumns(int n)
+    {
+        OrderColumns.clear();
+        for (int i = 1; i <= n; ++i)
+            OrderColumns.append(TColumn{QStringLiteral("col%1").arg(i), 120, false, i});
+    }
+    static QStringList Row(size_t r)
+    {
+        QStringList cells;
+        for (int j = 1; j <= OrderColumns.size(); ++j) {
+            PHashItem item = OrderRows[r].FindItem(QStringLiteral("C%1").arg(j));
+            cells << (item ? OrderRows[r].ItemValue(*item) : QStringLiteral("<absent>"));
+        }
+        return cells;
+    }
+
+private slots:
+    void hashKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<quint32>("hash");
+        QTest::newRow("empty") << "" << 0u;
+        QTest::newRow("C1") << "C1" << ((0x43u << 2) ^ 0x31u);
+        QTest::newRow("C12") << "C12" << ((((0x43u << 2) ^ 0x31u) << 2) ^ 0x32u);
+        // Seventeen units rotate the first one around: its top bits come back at the bottom.
+        QTest::newRow("rotates") << QString(17, QChar(0xFFFF)) << 0x0000FFFFu;
+    }
+    void hashKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(quint32, hash);
+        if (QTest::currentDataTag() == QByteArray("rotates")) {
+            quint32 h = 0;
+            for (int i = 0; i < 17; ++i)
+                h = ((h << 2) | (h >> 30)) ^ 0xFFFFu;
+            hash = h;
+        }
+        QCOMPARE(THashTable(256).HashKey(key), hash);
+    }
+
+    void newestValueShadowsAndLookupsAreExact()
+    {
+        for (int extra : {0, 100}) {   // small tables scan, large ones walk bucket chains
+            THashTable t(256);
+            for (int i = 0; i < extra; ++i)
+                t.PutValue(QStringLiteral("K%1").arg(i), QString::number(i));
+            t.PutValue("C1", "a");
+            t.PutValue("C1", "b");
+            t.PutValue("c1", "lower");
+            QCOMPARE(t.LookupValue("C1"), QString("b"));
+            QCOMPARE(t.LookupValue("c1"), QString("lower"));
+            QCOMPARE(t.LookupValue("C2"), QString());
+            QVERIFY(!t.FindItem("C2"));
+            if (extra)
+                QCOMPARE(t.LookupValue("K42"), QString("42"));
+        }
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("plain") << "a,b,c" << QStringList({"a", "b", "c"});
+        QTest::newRow("empty middle") << "a,,b" << QStringList({"a", "", "b"});
+        QTest::newRow("trailing comma") << "a," << QStringList({"a", ""});
+        QTest::newRow("leading comma") << ",a" << QStringList({"", "a"});
+        QTest::newRow("quoted comma") << "\"x,y\",z" << QStringList({"x,y", "z"});
+        QTest::newRow("text after quote") << "\"ab\"c,d" << QStringList({"ab", "c", "d"});
+        QTest::newRow("doubled quotes") << "\"say \"\"hi\"\"\",b" << QStringList({"say \"hi\"", "b"});
+        QTest::newRow("equals number") << "=\"123\",b" << QStringList({"=\"123\"", "b"});
+        QTest::newRow("blanks kept") << "  a , b  " << QStringList({"  a ", " b  "});
+        QTest::newRow("lone quote") << "a,\"bc,d" << QStringList({"a", "bc,d"});
+        QTest::newRow("empty quoted") << "\"\",x" << QStringList({"", "x"});
+        QTest::newRow("empty line") << "" << QStringList();
+    }
+    void fields()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QCOMPARE(SplitOrderLine(line), fields);
+    }
+
+    void recordsFromText()
+    {
+        UseColumns(3);
+        // Header, a row, an empty line, a quoted line break (one cell), CR and LF endings, a
+        // ragged short row and a long row, and a lone quote that never closes.
+        const QString text = "h1,h2,h3\r\n"
+                             "1,a,b\r\n"
+                             "\r\n"
+                             "2,\"line one\r\nline two\",x\n"
+                             "3\r"
+                             "4,q,r,s,t\n"
+                             "5,\"open,never closed\n"
+                             "6,z\n";
+        OrderRows = ParseOrderText(text, 3);
+        QCOMPARE(OrderRows.size(), size_t(7));
+        QCOMPARE(Row(0), QStringList({"1", "a", "b"}));
+        QCOMPARE(Row(1), QStringList({"<absent>", "<absent>", "<absent>"}));
+        QCOMPARE(Row(2), QStringList({"2", "line one\r\nline two", "x"}));
+        QCOMPARE(Row(3), QStringList({"3", "<absent>", "<absent>"}));
+        QCOMPARE(Row(4), QStringList({"4", "q", "r"}));
+        QCOMPARE(Row(5), QStringList({"5", "open,never closed", "<absent>"}));
+        QCOMPARE(Row(6), QStringList({"6", "z", "<absent>"}));
+        QCOMPARE(OrderRows[0].LookupValue("C4"), QString());
+    }
+
+    void headerOnlyAndNoColumns()
+    {
+        UseColumns(2);
+        QVERIFY(ParseOrderText(QString("only,a,header\r\n"), 2).empty());
+        QVERIFY(ParseOrderText(QString(), 2).empty());
+        const auto rows = ParseOrderText(QString("h\na,b\n"), 0);
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(rows[0].Count(), 0);
+    }
+
+    void importsEveryEncodingToTheSameTexts_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("gb18030") << int(TextEncoding::Legacy);
+        QTest::newRow("utf-8") << int(TextEncoding::Utf8);
+        QTest::newRow("utf-8 bom") << int(TextEncoding::Utf8Bom);
+        QTest::newRow("utf-16le") << int(TextEncoding::Utf16LE);
+        QTest::newRow("utf-16be") << int(TextEncoding::Utf16BE);
+    }
+    void importsEveryEncodingToTheSameTexts()
+    {
+        QFETCH(int, encoding);
+        UseColumns(3);
+        TestHome home;
+        const QString text = QString::fromUtf8("订单编号,收货人姓名,收货地址\r\n=\"1001\",张三,浙江省 杭州市\r\n");
+        const QString path = home.Write("orders.csv", EncodeText(text, TextEncoding(encoding)));
+        ImportOrders(path);
+        QCOMPARE(OrderRows.size(), size_t(1));
+        QCOMPARE(Row(0), QStringList({"=\"1001\"", "张三", "浙江省 杭州市"}));
+    }
+
+    void unreadableFileKeepsTheOrders()
+    {
+        UseColumns(1);
+        OrderRows = ParseOrderText(QString("h\nkept\n"), 1);
+        TestHome home;
+        for (const QString &path : {home.FilePath("missing.csv"), home.Path()}) {
+            try {
+                ImportOrders(path);
+                QFAIL("no error raised");
+            } catch (const EFileError &e) {
+                QVERIFY2(e.Message().contains(path), qPrintable(e.Message()));
+            }
+            QCOMPARE(OrderRows.size(), size_t(1));
+            QCOMPARE(OrderRows[0].LookupValue("C1"), QString("kept"));
+        }
+    }
+
+    void nulBytesAndHugeLinesAreData()
+    {
+        UseColumns(2);
+        TestHome home;
+        QByteArray bytes("h\r\na\0b,c\r\n", 10);
+        bytes += QByteArray(10 * 1024 * 1024, 'x') + ",end\r\n";
+        ImportOrders(home.Write("big.csv", bytes));
+        QCOMPARE(OrderRows.size(), size_t(2));
+        QCOMPARE(OrderRows[0].LookupValue("C1"), QString::fromUtf8("a\0b", 3));
+        QCOMPARE(OrderRows[1].LookupValue("C1").size(), 10 * 1024 * 1024);
+        QCOMPARE(OrderRows[1].LookupValue("C2"), QString("end"));
+    }
+
+    void demoOrdersImport()
+    {
+        TestHome home;
+        QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI"), home.FilePath("config/PRINTER.INI"));
+        InitGlobals(home.Path());
+        QVERIFY(OrderColumns.size() >= 17);
+        ImportOrders(QStringLiteral(WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv"));
+        QCOMPARE(OrderRows.size(), size_t(50));
+        int receiver = -1, message = -1;
+        for (const TColumn &c : std::as_const(OrderColumns)) {
+            if (c.ColName == u"收货人姓名")
+                receiver = c.ColIndex;
+            if (c.ColName == u"买家留言")
+                message = c.ColIndex;
+        }
+        QVERIFY(receiver > 0 && message > 0);
+        for (const THashTable &row : OrderRows)
+            QVERIFY(!row.LookupValue(QStringLiteral("C%1").arg(receiver)).isEmpty());
+        QVERIFY(OrderRows[3].LookupValue(QStringLiteral("C%1").arg(message)).contains(','));
+        QVERIFY(OrderRows[7].LookupValue(QStringLiteral("C%1").arg(message)).contains('\n'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrders)
+#include "tst_orders.moc"

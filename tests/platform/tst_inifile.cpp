@@ -1,0 +1,131 @@
+#include "platform/IniFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestIniFile : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString Write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    QByteArray Read(const QString &path)
+    {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+private slots:
+    void readsIgnoringCaseAndTrimming()
+    {
+        const QString path = Write("a.ini", "; comment\r\n[Sys]\r\n  Key = value with blanks  \r\nQ=\"quoted\"\r\n"
+                                            "garbage line without equals\r\n[Other]\r\nKEY=other\r\n[SYS]\r\nkey=second\r\n");
+        const IniFile ini(path);
+        QCOMPARE(ini.ReadString("SYS", "key", "d"), QString("value with blanks"));
+        QCOMPARE(ini.ReadString("sys", "q", "d"), QString("quoted"));
+        QCOMPARE(ini.ReadString("other", "Key", "d"), QString("other"));
+        QCOMPARE(ini.ReadString("SYS", "missing", "d"), QString("d"));
+        QCOMPARE(ini.ReadString("Nope", "key", "d"), QString("d"));
+        QCOMPARE(IniFile(m_dir.filePath("none.ini")).ReadString("SYS", "key", "d"), QString("d"));
+        QCOMPARE(ini.ReadSection("sys"), QStringList({"Key", "Q"}));
+    }
+
+    void readsLongValuesUpTo2047()
+    {
+        const QString path = Write("long.ini", "[S]\nk=" + QByteArray(5000, 'x') + "\n");
+        QCOMPARE(IniFile(path).ReadString("S", "k", "").size(), 2047);
+    }
+
+    void integers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << "42" << 42;
+        QTest::newRow("negative") << "-25" << -25;
+        QTest::newRow("plus") << "+7" << 7;
+        QTest::newRow("hex") << "0x10" << 16;
+        QTest::newRow("hex upper") << "0XfF" << 255;
+        QTest::newRow("bare 0x") << "0x" << 99;
+        QTest::newRow("letters") << "abc" << 99;
+        QTest::newRow("decimal point") << "12.5" << 99;
+        QTest::newRow("trailing text") << "12abc" << 99;
+        QTest::newRow("empty") << "" << 99;
+        QTest::newRow("too big") << "99999999999" << 99;
+    }
+    void integers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const QString path = Write("int.ini", "[S]\r\nk=" + text.toUtf8() + "\r\n");
+        QCOMPARE(IniFile(path).ReadInteger("S", "k", 99), expected);
+    }
+
+    void writesInPlaceAppendingAndKeepingOtherLines()
+    {
+        const QString path = Write("w.ini", "; keep me\r\n[SYS]\r\nVAR_CURR_HAO=1\r\n\r\n[Other]\r\nx=1\r\n");
+        IniFile ini(path);
+        ini.WriteString("sys", "var_curr_hao", "-25");
+        ini.WriteString("SYS", "VAR_CURR_PRINTER", "Laser");
+        ini.WriteString("New", "k", "v");
+        QCOMPARE(Read(path), QByteArray("; keep me\r\n[SYS]\r\nvar_curr_hao=-25\r\nVAR_CURR_PRINTER=Laser\r\n\r\n"
+                                        "[Other]\r\nx=1\r\n[New]\r\nk=v\r\n"));
+        QCOMPARE(IniFile(path).ReadInteger("SYS", "VAR_CURR_HAO", 0), -25);
+    }
+
+    void keepsTheEncodingOfTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("original");
+        QTest::addColumn<QByteArray>("expected");
+        const QString name = QString::fromUtf8("顺丰");
+        const QByteArray gbOld = QByteArray("[INFO]\r\nTMP_NAME=") + QByteArray("\xd5\xc5\xc8\xfd") + "\r\n";   // 张三
+        QTest::newRow("gb18030") << gbOld << QByteArray("[INFO]\r\nTMP_NAME=\xcb\xb3\xb7\xe1\r\n");
+        QTest::newRow("utf-8") << QByteArray("[INFO]\nTMP_NAME=圆通\n")
+                               << QByteArray("[INFO]\nTMP_NAME=顺丰\n");
+        QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF[INFO]\r\nTMP_NAME=x\r\n")
+                                   << QByteArray("\xEF\xBB\xBF[INFO]\r\nTMP_NAME=顺丰\r\n");
+        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE[\0I\0N\0F\0O\0]\0\r\0\n\0", 18)
+                                  << QByteArray("\xFF\xFE[\0I\0N\0F\0O\0]\0\r\0\n\0T\0M\0P\0_\0N\0A\0M\0E\0=\0\x7a\x98\x30\x4e\r\0\n\0",
+                                                44);
+    }
+    void keepsTheEncodingOfTheFile()
+    {
+        QFETCH(QByteArray, original);
+        QFETCH(QByteArray, expected);
+        const QString path = Write("enc.ini", original);
+        IniFile ini(path);
+        ini.WriteString("INFO", "TMP_NAME", QString::fromUtf8("顺丰"));
+        QCOMPARE(Read(path), expected);
+        QCOMPARE(IniFile(path).ReadString("info", "tmp_name", ""), QString::fromUtf8("顺丰"));
+    }
+
+    void newFileIsWrittenInTheLegacyCodePage()
+    {
+        const QString path = m_dir.filePath("new/CFG.INI");
+        QDir().mkpath(m_dir.filePath("new"));
+        IniFile(path).WriteString("INFO", "TMP_NAME", QString::fromUtf8("顺丰"));
+        QCOMPARE(Read(path), QByteArray("[INFO]\r\nTMP_NAME=\xcb\xb3\xb7\xe1\r\n"));
+    }
+
+    void failedWriteRaisesAndChangesNothing()
+    {
+        IniFile ini(m_dir.filePath("missing-folder/PRINTER.INI"));
+        try {
+            ini.WriteStrings("SYS", {{"A", "1"}, {"B", "2"}});
+            QFAIL("no error raised");
+        } catch (const EFileError &e) {
+            QCOMPARE(e.Message(), QString("Unable to write to %1").arg(m_dir.filePath("missing-folder/PRINTER.INI")));
+        }
+        QCOMPARE(ini.ReadString("SYS", "A", "none"), QString("none"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_inifile.moc"

@@ -1,0 +1,34 @@
+#include "ScriptedUi.h"
+
+ScriptedUi::ScriptedUi() : m_previous(Ui::Install(this)) {}
+
+ScriptedUi::~ScriptedUi() { Ui::Install(m_previous); }
+
+void ScriptedUi::Message(const QString &text, const QString &caption, UiIcon icon)
+{
+    Shown.append({text, caption, icon, false});
+}
+
+bool ScriptedUi::Ask(const QString &text, const QString &caption)
+{
+    Shown.append({text, caption, UiIcon::Question, true});
+    return Answers.isEmpty() ? false : Answers.dequeue();
+}
+
+QString ScriptedUi::OpenFileName(const QString &filter, const QString &)
+{
+    FileFilters.append(filter);
+    return FileNames.isEmpty() ? QString() : FileNames.dequeue();
+}
+
+QString ScriptedUi::SaveFileName(const QString &filter, const QString &, const QString &)
+{
+    FileFilters.append(filter);
+    return FileNames.isEmpty() ? QString() : FileNames.dequeue();
+}
+
+bool ScriptedUi::ShellOpen(const ShellRequest &request)
+{
+    ShellRequests.append(request);
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A user-interface host for tests: records every message, question, dialog and shell request,
+// and answers questions and file dialogs from queues the test fills beforehand.
+
+#include "platform/Ui.h"
+
+#include <QList>
+#include <QQueue>
+
+struct ShownMessage {
+    QString Text;
+    QString Caption;
+    UiIcon Icon = UiIcon::None;
+    bool Question = false;
+};
+
+class ScriptedUi : public UiHost {
+public:
+    ScriptedUi();
+    ~ScriptedUi() override;   // restores the host that was installed before
+
+    void Message(const QString &text, const QString &caption, UiIcon icon) override;
+    bool Ask(const QString &text, const QString &caption) override;
+    QString OpenFileName(const QString &filter, const QString &title) override;
+    QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
+    bool ShellOpen(const ShellRequest &request) override;
+
+    QList<ShownMessage> Shown;          // messages and questions, in order
+    QList<ShellRequest> ShellRequests;  // shell calls, in order
+    QStringList FileFilters;            // the filter of each file dialog, in order
+    QQueue<bool> Answers;               // answers to questions; an empty queue answers No
+    QQueue<QString> FileNames;          // answers to file dialogs; an empty queue cancels
+
+    QString LastText() const { return Shown.isEmpty() ? QString() : Shown.last().Text; }
+    void Clear() { Shown.clear(); ShellRequests.clear(); FileFilters.clear(); }
+
+private:
+    UiHost *m_previous;
+};
