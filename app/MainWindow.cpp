@@ -412,8 +412,12 @@ void TFMainWindow::N16Click()
 void TFMainWindow::ToolButtonDataIMPClick()
 {
     const QString path = Ui::OpenFileName(QStringLiteral("EXCEL数据|*.csv"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        ImportOrderFile(path);
+}
+
+void TFMainWindow::ImportOrderFile(const QString &path)
+{
     try {
         ImportOrders(path);
     } catch (const std::exception &e) {
@@ -456,10 +460,10 @@ void TFMainWindow::ToolButton8Click()
 
 TTemplatePtr TFMainWindow::SelectedTemplate() const
 {
-    const int index = ListBox1->currentRow();
-    const bool selected = index >= 0 && ListBox1->item(index)->isSelected();
-    if (!selected || index >= TemplateList.size())
-        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(selected ? index : -1));
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    const int index = selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+    if (index < 0 || index >= TemplateList.size())
+        throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
     return TemplateList[index];
 }
 

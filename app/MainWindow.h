@@ -56,6 +56,9 @@ public:
     void ShowPrinterStatus(const QString &printer, int hao, int vao);
     // Index of the selected grid row, or -1.
     int SelectedGridRow() const;
+    // Imports an order export into the grid; a file that cannot be read is reported and the
+    // orders already shown stay.
+    void ImportOrderFile(const QString &path);
     // Checks that a template, a printer and orders are there, with the messages a seller sees.
     bool CheckPrintReady() const;
 

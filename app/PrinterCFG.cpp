@@ -16,6 +16,8 @@
 
 QStringList InstalledPrinterNames() { return QPrinterInfo::availablePrinterNames(); }
 
+std::function<QStringList()> TPrinterConfig::PrinterNames = InstalledPrinterNames;
+
 TPrinterConfig::TPrinterConfig(TFMainWindow *mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("PrinterConfig"));
@@ -72,7 +74,7 @@ void TPrinterConfig::showEvent(QShowEvent *event)
 void TPrinterConfig::FormInit()
 {
     ComboBoxList->clear();
-    ComboBoxList->addItems(InstalledPrinterNames());
+    ComboBoxList->addItems(PrinterNames());
     const IniFile ini(PrinterIniPath());
     HAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_HAO"), 0));
     VAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_VAO"), 0));

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -23,6 +24,9 @@ public:
     QSpinBox *VAO = nullptr;
     QPushButton *ButtonSubmit = nullptr;
     QPushButton *ButtonClose = nullptr;
+
+    // Where the dialog takes the printer names from: the print system unless a test says otherwise.
+    static std::function<QStringList()> PrinterNames;
 
 public slots:
     void FormInit();

@@ -12,6 +12,10 @@ int main(int argc, char *argv[])
     WidgetUi widgetUi;
     Ui::Install(&widgetUi);
     std::unique_ptr<TFMainWindow> mainWindow(StartUp(app));
+    // An order export named on the command line is imported as if chosen with "订单导入".
+    const QStringList args = app.arguments();
+    if (args.size() > 1)
+        mainWindow->ImportOrderFile(args[1]);
     const int code = app.exec();
     Ui::Install(nullptr);
     return code;

@@ -20,4 +20,5 @@ run: or start the window on a virtual display:  xvfb-run -a $root/out/waybill/wa
 MSG
     exit 0
 fi
+if [ $# -eq 0 ]; then set -- out/waybill/orders/demo-orders.csv; fi
 exec out/waybill/waybill "$@"

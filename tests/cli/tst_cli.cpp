@@ -1,0 +1,69 @@
+// waybill-cli's order and template listings, and its errors.
+#include "cli/CliCommands.h"
+#include "TestHome.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    static int Run(const QStringList &args, QString *out, QString *err)
+    {
+        QTextStream o(out), e(err);
+        const int code = Cli::Run(args, o, e);
+        o.flush();
+        e.flush();
+        return code;
+    }
+
+private slots:
+    void ordersPrintOneObjectPerRowWithOnlyItsKeys()
+    {
+        TestHome home;
+        home.Write("config/PRINTER.INI", "[OrderColumn]\r\nC_1=订单编号\r\nC_2=收货人\r\nC_3=留言\r\n");
+        const QString csv = home.Write("o.csv", QString("订单编号,收货人,留言\r\n=\"1\",张三,\"a \"\"b\"\"\r\nc\"\r\n2\r\n").toUtf8());
+        QString out, err;
+        QCOMPARE(Run({"--home", home.Path(), "orders", csv}, &out, &err), 0);
+        const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1], QString("{\"row\": 1, \"C1\": \"2\"}"));
+        const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+        QCOMPARE(first.value("row").toInt(), 0);
+        QCOMPARE(first.value("C1").toString(), QString("=\"1\""));
+        QCOMPARE(first.value("C3").toString(), QString("a \"b\"\r\nc"));
+        QVERIFY(lines[0].indexOf("\"C1\"") < lines[0].indexOf("\"C2\""));
+    }
+
+    void templatesAreListedWithTheirLayoutPaths()
+    {
+        TestHome home;
+        home.AddTemplate("t20140312093015", "圆通", "20140312093015.fr3");
+        QString out, err;
+        QCOMPARE(Run({"--home", home.Path(), "templates"}, &out, &err), 0);
+        QCOMPARE(out, QString("0\t圆通\t%1\n").arg(home.FilePath("template/t20140312093015/20140312093015.fr3")));
+    }
+
+    void errorsGoToStderrWithStatus2_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no command") << QStringList();
+        QTest::newRow("unknown") << QStringList({"frobnicate"});
+        QTest::newRow("missing file") << QStringList({"orders", "/nonexistent/orders.csv"});
+        QTest::newRow("orders without file") << QStringList({"orders"});
+    }
+    void errorsGoToStderrWithStatus2()
+    {
+        QFETCH(QStringList, args);
+        TestHome home;
+        QString out, err;
+        QCOMPARE(Run(QStringList({"--home", home.Path()}) + args, &out, &err), 2);
+        QVERIFY(out.isEmpty());
+        QVERIFY(!err.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
