@@ -6,6 +6,7 @@
 #include "app/OrderImport.h"
 #include "app/OrderModel.h"
 #include "app/PrinterCFG.h"
+#include "app/TemplateAdd.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 
@@ -436,12 +437,16 @@ void TFMainWindow::ToolButtonPintCFGClick()
 
 void TFMainWindow::ToolButton4Click()
 {
-    RunCommand([this] {
-        if (Commands.NewTemplate)
-            Commands.NewTemplate();
-        else
-            NotYetAvailable(QStringLiteral("新建模板"));
-    });
+    if (!Commands.SaveEmptyLayout) {
+        NotYetAvailable(QStringLiteral("新建模板"));
+        return;
+    }
+    TTemplateAddForm dialog(Commands.SaveEmptyLayout, this);
+    dialog.exec();
+    if (dialog.Created) {
+        ReloadTemplates();
+        ShowTemplateList();
+    }
 }
 
 void TFMainWindow::ToolButton5Click() { Ui::ShellOpen(QString(), SupportUrl()); }

@@ -24,7 +24,8 @@ struct PrintCommands {
     std::function<void(const TTemplatePtr &, int row)> PreviewOne;
     std::function<void(const TTemplatePtr &)> PreviewTemplate;
     std::function<void(const TTemplatePtr &)> Design;
-    std::function<void()> NewTemplate;
+    // Saves an empty layout of a page size (mm) for the new-template dialog.
+    std::function<void(const QString &path, double widthMm, double heightMm)> SaveEmptyLayout;
 };
 
 class PanelHost;

@@ -107,6 +107,34 @@ bool IsValidUtf8(const char *data, qsizetype size)
     return true;
 }
 
+namespace {
+// Short texts in GBK are often valid UTF-8 by accident: "圆通" (D4 B2 CD A8) reads as the
+// Armenian and combining letters U+0532 U+0368. Such a misreading scatters two-byte characters
+// over unrelated script blocks, or lands in blocks a seller's data never uses; real UTF-8 from a
+// marketplace holds CJK, Latin and at most one other alphabet.
+// The bytes are known to be valid UTF-8; only its two-byte characters (U+0080 … U+07FF) matter.
+bool PlausibleUtf8(const QByteArray &bytes)
+{
+    int block = -1;
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i + 1 < n; ++i) {
+        if ((s[i] & 0xE0) != 0xC0)
+            continue;
+        const unsigned u = ((s[i] & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+        ++i;
+        if (u < 0x100)
+            continue;
+        if ((u >= 0x250 && u < 0x370) || u >= 0x530)
+            return false;   // IPA, modifiers, combining marks, Armenian … NKo
+        if (block >= 0 && int(u >> 7) != block)
+            return false;
+        block = int(u >> 7);
+    }
+    return true;
+}
+} // namespace
+
 TextEncoding DetectEncoding(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -124,7 +152,11 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
     }
     if (ascii)
         return TextEncoding::Legacy;
-    return IsValidUtf8(bytes.constData(), bytes.size()) ? TextEncoding::Utf8 : TextEncoding::Legacy;
+    if (!IsValidUtf8(bytes.constData(), bytes.size()))
+        return TextEncoding::Legacy;
+    if (PlausibleUtf8(bytes) || DecodeLegacy(bytes).contains(QChar(0xFFFD)))
+        return TextEncoding::Utf8;
+    return TextEncoding::Legacy;
 }
 
 QString DecodeText(const QByteArray &bytes, TextEncoding *detected)

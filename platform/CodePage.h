@@ -20,7 +20,8 @@ QString LegacyCodePageName();
 // Whether the bytes are well-formed UTF-8 (overlong forms and surrogates are not).
 bool IsValidUtf8(const char *data, qsizetype size);
 
-// Decides the encoding of a file's bytes as described above.
+// Decides the encoding of a file's bytes as described above. Bytes that are valid UTF-8 only by
+// accident (GBK text whose UTF-8 reading scatters over unrelated alphabets) are legacy.
 TextEncoding DetectEncoding(const QByteArray &bytes);
 
 // Decodes a whole file's bytes; the byte-order mark is not part of the text.

@@ -16,6 +16,13 @@ private slots:
         QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << int(TextEncoding::Utf8Bom) << text;
         QTest::newRow("utf-16le") << EncodeText(text, TextEncoding::Utf16LE) << int(TextEncoding::Utf16LE) << text;
         QTest::newRow("utf-16be") << EncodeText(text, TextEncoding::Utf16BE) << int(TextEncoding::Utf16BE) << text;
+        // Valid UTF-8 by accident: the GBK bytes of the carrier name 圆通.
+        QTest::newRow("gbk that looks like utf-8") << QByteArray("\xd4\xb2\xcd\xa8") << int(TextEncoding::Legacy)
+                                                   << QString::fromUtf8("圆通");
+        QTest::newRow("utf-8 latin") << QByteArray("Caf\xc3\xa9 \xc3\x97 2") << int(TextEncoding::Utf8)
+                                     << QString::fromUtf8("Café × 2");
+        QTest::newRow("utf-8 cyrillic") << QString::fromUtf8("Привет, мир").toUtf8() << int(TextEncoding::Utf8)
+                                        << QString::fromUtf8("Привет, мир");
         QTest::newRow("ascii") << QByteArray("a,b") << int(TextEncoding::Legacy) << QString("a,b");
         QTest::newRow("nul kept") << QByteArray("a\0b", 3) << int(TextEncoding::Legacy) << QString::fromUtf8("a\0b", 3);
         // A truncated two-byte character at the end must not swallow the text before it.
