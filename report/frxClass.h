@@ -1,0 +1,20 @@
+#pragma once
+// The whole report model in one include: components, pages, views, bands, datasets, the report.
+
+#include "report/frxBands.h"
+#include "report/frxClassRegistry.h"
+#include "report/frxComponent.h"
+#include "report/frxDataSet.h"
+#include "report/frxErrors.h"
+#include "report/frxFrame.h"
+#include "report/frxMeta.h"
+#include "report/frxPages.h"
+#include "report/frxPaper.h"
+#include "report/frxPicture.h"
+#include "report/frxReport.h"
+#include "report/frxReportDataSets.h"
+#include "report/frxRes.h"
+#include "report/frxStyles.h"
+#include "report/frxTypes.h"
+#include "report/frxVariables.h"
+#include "report/frxViews.h"

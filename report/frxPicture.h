@@ -1,0 +1,48 @@
+#pragma once
+// A picture as layouts keep it: the original file bytes (so a JPEG is saved back byte for byte, not
+// re-encoded), the graphic class name the file format names it by ("TJPEGImage", "TBitmap",
+// "TPngImage"), and the decoded image for drawing and sizing.
+
+#include <QByteArray>
+#include <QImage>
+#include <QMetaType>
+#include <QString>
+
+class TPicture {
+public:
+    TPicture() = default;
+
+    bool IsEmpty() const { return m_data.isEmpty(); }
+    // Pixel size of the decoded image; 0 when empty.
+    int Width() const { return m_image.width(); }
+    int Height() const { return m_image.height(); }
+    // "TJPEGImage", "TBitmap", "TPngImage", or empty for an empty picture.
+    const QString &GraphicClassName() const { return m_className; }
+    // The file bytes as they were loaded.
+    const QByteArray &Data() const { return m_data; }
+    const QImage &Image() const { return m_image; }
+
+    // Recognises JPEG, BMP and PNG by their signatures and decodes them. Unknown or undecodable
+    // bytes leave the picture unchanged and answer false.
+    bool LoadFromData(const QByteArray &bytes);
+    bool LoadFromFile(const QString &fileName);
+    // Loads bytes of a named graphic class. The class must match what the bytes are.
+    bool LoadFromGraphic(const QString &className, const QByteArray &bytes);
+    // Takes an image made in the program; it is kept as PNG (lossless) unless asked otherwise.
+    void SetImage(const QImage &image, const QString &className = QStringLiteral("TPngImage"));
+    void Clear();
+
+    // The graphic class for a file signature, empty when none of the three.
+    static QString DetectClassName(const QByteArray &bytes);
+
+    bool operator==(const TPicture &other) const
+    {
+        return m_className == other.m_className && m_data == other.m_data;
+    }
+    bool operator!=(const TPicture &other) const { return !(*this == other); }
+
+private:
+    QString m_className;
+    QByteArray m_data;
+    QImage m_image;
+};
