@@ -9,7 +9,7 @@ packages=(
     libgl-dev
     fonts-liberation fonts-wqy-zenhei
     xvfb xauth
-    cups cups-client cups-bsd
+    cups cups-client cups-bsd libcups2-dev
     poppler-utils
 )
 
