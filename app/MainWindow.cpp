@@ -6,6 +6,7 @@
 #include "app/OrderImport.h"
 #include "app/OrderModel.h"
 #include "app/PrinterCFG.h"
+#include "app/Tavrel.h"
 #include "app/TemplateAdd.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
@@ -137,6 +138,12 @@ TFMainWindow::TFMainWindow(QWidget *parent) : QMainWindow(parent)
 }
 
 TFMainWindow::~TFMainWindow() = default;
+
+void TFMainWindow::AttachTavrelForm(std::unique_ptr<TTavrelForm> form)
+{
+    TavrelForm = std::move(form);
+    TavrelForm->MarkPrinted = [this](int row) { GridModel->SetStatus(row, OrderModel::Printed); };
+}
 
 void TFMainWindow::BuildToolBar()
 {

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class OrderModel;
 class QLabel;
@@ -29,6 +30,7 @@ struct PrintCommands {
 };
 
 class PanelHost;
+class TTavrelForm;
 
 class TFMainWindow : public QMainWindow {
     Q_OBJECT
@@ -37,6 +39,8 @@ public:
     ~TFMainWindow() override;
 
     PrintCommands Commands;
+    // The report holder of the print driver, made at start-up after this window.
+    std::unique_ptr<TTavrelForm> TavrelForm;
 
     // Components other parts of the program and the tests reach.
     QToolBar *ToolBar1 = nullptr;
@@ -50,6 +54,9 @@ public:
     OrderModel *GridModel = nullptr;
     QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
     QTimer *Timer1 = nullptr;
+
+    // Takes the report holder and lets its dataset mark the rows a print run reaches.
+    void AttachTavrelForm(std::unique_ptr<TTavrelForm> form);
 
     QString StatusText(int panel) const;
     void SetStatusText(int panel, const QString &text);

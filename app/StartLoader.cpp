@@ -2,6 +2,8 @@
 
 #include "app/Icons.h"
 #include "app/MainWindow.h"
+#include "app/Tavrel.h"
+#include "engine/frxPrinter.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
 
@@ -34,7 +36,11 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
 
+    // New report pages take their paper from the current printer.
+    frxInstallPrinterPaperInfo();
+
     auto *mainWindow = new TFMainWindow;
+    mainWindow->AttachTavrelForm(std::make_unique<TTavrelForm>());
     // The about window and the system settings window are made but never shown from here.
     auto *about = new TForm1(mainWindow);
     auto *settings = new TTemplateCFGform(mainWindow);
