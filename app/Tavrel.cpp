@@ -1,6 +1,7 @@
 #include "app/Tavrel.h"
 
 #include "app/TemplateClS.h"
+#include "report/frxXMLSerializer.h"
 
 TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
 {
@@ -17,10 +18,13 @@ TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
     frxReport1 = new TfrxReport(this);
     frxReport1->SetName(QStringLiteral("frxReport1"));
     InitialReport();
+    // Layouts name the order dataset as "TavrelForm.frxUserDataSet1".
+    frxRegisterGlobalComponent(this);
 }
 
 TTavrelForm::~TTavrelForm()
 {
+    frxUnregisterGlobalComponent(this);
     // The report goes first: it refers to the dataset.
     delete frxReport1;
     frxReport1 = nullptr;

@@ -1,6 +1,8 @@
 #include "cli/CliCommands.h"
 
 #include "app/OrderImport.h"
+#include "cli/LayoutCommands.h"
+#include "cli/ScriptCommands.h"
 #include "app/TemplateClS.h"
 #include "platform/Exception.h"
 
@@ -9,7 +11,11 @@
 namespace {
 const char *const kUsage =
     "usage: waybill-cli [--home DIR] orders FILE\n"
-    "       waybill-cli [--home DIR] templates\n";
+    "       waybill-cli [--home DIR] templates\n"
+    "       waybill-cli layout check FILE\n"
+    "       waybill-cli layout resave IN OUT\n"
+    "       waybill-cli script check FILE [--language NAME]\n"
+    "       waybill-cli script eval EXPRESSION [--language NAME]\n";
 } // namespace
 
 QString Cli::JsonString(const QString &text)
@@ -85,6 +91,10 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return 2;
     }
     const QString command = args.takeFirst();
+    if (command == QLatin1String("script"))
+        return Script(args, out, err);
+    if (command == QLatin1String("layout"))
+        return Layout(args, out, err);
     InitGlobals(home);
     if (command == QLatin1String("orders"))
         return Orders(args, out, err);

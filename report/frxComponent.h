@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class TfrxCanvas;
 class TfrxPage;
 class TfrxReport;
 
@@ -184,6 +185,15 @@ class TfrxReportComponent : public TfrxComponent {
 public:
     explicit TfrxReportComponent(TComponent *owner = nullptr) : TfrxComponent(owner) {}
     QString Description() const { return m_description; }
+
+    // Draws the object: scaleX and scaleY are device pixels per report pixel (the zoom on screen,
+    // dpi / 96 on a printer), offsetX and offsetY the device position of the report origin.
+    // Components without a look draw nothing.
+    virtual void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) {}
+    // The data step of a build: the object takes its values (a text object expands its text).
+    virtual void ComputeData() {}
+    // The object's text for exports; empty for objects without one.
+    virtual QString GetComponentText() const { return QString(); }
     void SetDescription(const QString &value) { m_description = value; }
 
 private:

@@ -1,5 +1,6 @@
 #include "report/frxReport.h"
 
+#include "report/frxDrawText.h"
 #include "report/frxErrors.h"
 #include "report/frxPages.h"
 #include "report/frxRes.h"
@@ -84,6 +85,13 @@ TfrxReport::~TfrxReport()
     // report's lists about their end.
     DestroyChildren();
     DestroyComponents();
+}
+
+TfrxDrawText *TfrxReport::DrawText()
+{
+    if (!m_drawText)
+        m_drawText = std::make_unique<TfrxDrawText>();
+    return m_drawText.get();
 }
 
 TfrxPage *TfrxReport::Pages(int index) const

@@ -1,6 +1,7 @@
 #pragma once
 // The root of a layout: pages, option groups, datasets, variables, styles and the error list.
 
+#include "report/frxCalc.h"
 #include "report/frxComponent.h"
 #include "report/frxDataSet.h"
 #include "report/frxReportDataSets.h"
@@ -12,8 +13,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
+class TfrxDrawText;
 class TfrxPage;
+class TfsScript;
 class TfrxDataPage;
 
 class TfrxEngineOptions : public TPersistent {
@@ -466,9 +470,35 @@ public:
     // The full reset: clears the pages (ancestor objects stay), the lists and the options it names.
     void ClearObjects() override;
 
+    // The text engine every text object of this report lays out and draws with; made on first use.
+    TfrxDrawText *DrawText();
+
     // Host callbacks for values the expansion does not find elsewhere.
     TGetValueEvent OnGetValue;
     TNewGetValueEvent OnNewGetValue;
+
+    // ---- expressions (frxCalc.cpp) ----
+    // The value of an expression: a plain name through ResolveName, anything else compiled once
+    // and kept in the expression cache. An error is added to Errors (with the CurObject prefix)
+    // and raised.
+    Variant Calc(const QString &expr);
+    // Calc as report scripts call it: errors raise as "Error in Calc expression:" + the message.
+    Variant ScriptCalc(const QString &expr);
+    // Answers dataset fields, system variables, names the host knows, report and process-wide
+    // variables and script variables without compiling anything; false for any other text.
+    bool ResolveName(const QString &text, Variant &value);
+    // The script functions Get(Name) and Set(Name, Value).
+    Variant ScriptGet(const QString &name);
+    void ScriptSet(const QString &name, const Variant &value);
+    TfrxExpressionCache *ExpressionCache() { return &m_expressionCache; }
+    // The script engine behind expressions: the one installed, else the report script's own.
+    TfrxExpressionScript *ExpressionScript();
+    void SetExpressionScript(std::unique_ptr<TfrxExpressionScript> script);
+    // The report script; nullptr while another engine is installed for expressions.
+    TfsScript *Script();
+    // The counters of the running build (for Page, Line, ...); nullptr outside a build.
+    TfrxBuildCounters *BuildCounters() const { return m_buildCounters; }
+    void SetBuildCounters(TfrxBuildCounters *counters) { m_buildCounters = counters; }
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
@@ -476,6 +506,12 @@ protected:
 private:
     void Reset();
 
+    TfrxExpressionCache m_expressionCache{this};
+    std::unique_ptr<TfrxExpressionScript> m_expressionScript;
+    TfrxBuildCounters *m_buildCounters = nullptr;
+    // Report variables whose expressions are being evaluated, to stop a variable that refers to
+    // itself (directly or through others).
+    QStringList m_variablesInCalc;
     TfrxEngineOptions m_engineOptions;
     TfrxPreviewOptions m_previewOptions;
     TfrxPrintOptions m_printOptions;
@@ -499,6 +535,7 @@ private:
     QString m_curObject;
     QString m_lastPassword;
     QPointer<QWidget> m_preview;
+    std::unique_ptr<TfrxDrawText> m_drawText;
     TfrxDataSet *m_dataSet = nullptr;
     bool m_dotMatrixReport = false;
     bool m_oldStyleProgress = false;

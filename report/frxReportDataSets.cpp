@@ -43,7 +43,7 @@ TfrxDataSetItem *TfrxReportDataSets::Find(const TfrxDataSet *dataSet) const
     return nullptr;
 }
 
-TfrxDataSet *TfrxReportDataSets::FindByUserName(const QString &name) const
+TfrxDataSet *TfrxReportDataSets::FindByUserName(QStringView name) const
 {
     for (int i = 0; i < Count(); ++i) {
         TfrxDataSet *dataSet = Items(i)->DataSet();

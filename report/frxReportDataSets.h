@@ -42,7 +42,8 @@ public:
     // The item bound to dataSet; nullptr when there is none.
     TfrxDataSetItem *Find(const TfrxDataSet *dataSet) const;
     // The bound dataset whose alias equals name ignoring case (items without a dataset skipped).
-    TfrxDataSet *FindByUserName(const QString &name) const;
+    TfrxDataSet *FindByUserName(const QString &name) const { return FindByUserName(QStringView(name)); }
+    TfrxDataSet *FindByUserName(QStringView name) const;
     // Removes every item bound to dataSet.
     void Remove(const TfrxDataSet *dataSet);
 

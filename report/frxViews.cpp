@@ -76,6 +76,11 @@ QString TfrxCustomMemoView::Text() const
 
 void TfrxCustomMemoView::SetText(const QString &value)
 {
+    m_memo = SplitText(value);
+}
+
+QStringList TfrxCustomMemoView::SplitText(const QString &value)
+{
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = value.size();
@@ -90,7 +95,7 @@ void TfrxCustomMemoView::SetText(const QString &value)
     }
     if (start < n)
         lines.append(value.mid(start));
-    m_memo = lines;
+    return lines;
 }
 
 void TfrxCustomMemoView::SetStyle(const QString &value)

@@ -4,10 +4,14 @@
 
 #include "report/frxComponent.h"
 #include "report/frxDataSet.h"
+#include "report/frxDrawCanvas.h"
+#include "report/frxFormat.h"
 #include "report/frxFrame.h"
 #include "report/frxPicture.h"
 
 #include <QStringList>
+
+class TfrxDrawText;
 
 class TfrxView : public TfrxReportComponent {
     Q_OBJECT
@@ -91,8 +95,21 @@ public:
     // Bound to a dataset field: DataSet set and DataField not empty.
     bool IsDataField() const { return m_dataSet && !m_dataField.isEmpty(); }
 
+    // Background and frame; the kinds of view add their content.
+    void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
+    // Where the last draw put the object on its device.
+    const TfrxDrawState &DrawState() const { return m_drawState; }
+    // The object's device rectangle under a transform, less the drop shadow.
+    TfrxDrawState ComputeDrawState(double scaleX, double scaleY, double offsetX, double offsetY) const;
+
 protected:
     void Notification(TComponent *component, TOperation operation) override;
+    // The three drawing steps every view shares.
+    void BeginDraw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY);
+    void DrawBackground(TfrxCanvas &canvas);
+    void DrawFrame(TfrxCanvas &canvas);
+
+    TfrxDrawState m_drawState;
 
 private:
     TfrxFrame m_frame;
@@ -126,6 +143,9 @@ public:
     explicit TfrxStretcheable(TComponent *owner = nullptr) : TfrxView(owner) {}
     frx::TfrxStretchMode StretchMode() const { return m_stretchMode; }
     void SetStretchMode(frx::TfrxStretchMode value) { m_stretchMode = value; }
+
+    // The height (report pixels) the content needs at the current width.
+    virtual double CalcHeight() { return Height(); }
 
 private:
     frx::TfrxStretchMode m_stretchMode = frx::smDontStretch;
@@ -296,6 +316,46 @@ public:
     // add to the measured text.
     TfrxTextInsets TextInsets() const;
 
+    // ---- drawing ----
+    void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
+    // Height and width (report pixels) the text needs, gaps and frame included; the height at the
+    // current width, the width of the longest line.
+    double CalcHeight() override;
+    double CalcWidth();
+    // What the page drawing hands over: the prepared report's page count, the number of the copy
+    // being printed and the print scale (used only while printing).
+    void SetDrawValues(int totalPages, int copyNo, double printScale);
+    // The lines as drawn: outside the designer the page total and copy name filled in, in the
+    // designer the field reference of a bound object.
+    QStringList DrawnText() const;
+    // The text box on the device for a drawing state (gaps and frame lines taken off).
+    TfrxDrawRect TextRect(const TfrxDrawState &state) const;
+    // The text engine this object uses: its report's, or a shared one without a report.
+    TfrxDrawText *DrawTextEngine() const;
+    // Splits a text the way SetText does.
+    static QStringList SplitText(const QString &value);
+
+    // ---- expansion (frxExpand.cpp) ----
+    // The data step: TagStr and URL, the bound field or the bracketed expressions, HideZeros, the
+    // script's Value, the highlight, SuppressRepeated and FlowTo.
+    void ComputeData() override;
+    // The value of the last evaluated expression or of the bound field.
+    Variant Value() const { return m_value; }
+    void SetValue(const Variant &value) { m_value = value; }
+    // The text printed last (for SuppressRepeated); Null at first.
+    Variant LastValue() const { return m_lastValue; }
+    void SetLastValue(const Variant &value) { m_lastValue = value; }
+    // A value as this object prints it, with format or else DisplayFormat.
+    QString FormatValue(const Variant &value, const TfrxFormat *format = nullptr) const;
+    // One bracketed expression (without its delimiters, with an optional " #" format suffix) as
+    // the text that replaces it.
+    QString EvaluateAndFormat(const QString &expression);
+    // The character-set conversion of this object's font; none with UseDefaultCharset.
+    TfrxCharsetConversion CharsetConversion() const;
+    // The text as exports take it: the first "[TOTALPAGES]" replaced by the page total given
+    // with the draw values.
+    QString GetComponentText() const override;
+
     Q_INVOKABLE bool IsCharSpacingStored() const { return m_charSpacing != 0; }
     Q_INVOKABLE bool IsExprDelimitersStored() const { return m_expressionDelimiters != QLatin1String("[,]"); }
     Q_INVOKABLE bool IsGapXStored() const { return m_gapX != 2; }
@@ -307,10 +367,17 @@ public:
 protected:
     void Notification(TComponent *component, TOperation operation) override;
     void AssignOwnData(const TfrxComponent *source) override;
+    // Font, options and spacing of this object into the engine (the engine's lock held).
+    void PrepareEngine(TfrxDrawText *engine) const;
+    void DrawUnderlines(TfrxCanvas &canvas, TfrxDrawText *engine);
+    // FlowTo: keeps the lines that fit the object's height and hands the rest on.
+    void FlowOver();
 
 private:
     TfrxFormat m_displayFormat;
     TfrxHighlight m_highlight;
+    Variant m_value;
+    Variant m_lastValue = Variant::Null();
     QStringList m_memo;
     QString m_expressionDelimiters;
     QString m_style;
@@ -320,6 +387,9 @@ private:
     double m_gapY = 1;
     double m_lineSpacing = 2;
     double m_paragraphGap = 0;
+    double m_printScale = 1;
+    int m_totalPages = 0;
+    int m_copyNo = 0;
     int m_rotation = 0;
     frx::TfrxHAlign m_hAlign = frx::haLeft;
     frx::TfrxVAlign m_vAlign = frx::vaTop;
@@ -386,6 +456,8 @@ public:
 
     // Creation codes: 0 plain, 1 diagonal, 2 diagonal with end arrow, 3 with start arrow, 4 both.
     void DesignCreate(int flags) override;
+
+    void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
 
 private:
     int m_arrowLength = 20;
@@ -460,11 +532,19 @@ public:
     bool IsPictureChanged() const { return m_pictureChanged; }
     void SetPictureChanged(bool value) { m_pictureChanged = value; }
 
+    void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
+
 protected:
     void PictureChanged();
+    // The picture stretched into rect (device pixels).
+    void DrawGraphic(TfrxCanvas &canvas, const TfrxDrawRect &rect);
 
 private:
     TPicture m_picture;
+    // The picture with TransparentColor taken out, made on first transparent draw.
+    QImage m_transparentImage;
+    qint64 m_transparentKey = 0;
+    TColor m_transparentKeyColor = clNone;
     QString m_fileLink;
     int m_imageIndex = 0;
     TColor m_transparentColor = clWhite;
@@ -504,6 +584,8 @@ public:
 
     // The creation code is the shape kind.
     void DesignCreate(int flags) override;
+
+    void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
 
 private:
     int m_curve = 0;

@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <new>
@@ -136,6 +137,24 @@ struct TFormatSettings {
     QString LongTimeFormat = QStringLiteral("hh:nn:ss");
     QString TimeAMString = QStringLiteral("AM");
     QString TimePMString = QStringLiteral("PM");
+    // Month and day names of date formats (mmm, mmmm, ddd, dddd); days start with Sunday.
+    QStringList ShortMonthNames = {QStringLiteral("1月"),  QStringLiteral("2月"),  QStringLiteral("3月"),
+                                   QStringLiteral("4月"),  QStringLiteral("5月"),  QStringLiteral("6月"),
+                                   QStringLiteral("7月"),  QStringLiteral("8月"),  QStringLiteral("9月"),
+                                   QStringLiteral("10月"), QStringLiteral("11月"), QStringLiteral("12月")};
+    QStringList LongMonthNames = {QStringLiteral("一月"), QStringLiteral("二月"),   QStringLiteral("三月"),
+                                  QStringLiteral("四月"), QStringLiteral("五月"),   QStringLiteral("六月"),
+                                  QStringLiteral("七月"), QStringLiteral("八月"),   QStringLiteral("九月"),
+                                  QStringLiteral("十月"), QStringLiteral("十一月"), QStringLiteral("十二月")};
+    QStringList ShortDayNames = {QStringLiteral("周日"), QStringLiteral("周一"), QStringLiteral("周二"),
+                                 QStringLiteral("周三"), QStringLiteral("周四"), QStringLiteral("周五"),
+                                 QStringLiteral("周六")};
+    QStringList LongDayNames = {QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"),
+                                QStringLiteral("星期三"), QStringLiteral("星期四"), QStringLiteral("星期五"),
+                                QStringLiteral("星期六")};
+    // Money (the %m format): the symbol before the amount, the minus between them ("¥-5.00").
+    QString CurrencyString = QStringLiteral("¥");
+    int CurrencyDecimals = 2;
 };
 
 // The process-wide settings; read at every conversion, so set them before work starts.
@@ -345,3 +364,30 @@ private:
     };
     TVarType m_type;
 };
+
+// ---- formatting routines ---------------------------------------------------------------------------
+// The platform's formatting routines, shared by the script library (Format, FormatFloat,
+// FormatDateTime) and the value formatting of text objects, so both print numbers and dates alike.
+
+// A format that does not suit its arguments, or an argument missing.
+class EConvertError : public EVariantError {
+public:
+    using EVariantError::EVariantError;
+    QString ClassName() const override { return QStringLiteral("EConvertError"); }
+};
+
+// Picture formatting: "0" and "#" digit placeholders, "." decimal point, "," thousands wanted,
+// "E+0"/"E-0" scientific notation, quoted literals, up to three sections "positive;negative;zero".
+// Rounds half away from zero; an empty format gives the general form (FloatToText).
+QString FormatFloat(const QString &format, double value);
+
+// Date-time formatting with the specifiers c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy h hh
+// n nn s ss z zzz t tt am/pm a/p ampm / : and quoted literals; "m" right after an hour means
+// minutes. An empty format is "c". Raises EVariantOverflowError for a day number out of range.
+QString FormatDateTime(const QString &format, double dateTime);
+
+// printf-style formatting: "%" [index ":"] ["-"] [width] ["." precision] type with the types
+// d u x p (integers), e f g n m (floats), s (anything as text); "*" takes width or precision from the
+// arguments; "%%" is a percent sign. A type that does not suit its argument raises EConvertError
+// "Format '...' invalid or incompatible with argument".
+QString Format(const QString &format, const QList<Variant> &args);

@@ -1,0 +1,59 @@
+#include "cli/LayoutCommands.h"
+
+#include "platform/Exception.h"
+#include "report/frxReport.h"
+#include "report/frxSerializeReport.h"
+
+namespace {
+const char *const kLayoutUsage = "usage: waybill-cli layout check FILE\n"
+                                 "       waybill-cli layout resave IN OUT\n";
+
+// Loads a layout without showing anything. 2 when the file cannot be read, else 0.
+int LoadQuietly(TfrxReport &report, const QString &fileName, QTextStream &err)
+{
+    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    try {
+        if (!frxLoadFromFile(report, fileName)) {
+            err << "waybill-cli: no such file: " << fileName << '\n';
+            return 2;
+        }
+    } catch (const std::exception &e) {
+        err << "waybill-cli: " << ExceptionText(e) << '\n';
+        return 2;
+    }
+    return 0;
+}
+} // namespace
+
+int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const QString command = args.value(0);
+    if (command == QLatin1String("check") && args.size() == 2) {
+        TfrxReport report;
+        if (int code = LoadQuietly(report, args[1], err))
+            return code;
+        for (const QString &error : report.Errors())
+            out << error << '\n';
+        return report.Errors().isEmpty() ? 0 : 1;
+    }
+    if (command == QLatin1String("resave") && args.size() == 3) {
+        TfrxReport report;
+        if (int code = LoadQuietly(report, args[1], err))
+            return code;
+        if (!report.Errors().isEmpty()) {
+            for (const QString &error : report.Errors())
+                out << error << '\n';
+            err << "waybill-cli: " << args[1] << " did not load cleanly; " << args[2] << " was not written\n";
+            return 1;
+        }
+        try {
+            frxSaveToFile(report, args[2]);
+        } catch (const std::exception &e) {
+            err << "waybill-cli: " << ExceptionText(e) << '\n';
+            return 2;
+        }
+        return 0;
+    }
+    err << kLayoutUsage;
+    return 2;
+}

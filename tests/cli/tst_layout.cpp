@@ -1,0 +1,111 @@
+// waybill-cli's layout check and resave commands: output, exit status, and what resave writes.
+#include "cli/LayoutCommands.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLayoutCli : public QObject {
+    Q_OBJECT
+
+    static int Run(const QStringList &args, QString *out, QString *err)
+    {
+        QTextStream o(out), e(err);
+        const int code = Cli::Layout(args, o, e);
+        o.flush();
+        e.flush();
+        return code;
+    }
+
+    static QString Write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+        return path;
+    }
+
+    static QByteArray Layout(const QByteArray &body)
+    {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n<TfrxReport>" + body +
+               "</TfrxReport>";
+    }
+
+private slots:
+    void checkPrintsEachErrorOnItsOwnLine()
+    {
+        QTemporaryDir dir;
+        const QString clean =
+            Write(dir, "clean.fr3", Layout("<TfrxReportPage Name=\"Page1\" LeftMargin=\"7,5\"/>"));
+        const QString broken = Write(dir, "broken.fr3",
+                                     Layout("<TfrxReportPage Name=\"Page1\"><TfrxBarCodeView Name=\"B\"/>"
+                                            "<TfrxMemoView Name=\"M\" Left=\"x\"/></TfrxReportPage>"));
+        QString out, err;
+        QCOMPARE(Run({"check", clean}, &out, &err), 0);
+        QVERIFY(out.isEmpty());
+        QCOMPARE(Run({"check", broken}, &out, &err), 1);
+        QCOMPARE(out, QStringLiteral(
+                          "'x' is not a valid floating point value\nCannot find class TfrxBarCodeView\n"));
+        out.clear();
+        QCOMPARE(Run({"check", Write(dir, "text.fr3", "not a layout")}, &out, &err), 1);
+        QCOMPARE(out, QStringLiteral("Invalid file format\n"));
+    }
+
+    void unreadableFilesAndBadArguments()
+    {
+        QTemporaryDir dir;
+        QString out, err;
+        QCOMPARE(Run({"check", dir.filePath("missing.fr3")}, &out, &err), 2);
+        QVERIFY(err.contains("missing.fr3"));
+        QCOMPARE(Run({"resave", dir.filePath("missing.fr3"), dir.filePath("out.fr3")}, &out, &err), 2);
+        QVERIFY(!QFile::exists(dir.filePath("out.fr3")));
+        err.clear();
+        QCOMPARE(Run({"check"}, &out, &err), 2);
+        QVERIFY(err.startsWith("usage:"));
+        QCOMPARE(Run({"frobnicate", "x"}, &out, &err), 2);
+        const QString in = Write(dir, "in.fr3", Layout(""));
+        QCOMPARE(Run({"resave", in, dir.filePath("no/such/folder/out.fr3")}, &out, &err), 2);
+    }
+
+    void resaveWritesTheProgramsOwnForm()
+    {
+        QTemporaryDir dir;
+        const QString in =
+            Write(dir, "in.fr3",
+                  Layout("<TfrxReportPage Name=\"Page1\" PaperWidth=\"100,5\">"
+                         "<TfrxMemoView Name=\"Memo1\" Memo.Text=\"a&#13;&#10;b\"/></TfrxReportPage>"));
+        const QString outPath = dir.filePath("out.fr3");
+        QString out, err;
+        QCOMPARE(Run({"resave", in, outPath}, &out, &err), 0);
+        QFile file(outPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(written.startsWith(
+            "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n<TfrxReport Version="));
+        QVERIFY(written.contains("<TfrxDataPage Name=\"Data\""));
+        QVERIFY(written.contains("PaperWidth=\"100.5\""));
+        QVERIFY(written.contains("Text=\"a&#13;&#10;b\"/>"));
+        // Resaving what was written changes nothing.
+        const QString again = dir.filePath("again.fr3");
+        QCOMPARE(Run({"resave", outPath, again}, &out, &err), 0);
+        QFile second(again);
+        QVERIFY(second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), written);
+    }
+
+    void resaveRefusesALayoutThatLostParts()
+    {
+        QTemporaryDir dir;
+        const QString in =
+            Write(dir, "in.fr3",
+                  Layout("<TfrxReportPage Name=\"Page1\"><TfrxChartView Name=\"C\"/></TfrxReportPage>"));
+        QString out, err;
+        QCOMPARE(Run({"resave", in, dir.filePath("out.fr3")}, &out, &err), 1);
+        QCOMPARE(out, QStringLiteral("Cannot find class TfrxChartView\n"));
+        QVERIFY(!QFile::exists(dir.filePath("out.fr3")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLayoutCli)
+#include "tst_layout.moc"

@@ -1,0 +1,62 @@
+// libFuzzer entry for the layout reader: any bytes are loaded as a layout; what loads is written,
+// read back and written again, and the two writes must be the same bytes.
+
+#include "report/frxClass.h"
+#include "report/frxSerializeReport.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+QByteArray Save(TfrxReport &report)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    frxSaveToStream(report, &buffer);
+    return buffer.data();
+}
+
+void Load(TfrxReport &report, const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    frxLoadFromStream(report, &buffer);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_layout";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }();
+    (void)app;
+
+    TfrxReport report;
+    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    Load(report, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    // A protected layout is dropped on loading (no one answers the password question); the report
+    // is then left without even its data page.
+    if (report.PagesCount() == 0)
+        return 0;
+    const QByteArray first = Save(report);
+    TfrxReport again;
+    again.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    Load(again, first);
+    const QByteArray second = Save(again);
+    if (!again.Errors().isEmpty() || second != first) {
+        // What this program writes must read back to itself.
+        fprintf(stderr, "errors: %s\n--- first\n%s\n--- second\n%s\n", qPrintable(again.Errors().join(u'|')),
+                first.constData(), second.constData());
+        std::abort();
+    }
+    return 0;
+}
