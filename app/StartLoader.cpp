@@ -3,6 +3,8 @@
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
+#include "engine/frxEngine.h"
+#include "engine/frxPreviewPages.h"
 #include "engine/frxPrinter.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
@@ -36,7 +38,10 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
 
-    // New report pages take their paper from the current printer.
+    // The report engine's builder and prepared pages; new report pages take their paper from the
+    // current printer.
+    frxRegisterEngine();
+    TfrxPreviewPages::Register();
     frxInstallPrinterPaperInfo();
 
     auto *mainWindow = new TFMainWindow;

@@ -2,6 +2,8 @@
 
 #include "app/OrderImport.h"
 #include "cli/LayoutCommands.h"
+#include "engine/frxEngine.h"
+#include "engine/frxPreviewPages.h"
 #include "cli/ScriptCommands.h"
 #include "app/TemplateClS.h"
 #include "platform/Exception.h"
@@ -91,6 +93,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return 2;
     }
     const QString command = args.takeFirst();
+    frxRegisterEngine();
+    TfrxPreviewPages::Register();
     if (command == QLatin1String("script"))
         return Script(args, out, err);
     if (command == QLatin1String("layout"))

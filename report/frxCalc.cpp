@@ -53,6 +53,7 @@ void TfrxExpressionCache::Clear()
 {
     m_functions.clear();
     m_exact.clear();
+    m_scriptLanguage = m_report->ScriptLanguage();
     m_report->ExpressionScript()->ClearExpressions();
 }
 

@@ -36,6 +36,7 @@ class TfrxExpressionCache {
 public:
     explicit TfrxExpressionCache(TfrxReport *report) : m_report(report) {}
 
+    // Forgets every compiled expression and takes the report's ScriptLanguage.
     void Clear();
     QString ScriptLanguage() const { return m_scriptLanguage; }
     void SetScriptLanguage(const QString &language) { m_scriptLanguage = language; }

@@ -257,11 +257,10 @@ void TfrxCustomMemoView::ComputeData()
                     break;
                 }
             }
-            // Delimiters spanning a line break are found in the joined text only.
-            if (open.contains(QLatin1Char('\r')) || open.contains(QLatin1Char('\n')))
-                present = true;
+            // Delimiters holding a line break are found in the joined text only.
+            const bool breaks = !IsOneLine(open) || !IsOneLine(close);
             auto evaluate = [this](const QString &expression) { return EvaluateAndFormat(expression); };
-            if (present && lines.size() == 1) {
+            if (present && lines.size() == 1 && !breaks) {
                 // The usual one-line text: expanded without joining and splitting it (the line
                 // break after it cannot be part of an expression).
                 const QString expanded = frxExpandBrackets(lines[0], open, close, evaluate);
@@ -269,8 +268,10 @@ void TfrxCustomMemoView::ComputeData()
                     SetMemo(QStringList{expanded});
                 else
                     SetText(expanded);
-            } else if (present) {
-                SetText(frxExpandBrackets(Text(), open, close, evaluate));
+            } else if (present || breaks) {
+                const QString text = Text();
+                if (text.contains(open))
+                    SetText(frxExpandBrackets(text, open, close, evaluate));
             }
         }
     }

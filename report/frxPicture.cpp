@@ -1,6 +1,7 @@
 #include "report/frxPicture.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QFile>
 
 static const char *FormatOf(const QString &className)
@@ -30,12 +31,20 @@ bool TPicture::LoadFromGraphic(const QString &className, const QByteArray &bytes
     const char *format = FormatOf(className);
     if (!format || DetectClassName(bytes) != className)
         return false;
-    QImage image;
-    if (!image.loadFromData(bytes, format) || image.isNull())
+    // The header tells whether the bytes are a picture of this kind and its size; the pixels are
+    // decoded when first drawn.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid() || size.isEmpty())
         return false;
     m_className = className;
     m_data = bytes;
-    m_image = image;
+    m_size = size;
+    m_image = QImage();
+    m_decoded = false;
     return true;
 }
 
@@ -65,12 +74,26 @@ void TPicture::SetImage(const QImage &image, const QString &className)
     image.save(&buffer, format);
     m_className = className;
     m_data = bytes;
+    m_size = image.size();
     m_image = image;
+    m_decoded = true;
+}
+
+const QImage &TPicture::Image() const
+{
+    if (!m_decoded) {
+        m_decoded = true;
+        if (!m_image.loadFromData(m_data, FormatOf(m_className)))
+            m_image = QImage();
+    }
+    return m_image;
 }
 
 void TPicture::Clear()
 {
     m_className.clear();
     m_data.clear();
+    m_size = QSize(0, 0);
     m_image = QImage();
+    m_decoded = true;
 }

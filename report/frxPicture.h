@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QMetaType>
+#include <QSize>
 #include <QString>
 
 class TPicture {
@@ -13,14 +14,16 @@ public:
     TPicture() = default;
 
     bool IsEmpty() const { return m_data.isEmpty(); }
-    // Pixel size of the decoded image; 0 when empty.
-    int Width() const { return m_image.width(); }
-    int Height() const { return m_image.height(); }
+    // Pixel size of the image; 0 when empty.
+    int Width() const { return m_size.width(); }
+    int Height() const { return m_size.height(); }
     // "TJPEGImage", "TBitmap", "TPngImage", or empty for an empty picture.
     const QString &GraphicClassName() const { return m_className; }
     // The file bytes as they were loaded.
     const QByteArray &Data() const { return m_data; }
-    const QImage &Image() const { return m_image; }
+    // The decoded image. Decoding waits for the first use: a layout loads its pictures' bytes
+    // and sizes without paying for pixels it may never draw.
+    const QImage &Image() const;
 
     // Recognises JPEG, BMP and PNG by their signatures and decodes them. Unknown or undecodable
     // bytes leave the picture unchanged and answer false.
@@ -44,5 +47,7 @@ public:
 private:
     QString m_className;
     QByteArray m_data;
-    QImage m_image;
+    QSize m_size{0, 0};
+    mutable QImage m_image;
+    mutable bool m_decoded = true;
 };

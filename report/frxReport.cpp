@@ -1,6 +1,7 @@
 #include "report/frxReport.h"
 
 #include "report/frxDrawText.h"
+#include "report/frxEngineBase.h"
 #include "report/frxErrors.h"
 #include "report/frxPages.h"
 #include "report/frxRes.h"
@@ -80,6 +81,7 @@ TfrxReport::TfrxReport(TComponent *owner)
 
 TfrxReport::~TfrxReport()
 {
+    m_engine.reset();
     SendFreeNotifications();
     // Pages and their objects go while the report is whole: datasets on the data page tell the
     // report's lists about their end.

@@ -15,6 +15,9 @@
 #include <functional>
 #include <memory>
 
+class TfrxCustomEngine;
+class TfrxCustomPreviewPages;
+class TfrxReportPage;
 class TfrxDrawText;
 class TfrxPage;
 class TfsScript;
@@ -473,6 +476,48 @@ public:
     // The text engine every text object of this report lays out and draws with; made on first use.
     TfrxDrawText *DrawText();
 
+    // ---- building (frxReportBuild.cpp) ----
+    // Builds the prepared pages (appending to them unless clearPrevious); true when the build ran
+    // to its end without errors. The report is reloaded from a snapshot afterwards, so a build
+    // never changes the layout.
+    bool BuildPages(bool clearPrevious = true);
+    // Without a preview window: empties the prepared pages when asked and builds into them.
+    bool ShowReport(bool clearPrevious = true);
+    bool Terminated() const { return m_terminated; }
+    // True also stops the running script.
+    void SetTerminated(bool value);
+    // The builder; nullptr when no engine was registered.
+    TfrxCustomEngine *Engine();
+    // The script prepared as a build prepares it; false (and the error added) when it does not
+    // compile.
+    bool PrepareScript();
+    using TNotifyHostEvent = std::function<void(QObject *sender)>;
+    using TComponentHostEvent = std::function<void(TfrxComponent *sender)>;
+    TNotifyHostEvent OnBeginDoc;
+    TNotifyHostEvent OnEndDoc;
+    TNotifyHostEvent OnAfterScriptCompile;
+    TComponentHostEvent OnBeforePrint;
+    TComponentHostEvent OnAfterPrint;
+    std::function<void(TfrxPage *page)> OnManualBuild;
+    // Progress of kind 0 preparing, 1 exporting, 2 printing.
+    std::function<void(TfrxReport *sender, int kind)> OnProgressStart;
+    std::function<void(TfrxReport *sender, int kind, int progress)> OnProgress;
+    std::function<void(TfrxReport *sender, int kind)> OnProgressStop;
+    virtual void DoProgressStart(int kind);
+    virtual void DoProgress(int kind, int progress);
+    virtual void DoProgressStop(int kind);
+    bool Reloading() const { return m_reloading; }
+
+    // ---- prepared pages and printing (frxReportPrint.cpp) ----
+    // The store of the prepared pages, made on first use by the registered class (the engine layer
+    // registers it); nullptr when none is registered.
+    TfrxCustomPreviewPages *PreviewPages();
+    // Prints the prepared pages through the store's print job; whether a job ran.
+    bool PrintPrepared();
+    std::function<void(QObject *sender)> OnPrintReport;
+    std::function<void(TfrxReportPage *page, int copyNo)> OnPrintPage;
+    std::function<void(QObject *sender)> OnAfterPrintReport;
+
     // Host callbacks for values the expansion does not find elsewhere.
     TGetValueEvent OnGetValue;
     TNewGetValueEvent OnNewGetValue;
@@ -536,6 +581,11 @@ private:
     QString m_lastPassword;
     QPointer<QWidget> m_preview;
     std::unique_ptr<TfrxDrawText> m_drawText;
+    // Shared ownership only so the report layer can free it without the engine's class.
+    std::shared_ptr<TfrxCustomPreviewPages> m_previewPages;
+    std::unique_ptr<TfrxCustomEngine> m_engine;
+    bool m_terminated = false;
+    bool m_reloading = false;
     TfrxDataSet *m_dataSet = nullptr;
     bool m_dotMatrixReport = false;
     bool m_oldStyleProgress = false;

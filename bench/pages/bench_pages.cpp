@@ -1,0 +1,144 @@
+// Prepared pages: appending and reading back 10,000 waybill pages of 15 text objects, drawing one at
+// 600 dpi, and printing 1,000 of them through the print job (when a printer is installed; with
+// BENCH_PDF=<file> the job writes that PDF instead of printing).
+
+#include "engine/frxPreviewPages.h"
+#include "engine/frxPrinter.h"
+#include "report/frxBands.h"
+#include "report/frxDrawPage.h"
+#include "report/frxPages.h"
+#include "report/frxReport.h"
+#include "report/frxViews.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+
+namespace {
+
+// Resident memory of the process in megabytes (0 where the platform does not tell).
+double ResidentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return 0;
+}
+
+struct Layout {
+    TfrxReport report;
+    TfrxReportPage *page;
+    TfrxMasterData *band;
+    QList<TfrxMemoView *> memos;
+
+    Layout()
+    {
+        page = new TfrxReportPage(&report);
+        page->SetName(QStringLiteral("Page1"));
+        page->SetPaper(256, 230, 127);
+        band = new TfrxMasterData(page);
+        band->SetName(QStringLiteral("MasterData1"));
+        band->SetBounds(0, 0, 860, 470);
+        for (int i = 0; i < 15; ++i) {
+            auto *memo = new TfrxMemoView(band);
+            memo->SetName(QStringLiteral("Memo%1").arg(i + 1));
+            memo->SetBounds(20 + (i % 3) * 280, 20 + (i / 3) * 90, 260, 60);
+            memos << memo;
+        }
+    }
+
+    void Build(int count)
+    {
+        TfrxCustomPreviewPages *pages = report.PreviewPages();
+        pages->ClearPages();
+        pages->BeginBuild();
+        pages->RegisterSourcePage(page);
+        pages->BeginPass();
+        for (int n = 0; n < count; ++n) {
+            for (int i = 0; i < memos.size(); ++i)
+                memos[i]->SetText(QStringLiteral("收件人 %1 字段 %2 浙江省杭州市西湖区文三路 %3 号")
+                                      .arg(n)
+                                      .arg(i)
+                                      .arg(n % 977));
+            pages->AppendPage(page);
+            pages->AppendObjects(band);
+        }
+        pages->EndBuild();
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TfrxPreviewPages::Register();
+    {
+        Layout layout;
+        const double before = ResidentMb();
+        QElapsedTimer timer;
+        timer.start();
+        layout.Build(10000);
+        const qint64 appendMs = timer.elapsed();
+        const double afterAppend = ResidentMb();
+        std::printf("append 10000 pages x 15 objects: %lld ms\n", appendMs);
+        std::printf("memory held by 10000 pages: %.1f MB\n", afterAppend - before);
+
+        TfrxCustomPreviewPages *pages = layout.report.PreviewPages();
+        double peak = afterAppend;
+        timer.restart();
+        for (int i = 0; i < pages->Count(); ++i) {
+            pages->GetPage(i);
+            if (i % 500 == 0)
+                peak = std::max(peak, ResidentMb());
+        }
+        std::printf("GetPage of all 10000 pages: %lld ms\n", timer.elapsed());
+        std::printf("memory growth while reading: %.1f MB\n", peak - afterAppend);
+
+        QImage image(int(230 / 25.4 * 600), int(127 / 25.4 * 600), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TfrxReportPage *page = pages->GetPage(0);
+        QPainter painter(&image);
+        frxDrawPage(*page, painter, 600 / 96.0, 600 / 96.0, 0, 0); // warm-up: fonts
+        const int runs = 20;
+        timer.restart();
+        for (int i = 0; i < runs; ++i)
+            frxDrawPage(*page, painter, 600 / 96.0, 600 / 96.0, 0, 0);
+        std::printf("draw one page of 15 texts at 600 dpi: %.2f ms\n",
+                    double(timer.nsecsElapsed()) / 1e6 / runs);
+    }
+
+    if (Printers().HasPhysicalPrinters()) {
+        for (int count : {1000, 10000}) {
+            Layout layout;
+            layout.Build(count);
+            layout.report.PrintOptions()->SetShowDialog(false);
+            const QString pdf = qEnvironmentVariable("BENCH_PDF");
+            if (!pdf.isEmpty())
+                Printers().CurrentPrinter()->SetFileName(pdf);
+            const double before = ResidentMb();
+            double peak = before;
+            layout.report.OnProgress = [&](TfrxReport *, int, int progress) {
+                if (progress % 100 == 0)
+                    peak = std::max(peak, ResidentMb());
+            };
+            QElapsedTimer timer;
+            timer.start();
+            const bool ok = layout.report.PrintPrepared();
+            std::printf("print %d pages to %s: %lld ms (%s)\n", count,
+                        qPrintable(pdf.isEmpty() ? Printers().CurrentPrinter()->Name() : pdf),
+                        timer.elapsed(), ok ? "ok" : "failed");
+            std::printf("memory growth while printing %d pages: %.1f MB\n", count, peak - before);
+        }
+    } else {
+        std::printf("print job: no printer installed, not measured\n");
+    }
+    return 0;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The builder as the report sees it. The report owns one engine; the concrete class lives in
+// engine/, which registers its factory at start-up (frxRegisterEngine there), so the report layer
+// never links against the layer above it.
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class TfrxReport;
+class TfrxBand;
+
+class TfrxCustomEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(double CurX READ CurX WRITE SetCurX)
+    Q_PROPERTY(double CurY READ CurY WRITE SetCurY)
+    Q_PROPERTY(int CurColumn READ CurColumn WRITE SetCurColumn)
+    Q_PROPERTY(int CurVColumn READ CurVColumn WRITE SetCurVColumn)
+    Q_PROPERTY(double PageWidth READ PageWidth)
+    Q_PROPERTY(double PageHeight READ PageHeight)
+    Q_PROPERTY(bool FinalPass READ FinalPass)
+    Q_PROPERTY(bool DoublePass READ DoublePass)
+    Q_PROPERTY(int TotalPages READ TotalPages)
+    Q_PROPERTY(double StartDate READ StartDate)
+    Q_PROPERTY(double StartTime READ StartTime)
+    Q_PROPERTY(bool SecondScriptCall READ SecondScriptCall)
+public:
+    explicit TfrxCustomEngine(TfrxReport *report) : m_report(report) {}
+    ~TfrxCustomEngine() override = default;
+
+    TfrxReport *Report() const { return m_report; }
+
+    double CurX() const { return m_curX; }
+    void SetCurX(double value) { m_curX = value; }
+    double CurY() const { return m_curY; }
+    void SetCurY(double value) { m_curY = value; }
+    int CurColumn() const { return m_curColumn; }
+    void SetCurColumn(int value) { m_curColumn = value; }
+    int CurVColumn() const { return m_curVColumn; }
+    void SetCurVColumn(int value) { m_curVColumn = value; }
+    double PageWidth() const { return m_pageWidth; }
+    double PageHeight() const { return m_pageHeight; }
+    bool FinalPass() const { return m_finalPass; }
+    virtual bool DoublePass() const = 0;
+    int TotalPages() const { return m_totalPages; }
+    double StartDate() const { return m_startDate; }
+    double StartTime() const { return m_startTime; }
+    bool SecondScriptCall() const { return m_secondScriptCall; }
+    bool Running() const { return m_running; }
+
+    // The engine run: band preparation, checks, the passes; false when its checks found errors.
+    virtual bool Run() = 0;
+    // Empties the prepared pages the engine writes into (a build with ClearPrevious).
+    virtual void ClearPreparedPages() = 0;
+    // The number of prepared pages so far.
+    virtual int PreparedPagesCount() const = 0;
+
+    // Operations report scripts call.
+    virtual void NewPage() = 0;
+    virtual void NewColumn() = 0;
+    virtual void ShowBand(TfrxBand *band) = 0;
+    virtual void StopReport() = 0;
+    virtual double FreeSpace() = 0;
+
+protected:
+    TfrxReport *m_report;
+    double m_curX = 0;
+    double m_curY = 0;
+    double m_pageWidth = 0;
+    double m_pageHeight = 0;
+    double m_startDate = 0;
+    double m_startTime = 0;
+    int m_curColumn = 1;
+    int m_curVColumn = 0;
+    int m_totalPages = 0;
+    bool m_finalPass = true;
+    bool m_secondScriptCall = false;
+    bool m_running = false;
+};
+
+using TfrxEngineFactory = std::function<std::unique_ptr<TfrxCustomEngine>(TfrxReport *report)>;
+// Installs the factory reports make their engine with (the previous one is returned).
+TfrxEngineFactory frxSetEngineFactory(TfrxEngineFactory factory);
+const TfrxEngineFactory &frxEngineFactory();

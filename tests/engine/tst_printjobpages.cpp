@@ -1,0 +1,280 @@
+// The print job over prepared pages, on the queues of the test run's private print server: which
+// pages reach the paper in which order and how often, where their content lands, the printer chosen
+// by name, and jobs stopped by a bad page list or by cancelling.
+
+#include "engine/frxPreviewPages.h"
+#include "engine/frxPrintJob.h"
+#include "engine/frxPrinter.h"
+#include "platform/PrintSystem.h"
+#include "report/frxBands.h"
+#include "report/frxPages.h"
+#include "report/frxReport.h"
+#include "report/frxViews.h"
+#include "tests/engine/CupsTools.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// Prepared pages "PAGE1" … "PAGEn" of a 100 × 150 mm layout, the text at (40, 40) px on the band.
+struct Job {
+    TfrxReport report;
+    TfrxReportPage *page;
+    TfrxMasterData *band;
+    TfrxMemoView *memo;
+
+    explicit Job(int count, double leftMargin = 0, double topMargin = 0)
+    {
+        TfrxPreviewPages::Register();
+        page = new TfrxReportPage(&report);
+        page->SetName(QStringLiteral("Page1"));
+        page->SetPaper(256, 100, 150);
+        page->SetLeftMargin(leftMargin);
+        page->SetTopMargin(topMargin);
+        band = new TfrxMasterData(page);
+        band->SetName(QStringLiteral("MasterData1"));
+        band->SetBounds(0, 0, 300, 200);
+        memo = new TfrxMemoView(band);
+        memo->SetName(QStringLiteral("Memo1"));
+        memo->SetBounds(40, 40, 200, 30);
+        memo->SetGapX(0);
+        memo->SetGapY(0);
+        TfrxCustomPreviewPages *pages = report.PreviewPages();
+        pages->BeginBuild();
+        pages->RegisterSourcePage(page);
+        pages->BeginPass();
+        for (int i = 1; i <= count; ++i) {
+            memo->SetText(QStringLiteral("PAGE%1").arg(i));
+            pages->AppendPage(page);
+            pages->AppendObjects(band);
+        }
+        pages->EndBuild();
+        report.PrintOptions()->SetShowDialog(false);
+        report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
+    }
+};
+
+// The first word of every page of a job's captured PDF.
+QStringList PrintedTexts(int jobId)
+{
+    if (CupsTools::WaitForJob(jobId).isEmpty())
+        return {QStringLiteral("<no job %1>").arg(jobId)};
+    const QString pdf = CupsTools::JobData(jobId);
+    QStringList texts;
+    for (int page = 1; page <= CupsTools::PageSizes(pdf).size(); ++page) {
+        const QList<CupsTools::Word> words = CupsTools::Words(pdf, page);
+        texts << (words.isEmpty() ? QString() : words.first().Text);
+    }
+    return texts;
+}
+
+int CapturedJobs()
+{
+    return QDir(QDir(CupsTools::ServerDir()).filePath(QStringLiteral("jobs")))
+        .entryList({QStringLiteral("*.args")}, QDir::Files)
+        .size();
+}
+
+} // namespace
+
+class TestPrintJobPages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!CupsTools::ServerDir().isEmpty(), "the print server fixture did not run");
+        QVERIFY(Printers().HasPhysicalPrinters());
+    }
+
+    void pageList_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("pages");
+        QTest::addColumn<bool>("error");
+        QTest::newRow("empty: all") << QString() << QList<int>() << false;
+        QTest::newRow("open range") << QStringLiteral("2-") << QList<int>{2, 3, 4, 5} << false;
+        QTest::newRow("list") << QStringLiteral("1,3") << QList<int>{1, 3} << false;
+        QTest::newRow("range and list") << QStringLiteral("1-3,5") << QList<int>{1, 2, 3, 5} << false;
+        QTest::newRow("blanks") << QStringLiteral(" 4 , 1 - 2 ") << QList<int>{4, 1, 2} << false;
+        QTest::newRow("not a number") << QStringLiteral("abc") << QList<int>() << true;
+        QTest::newRow("half a range") << QStringLiteral("1-x") << QList<int>() << true;
+        QTest::newRow("backwards") << QStringLiteral("5-2") << QList<int>() << true;
+    }
+
+    void pageList()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, pages);
+        QFETCH(bool, error);
+        if (error) {
+            QVERIFY_THROWS_EXCEPTION(EPageListError, TfrxPrintJob::ParsePageNumbers(text, 5));
+            return;
+        }
+        QCOMPARE(TfrxPrintJob::ParsePageNumbers(text, 5), pages);
+    }
+
+    // Which pages reach the queue, in which order, and the copies the driver is asked for.
+    void pagesReachTheQueue_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("pageNumbers");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<bool>("collate");
+        QTest::addColumn<bool>("reverse");
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<QString>("driverCopies");
+        const auto pages = [](std::initializer_list<int> numbers) {
+            QStringList list;
+            for (int n : numbers)
+                list << QStringLiteral("PAGE%1").arg(n);
+            return list;
+        };
+        QTest::newRow("2- of 5") << 5 << "2-" << 1 << true << false << int(frx::ppAll) << pages({2, 3, 4, 5})
+                                 << "1";
+        QTest::newRow("1,3") << 5 << "1,3" << 1 << true << false << int(frx::ppAll) << pages({1, 3}) << "1";
+        QTest::newRow("beyond the count")
+            << 3 << "2,9" << 1 << true << false << int(frx::ppAll) << pages({2}) << "1";
+        QTest::newRow("reverse") << 3 << "" << 1 << true << true << int(frx::ppAll) << pages({3, 2, 1})
+                                 << "1";
+        QTest::newRow("odd") << 5 << "" << 1 << true << false << int(frx::ppOdd) << pages({1, 3, 5}) << "1";
+        QTest::newRow("even") << 5 << "" << 1 << true << false << int(frx::ppEven) << pages({2, 4}) << "1";
+        QTest::newRow("two copies collated")
+            << 3 << "" << 2 << true << false << int(frx::ppAll) << pages({1, 2, 3, 1, 2, 3}) << "1";
+        QTest::newRow("two copies uncollated")
+            << 3 << "" << 2 << false << false << int(frx::ppAll) << pages({1, 2, 3}) << "2";
+    }
+
+    void pagesReachTheQueue()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, pageNumbers);
+        QFETCH(int, copies);
+        QFETCH(bool, collate);
+        QFETCH(bool, reverse);
+        QFETCH(int, which);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, driverCopies);
+        Job job(count);
+        TfrxPrintOptions *options = job.report.PrintOptions();
+        options->SetPageNumbers(pageNumbers);
+        options->SetCopies(copies);
+        options->SetCollate(collate);
+        options->SetReverse(reverse);
+        options->SetPrintPages(frx::TfrxPrintPages(which));
+        QList<int> copyNumbers;
+        job.report.OnPrintPage = [&](TfrxReportPage *, int copyNo) { copyNumbers << copyNo; };
+        QVERIFY(job.report.PrintPrepared());
+        // The options come back as they were.
+        QCOMPARE(options->PageNumbers(), pageNumbers);
+        QCOMPARE(options->Copies(), copies);
+
+        TfrxCustomPrinter *printer = Printers().CurrentPrinter();
+        QCOMPARE(printer->Name(), QStringLiteral("Capture"));
+        QCOMPARE(printer->JobIds().size(), 1);
+        const int id = printer->JobIds().first();
+        QCOMPARE(PrintedTexts(id), printed);
+        const QMap<QString, QString> args = CupsTools::WaitForJob(id);
+        QCOMPARE(args.value(QStringLiteral("copies")), driverCopies);
+        QCOMPARE(copyNumbers.size(), printed.size());
+        if (collate && copies == 2)
+            QCOMPARE(copyNumbers, QList<int>({1, 1, 1, 2, 2, 2}));
+    }
+
+    // Text lands where the layout puts it: margins move it, the printer's whole-millimetre hardware
+    // offsets are taken back (the "Margins" queue has 6.35 mm, counted as 6 mm).
+    void contentLandsAtTheLayoutPosition_data()
+    {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<double>("margin");
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("no margins") << QStringLiteral("Capture") << 0.0 << 0.3;
+        QTest::newRow("10 mm") << QStringLiteral("Capture") << 10.0 << 0.3;
+        QTest::newRow("offset +5") << QStringLiteral("Capture") << 15.0 << 0.3;
+        QTest::newRow("offset -5") << QStringLiteral("Capture") << 5.0 << 0.3;
+        QTest::newRow("hardware margins") << QStringLiteral("Margins") << 10.0 << 1.0;
+    }
+
+    void contentLandsAtTheLayoutPosition()
+    {
+        QFETCH(QString, queue);
+        QFETCH(double, margin);
+        QFETCH(double, tolerance);
+        Job job(1, margin, margin);
+        job.report.PrintOptions()->SetPrinter(queue);
+        QVERIFY(job.report.PrintPrepared());
+        TfrxCustomPrinter *printer = Printers().CurrentPrinter();
+        QCOMPARE(printer->Name(), queue);
+        const int id = printer->JobIds().first();
+        QVERIFY(!CupsTools::WaitForJob(id).isEmpty());
+        const QList<CupsTools::Word> words = CupsTools::Words(CupsTools::JobData(id), 1);
+        QVERIFY(!words.isEmpty());
+        const double expected = margin * 3.77953 * 25.4 / 96 + 40 * 25.4 / 96;
+        QVERIFY2(std::abs(words.first().XMin - expected) <= tolerance,
+                 qPrintable(QStringLiteral("x %1 mm, expected %2").arg(words.first().XMin).arg(expected)));
+        // The glyph box starts a little below the text's top; the line's top is what the layout sets.
+        QVERIFY2(words.first().YMin >= expected - tolerance && words.first().YMin <= expected + 1.5,
+                 qPrintable(QStringLiteral("y %1 mm, expected %2").arg(words.first().YMin).arg(expected)));
+    }
+
+    void printerChosenByName()
+    {
+        Job job(1);
+        job.report.PrintOptions()->SetPrinter(QStringLiteral("cAPTURE"));
+        QVERIFY(job.report.PrintPrepared());
+        QCOMPARE(Printers().CurrentPrinter()->Name(), QStringLiteral("Capture"));
+        job.report.PrintOptions()->SetPrinter(QStringLiteral("No such queue"));
+        QVERIFY(job.report.PrintPrepared());
+        QCOMPARE(Printers().CurrentPrinter()->Name(), QStringLiteral("Capture"));
+        QCOMPARE(PrintedTexts(Printers().CurrentPrinter()->JobIds().first()),
+                 QStringList{QStringLiteral("PAGE1")});
+    }
+
+    void badPageListPrintsNothing()
+    {
+        Job job(3);
+        job.report.PrintOptions()->SetPageNumbers(QStringLiteral("1,abc"));
+        int pagesSeen = 0;
+        job.report.OnPrintPage = [&](TfrxReportPage *, int) { ++pagesSeen; };
+        const int before = CapturedJobs();
+        QVERIFY_THROWS_EXCEPTION(EPageListError, job.report.PrintPrepared());
+        QCOMPARE(pagesSeen, 0);
+        QCOMPARE(job.report.PrintOptions()->PageNumbers(), QStringLiteral("1,abc"));
+        QTest::qWait(300);
+        QCOMPARE(CapturedJobs(), before);
+    }
+
+    void terminatedStopsAtTheNextPage()
+    {
+        Job job(10);
+        int pagesSeen = 0;
+        job.report.OnPrintPage = [&](TfrxReportPage *, int) { ++pagesSeen; };
+        job.report.OnProgress = [](TfrxReport *report, int kind, int progress) {
+            if (kind == 2 && progress == 3)
+                report->SetTerminated(true);
+        };
+        QVERIFY(!job.report.PrintPrepared());
+        QCOMPARE(pagesSeen, 3);
+        TfrxCustomPrinter *printer = Printers().CurrentPrinter();
+        QCOMPARE(printer->JobIds().size(), 1);
+        const int id = printer->JobIds().first();
+        bool found = false;
+        for (const PrintSystem::JobState &state : PrintSystem::Jobs(QStringLiteral("Capture"), true))
+            if (state.Id == id) {
+                found = true;
+                QCOMPARE(state.State, int(PrintSystem::JobCancelled));
+            }
+        QVERIFY(found);
+        const QString spooled =
+            QDir(CupsTools::ServerDir())
+                .filePath(QStringLiteral("spool/d%1-001").arg(id, 5, 10, QLatin1Char('0')));
+        QCOMPARE(CupsTools::PageSizes(spooled).size(), 3);
+    }
+};
+
+QTEST_MAIN(TestPrintJobPages)
+#include "tst_printjobpages.moc"
