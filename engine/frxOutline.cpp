@@ -1,6 +1,7 @@
 #include "engine/frxOutline.h"
 
 #include "report/frxXML.h"
+#include "report/frxXMLSerializer.h"
 
 #include <cmath>
 
@@ -26,7 +27,7 @@ void TfrxOutline::AddItem(const QString &text, double top)
     TfrxXMLItem *item = CurItem()->Add();
     item->SetName(QStringLiteral("item"));
     item->SetText(QStringLiteral("text=\"%1\" page=\"%2\" top=\"%3\"")
-                      .arg(StrToXML(text))
+                      .arg(frxStrToXML(text))
                       .arg(m_currentPage())
                       .arg(qint64(std::nearbyint(top))));
     m_curItem = item;

@@ -632,7 +632,7 @@ void TfrxPreviewPages::AddAnchor(const QString &text, double curY)
     TfrxXMLItem *item = Root()->FindItem(QStringLiteral("anchors"))->Add();
     item->SetName(QStringLiteral("item"));
     item->SetText(QStringLiteral("text=\"%1\" page=\"%2\" top=\"%3\"")
-                      .arg(StrToXML(text))
+                      .arg(frxStrToXML(text))
                       .arg(m_curPage)
                       .arg(RoundEven(curY)));
 }
@@ -1026,7 +1026,7 @@ void TfrxPreviewPages::SaveToStream(QIODevice *stream)
     for (auto it = m_dictionary.cbegin(); it != m_dictionary.cend(); ++it) {
         TfrxXMLItem *item = dictionary->Add();
         item->SetName(it.key());
-        item->SetText(QStringLiteral("name=\"") + StrToXML(it.value()->FullName) + u'"');
+        item->SetText(QStringLiteral("name=\"") + frxStrToXML(it.value()->FullName) + u'"');
     }
     m_pictureCache.SaveToXML(Root()->FindItem(QStringLiteral("picturecache")));
     try {
