@@ -85,11 +85,23 @@ CONF
 /usr/sbin/cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
 echo $! > "$dir/cupsd.pid"
 export CUPS_SERVER="$dir/cups.sock"
-for _ in $(seq 1 100); do
-    lpstat -r >/dev/null 2>&1 && break
+# lpstat -r exits 0 whether or not the scheduler answers, so read what it says.
+ready=no
+for _ in $(seq 1 200); do
+    if [ -S "$dir/cups.sock" ] && [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; then
+        ready=yes
+        break
+    fi
+    if ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
+        break
+    fi
     sleep 0.1
 done
-lpstat -r >/dev/null
+if [ "$ready" != yes ]; then
+    echo "cups-fixture: the private scheduler did not come up" >&2
+    cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null || true
+    exit 1
+fi
 lpadmin -p Capture -E -v "capture:$dir/jobs" -m raw
 lpadmin -p Margins -E -v "capture:$dir/jobs" -P "$here/fixtures/margins.ppd" -o PageSize=Letter
 lpadmin -d Capture
