@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
 #include "engine/frxEngine.h"
+#include "engine/frxPreview.h"
 #include "engine/frxPreviewPages.h"
 #include "engine/frxPrinter.h"
 #include "app/TemplateClS.h"
@@ -41,6 +42,7 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     // The report engine's builder and prepared pages; new report pages take their paper from the
     // current printer.
     frxRegisterEngine();
+    frxRegisterPreview();
     TfrxPreviewPages::Register();
     frxInstallPrinterPaperInfo();
 

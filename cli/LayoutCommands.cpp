@@ -1,5 +1,6 @@
 #include "cli/LayoutCommands.h"
 
+#include "engine/frxEngine.h"
 #include "platform/Exception.h"
 #include "report/frxReport.h"
 #include "report/frxSerializeReport.h"
@@ -29,9 +30,19 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const QString command = args.value(0);
     if (command == QLatin1String("check") && args.size() == 2) {
+        // The script is prepared as a build prepares it (objects, Report, Engine, Outline and the
+        // functions registered), so a script that would stop a build is found here.
+        frxRegisterEngine();
         TfrxReport report;
         if (int code = LoadQuietly(report, args[1], err))
             return code;
+        if (report.Errors().isEmpty()) {
+            try {
+                report.PrepareScript();
+            } catch (const std::exception &e) {
+                report.AddError(ExceptionText(e));
+            }
+        }
         for (const QString &error : report.Errors())
             out << error << '\n';
         return report.Errors().isEmpty() ? 0 : 1;

@@ -6,8 +6,9 @@
 #include <QTextStream>
 
 namespace Cli {
-// layout check FILE: every collected load error on a line of its own; exit 0 without errors, 1 with
-// errors, 2 when the file cannot be read.
+// layout check FILE: every collected load error on a line of its own, then, when it loaded cleanly,
+// its script compiled as a build compiles it ("Script error at LINE:COLUMN: message"); exit 0
+// without errors, 1 with errors, 2 when the file cannot be read.
 // layout resave IN OUT: loads IN and writes OUT. A layout that loads with errors is not written
 // (its lost parts would be gone from OUT): the errors are printed and the exit status is 1; 2 when
 // IN cannot be read or OUT cannot be written.

@@ -6,16 +6,21 @@
 #include "report/frxCalc.h"
 #include "report/frxEngineBase.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 class TfrxBand;
 class TfrxDataBand;
 class TfrxDataSet;
 class TfrxReportPage;
 class TfrxComponent;
+class TfrxView;
 
 // Installs TfrxEngine as the engine of every report made from now on.
 void frxRegisterEngine();
@@ -36,13 +41,18 @@ public:
     Q_INVOKABLE void ShowBand(TfrxBand *band) override;
     Q_INVOKABLE void StopReport() override;
     Q_INVOKABLE double FreeSpace() override;
+    Q_INVOKABLE void AddAnchor(const QString &text) override;
+    Q_INVOKABLE int GetAnchorPage(const QString &text) override;
+    TfrxCustomOutline *PreparedOutline() override;
+    Variant AggregateValue(int index) override;
+    Variant AggregateByName(const QString &function, const Variant &fallback) override;
 
     // The counters expressions read (Page, Page#, TotalPages, Line, ...).
     double StartDate() const override { return m_startDate; }
     double StartTime() const override { return m_startTime; }
-    int LogicalPageNo() const override { return m_output->Count() - m_recordFirstPage; }
+    int LogicalPageNo() const override { return m_output->LogicalPageNo(); }
     int CurPage() const override { return m_output->Count() - 1; }
-    int LogicalTotal() const override { return m_totalPages; }
+    int LogicalTotal() const override { return m_output->LogicalTotal(m_totalPages); }
     int TotalPages() const override { return TfrxCustomEngine::TotalPages(); }
     int CurLine() const override { return m_line; }
     int CurLineThrough() const override { return m_lineThrough; }
@@ -51,11 +61,18 @@ public:
     // Replaces the store the pages go to (the engine owns it).
     void SetOutput(std::unique_ptr<TfrxEngineOutput> output) { m_output = std::move(output); }
 
+    // A group of a data band: its header and (optional) footer.
+    struct TfrxGroup {
+        TfrxBand *Header = nullptr;
+        TfrxBand *Footer = nullptr;
+    };
     // The bands of a page after linking.
     struct TfrxDataLevel {
         TfrxDataBand *Band = nullptr;
         TfrxBand *Header = nullptr;
         TfrxBand *Footer = nullptr;
+        // Outermost first.
+        QList<TfrxGroup> Groups;
         QList<TfrxDataLevel> Details;
     };
     struct TfrxPageBands {
@@ -73,22 +90,55 @@ public:
     TfrxPageBands PrepareBands(TfrxReportPage *page);
 
 private:
+    // A registered aggregate call.
+    struct TfrxAggregate {
+        QString Function; // SUM, AVG, MIN, MAX or COUNT
+        QString Expression;
+        TfrxBand *Holder = nullptr;       // the band of the text object that shows it
+        TfrxDataBand *DataBand = nullptr; // the rows it adds up
+        TfrxComponent *Object = nullptr;
+        bool CountInvisible = false;
+        bool Running = false;
+        int Count = 0;
+        Variant Value;
+    };
+    // A band repeated at the top of every new page.
+    struct TfrxHeaderEntry {
+        TfrxBand *Band;
+        double X;
+    };
+
     void RunReportPages();
     void RunPage(TfrxReportPage *page);
     void PagePass(TfrxReportPage *page);
     void StartPage();
     void AddPage();
     void EndPage();
+    void FinishPage();
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
     void ShowBandAt(TfrxBand *band, bool fromPageStart);
+    void SplitBand(TfrxBand *band, const QList<TfrxView *> &printed);
     void CallScript(const QString &procedure, QObject *object);
     TfrxDataSet *BandDataSet(TfrxDataBand *band) const;
+    void ProcessEvents();
+
+    void StartKeep(TfrxBand *band);
+    void EndKeep(TfrxBand *band);
+    void AddHeader(TfrxBand *band);
+    void RemoveHeader(TfrxBand *band);
+    void AddOutline(const QString &expression, double top);
+
+    void RegisterAggregates(TfrxReportPage *page, const TfrxPageBands &bands);
+    void ResetAggregates(TfrxBand *holder);
+    void AccumulateAggregates(TfrxDataBand *band, bool visible);
+    void ClearAggregateValues();
 
     std::unique_ptr<TfrxEngineOutput> m_output;
     TfrxReportPage *m_page = nullptr;
     TfrxPageBands m_bands;
+    QHash<TfrxReportPage *, TfrxPageBands> m_pageBands;
     double m_previousFooterHeight = 0;
     // CurY below the bands that open every page.
     double m_pageTop = 0;
@@ -98,8 +148,36 @@ private:
     bool m_pageOpen = false;
     bool m_inPageEnd = false;
     bool m_titleShown = false;
+    // Height of the report title on the current page (0 on the others).
+    double m_titleHeight = 0;
+    // Where the last band was placed.
+    double m_lastBandTop = 0;
+    // Whether report code runs during the build (objects then keep a copy of their design state).
+    bool m_keepDesignCopies = false;
+    std::unordered_map<TfrxView *, std::unique_ptr<TfrxComponent>> m_designCopies;
     int m_line = 0;
     int m_lineThrough = 0;
-    // Index of the first prepared page of the current report-level record.
-    int m_recordFirstPage = 0;
+    // Bands repeated on new pages: reprinted data and group headers.
+    QList<TfrxHeaderEntry> m_headerList;
+    // The band that asked for the new page being started (not repeated on it), and the last band
+    // placed on the page before.
+    TfrxBand *m_bandStartingPage = nullptr;
+    TfrxBand *m_lastBandShown = nullptr;
+    // Keeping a group of bands together.
+    bool m_keeping = false;
+    TfrxBand *m_keepBand = nullptr;
+    double m_keepCurY = 0;
+    int m_keepPosition = 0;
+    int m_keepPage = 0;
+    // Reprinted headers that existed when the keep started.
+    int m_keepHeaderCount = 0;
+    // Height of the band being placed when it asked for a new page.
+    double m_pendingHeight = 0;
+    // Bands being shown right now.
+    QSet<TfrxBand *> m_bandsShowing;
+    // Guards against scripts that start pages from inside page start and end.
+    int m_pageDepth = 0;
+    std::vector<TfrxAggregate> m_aggregates;
+    // Text objects with aggregate calls: the text the build shows them with.
+    QHash<TfrxComponent *, QString> m_aggregateTexts;
 };

@@ -4,6 +4,8 @@
 #include "report/frxClassRegistry.h"
 #include "report/frxPreviewPagesBase.h"
 
+#include <algorithm>
+
 TfrxComponent *TfrxPreparedPage::Find(const QString &name) const
 {
     for (const TfrxPreparedObject &object : Objects)
@@ -12,15 +14,56 @@ TfrxComponent *TfrxPreparedPage::Find(const QString &name) const
     return nullptr;
 }
 
+// The outline as a flat list of entries with their depth.
+class TfrxEngineMemoryPages::MemoryOutline : public TfrxCustomOutline {
+public:
+    explicit MemoryOutline(TfrxEngineMemoryPages *pages) : m_pages(pages) {}
+    void AddItem(const QString &text, double top) override
+    {
+        ++m_pages->m_outlineLevel;
+        m_pages->m_outlineEntries.append(
+            {text, int(m_pages->m_pages.size()) - 1, top, m_pages->m_outlineLevel});
+    }
+    void LevelRoot() override { m_pages->m_outlineLevel = 0; }
+    void LevelUp() override { m_pages->m_outlineLevel = std::max(0, m_pages->m_outlineLevel - 1); }
+
+private:
+    TfrxEngineMemoryPages *m_pages;
+};
+
 void TfrxEngineMemoryPages::Clear()
 {
     m_pages.clear();
+    m_cut.clear();
+    m_numbers.clear();
+    m_anchors.clear();
+    m_outlineEntries.clear();
+    m_outlineLevel = 0;
+    m_logicalCounter = 0;
     m_passStart = 0;
+    m_firstRecordPage = 0;
+}
+
+void TfrxEngineMemoryPages::BeginPass()
+{
+    m_passStart = int(m_pages.size());
+    if (!m_finalPassOfDouble)
+        m_logicalCounter = 0;
 }
 
 void TfrxEngineMemoryPages::DropFirstPass()
 {
     m_pages.erase(m_pages.begin() + m_passStart, m_pages.end());
+    m_outlineEntries.erase(std::remove_if(m_outlineEntries.begin(), m_outlineEntries.end(),
+                                          [this](const OutlineEntry &e) { return e.Page >= m_passStart; }),
+                           m_outlineEntries.end());
+    m_outlineLevel = 0;
+    m_logicalCounter = 0;
+}
+
+void TfrxEngineMemoryPages::SetPassInfo(bool, bool finalPassOfDouble)
+{
+    m_finalPassOfDouble = finalPassOfDouble;
 }
 
 void TfrxEngineMemoryPages::AppendPage(TfrxReportPage *source)
@@ -28,12 +71,114 @@ void TfrxEngineMemoryPages::AppendPage(TfrxReportPage *source)
     auto page = std::make_unique<TfrxPreparedPage>();
     page->Source = source;
     m_pages.push_back(std::move(page));
+    if (!m_finalPassOfDouble) {
+        ++m_logicalCounter;
+        m_numbers.resize(m_pages.size() - 1);
+        m_numbers.push_back({m_logicalCounter, 0});
+    }
 }
 
-void TfrxEngineMemoryPages::AppendBand(TfrxBand *, const QList<TfrxView *> &views, double left, double top)
+int TfrxEngineMemoryPages::CurrentPosition()
+{
+    return m_pages.empty() ? 0 : int(m_pages.back()->Objects.size());
+}
+
+void TfrxEngineMemoryPages::CutObjects(int position, double top)
+{
+    m_cut.clear();
+    m_cutTop = top;
+    if (m_pages.empty())
+        return;
+    auto &objects = m_pages.back()->Objects;
+    if (position < 0 || position >= int(objects.size()))
+        return;
+    for (auto it = objects.begin() + position; it != objects.end(); ++it)
+        m_cut.push_back(std::move(*it));
+    objects.erase(objects.begin() + position, objects.end());
+}
+
+void TfrxEngineMemoryPages::PasteObjects(double, double top)
+{
+    if (m_pages.empty()) {
+        m_cut.clear();
+        return;
+    }
+    const double dy = top - m_cutTop;
+    TfrxPreparedPage &page = *m_pages.back();
+    for (TfrxPreparedObject &object : m_cut) {
+        object.Object->SetTop(object.Object->Top() + dy);
+        page.LowestBottom = std::max(page.LowestBottom, object.Object->Top() + object.Object->Height());
+        page.Objects.push_back(std::move(object));
+    }
+    m_cut.clear();
+}
+
+double TfrxEngineMemoryPages::LowestBandBottom()
+{
+    return m_pages.empty() ? 0 : m_pages.back()->LowestBottom;
+}
+
+void TfrxEngineMemoryPages::ResetLogicalNumbers()
+{
+    if (m_finalPassOfDouble)
+        return;
+    const int first = std::max(0, m_passStart);
+    for (int i = std::min(int(m_pages.size()), int(m_numbers.size())) - 1; i >= first; --i) {
+        m_numbers[size_t(i)].second = m_logicalCounter;
+        if (m_numbers[size_t(i)].first == 1)
+            break;
+    }
+    m_logicalCounter = 0;
+}
+
+int TfrxEngineMemoryPages::LogicalPageNo()
+{
+    const int cur = int(m_pages.size()) - 1;
+    if (cur >= 0 && cur < int(m_numbers.size()))
+        return m_numbers[size_t(cur)].first;
+    return cur - m_firstRecordPage + 1;
+}
+
+int TfrxEngineMemoryPages::LogicalTotal(int engineTotalPages)
+{
+    const int cur = int(m_pages.size()) - 1;
+    if (cur >= 0 && cur < int(m_numbers.size()))
+        return m_numbers[size_t(cur)].second;
+    return engineTotalPages - m_firstRecordPage;
+}
+
+void TfrxEngineMemoryPages::AddAnchor(const QString &text, double)
+{
+    m_anchors.append({text, int(m_pages.size()) - 1});
+}
+
+int TfrxEngineMemoryPages::GetAnchorPage(const QString &text)
+{
+    for (int i = int(m_anchors.size()) - 1; i >= 0; --i)
+        if (m_anchors[i].first.compare(text, Qt::CaseInsensitive) == 0)
+            return m_anchors[i].second + 1;
+    return 1;
+}
+
+TfrxCustomOutline *TfrxEngineMemoryPages::Outline()
+{
+    if (!m_outline)
+        m_outline = std::make_unique<MemoryOutline>(this);
+    return m_outline.get();
+}
+
+void TfrxEngineMemoryPages::SetSourcePageSize(TfrxReportPage *, double height, double)
+{
+    m_endlessHeight = height;
+}
+
+void TfrxEngineMemoryPages::AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left,
+                                       double top)
 {
     if (m_pages.empty())
         return;
+    if (!qobject_cast<TfrxNullBand *>(band))
+        m_pages.back()->LowestBottom = std::max(m_pages.back()->LowestBottom, top + band->Height());
     for (TfrxView *view : views) {
         TfrxComponent *copy =
             frxCreateComponent(QString::fromLatin1(view->metaObject()->className()), nullptr);
@@ -80,6 +225,58 @@ void TfrxEngineStoreOutput::AppendPage(TfrxReportPage *source)
 int TfrxEngineStoreOutput::Count() const
 {
     return m_pages->Count();
+}
+void TfrxEngineStoreOutput::SetPassInfo(bool firstPassOfDouble, bool finalPassOfDouble)
+{
+    m_pages->SetPassInfo(firstPassOfDouble, finalPassOfDouble);
+}
+int TfrxEngineStoreOutput::CurrentPosition()
+{
+    return m_pages->CurrentPosition();
+}
+void TfrxEngineStoreOutput::CutObjects(int position, double)
+{
+    m_pages->CutObjects(position);
+}
+void TfrxEngineStoreOutput::PasteObjects(double left, double top)
+{
+    m_pages->PasteObjects(left, top);
+}
+double TfrxEngineStoreOutput::LowestBandBottom()
+{
+    return m_pages->LowestBandBottom(0);
+}
+void TfrxEngineStoreOutput::SetFirstRecordPage(int index)
+{
+    m_pages->SetFirstRecordPage(index);
+}
+void TfrxEngineStoreOutput::ResetLogicalNumbers()
+{
+    m_pages->ResetLogicalNumbers();
+}
+int TfrxEngineStoreOutput::LogicalPageNo()
+{
+    return m_pages->LogicalPageNo();
+}
+int TfrxEngineStoreOutput::LogicalTotal(int engineTotalPages)
+{
+    return m_pages->LogicalTotal(engineTotalPages);
+}
+void TfrxEngineStoreOutput::AddAnchor(const QString &text, double top)
+{
+    m_pages->AddAnchor(text, top);
+}
+int TfrxEngineStoreOutput::GetAnchorPage(const QString &text)
+{
+    return m_pages->GetAnchorPage(text);
+}
+TfrxCustomOutline *TfrxEngineStoreOutput::Outline()
+{
+    return m_pages->Outline();
+}
+void TfrxEngineStoreOutput::SetSourcePageSize(TfrxReportPage *page, double height, double width)
+{
+    m_pages->SetSourcePageSize(page, height, width);
 }
 
 void TfrxEngineStoreOutput::AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left,

@@ -10,6 +10,7 @@
 
 class TfrxBand;
 class TfrxComponent;
+class TfrxCustomOutline;
 class TfrxCustomPreviewPages;
 class TfrxReportPage;
 class TfrxView;
@@ -31,6 +32,29 @@ public:
     // that print. For the null band the views are the page's own objects, which it does not own.
     virtual void AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left, double top) = 0;
     virtual int Count() const = 0;
+
+    // Which pass runs: the first pass of a double-pass build, the final pass of one, or neither.
+    virtual void SetPassInfo(bool firstPassOfDouble, bool finalPassOfDouble) = 0;
+    // Objects appended to the current page so far; a keep remembers it to cut back to.
+    virtual int CurrentPosition() = 0;
+    // Takes the objects from position on off the current page; top is where the first of them was
+    // placed, so that pasting can shift them all by the same amount.
+    virtual void CutObjects(int position, double top) = 0;
+    // Puts the cut objects on the current page, the first of them at (left, top).
+    virtual void PasteObjects(double left, double top) = 0;
+    // The bottom of the lowest band on the current page (pixels from the printable area's top).
+    virtual double LowestBandBottom() = 0;
+    // The page numbering shown by "Page" and "TotalPages".
+    virtual void SetFirstRecordPage(int index) = 0;
+    virtual void ResetLogicalNumbers() = 0;
+    virtual int LogicalPageNo() = 0;
+    virtual int LogicalTotal(int engineTotalPages) = 0;
+    virtual void AddAnchor(const QString &text, double top) = 0;
+    // The page number (from 1) of the last anchor of that text; 1 when there is none.
+    virtual int GetAnchorPage(const QString &text) = 0;
+    virtual TfrxCustomOutline *Outline() = 0;
+    // The real size of an endless page, in pixels.
+    virtual void SetSourcePageSize(TfrxReportPage *page, double height, double width) = 0;
 };
 
 // The copies of one prepared page.
@@ -42,6 +66,8 @@ struct TfrxPreparedObject {
 struct TfrxPreparedPage {
     TfrxReportPage *Source = nullptr;
     std::vector<TfrxPreparedObject> Objects;
+    // Bottom of the lowest band placed on the page.
+    double LowestBottom = 0;
     // The copy of the object that came from the layout object name (first one), or nullptr.
     TfrxComponent *Find(const QString &name) const;
 };
@@ -52,18 +78,56 @@ public:
     void Clear() override;
     void BeginBuild() override {}
     void EndBuild() override {}
-    void BeginPass() override { m_passStart = int(m_pages.size()); }
+    void BeginPass() override;
     void DropFirstPass() override;
     void RegisterSourcePage(TfrxReportPage *) override {}
     void AppendPage(TfrxReportPage *source) override;
     void AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left, double top) override;
     int Count() const override { return int(m_pages.size()); }
+    void SetPassInfo(bool firstPassOfDouble, bool finalPassOfDouble) override;
+    int CurrentPosition() override;
+    void CutObjects(int position, double top) override;
+    void PasteObjects(double left, double top) override;
+    double LowestBandBottom() override;
+    void SetFirstRecordPage(int index) override { m_firstRecordPage = index; }
+    void ResetLogicalNumbers() override;
+    int LogicalPageNo() override;
+    int LogicalTotal(int engineTotalPages) override;
+    void AddAnchor(const QString &text, double top) override;
+    int GetAnchorPage(const QString &text) override;
+    TfrxCustomOutline *Outline() override;
+    void SetSourcePageSize(TfrxReportPage *, double height, double width) override;
 
     const TfrxPreparedPage &Page(int index) const { return *m_pages.at(index); }
 
+    // Outline entries in the order they were added: text, page index, top and depth (1 at root).
+    struct OutlineEntry {
+        QString Text;
+        int Page;
+        double Top;
+        int Level;
+    };
+    const QList<OutlineEntry> &OutlineEntries() const { return m_outlineEntries; }
+    // The real size given to the last endless page (0 when none).
+    double EndlessHeight() const { return m_endlessHeight; }
+
 private:
+    class MemoryOutline;
     std::vector<std::unique_ptr<TfrxPreparedPage>> m_pages;
+    std::vector<TfrxPreparedObject> m_cut;
+    double m_cutTop = 0;
     int m_passStart = 0;
+    int m_firstRecordPage = 0;
+    bool m_finalPassOfDouble = false;
+    // Logical number and total per page index; the final pass of a double pass keeps the first
+    // pass's numbers.
+    std::vector<std::pair<int, int>> m_numbers;
+    int m_logicalCounter = 0;
+    QList<QPair<QString, int>> m_anchors;
+    QList<OutlineEntry> m_outlineEntries;
+    std::unique_ptr<TfrxCustomOutline> m_outline;
+    int m_outlineLevel = 0;
+    double m_endlessHeight = 0;
 };
 
 // The report's prepared pages store.
@@ -79,6 +143,19 @@ public:
     void AppendPage(TfrxReportPage *source) override;
     void AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left, double top) override;
     int Count() const override;
+    void SetPassInfo(bool firstPassOfDouble, bool finalPassOfDouble) override;
+    int CurrentPosition() override;
+    void CutObjects(int position, double top) override;
+    void PasteObjects(double left, double top) override;
+    double LowestBandBottom() override;
+    void SetFirstRecordPage(int index) override;
+    void ResetLogicalNumbers() override;
+    int LogicalPageNo() override;
+    int LogicalTotal(int engineTotalPages) override;
+    void AddAnchor(const QString &text, double top) override;
+    int GetAnchorPage(const QString &text) override;
+    TfrxCustomOutline *Outline() override;
+    void SetSourcePageSize(TfrxReportPage *page, double height, double width) override;
 
 private:
     TfrxCustomPreviewPages *m_pages;

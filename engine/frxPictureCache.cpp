@@ -48,6 +48,7 @@ void TfrxPictureCache::SetTempDir(const QString &value)
 
 void TfrxPictureCache::Clear()
 {
+    m_decoded.clear();
     m_entries.clear();
     m_segments.clear(); // temporary files remove themselves
 }
@@ -106,13 +107,37 @@ QByteArray TfrxPictureCache::EntryBytes(int index)
 void TfrxPictureCache::GetPicture(int index, TPicture &picture)
 {
     picture.Clear();
+    if (index < 1 || index > m_entries.size())
+        return;
+    for (int i = 0; i < m_decoded.size(); ++i)
+        if (m_decoded.at(i).Index == index) {
+            if (i > 0)
+                m_decoded.move(i, 0);
+            picture = *m_decoded.first().Picture;
+            return;
+        }
     const QByteArray bytes = Unwrapped(EntryBytes(index));
     if (bytes.size() < 2)
         return;
     // Bitmaps, JPEG and PNG are what pictures hold; metafiles and icons are recognised but have no
     // reader here, so they stay empty like any unknown data.
-    if (!TPicture::DetectClassName(bytes).isEmpty())
-        picture.LoadFromData(bytes);
+    if (TPicture::DetectClassName(bytes).isEmpty())
+        return;
+    auto loaded = std::make_shared<TPicture>();
+    if (!loaded->LoadFromData(bytes))
+        return;
+    // Decoded here, once: every copy handed out shares these pixels.
+    loaded->Image();
+    m_decoded.prepend({index, loaded});
+    qint64 bytesHeld = 0;
+    for (int i = 0; i < m_decoded.size(); ++i) {
+        bytesHeld += m_decoded.at(i).Picture->Image().sizeInBytes();
+        if (i > 0 && (i >= DecodedLimit || bytesHeld > DecodedBytesLimit)) {
+            m_decoded.erase(m_decoded.begin() + i, m_decoded.end());
+            break;
+        }
+    }
+    picture = *loaded;
 }
 
 void TfrxPictureCache::SaveToXML(TfrxXMLItem *item)

@@ -32,7 +32,9 @@ public:
     // Stores the picture's file bytes and answers its 1-based entry number; 0 for an empty picture.
     int AddPicture(const TPicture &picture);
     // Loads the entry's picture; an index outside 1 … Count, or bytes of no known format, leave the
-    // picture empty.
+    // picture empty. The picture comes decoded, and an entry asked for again soon after gives the
+    // very same image: a background drawn on every page of a job is then decoded once, and a PDF
+    // (which keeps one copy of an image it is handed repeatedly) stores it once.
     void GetPicture(int index, TPicture &picture);
     // The entry's bytes as stored; empty outside 1 … Count.
     QByteArray EntryBytes(int index);
@@ -46,7 +48,15 @@ public:
     // A new segment is started once the last one holds this many bytes.
     static constexpr qint64 SegmentLimit = 0x6AAAAAAA;
 
+    // How many decoded pictures are kept at most, and how many bytes of pixels.
+    static constexpr int DecodedLimit = 8;
+    static constexpr qint64 DecodedBytesLimit = 96 * 1048576;
+
 private:
+    struct Decoded {
+        int Index;
+        std::shared_ptr<const TPicture> Picture;
+    };
     struct Entry {
         int Segment;
         qint64 Offset;
@@ -56,6 +66,7 @@ private:
 
     QList<std::shared_ptr<QIODevice>> m_segments;
     QList<Entry> m_entries;
+    QList<Decoded> m_decoded; // most recently used first
     QString m_tempDir;
     bool m_useFileCache = false;
 };

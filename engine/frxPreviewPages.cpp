@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QVarLengthArray>
 
 #include <cmath>
 
@@ -27,16 +28,16 @@ int RoundEven(double value)
 }
 
 // The one-letter names the records use for the geometry and for a text object's text.
-QString ShortName(const QString &name)
+QStringView ShortName(QStringView name)
 {
     if (name == QLatin1String("Left"))
-        return QStringLiteral("l");
+        return u"l";
     if (name == QLatin1String("Top"))
-        return QStringLiteral("t");
+        return u"t";
     if (name == QLatin1String("Width"))
-        return QStringLiteral("w");
+        return u"w";
     if (name == QLatin1String("Height"))
-        return QStringLiteral("h");
+        return u"h";
     return name;
 }
 
@@ -61,13 +62,13 @@ QString LongName(const QString &name)
     return name;
 }
 
-bool IsGeometry(const QString &name)
+bool IsGeometry(QStringView name)
 {
     return name == QLatin1String("Left") || name == QLatin1String("Top") || name == QLatin1String("Width") ||
            name == QLatin1String("Height");
 }
 
-void AppendAttribute(QString &out, const QString &name, const QString &escapedValue)
+void AppendAttribute(QString &out, QStringView name, QStringView escapedValue)
 {
     if (!out.isEmpty())
         out += u' ';
@@ -75,6 +76,38 @@ void AppendAttribute(QString &out, const QString &name, const QString &escapedVa
     out += QLatin1String("=\"");
     out += escapedValue;
     out += u'"';
+}
+
+// One attribute of a property text, as views into that text (values still escaped).
+struct AttributeView {
+    QStringView Name;
+    QStringView Value;
+};
+
+// frxSplitAttributes without copies: the views stay valid as long as the text.
+template <class List> void SplitAttributeViews(QStringView text, List &result)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < n && text.at(i) != u'=' && !text.at(i).isSpace())
+            ++i;
+        if (i >= n || text.at(i) != u'=')
+            break;
+        const QStringView name = text.mid(nameStart, i - nameStart);
+        ++i;
+        if (i >= n || text.at(i) != u'"')
+            break;
+        ++i;
+        const qsizetype valueStart = i;
+        while (i < n && text.at(i) != u'"')
+            ++i;
+        result.append({name, text.mid(valueStart, i - valueStart)});
+        ++i;
+    }
 }
 
 // A picture view's picture is kept in the picture cache, never in the record: the property text is
@@ -206,6 +239,8 @@ void TfrxPreviewPages::BeginBuild()
     m_pictureCache.SetTempDir(report->EngineOptions()->TempDir());
     m_xml.SetTempDir(report->EngineOptions()->TempDir());
     m_building = true;
+    if (OnBuildProgress)
+        OnBuildProgress(this, 0, 0);
 }
 
 void TfrxPreviewPages::EndBuild()
@@ -215,6 +250,8 @@ void TfrxPreviewPages::EndBuild()
     m_layoutLinks.clear();
     m_layoutPageLinks.clear();
     m_building = false;
+    if (OnBuildProgress)
+        OnBuildProgress(this, 2, 0);
 }
 
 void TfrxPreviewPages::SetPassInfo(bool firstPassOfDouble, bool finalPassOfDouble)
@@ -344,7 +381,7 @@ void TfrxPreviewPages::RegisterSourcePage(TfrxReportPage *page)
         m_layoutLinks.insert(original, AddSourceObject(object, pageIndex));
     }
     m_layoutPageLinks.insert(page, pageIndex);
-    m_sourcePages.push_back({std::move(owned), {}});
+    m_sourcePages.push_back({std::move(owned), {}, false, {}});
 }
 
 void TfrxPreviewPages::SetSourcePageSize(TfrxReportPage *page, double height, double width)
@@ -406,12 +443,17 @@ void TfrxPreviewPages::AppendPage(TfrxReportPage *page)
         sourceIndex = int(m_sourcePages.size()) - 1;
     }
     TfrxXMLItem *item = pages->Add();
-    item->SetName(QStringLiteral("page") + QString::number(sourceIndex));
+    QString &itemName = m_sourcePages.at(sourceIndex).ItemName;
+    if (itemName.isEmpty())
+        itemName = QStringLiteral("page") + QString::number(sourceIndex);
+    item->SetName(itemName);
     if (pages->Count() > 2)
         item->SetUnloadable(true);
     m_addPageAction = false;
     m_curPage = pages->Count() - 1;
     AddLogicalPage();
+    if (OnBuildProgress)
+        OnBuildProgress(this, 1, m_curPage);
 }
 
 QString TfrxPreviewPages::DiffText(TfrxComponent *object, const SourceObject &source, bool geometryOnly)
@@ -421,25 +463,30 @@ QString TfrxPreviewPages::DiffText(TfrxComponent *object, const SourceObject &so
     auto *memo = qobject_cast<TfrxCustomMemoView *>(object);
     // Only the values that differ from their defaults are formatted (the full list costs several
     // times as much); a value the source has and the object left at its default comes from the
-    // class's defaults.
-    QList<TfrxAttribute> attributes = frxSplitAttributes(OwnText(object, Report()));
+    // class's defaults. The attributes are read in place, as views into the formatted text: this
+    // runs for every object of every page, and copying each name and value cost more than the rest.
+    const QString own = OwnText(object, Report());
+    QVarLengthArray<AttributeView, 32> attributes;
+    SplitAttributeViews(own, attributes);
+    const qsizetype ownCount = attributes.size();
     for (const QString &name : source.OwnNames) {
         bool present = false;
-        for (const TfrxAttribute &attribute : attributes)
-            if (attribute.Name == name) {
-                present = true;
-                break;
-            }
-        if (!present && source.Defaults && source.Defaults->contains(name))
-            attributes.append({name, source.Defaults->value(name)});
+        for (qsizetype i = 0; i < ownCount && !present; ++i)
+            present = attributes[i].Name == name;
+        if (!present && source.Defaults)
+            if (auto it = source.Defaults->constFind(name); it != source.Defaults->constEnd())
+                attributes.append({name, *it});
     }
-    for (const TfrxAttribute &attribute : attributes) {
+    for (const AttributeView &attribute : attributes) {
         if (memo && attribute.Name == QLatin1String("Text"))
             continue;
         const bool isGeometry = IsGeometry(attribute.Name);
         if (isGeometry && memo && memo->AutoWidth() && attribute.Name == QLatin1String("Width"))
             continue;
-        const bool differs = source.Base.value(attribute.Name, QStringLiteral("\x01")) != attribute.Value;
+        // A key that only points into the text: no copy for the lookup.
+        const QString key = QString::fromRawData(attribute.Name.data(), attribute.Name.size());
+        const auto base = source.Base.constFind(key);
+        const bool differs = base == source.Base.constEnd() || QStringView(*base) != attribute.Value;
         if (isGeometry) {
             if (differs || (isBand && attribute.Name == QLatin1String("Top")))
                 AppendAttribute(geometry, ShortName(attribute.Name), attribute.Value);
@@ -450,9 +497,9 @@ QString TfrxPreviewPages::DiffText(TfrxComponent *object, const SourceObject &so
     if (geometryOnly)
         return geometry;
     if (memo)
-        AppendAttribute(rest, QStringLiteral("u"), frxStrToXML(memo->Memo().join(QLatin1String("\r\n"))));
+        AppendAttribute(rest, u"u", frxStrToXML(memo->Memo().join(QLatin1String("\r\n"))));
     if (auto *picture = qobject_cast<TfrxPictureView *>(object))
-        AppendAttribute(rest, QStringLiteral("ImageIndex"), QString::number(picture->ImageIndex()));
+        AppendAttribute(rest, u"ImageIndex", QString::number(picture->ImageIndex()));
     if (geometry.isEmpty())
         return rest;
     return rest.isEmpty() ? geometry : geometry + u' ' + rest;
@@ -469,20 +516,31 @@ void TfrxPreviewPages::WriteObject(TfrxComponent *object, TfrxXMLItem *parentIte
             picture->SetPictureChanged(false);
         }
     }
-    TfrxXMLItem *item = parentItem->Add();
-    const SourceObject *source = fullObjects ? nullptr : m_layoutLinks.value(object);
+    SourceObject *source = fullObjects ? nullptr : m_layoutLinks.value(object);
+    QString name, text;
     if (source) {
-        item->SetName(source->Alias);
-        QString text = DiffText(object, *source, m_firstPassOfDouble);
-        text.squeeze(); // records live as long as the store: no spare capacity per object
-        item->SetText(text);
+        name = source->Alias;
+        text = DiffText(object, *source, m_firstPassOfDouble);
     } else {
-        item->SetName(object->ClassName());
-        QString text = OwnText(object, Report());
+        name = object->ClassName();
+        text = OwnText(object, Report());
         if (auto *picture = qobject_cast<TfrxPictureView *>(object))
             AppendAttribute(text, QStringLiteral("ImageIndex"), QString::number(picture->ImageIndex()));
-        item->SetText(text);
     }
+    // Records live as long as the store: the text is kept at its exact size, and it and the item
+    // are allocated only now, after the temporaries of formatting are gone, so that they fill the
+    // room those left instead of scattering holes between long-lived records.
+    TfrxXMLItem *item = parentItem->Add();
+    item->SetName(name);
+    if (source && source->LastText == text) {
+        // Bands and fixed labels repeat their record on every page: one copy serves them all.
+        item->SetText(source->LastText);
+    } else {
+        item->SetText(QString(text.constData(), text.size()));
+        if (source)
+            source->LastText = item->Text();
+    }
+    text.clear();
     m_xmlSize += item->Name().size() + item->Text().size() + qint64(sizeof(TfrxXMLItem)) + 16;
     for (TfrxComponent *child : object->Objects())
         WriteObject(child, item, fullObjects);
@@ -821,6 +879,19 @@ std::unique_ptr<TfrxReportPage> TfrxPreviewPages::BuildPage(TfrxXMLItem *item)
             page = std::make_unique<TfrxReportPage>(nullptr);
         }
         if (source) {
+            // The background is decoded once in the source page; every page built from it then
+            // shares the pixels (and a PDF stores them once).
+            SourcePage &sourcePage = m_sourcePages.at(sourceIndex);
+            if (!sourcePage.BackDecoded) {
+                sourcePage.BackDecoded = true;
+                if (TfrxPictureView *back = source->BackPictureView(); back && !back->Picture().IsEmpty()) {
+                    TPicture picture = back->Picture();
+                    picture.Image();
+                    const bool changed = back->IsPictureChanged();
+                    back->SetPicture(picture);
+                    back->SetPictureChanged(changed);
+                }
+            }
             page->Assign(source);
             try {
                 page->SetName(source->Name());
@@ -887,6 +958,13 @@ QSize TfrxPreviewPages::GetPageSize(int index)
 
 void TfrxPreviewPages::ClearCache()
 {
+    // With the file cache, a page read back for drawing goes back to the temporary file with its
+    // page object: a long print job that empties the cache after every page then stays within the
+    // memory it started with instead of loading the whole report again.
+    if (!m_building && Report()->EngineOptions()->UseFileCache())
+        for (const CacheEntry &entry : m_pageCache)
+            if (TfrxXMLItem *item = PageItem(entry.Index); item && item->Unloadable() && item->Loaded())
+                m_xml.UnloadItem(item);
     m_pageCache.clear();
 }
 
@@ -1093,7 +1171,7 @@ void TfrxPreviewPages::LoadFromStream(QIODevice *stream)
                 page = std::make_unique<TfrxReportPage>(nullptr);
             }
             ReadFullPage(item, page.get());
-            m_sourcePages.push_back({std::move(page), {}});
+            m_sourcePages.push_back({std::move(page), {}, false, {}});
         }
     }
     index = Root()->Find(QStringLiteral("dictionary"));

@@ -14,6 +14,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <vector>
@@ -97,6 +98,16 @@ public:
     double PrintScale() const { return m_printScale; }
     void SetPrintScale(double value) { m_printScale = value; }
 
+    // Told when a build starts (event 0), appends a page (event 1, with the page's 0-based index)
+    // and ends (event 2): an open preview fills itself from it while a build runs into it.
+    static inline std::function<void(TfrxPreviewPages *pages, int event, int page)> OnBuildProgress;
+    // The pass running: the first of a double-pass build (its pages are dropped afterwards).
+    bool FirstPassOfDouble() const { return m_firstPassOfDouble; }
+
+    // The page the preview shows (1-based, 0 when none): what the print dialog's "Current page" prints.
+    int CurPreviewPage() const { return m_curPreviewPage; }
+    void SetCurPreviewPage(int value) { m_curPreviewPage = value; }
+
     // For tests and diagnostics.
     TfrxXMLDocument *Document() { return &m_xml; }
     TfrxPictureCache *PictureCache() { return &m_pictureCache; }
@@ -112,14 +123,17 @@ private:
         QString FullName;
         TfrxComponent *Copy = nullptr;
         QString ClassName;
-        QHash<QString, QString> Base; // complete property text, defaults included
-        QStringList OwnNames;          // the attributes it writes without defaults
+        QHash<QString, QString> Base;                            // complete property text, defaults included
+        QStringList OwnNames;                                    // the attributes it writes without defaults
         std::shared_ptr<const QHash<QString, QString>> Defaults; // of a new object of its class
         int PageIndex = 0;
+        QString LastText; // its last record's text, shared by the next record when equal
     };
     struct SourcePage {
         std::unique_ptr<TfrxReportPage> Page;
         QList<TfrxAttribute> Base;
+        bool BackDecoded = false; // the background's pixels are decoded and shared
+        QString ItemName;         // "page" + index, shared by all its page items
     };
     struct CacheEntry {
         int Index;
@@ -162,6 +176,7 @@ private:
     bool m_firstPassOfDouble = false;
     bool m_finalPassOfDouble = false;
     int m_copyNo = 0;
+    int m_curPreviewPage = 0;
     double m_printScale = 1;
     qint64 m_xmlSize = 0;
     double m_lastY = 0;

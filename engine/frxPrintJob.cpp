@@ -1,12 +1,16 @@
 #include "engine/frxPrintJob.h"
 
 #include "engine/frxPreviewPages.h"
+#include "engine/frxPrintDialog.h"
 #include "engine/frxPrinter.h"
+#include "engine/frxProgress.h"
 #include "platform/Ui.h"
 #include "report/frxDrawPage.h"
 #include "report/frxPages.h"
+#include "report/frxPaper.h"
 #include "report/frxReport.h"
 #include "report/frxRes.h"
+#include "script/fs_iinterpreter.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -41,6 +45,8 @@ int ReadNumber(const QString &text)
 
 TfrxPrintJob::TfrxPrintJob(TfrxPreviewPages &pages) : m_pages(pages), m_report(pages.Report()) {}
 
+TfrxPrintJob::~TfrxPrintJob() = default;
+
 QList<int> TfrxPrintJob::ParsePageNumbers(const QString &text, int pageCount)
 {
     QString list;
@@ -73,7 +79,8 @@ QList<int> TfrxPrintJob::ParsePageNumbers(const QString &text, int pageCount)
 
 bool TfrxPrintJob::Run()
 {
-    if (!Printers().HasPhysicalPrinters()) {
+    // Printing to a file needs no queue: the placeholder printer writes the PDF when none is installed.
+    if (m_report->PrintOptions()->FileName().isEmpty() && !Printers().HasPhysicalPrinters()) {
         Ui::Message(frxPrinterTexts::NoPrinters(), frxGet(QStringLiteral("SError")), UiIcon::Error);
         return false;
     }
@@ -81,16 +88,42 @@ bool TfrxPrintJob::Run()
     OptionsGuard guard(m_report);
     TfrxPrintOptions *options = m_report->PrintOptions();
     Printers().SelectPrinterByName(options->Printer());
+    if (options->ShowDialog() && !TfrxPrintDialog::Execute(m_report, m_pages.CurPreviewPage()))
+        return false;
     m_printer = Printers().CurrentPrinter();
+    m_toFile = !options->FileName().isEmpty();
     // The page list is read before anything reaches the printer, so a mistyped list prints nothing.
     const QList<int> pageList = ParsePageNumbers(options->PageNumbers(), m_pages.Count());
 
+    // Split and join print each page on its own sheet for now; scale fits each page on the sheet.
+    m_scaleToSheet = options->PrintMode() == frx::pmScale && m_printer && m_printer->Initialized();
+    if (m_scaleToSheet)
+        TakeSheet(options->PrintOnSheet());
+
     if (m_report->OnPrintReport)
         m_report->OnPrintReport(m_report);
+    if (!m_report->EngineOptions()->DestroyForms() && !m_report->OnReportPrint().isEmpty()) {
+        if (TfsScript *script = m_report->Script()) {
+            try {
+                script->CallFunction(m_report->OnReportPrint(), {Variant(static_cast<QObject *>(m_report))});
+            } catch (const Exception &e) {
+                // A failing script handler must not stop the job; it says why in the error list.
+                m_report->AddError(e.Message());
+            }
+        }
+    }
 
     bool result = true;
     if (m_printer && m_printer->Initialized()) {
         m_pages.ClearCache();
+        struct FileGuard {
+            TfrxCustomPrinter *printer;
+            QString previous;
+            ~FileGuard() { printer->SetFileName(previous); }
+        } fileGuard{m_printer, m_printer->FileName()};
+        // The options decide where the job goes: a file name left on the printer by other code
+        // must not divert a job meant for the queue.
+        m_printer->SetFileName(options->FileName());
         try {
             RunDocument(pageList);
         } catch (const EPrinterError &e) {
@@ -104,13 +137,29 @@ bool TfrxPrintJob::Run()
     if (m_report->OnAfterPrintReport)
         m_report->OnAfterPrintReport(m_report);
     m_pages.SetCopyNo(0);
+    m_pages.SetPrintScale(1.0);
     return result && !m_cancelled;
+}
+
+void TfrxPrintJob::TakeSheet(int paperCode)
+{
+    double width = 0, height = 0;
+    if (paperCode != frxCustomPaper && paperCode != 0 && frxStandardPaperSize(paperCode, width, height)) {
+        m_sheetPaper = paperCode;
+    } else {
+        m_sheetPaper = frxCustomPaper;
+        width = m_printer->PaperWidth();
+        height = m_printer->PaperHeight();
+    }
+    m_sheetWidth = std::min(width, height);
+    m_sheetHeight = std::max(width, height);
 }
 
 void TfrxPrintJob::RunDocument(const QList<int> &pageList)
 {
     m_report->SetTerminated(false);
     m_report->DoProgressStart(ProgressPrinting);
+    m_progress = std::make_unique<TfrxProgressSession>(m_report, TfrxProgressSession::Printing);
     const QString name = m_report->ReportOptions()->Name();
     m_printer->SetTitle(!name.isEmpty() ? name : m_report->FileName());
     const TfrxPrintOptions *options = m_report->PrintOptions();
@@ -136,9 +185,11 @@ void TfrxPrintJob::RunDocument(const QList<int> &pageList)
             m_printer->CancelDocument();
         }
         m_pages.ClearCache();
+        m_progress.reset();
         m_report->DoProgressStop(ProgressPrinting);
         throw;
     }
+    m_progress.reset();
     m_report->DoProgressStop(ProgressPrinting);
 }
 
@@ -155,6 +206,13 @@ bool TfrxPrintJob::PrintPass(const QList<int> &pageList, int copies, int copyNo)
         const frx::TfrxPrintPages which = m_report->PrintOptions()->PrintPages();
         if ((which == frx::ppOdd && (index + 1) % 2 == 0) || (which == frx::ppEven && (index + 1) % 2 == 1))
             continue;
+        if (m_toFile && copies > 1) {
+            // A file has no driver to make the copies: each one is drawn, page by page.
+            for (int copy = 0; copy < copies; ++copy)
+                if (!PrintPage(index, 1, copyNo))
+                    return false;
+            continue;
+        }
         if (!PrintPage(index, copies, copyNo))
             return false;
     }
@@ -181,36 +239,56 @@ bool TfrxPrintJob::PrintPage(int index, int copies, int copyNo)
     const int bin = index == 0 ? page->Bin() : page->BinOtherPages();
     const frx::TfrxDuplexMode dialogDuplex = m_report->PrintOptions()->Duplex();
     const frx::TfrxDuplexMode duplex = dialogDuplex != frx::dmNone ? dialogDuplex : page->Duplex();
-    const int width = int(std::nearbyint(page->PaperWidth()));
-    const int height = int(std::nearbyint(page->PaperHeight()));
-    if (m_firstPage || page->PaperSize() != m_lastPaper || width != m_lastWidth || height != m_lastHeight ||
+    // What the sheet is: the page's own paper, or in the scale mode the chosen sheet in the page's
+    // orientation with the page shrunk or grown to fit it.
+    int paperCode = page->PaperSize();
+    double paperWidth = page->PaperWidth();
+    double paperHeight = page->PaperHeight();
+    double scale = 1.0;
+    if (m_scaleToSheet) {
+        const bool landscape = page->Orientation() == frx::poLandscape;
+        paperCode = m_sheetPaper;
+        paperWidth = landscape ? m_sheetHeight : m_sheetWidth;
+        paperHeight = landscape ? m_sheetWidth : m_sheetHeight;
+        if (page->PaperWidth() > 0 && page->PaperHeight() > 0)
+            scale = std::min(paperWidth / page->PaperWidth(), paperHeight / page->PaperHeight());
+    }
+    const int width = int(std::nearbyint(paperWidth));
+    const int height = int(std::nearbyint(paperHeight));
+    if (m_firstPage || paperCode != m_lastPaper || width != m_lastWidth || height != m_lastHeight ||
         bin != m_lastBin || page->Orientation() != m_lastOrientation || duplex != m_lastDuplex ||
         copies != m_lastCopies) {
-        m_printer->ApplyPrintParams(page->PaperSize(), page->Orientation(), copies, duplex, bin,
-                                    page->PaperHeight(), page->PaperWidth());
+        m_printer->ApplyPrintParams(paperCode, page->Orientation(), copies, duplex, bin, paperHeight,
+                                    paperWidth);
     }
     if (!m_documentOpen) {
         m_printer->OpenDocument();
         m_documentOpen = true;
     }
     m_printer->OpenPage();
+    m_pages.SetPrintScale(scale);
     if (QPainter *painter = m_printer->Canvas()->Painter()) {
         const QPoint dpi = m_printer->DPI();
         TfrxPageDrawValues values;
         values.PageIndex = index;
         values.TotalPages = m_pages.Count();
         values.CopyNo = copyNo;
-        values.PrintScale = m_pages.PrintScale();
-        frxDrawPage(*page, *painter, dpi.x() / 96.0, dpi.y() / 96.0,
+        values.PrintScale = scale;
+        frxDrawPage(*page, *painter, dpi.x() / 96.0 * scale, dpi.y() / 96.0 * scale,
                     -m_printer->LeftMargin() * dpi.x() / 25.4, -m_printer->TopMargin() * dpi.y() / 25.4,
                     values);
     }
     m_report->DoProgress(ProgressPrinting, index + 1);
+    if (m_progress)
+        m_progress->Progress(index + 1);
     m_printer->ClosePage();
     QCoreApplication::processEvents();
+    // A Cancel pressed while the messages ran stops the job before the next page.
+    if (m_progress)
+        m_progress->Poll();
 
     m_firstPage = false;
-    m_lastPaper = page->PaperSize();
+    m_lastPaper = paperCode;
     m_lastWidth = width;
     m_lastHeight = height;
     m_lastBin = bin;

@@ -1,5 +1,7 @@
 #include "report/frxEngineBase.h"
 
+#include "report/frxPreviewPagesBase.h"
+
 namespace {
 TfrxEngineFactory &Factory()
 {
@@ -18,4 +20,29 @@ TfrxEngineFactory frxSetEngineFactory(TfrxEngineFactory factory)
 const TfrxEngineFactory &frxEngineFactory()
 {
     return Factory();
+}
+
+QObject *TfrxCustomEngine::OutlineObject()
+{
+    if (!m_outlineObject)
+        m_outlineObject = new TfrxOutlineObject(this);
+    return m_outlineObject;
+}
+
+void TfrxOutlineObject::AddItem(const QString &text)
+{
+    if (TfrxCustomOutline *outline = m_engine->PreparedOutline())
+        outline->AddItem(text, m_engine->CurY());
+}
+
+void TfrxOutlineObject::LevelRoot()
+{
+    if (TfrxCustomOutline *outline = m_engine->PreparedOutline())
+        outline->LevelRoot();
+}
+
+void TfrxOutlineObject::LevelUp()
+{
+    if (TfrxCustomOutline *outline = m_engine->PreparedOutline())
+        outline->LevelUp();
 }

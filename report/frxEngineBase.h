@@ -3,6 +3,8 @@
 // engine/, which registers its factory at start-up (frxRegisterEngine there), so the report layer
 // never links against the layer above it.
 
+#include "script/Variant.h"
+
 #include <QObject>
 
 #include <functional>
@@ -10,6 +12,7 @@
 
 class TfrxReport;
 class TfrxBand;
+class TfrxCustomOutline;
 
 class TfrxCustomEngine : public QObject {
     Q_OBJECT
@@ -62,6 +65,21 @@ public:
     virtual void ShowBand(TfrxBand *band) = 0;
     virtual void StopReport() = 0;
     virtual double FreeSpace() = 0;
+    virtual void AddAnchor(const QString &text) = 0;
+    virtual int GetAnchorPage(const QString &text) = 0;
+
+    // The outline of the pages being built (nullptr outside a build).
+    virtual TfrxCustomOutline *PreparedOutline() = 0;
+    // The outline as report scripts reach it ("Outline").
+    QObject *OutlineObject();
+
+    // Aggregates (SUM, AVG, MIN, MAX, COUNT). For the build, every aggregate call inside a text
+    // object's expressions is registered and the call replaced by frxAggregateValue(index), since
+    // the script engine hands functions values, not the text of their arguments.
+    virtual Variant AggregateValue(int index) = 0;
+    // An aggregate function called from report code: the value of the first aggregate of that
+    // function registered for the object being processed; fallback when there is none.
+    virtual Variant AggregateByName(const QString &function, const Variant &fallback) = 0;
 
 protected:
     TfrxReport *m_report;
@@ -77,6 +95,25 @@ protected:
     bool m_finalPass = true;
     bool m_secondScriptCall = false;
     bool m_running = false;
+
+private:
+    QObject *m_outlineObject = nullptr;
+};
+
+// What scripts call on "Outline": entries on the page being built.
+class TfrxOutlineObject : public QObject {
+    Q_OBJECT
+public:
+    explicit TfrxOutlineObject(TfrxCustomEngine *engine) : QObject(engine), m_engine(engine)
+    {
+        setObjectName(QStringLiteral("Outline"));
+    }
+    Q_INVOKABLE void AddItem(const QString &text);
+    Q_INVOKABLE void LevelRoot();
+    Q_INVOKABLE void LevelUp();
+
+private:
+    TfrxCustomEngine *m_engine;
 };
 
 using TfrxEngineFactory = std::function<std::unique_ptr<TfrxCustomEngine>(TfrxReport *report)>;

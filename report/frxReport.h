@@ -143,12 +143,16 @@ public:
     void SetSplicingLine(int value) { m_splicingLine = value; }
     frx::TfrxDuplexMode Duplex() const { return m_duplex; }
     void SetDuplex(frx::TfrxDuplexMode value) { m_duplex = value; }
+    // Print to file: the job writes a PDF of this name instead of sending to the printer's queue.
+    QString FileName() const { return m_fileName; }
+    void SetFileName(const QString &value) { m_fileName = value; }
 
     void Clear();
 
 private:
     QString m_pageNumbers;
     QString m_printer;
+    QString m_fileName;
     int m_copies = 1;
     int m_printOnSheet = 0;
     int m_pagesOnSheet = 0;
@@ -481,7 +485,9 @@ public:
     // to its end without errors. The report is reloaded from a snapshot afterwards, so a build
     // never changes the layout.
     bool BuildPages(bool clearPrevious = true);
-    // Without a preview window: empties the prepared pages when asked and builds into them.
+    // Empties the prepared pages when asked and builds them into the preview (frxReportShow.cpp):
+    // the attached Preview control, else a new preview window (modal ones return when closed);
+    // without a registered preview window it only builds.
     bool ShowReport(bool clearPrevious = true);
     bool Terminated() const { return m_terminated; }
     // True also stops the running script.
@@ -496,6 +502,9 @@ public:
     TNotifyHostEvent OnBeginDoc;
     TNotifyHostEvent OnEndDoc;
     TNotifyHostEvent OnAfterScriptCompile;
+    // A preview window was made for ShowReport and is about to show; its window closed.
+    TNotifyHostEvent OnPreview;
+    TNotifyHostEvent OnClosePreview;
     TComponentHostEvent OnBeforePrint;
     TComponentHostEvent OnAfterPrint;
     std::function<void(TfrxPage *page)> OnManualBuild;

@@ -86,6 +86,86 @@ void AddEngineMethods(TfsScript *script, TfrxCustomEngine *engine)
                            e->ShowBand(qobject_cast<TfrxBand *>(params[0].ToObject()));
                        return Variant();
                    });
+    cls->AddMethod(QStringLiteral("procedure AddAnchor(const Text: String)"),
+                   [self](QObject *instance, TfsParams &params) {
+                       if (TfrxCustomEngine *e = self(instance))
+                           e->AddAnchor(params[0].ToString());
+                       return Variant();
+                   });
+    cls->AddMethod(QStringLiteral("function GetAnchorPage(const Text: String): Integer"),
+                   [self](QObject *instance, TfsParams &params) {
+                       TfrxCustomEngine *e = self(instance);
+                       return e ? Variant(e->GetAnchorPage(params[0].ToString())) : Variant(0);
+                   });
+}
+
+// Text of text objects: report code reads and sets it as Memo1.Text (the lines as one text).
+void AddMemoText(TfsScript *script)
+{
+    TfsClassVariable *cls = script->ClassOf(&TfrxCustomMemoView::staticMetaObject);
+    if (!cls || cls->FindMember(QStringLiteral("Text")))
+        return;
+    cls->AddProperty(
+        QStringLiteral("Text"), QStringLiteral("String"),
+        [](QObject *instance) {
+            auto *memo = qobject_cast<TfrxCustomMemoView *>(instance);
+            return memo ? Variant(memo->Text()) : Variant(QString());
+        },
+        [](QObject *instance, const Variant &value) {
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(instance))
+                memo->SetText(value.ToString());
+        });
+}
+
+// What report scripts may call on Outline.
+void AddOutlineMethods(TfsScript *script, QObject *outline)
+{
+    TfsClassVariable *cls = script->FindClass(QString::fromLatin1(outline->metaObject()->className()));
+    if (!cls || cls->FindMember(QStringLiteral("AddItem")))
+        return;
+    auto self = [](QObject *instance) { return qobject_cast<TfrxOutlineObject *>(instance); };
+    cls->AddMethod(QStringLiteral("procedure AddItem(const Text: String)"),
+                   [self](QObject *instance, TfsParams &params) {
+                       if (TfrxOutlineObject *o = self(instance))
+                           o->AddItem(params[0].ToString());
+                       return Variant();
+                   });
+    cls->AddMethod(QStringLiteral("procedure LevelRoot"), [self](QObject *instance, TfsParams &) {
+        if (TfrxOutlineObject *o = self(instance))
+            o->LevelRoot();
+        return Variant();
+    });
+    cls->AddMethod(QStringLiteral("procedure LevelUp"), [self](QObject *instance, TfsParams &) {
+        if (TfrxOutlineObject *o = self(instance))
+            o->LevelUp();
+        return Variant();
+    });
+}
+
+// SUM, AVG, MIN, MAX and COUNT. Inside text objects the builder replaces their calls by
+// frxAggregateValue(index); report code that calls them directly gets the aggregate of that
+// function registered for the object being processed.
+void AddAggregateFunctions(TfrxReport *report, TfsScript *script)
+{
+    auto byName = [report](const QString &function, const Variant &fallback) {
+        TfrxCustomEngine *engine = report->Engine();
+        return engine && engine->Running() ? engine->AggregateByName(function, fallback) : fallback;
+    };
+    for (const char *function : {"SUM", "AVG", "MIN", "MAX"}) {
+        const QString name = QString::fromLatin1(function);
+        script->AddMethod(
+            QStringLiteral("function %1(Expr: Variant; Band: Variant = 0; Flags: Integer = 0): Variant")
+                .arg(name),
+            [byName, name](QObject *, TfsParams &params) { return byName(name, params[0]); });
+    }
+    script->AddMethod(
+        QStringLiteral("function COUNT(Band: Variant = 0; Flags: Integer = 0): Variant"),
+        [byName](QObject *, TfsParams &) { return byName(QStringLiteral("COUNT"), Variant(0)); });
+    script->AddMethod(QStringLiteral("function frxAggregateValue(Index: Integer): Variant"),
+                      [report](QObject *, TfsParams &params) {
+                          TfrxCustomEngine *engine = report->Engine();
+                          return engine ? engine->AggregateValue(params[0].ToInt()) : Variant::Null();
+                      });
 }
 } // namespace
 
@@ -110,7 +190,11 @@ bool TfrxReport::PrepareScript()
     if (TfrxCustomEngine *engine = Engine()) {
         script->AddObject(QStringLiteral("Engine"), engine);
         AddEngineMethods(script, engine);
+        script->AddObject(QStringLiteral("Outline"), engine->OutlineObject());
+        AddOutlineMethods(script, engine->OutlineObject());
     }
+    AddAggregateFunctions(this, script);
+    AddMemoText(script);
     script->AddVariable(QStringLiteral("Self"), QStringLiteral("TfrxView"),
                         Variant(static_cast<QObject *>(nullptr)));
     script->SetAddedBy(nullptr);
@@ -228,13 +312,4 @@ bool TfrxReport::BuildPages(bool clearPrevious)
         frxShowErrors(*this);
     }
     return result;
-}
-
-bool TfrxReport::ShowReport(bool clearPrevious)
-{
-    // Until the preview window exists, showing means building; the pages can be inspected.
-    if (clearPrevious)
-        if (TfrxCustomEngine *engine = Engine())
-            engine->ClearPreparedPages();
-    return BuildPages(false);
 }

@@ -215,13 +215,20 @@ TfrxXMLItem::TfrxXMLItem() = default;
 TfrxXMLItem::~TfrxXMLItem()
 {
     Detach();
-    FreeChildren(m_items);
+    if (m_extra)
+        FreeChildren(m_extra->Items);
+}
+
+const QString &TfrxXMLItem::EmptyText()
+{
+    static const QString empty;
+    return empty;
 }
 
 void TfrxXMLItem::Detach()
 {
     if (m_parent) {
-        m_parent->m_items.removeOne(this);
+        m_parent->m_extra->Items.removeOne(this);
         m_parent = nullptr;
     }
 }
@@ -234,8 +241,10 @@ void TfrxXMLItem::FreeChildren(QList<TfrxXMLItem *> &items)
     while (!work.empty()) {
         TfrxXMLItem *item = work.back();
         work.pop_back();
-        work.insert(work.end(), item->m_items.begin(), item->m_items.end());
-        item->m_items.clear();
+        if (item->m_extra) {
+            work.insert(work.end(), item->m_extra->Items.begin(), item->m_extra->Items.end());
+            item->m_extra->Items.clear();
+        }
         item->m_parent = nullptr;
         delete item;
     }
@@ -245,7 +254,7 @@ TfrxXMLItem *TfrxXMLItem::Add()
 {
     auto *item = new TfrxXMLItem;
     item->m_parent = this;
-    m_items.append(item);
+    Ext().Items.append(item);
     return item;
 }
 
@@ -253,25 +262,29 @@ void TfrxXMLItem::AddItem(TfrxXMLItem *item)
 {
     item->Detach();
     item->m_parent = this;
-    m_items.append(item);
+    Ext().Items.append(item);
 }
 
 void TfrxXMLItem::InsertItem(int index, TfrxXMLItem *item)
 {
     item->Detach();
     item->m_parent = this;
-    m_items.insert(qBound(0, index, int(m_items.size())), item);
+    QList<TfrxXMLItem *> &items = Ext().Items;
+    items.insert(qBound(0, index, int(items.size())), item);
 }
 
 int TfrxXMLItem::IndexOf(const TfrxXMLItem *item) const
 {
-    return int(m_items.indexOf(const_cast<TfrxXMLItem *>(item)));
+    return m_extra ? int(m_extra->Items.indexOf(const_cast<TfrxXMLItem *>(item))) : -1;
 }
 
 int TfrxXMLItem::Find(const QString &name) const
 {
-    for (qsizetype i = 0; i < m_items.size(); ++i)
-        if (m_items[i]->m_name.compare(name, Qt::CaseInsensitive) == 0)
+    if (!m_extra)
+        return -1;
+    const QList<TfrxXMLItem *> &items = m_extra->Items;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (items[i]->m_name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
 }
@@ -280,7 +293,7 @@ TfrxXMLItem *TfrxXMLItem::FindItem(const QString &name)
 {
     int i = Find(name);
     if (i >= 0)
-        return m_items[i];
+        return m_extra->Items[i];
     TfrxXMLItem *item = Add();
     item->m_name = name;
     return item;
@@ -288,7 +301,8 @@ TfrxXMLItem *TfrxXMLItem::FindItem(const QString &name)
 
 void TfrxXMLItem::Clear()
 {
-    FreeChildren(m_items);
+    if (m_extra)
+        FreeChildren(m_extra->Items);
     if (m_unloadable)
         m_loaded = false;
 }

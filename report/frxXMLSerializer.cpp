@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -173,17 +174,49 @@ void CollectStrings(QHash<QString, QString> &values, const TfrxPropTarget &objec
 const QHash<QString, QString> &InitialStrings(const QMetaObject *meta)
 {
     static QMutex lock;
-    static QHash<const QMetaObject *, QHash<QString, QString>> cache;
+    // Node-based, so that the maps stay where they are for the life of the program (the answers
+    // of IsInitialString are kept by their address).
+    static std::unordered_map<const QMetaObject *, QHash<QString, QString>> cache;
     QMutexLocker locker(&lock);
-    auto it = cache.constFind(meta);
-    if (it != cache.constEnd())
-        return *it;
+    auto it = cache.find(meta);
+    if (it != cache.end())
+        return it->second;
     QHash<QString, QString> values;
     std::unique_ptr<TfrxComponent> prototype(
         frxCreateComponent(QString::fromLatin1(meta->className()), nullptr));
     if (prototype)
         CollectStrings(values, TfrxPropTarget(prototype.get()), QString());
-    return *cache.insert(meta, values);
+    return cache.emplace(meta, std::move(values)).first->second;
+}
+
+// Whether the string property prop, reached under prefix, is one of strings (the initial strings
+// of the class being written). Asked for nearly every string property of every object written, so
+// the answer is kept per property and prefix: hashing a pointer and a (mostly empty) prefix costs
+// far less than hashing every full property name.
+bool IsInitialString(const QHash<QString, QString> &strings, const TfrxPropInfo &prop, const QString &prefix)
+{
+    struct Key {
+        const void *Strings;
+        const void *Prop;
+        QString Prefix;
+        bool operator==(const Key &other) const
+        {
+            return Strings == other.Strings && Prop == other.Prop && Prefix == other.Prefix;
+        }
+    };
+    struct KeyHash {
+        size_t operator()(const Key &key) const
+        {
+            return std::hash<const void *>()(key.Strings) ^ (std::hash<const void *>()(key.Prop) << 1) ^
+                   qHash(key.Prefix);
+        }
+    };
+    thread_local std::unordered_map<Key, bool, KeyHash> known;
+    Key key{&strings, &prop, prefix};
+    auto it = known.find(key);
+    if (it == known.end())
+        it = known.emplace(std::move(key), strings.contains(prefix + prop.Name())).first;
+    return it->second;
 }
 
 } // namespace
@@ -367,8 +400,17 @@ void TfrxXMLSerializer::WriteProps(QString &out, const TfrxPropTarget &object, c
     for (const TfrxPropInfo &prop : frxClassInfo(object).Props()) {
         if (!prop.IsStored(object))
             continue;
+        // Most properties sit at their defaults: the name is only built for one that is written
+        // (or whose default may have to be written), which keeps object records cheap.
+        const TfrxPropKind kind = prop.Kind();
+        const bool composite =
+            kind == TfrxPropKind::Class || kind == TfrxPropKind::Strings || kind == TfrxPropKind::Picture;
+        if (!composite && !m_saveDefaultValues && prop.IsDefaultValue(object) &&
+            !(kind == TfrxPropKind::String && m_initialStrings && !m_initialStrings->isEmpty() &&
+              IsInitialString(*m_initialStrings, prop, prefix)))
+            continue;
         const QString name = prefix + prop.Name();
-        switch (prop.Kind()) {
+        switch (kind) {
         case TfrxPropKind::Class:
             WriteProps(out, prop.GetNested(object), name + QLatin1Char('.'));
             continue;
@@ -384,9 +426,6 @@ void TfrxXMLSerializer::WriteProps(QString &out, const TfrxPropTarget &object, c
         default:
             break;
         }
-        if (!m_saveDefaultValues && prop.IsDefaultValue(object) &&
-            !(prop.Kind() == TfrxPropKind::String && m_initialStrings && m_initialStrings->contains(name)))
-            continue;
         QString value;
         switch (prop.Kind()) {
         case TfrxPropKind::Integer:

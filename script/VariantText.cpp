@@ -37,6 +37,10 @@ QString Variant::FloatToText(double value)
         return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (value == 0)
         return QStringLiteral("0");
+    // Whole numbers of up to 15 digits read the same either way, and are by far the most common
+    // (positions and sizes in layouts).
+    if (std::abs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(qint64(value));
     // 15 significant digits, rounded by the C library: "d.dddddddddddddde±x".
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.14e", value);

@@ -52,6 +52,39 @@ private slots:
         QCOMPARE(out, QStringLiteral("Invalid file format\n"));
     }
 
+    // The script is compiled with everything a build registers: objects by name, Report, Engine,
+    // Outline and the expression and aggregate functions.
+    void checkCompilesTheScript_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("uses what a build registers")
+            << "procedure Memo1OnBeforePrint(Sender: TfrxComponent);&#13;&#10;begin&#13;&#10;"
+               "  Memo1.Text := IntToStr(Engine.TotalPages) + Report.Name;&#13;&#10;"
+               "  Outline.LevelRoot;&#13;&#10;  Set('x', SUM(Get('y')) + COUNT);&#13;&#10;end;&#13;&#10;"
+               "&#13;&#10;begin&#13;&#10;end."
+            << "";
+        QTest::newRow("syntax error") << "begin&#13;&#10;  x := ;&#13;&#10;end."
+                                      << "Script error at 2:8: Expression expected\n";
+        QTest::newRow("unknown object") << "begin&#13;&#10;  Memo2.Text := '';&#13;&#10;end."
+                                        << "Script error at 2:3: Undeclared identifier: 'Memo2'\n";
+    }
+
+    void checkCompilesTheScript()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, printed);
+        QTemporaryDir dir;
+        const QString path =
+            Write(dir, "scripted.fr3",
+                  Layout("<TfrxReportPage Name=\"Page1\"><TfrxMemoView Name=\"Memo1\"/></TfrxReportPage>")
+                      .replace("<TfrxReport>", "<TfrxReport ScriptText.Text=\"" + script.toUtf8() + "\">"));
+        QString out, err;
+        const int code = Run({"check", path}, &out, &err);
+        QCOMPARE(out, printed);
+        QCOMPARE(code, printed.isEmpty() ? 0 : 1);
+    }
+
     void unreadableFilesAndBadArguments()
     {
         QTemporaryDir dir;

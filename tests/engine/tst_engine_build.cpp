@@ -2,10 +2,14 @@
 // build, pages and bands (new pages, stretching), and the layout left as it was.
 
 #include "engine/frxEngine.h"
+#include "engine/frxPreviewPages.h"
 #include "report/frxClass.h"
+#include "report/frxDrawCanvas.h"
 #include "report/frxSerializeReport.h"
 
 #include <QBuffer>
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -175,9 +179,16 @@ void TestEngineBuild::layoutUnchangedByBuild()
     f.report.SetScriptText({"procedure Memo1OnBeforePrint(Sender: TfrxComponent);", "begin",
                             "  Memo1.Left := 77;", "end;", "", "begin", "end."});
     f.report.FindObject(QStringLiteral("Memo1"))->setProperty("OnBeforePrint", "Memo1OnBeforePrint");
+    // A colour set by code on one page does not stay for the next.
+    f.report.SetScriptText({"procedure Memo1OnBeforePrint(Sender: TfrxComponent);", "begin",
+                            "  Memo1.Left := 77;", "  if <FD.\"Name\"> = 'Ann' then Memo1.Color := 255;",
+                            "end;", "", "begin", "end."});
+    const int designColor = f.report.FindObject(QStringLiteral("Memo1"))->property("Color").toInt();
     const QByteArray before = f.Layout();
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->Left(), 77.0);
+    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->property("Color").toInt(), 255);
+    QCOMPARE(f.Pages().Page(1).Find(QStringLiteral("Memo1"))->property("Color").toInt(), designColor);
     const QByteArray after = f.Layout();
     if (after != before) {
         const QList<QByteArray> a = before.split('\n'), b = after.split('\n');
@@ -274,6 +285,39 @@ void TestEngineBuild::signedMarginsKeepPrintableArea()
     // Positions stay relative to the printable area; drawing adds the margin.
     QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->Left(), 0.0);
     QCOMPARE(f.Pages().Page(0).Source->LeftMargin(), 5.0);
+
+    // Through the program's store and its page drawing, at 96 dpi: a black box at Left 0 starts
+    // 5 mm (18.9 px) from the paper's left edge and 3 mm (11.3 px) from its top.
+    TfrxPreviewPages::Register();
+    Fixture stored({"Ann"});
+    QVERIFY(stored.report.PreviewPages());
+    QVERIFY(stored.report.Engine());
+    frxRegisterPreviewPagesClass(nullptr);
+    stored.Page()->SetLeftMargin(5);
+    stored.Page()->SetRightMargin(-5);
+    stored.Page()->SetTopMargin(3);
+    stored.Page()->SetBottomMargin(-3);
+    auto *box = stored.AddMemo(stored.Page(), QStringLiteral("Box"), QString(), 0);
+    box->SetLeft(0);
+    box->SetColor(0);
+    QVERIFY(stored.report.BuildPages(true));
+    QImage image(int(100 * 3.77953) + 1, int(150 * 3.77953) + 1, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        TfrxCanvas canvas(painter, TfrxCanvas::ckScreen, 96, 96);
+        stored.report.PreviewPages()->DrawPreparedPage(0, canvas, 1, 1, 0, 0);
+    }
+    auto firstDark = [&](bool horizontal) {
+        for (int i = 0; i < 100; ++i) {
+            const QRgb pixel = horizontal ? image.pixel(i, 15) : image.pixel(25, i);
+            if (qGray(pixel) < 128)
+                return i;
+        }
+        return -1;
+    };
+    QVERIFY2(qAbs(firstDark(true) - 19) <= 1, qPrintable(QString::number(firstDark(true))));
+    QVERIFY2(qAbs(firstDark(false) - 11) <= 1, qPrintable(QString::number(firstDark(false))));
 }
 
 void TestEngineBuild::bandsMoveToNewPage_data()

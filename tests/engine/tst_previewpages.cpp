@@ -460,6 +460,62 @@ private slots:
         QVERIFY(!store->GetPage(pages));
     }
 
+    // Entries are recognised by their first bytes; metafiles and icons have no reader and stay
+    // empty, like garbage, without harm. A picture read again is the same decoded image, so a page
+    // background is decoded once per job, not once per page.
+    void pictureCacheReadsBySignature_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("className");
+        QByteArray png;
+        {
+            QImage image(4, 3, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+        }
+        QByteArray wrapped = QByteArray::fromHex("01000001") + QByteArray(4, 0) + png;
+        const quint32 length = quint32(png.size());
+        for (int i = 0; i < 4; ++i)
+            wrapped[4 + i] = char((length >> (8 * i)) & 0xFF);
+        QByteArray emf(60, '\0');
+        emf.replace(40, 4, " EMF");
+        QTest::newRow("png") << png << QStringLiteral("TPngImage");
+        QTest::newRow("png behind a wrapper header") << wrapped << QStringLiteral("TPngImage");
+        QTest::newRow("placeable metafile") << QByteArray::fromHex("D7CDC69A0000000000000000") << QString();
+        QTest::newRow("enhanced metafile") << emf << QString();
+        QTest::newRow("icon") << QByteArray::fromHex("000001000100101000000000") << QString();
+        QTest::newRow("jpeg signature, no picture") << QByteArray::fromHex("FFD8FFE0") << QString();
+        QTest::newRow("one byte") << QByteArray("B") << QString();
+    }
+
+    void pictureCacheReadsBySignature()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, className);
+        TfrxXMLItem item;
+        item.Add()->SetText(
+            QStringLiteral("stream=\"%1\"").arg(QString::fromLatin1(bytes.toHex().toUpper())));
+        TfrxPictureCache cache;
+        cache.LoadFromXML(&item);
+        QCOMPARE(cache.Count(), 1);
+        QCOMPARE(cache.EntryBytes(1), bytes);
+        TPicture first, second;
+        cache.GetPicture(1, first);
+        cache.GetPicture(1, second);
+        QCOMPARE(first.GraphicClassName(), className);
+        QCOMPARE(first.IsEmpty(), className.isEmpty());
+        if (!className.isEmpty()) {
+            QCOMPARE(first.Image().size(), QSize(4, 3));
+            QCOMPARE(second.Image().cacheKey(), first.Image().cacheKey());
+        }
+        TPicture outside;
+        cache.GetPicture(2, outside);
+        QVERIFY(outside.IsEmpty());
+        QCOMPARE(cache.AddPicture(TPicture()), 0);
+    }
+
     void malformedFileLeavesTheStoreEmpty()
     {
         TfrxPreviewPages::Register();

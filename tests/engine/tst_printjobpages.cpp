@@ -8,11 +8,18 @@
 #include "platform/PrintSystem.h"
 #include "report/frxBands.h"
 #include "report/frxPages.h"
+#include "report/frxPicture.h"
 #include "report/frxReport.h"
 #include "report/frxViews.h"
 #include "tests/engine/CupsTools.h"
+#include "tests/support/ScriptedUi.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -55,6 +62,7 @@ struct Job {
         report.PrintOptions()->SetShowDialog(false);
         report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
     }
+    TfrxPreviewPages *Pages() { return static_cast<TfrxPreviewPages *>(report.PreviewPages()); }
 };
 
 // The first word of every page of a job's captured PDF.
@@ -69,6 +77,32 @@ QStringList PrintedTexts(int jobId)
         texts << (words.isEmpty() ? QString() : words.first().Text);
     }
     return texts;
+}
+
+// The first word of every page of a PDF file.
+QStringList FileTexts(const QString &pdf)
+{
+    QStringList texts;
+    for (int page = 1; page <= CupsTools::PageSizes(pdf).size(); ++page) {
+        const QList<CupsTools::Word> words = CupsTools::Words(pdf, page);
+        texts << (words.isEmpty() ? QString() : words.first().Text);
+    }
+    return texts;
+}
+
+// A scanned form stand-in of about 300 KB as JPEG (noise does not compress).
+QByteArray FormPicture()
+{
+    QImage image(720, 400, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, random.generate() & 0xFFFFFF);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return jpeg;
 }
 
 int CapturedJobs()
@@ -219,6 +253,166 @@ private slots:
         // The glyph box starts a little below the text's top; the line's top is what the layout sets.
         QVERIFY2(words.first().YMin >= expected - tolerance && words.first().YMin <= expected + 1.5,
                  qPrintable(QStringLiteral("y %1 mm, expected %2").arg(words.first().YMin).arg(expected)));
+    }
+
+    // Copies printed to a file have no driver to multiply them: each is drawn.
+    void copiesToAFile_data()
+    {
+        QTest::addColumn<bool>("collate");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("collated") << true << QStringList{"PAGE1", "PAGE2", "PAGE1", "PAGE2"};
+        QTest::newRow("uncollated") << false << QStringList{"PAGE1", "PAGE1", "PAGE2", "PAGE2"};
+    }
+
+    void copiesToAFile()
+    {
+        QFETCH(bool, collate);
+        QFETCH(QStringList, printed);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("copies.pdf"));
+        Job job(2);
+        job.report.PrintOptions()->SetCopies(2);
+        job.report.PrintOptions()->SetCollate(collate);
+        job.report.PrintOptions()->SetFileName(pdf);
+        QVERIFY(job.report.PrintPrepared());
+        QVERIFY(Printers().CurrentPrinter()->JobIds().isEmpty());
+        QCOMPARE(FileTexts(pdf), printed);
+    }
+
+    // A form picture on every page is stored once in a PDF, whether it is a picture object of the
+    // band or the page's background.
+    void repeatedPictureIsStoredOnce_data()
+    {
+        QTest::addColumn<bool>("background");
+        QTest::newRow("picture object") << false;
+        QTest::newRow("page background") << true;
+    }
+
+    void repeatedPictureIsStoredOnce()
+    {
+        QFETCH(bool, background);
+        const QByteArray jpeg = FormPicture();
+        QVERIFY(jpeg.size() > 200 * 1024);
+        TPicture picture;
+        QVERIFY(picture.LoadFromData(jpeg));
+        TfrxReport report;
+        TfrxPreviewPages::Register();
+        auto *page = new TfrxReportPage(&report);
+        page->SetName(QStringLiteral("Page1"));
+        page->SetPaper(256, 230, 127);
+        auto *band = new TfrxMasterData(page);
+        band->SetName(QStringLiteral("MasterData1"));
+        band->SetBounds(0, 0, 860, 470);
+        if (background) {
+            page->SetBackPicture(picture);
+        } else {
+            auto *view = new TfrxPictureView(band);
+            view->SetName(QStringLiteral("Picture1"));
+            view->SetBounds(0, 0, 860, 470);
+            view->SetPicture(picture);
+        }
+        auto *memo = new TfrxMemoView(band);
+        memo->SetName(QStringLiteral("Memo1"));
+        memo->SetBounds(40, 40, 300, 30);
+        const int count = 50;
+        TfrxCustomPreviewPages *pages = report.PreviewPages();
+        pages->BeginBuild();
+        pages->RegisterSourcePage(page);
+        pages->BeginPass();
+        for (int i = 1; i <= count; ++i) {
+            memo->SetText(QStringLiteral("PAGE%1").arg(i));
+            pages->AppendPage(page);
+            pages->AppendObjects(band);
+        }
+        pages->EndBuild();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("forms.pdf"));
+        report.PrintOptions()->SetShowDialog(false);
+        report.PrintOptions()->SetFileName(pdf);
+        QVERIFY(report.PrintPrepared());
+        QCOMPARE(CupsTools::PageSizes(pdf).size(), count);
+        const qint64 size = QFileInfo(pdf).size();
+        // Once per page would be 50 times the picture; once, and a little text per page, stays
+        // well below three times it.
+        QVERIFY2(
+            size < 3 * jpeg.size(),
+            qPrintable(
+                QStringLiteral("%1 KB of PDF for a %2 KB picture").arg(size / 1024).arg(jpeg.size() / 1024)));
+    }
+
+    // The scale mode puts each page on the chosen sheet, enlarged or reduced to fit it.
+    void scaleModeFitsThePageOnTheSheet()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("scaled.pdf"));
+        Job job(2);
+        TfrxPrintOptions *options = job.report.PrintOptions();
+        options->SetPrintMode(frx::pmScale);
+        options->SetPrintOnSheet(9); // A4, 210 × 297 mm
+        options->SetFileName(pdf);
+        QVERIFY(job.report.PrintPrepared());
+        const QList<QSizeF> sizes = CupsTools::PageSizes(pdf);
+        QCOMPARE(sizes.size(), 2);
+        QVERIFY2(
+            std::abs(sizes.first().width() - 595) <= 1 && std::abs(sizes.first().height() - 842) <= 1,
+            qPrintable(QStringLiteral("%1 x %2 pt").arg(sizes.first().width()).arg(sizes.first().height())));
+        // 100 × 150 mm on 210 × 297 mm: the smaller factor is 297 / 150.
+        const double expected = 40 * 25.4 / 96 * 297.0 / 150.0;
+        const QList<CupsTools::Word> words = CupsTools::Words(pdf, 1);
+        QVERIFY(!words.isEmpty());
+        QVERIFY2(std::abs(words.first().XMin - expected) <= 0.5,
+                 qPrintable(QStringLiteral("x %1 mm, expected %2").arg(words.first().XMin).arg(expected)));
+        QVERIFY(job.Pages()->PrintScale() == 1.0);
+    }
+
+    // Bad input through the whole job: a clear message, false, and nothing reaches the queue.
+    void badInputPrintsNothing_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("queue rejects jobs") << QStringLiteral("reject") << QStringLiteral("not accepting");
+        QTest::newRow("page of zero width") << QStringLiteral("zero") << QStringLiteral("paper size");
+        QTest::newRow("page ten metres wide") << QStringLiteral("huge") << QStringLiteral("paper size");
+    }
+
+    void badInputPrintsNothing()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QString, message);
+        ScriptedUi ui;
+        Job job(3);
+        if (problem == QLatin1String("zero"))
+            job.page->SetPaperWidth(0);
+        else if (problem == QLatin1String("huge"))
+            job.page->SetPaperWidth(10000);
+        if (problem != QLatin1String("reject")) {
+            // The pages take the size of their source page when they are read back.
+            TfrxCustomPreviewPages *pages = job.report.PreviewPages();
+            pages->ClearPages();
+            pages->BeginBuild();
+            pages->RegisterSourcePage(job.page);
+            pages->BeginPass();
+            for (int i = 1; i <= 3; ++i) {
+                pages->AppendPage(job.page);
+                pages->AppendObjects(job.band);
+            }
+            pages->EndBuild();
+        }
+        const int before = CapturedJobs();
+        if (problem == QLatin1String("reject"))
+            QCOMPARE(CupsTools::Run(QStringLiteral("cupsreject"), {QStringLiteral("Capture")}), 0);
+        bool after = false;
+        job.report.OnAfterPrintReport = [&](QObject *) { after = true; };
+        const bool printed = job.report.PrintPrepared();
+        if (problem == QLatin1String("reject"))
+            QCOMPARE(CupsTools::Run(QStringLiteral("cupsaccept"), {QStringLiteral("Capture")}), 0);
+        QVERIFY(!printed);
+        QVERIFY(after);
+        QCOMPARE(ui.Shown.size(), 1);
+        QVERIFY2(ui.LastText().contains(message), qPrintable(ui.LastText()));
+        QVERIFY(!Printers().CurrentPrinter()->Printing());
+        QTest::qWait(300);
+        QCOMPARE(CapturedJobs(), before);
     }
 
     void printerChosenByName()

@@ -1,0 +1,523 @@
+// The builder's band machinery on small list layouts: master-detail with headers, footers and
+// groups page by page, keeping bands together, reprinted headers, split bands, aggregates,
+// outline and anchors, page numbering, and the build ending cleanly on bad input.
+
+#include "engine/frxEngine.h"
+#include "engine/frxPreviewPages.h"
+#include "report/frxClass.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr double kPx = 3.77953;
+
+// A dataset over a fixed table; filter (when set) picks the rows of the current master row.
+struct TableData {
+    // Not owned by the report: the layout is reloaded after a build, and a dataset it owned would
+    // come back without the callbacks set here.
+    QPointer<TfrxUserDataSet> set;
+    QStringList fields;
+    QList<QStringList> rows;
+    QList<int> visible; // indexes of the rows the walk shows
+    int at = 0;
+    std::function<bool(const QStringList &)> filter;
+
+    TableData(TfrxReport &report, const QString &name, const QStringList &fieldNames,
+              const QList<QStringList> &table)
+        : set(new TfrxUserDataSet), fields(fieldNames), rows(table)
+    {
+        set->SetName(name + QStringLiteral("Set"));
+        set->SetUserName(name);
+        set->SetFields(fields);
+        set->OnFirst = [this](QObject *) {
+            visible.clear();
+            for (int i = 0; i < rows.size(); ++i)
+                if (!filter || filter(rows[i]))
+                    visible.append(i);
+            at = 0;
+            set->SetRangeEnd(frx::reCount);
+            set->SetRangeEndCount(int(visible.size()));
+        };
+        set->OnNext = [this](QObject *) { ++at; };
+        set->OnGetValue = [this](const QString &field, Variant &value) {
+            const int column = int(fields.indexOf(field));
+            if (column >= 0 && at < visible.size())
+                value = rows[visible[at]][column];
+        };
+        set->SetRangeEnd(frx::reCount);
+        set->SetRangeEndCount(int(rows.size()));
+        report.Datasets()->Add(set);
+    }
+    ~TableData() { delete set.data(); }
+    TableData(const TableData &) = delete;
+    TableData &operator=(const TableData &) = delete;
+    QStringList Current() const { return at < visible.size() ? rows[visible[at]] : QStringList(); }
+};
+
+struct Fixture {
+    TfrxReport report;
+    TfrxReportPage *page;
+
+    explicit Fixture(double heightMm = 100)
+    {
+        report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+        report.EnsureDataPage();
+        page = new TfrxReportPage(&report);
+        page->SetName(QStringLiteral("Page1"));
+        page->SetPaperWidth(100);
+        page->SetPaperHeight(heightMm);
+        page->SetLeftMargin(0);
+        page->SetRightMargin(0);
+        page->SetTopMargin(0);
+        page->SetBottomMargin(0);
+    }
+
+    TfrxEngine *Engine() { return static_cast<TfrxEngine *>(report.Engine()); }
+    // The layout is reloaded after every build: objects are found again by name.
+    template <class T> T *Find(const QString &name) { return qobject_cast<T *>(report.FindObject(name)); }
+    const TfrxEngineMemoryPages &Pages() { return *static_cast<TfrxEngineMemoryPages *>(Engine()->Output()); }
+
+    template <class Band> Band *AddBand(const QString &name, double top, double height)
+    {
+        auto *band = new Band(page);
+        band->SetName(name);
+        band->SetTop(top);
+        band->SetHeight(height);
+        band->SetWidth(100 * kPx);
+        return band;
+    }
+    // One text object filling the band's first 20 pixels.
+    TfrxMemoView *AddMemo(TfrxComponent *parent, const QString &name, const QString &text, double top = 0,
+                          double height = 20)
+    {
+        auto *memo = new TfrxMemoView(parent);
+        memo->SetName(name);
+        memo->SetText(text);
+        memo->SetTop(top);
+        memo->SetWidth(200);
+        memo->SetHeight(height);
+        return memo;
+    }
+
+    // "text@top" of every object on a page, in the order they were placed.
+    QString PageText(int index)
+    {
+        QStringList items;
+        for (const TfrxPreparedObject &object : Pages().Page(index).Objects) {
+            auto *memo = qobject_cast<TfrxCustomMemoView *>(object.Object.get());
+            items << QStringLiteral("%1@%2")
+                         .arg(memo ? memo->Text().trimmed() : object.Name)
+                         .arg(object.Object->Top());
+        }
+        return items.join(QStringLiteral(" | "));
+    }
+    QStringList AllPages()
+    {
+        QStringList pages;
+        for (int i = 0; i < Pages().Count(); ++i)
+            pages << PageText(i);
+        return pages;
+    }
+    bool Build()
+    {
+        const bool ok = report.BuildPages(true);
+        if (!ok)
+            qWarning() << report.Errors();
+        return ok;
+    }
+};
+
+const QList<QStringList> kOrders{{"1", "North"}, {"2", "North"}, {"3", "South"}};
+const QList<QStringList> kItems{
+    {"1", "pen", "2"}, {"1", "ink", "3"}, {"2", "cap", "5"}, {"3", "box", "7"}, {"3", "bag", "1"}};
+
+} // namespace
+
+class TestEngineGroups : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { frxRegisterEngine(); }
+
+    void masterDetailWithGroupsPageByPage();
+    void aggregates_data();
+    void aggregates();
+    void groupKeepTogetherMovesWholeGroup();
+    void keptBandsMoveTogether_data();
+    void keptBandsMoveTogether();
+    void keepThroughTheStore();
+    void allowSplitCutsBandAcrossPages();
+    void reprintedHeaderAndPageNumbers();
+    void outlineAndAnchors();
+    void printOnPreviousPageContinuesLastPage();
+    void simplifiedLayoutsBuild_data();
+    void simplifiedLayoutsBuild();
+    void badInputEndsBuild_data();
+    void badInputEndsBuild();
+};
+
+void TestEngineGroups::masterDetailWithGroupsPageByPage()
+{
+    // Page 100 px high: a page header and footer of 10 each leave 80 for the body.
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"}, kOrders);
+    TableData items(f.report, QStringLiteral("Items"), {"Order", "Name", "Qty"}, kItems);
+    items.filter = [&](const QStringList &row) { return row[0] == orders.Current().value(0); };
+
+    f.AddMemo(f.AddBand<TfrxPageHeader>("PageHeader1", 0, 10), "PH", "page [Page#]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 20, 10), "H", "orders", 0, 10);
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 40, 10);
+    group->SetCondition(QStringLiteral("Orders.\"Region\""));
+    f.AddMemo(group, "G", "region [Orders.\"Region\"]", 0, 10);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 10);
+    master->SetDataSet(orders.set);
+    f.AddMemo(master, "M", "order [Orders.\"Id\"]", 0, 10);
+    auto *detail = f.AddBand<TfrxDetailData>("DetailData1", 80, 10);
+    detail->SetDataSet(items.set);
+    f.AddMemo(detail, "D", "[Items.\"Name\"]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxGroupFooter>("GroupFooter1", 100, 10), "GF",
+              "qty [SUM(<Items.\"Qty\">, DetailData1)]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 120, 10), "F", "[COUNT(MasterData1)] orders", 0, 10);
+    auto *pageFooter = f.AddBand<TfrxPageFooter>("PageFooter1", 140, 10);
+    f.AddMemo(pageFooter, "PF", "end [Page#]", 0, 10);
+
+    QVERIFY(f.Build());
+    // Bands of 10 px in an 80 px body between the page header and footer.
+    const QStringList expected{
+        "page 1@0 | orders@10 | region North@20 | order 1@30 | pen@40 | ink@50 | order 2@60 | cap@70 | qty "
+        "10@80 | "
+        "end 1@90",
+        "page 2@0 | region South@10 | order 3@20 | box@30 | bag@40 | qty 8@50 | 3 orders@60 | end 2@90"};
+    QCOMPARE(f.AllPages(), expected);
+}
+
+void TestEngineGroups::aggregates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("sum") << "[SUM(<Items.\"Qty\">)]"
+                         << "18";
+    QTest::newRow("avg") << "[AVG(<Items.\"Qty\">, MasterData1)]"
+                         << "3.6";
+    QTest::newRow("min and max") << "[MIN(<Items.\"Qty\">)]-[MAX(<Items.\"Qty\">)]"
+                                 << "1-7";
+    QTest::newRow("count") << "[COUNT(MasterData1)]"
+                           << "5";
+    QTest::newRow("inside an expression") << "[IIF(SUM(<Items.\"Qty\">) > 10, 'many', 'few')]"
+                                          << "many";
+    QTest::newRow("literal text untouched") << "SUM(x) = [SUM(<Items.\"Qty\">)]"
+                                            << "SUM(x) = 18";
+}
+
+void TestEngineGroups::aggregates()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    Fixture f;
+    TableData items(f.report, QStringLiteral("Items"), {"Order", "Name", "Qty"}, kItems);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 10);
+    master->SetDataSet(items.set);
+    f.AddMemo(master, "M", "[Items.\"Name\"]", 0, 10);
+    auto *footer = f.AddBand<TfrxFooter>("Footer1", 20, 10);
+    auto *total = f.AddMemo(footer, "Total", text, 0, 10);
+    const QString design = total->Text();
+    QVERIFY(f.Build());
+    QCOMPARE(f.PageText(0).section(QStringLiteral(" | "), -1), shown + QStringLiteral("@50"));
+    QCOMPARE(f.Find<TfrxMemoView>("Total")->Text(), design);
+    // A second build starts from zero again.
+    QVERIFY(f.Build());
+    QCOMPARE(f.PageText(0).section(QStringLiteral(" | "), -1), shown + QStringLiteral("@50"));
+}
+
+void TestEngineGroups::groupKeepTogetherMovesWholeGroup()
+{
+    // Body 100 px; three groups of header + rows of 20 px: North (3 bands), South (2 bands).
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"},
+                     {{"1", "East"}, {"2", "East"}, {"3", "North"}, {"4", "North"}, {"5", "North"}});
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 20);
+    group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
+    group->SetKeepTogether(true);
+    f.AddMemo(group, "G", "[Orders.\"Region\"]");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 30, 20);
+    master->SetDataSet(orders.set);
+    f.AddMemo(master, "M", "[Orders.\"Id\"]");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"East@0 | 1@20 | 2@40", "North@0 | 3@20 | 4@40 | 5@60"}));
+}
+
+void TestEngineGroups::keptBandsMoveTogether_data()
+{
+    QTest::addColumn<double>("title");
+    QTest::addColumn<QString>("keep");
+    QTest::addColumn<QStringList>("pages");
+    // On 100 px pages: a title, a 10 px header, two 10 px rows and a 20 px footer.
+    QTest::newRow("header left alone")
+        << 85.0 << "" << QStringList{"title@0 | header@85", "row 1@0 | row 2@10 | footer@20"};
+    QTest::newRow("header kept with the first row")
+        << 85.0 << "header" << QStringList{"title@0", "header@0 | row 1@10 | row 2@20 | footer@30"};
+    QTest::newRow("footer left alone")
+        << 70.0 << "" << QStringList{"title@0 | header@70 | row 1@80 | row 2@90", "footer@0"};
+    QTest::newRow("footer kept with the last row")
+        << 70.0 << "footer" << QStringList{"title@0 | header@70 | row 1@80", "row 2@0 | footer@10"};
+}
+
+void TestEngineGroups::keptBandsMoveTogether()
+{
+    QFETCH(double, title);
+    QFETCH(QString, keep);
+    QFETCH(QStringList, pages);
+    Fixture f(100 / kPx);
+    f.AddMemo(f.AddBand<TfrxReportTitle>("ReportTitle1", 0, title), "T", "title");
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 100, 10), "H", "header", 0, 10);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 120, 10);
+    master->SetRowCount(2);
+    master->SetKeepHeader(keep == "header");
+    master->SetKeepFooter(keep == "footer");
+    f.AddMemo(master, "M", "row [Line]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 140, 20), "F", "footer");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), pages);
+}
+
+void TestEngineGroups::keepThroughTheStore()
+{
+    // The program's store cuts the kept bands from the page and pastes them on the next one.
+    TfrxPreviewPages::Register();
+    Fixture f(100 / kPx);
+    QVERIFY(f.report.PreviewPages() && f.report.Engine());
+    frxRegisterPreviewPagesClass(nullptr);
+    f.AddMemo(f.AddBand<TfrxReportTitle>("ReportTitle1", 0, 70), "T", "title");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 120, 10);
+    master->SetRowCount(3);
+    master->SetKeepFooter(true);
+    f.AddMemo(master, "M", "row [Line]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 140, 20), "F", "footer");
+    QVERIFY(f.Build());
+    QStringList pages;
+    for (int i = 0; i < f.report.PreviewPages()->Count(); ++i) {
+        QStringList items;
+        for (TfrxComponent *band : f.report.PreviewPages()->GetPage(i)->Objects())
+            for (TfrxComponent *child : band->Objects())
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(child))
+                    items
+                        << QStringLiteral("%1@%2").arg(memo->Text().trimmed()).arg(band->Top() + memo->Top());
+        pages << items.join(QStringLiteral(" | "));
+    }
+    QCOMPARE(pages, QStringList({"title@0 | row 1@70 | row 2@80", "row 3@0 | footer@10"}));
+}
+
+void TestEngineGroups::allowSplitCutsBandAcrossPages()
+{
+    // A 250 px band on 100 px pages, objects every 40 px; the one at 80 crosses the first page's
+    // end and moves to the second piece.
+    Fixture f(100 / kPx);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 250);
+    master->SetRowCount(1);
+    master->SetAllowSplit(true);
+    for (int i = 0; i < 6; ++i)
+        f.AddMemo(master, QStringLiteral("M%1").arg(i), QStringLiteral("m%1").arg(i), i * 40, 30);
+    f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40", "m2@0 | m3@40", "m4@0 | m5@40 | end@90"}));
+}
+
+void TestEngineGroups::reprintedHeaderAndPageNumbers()
+{
+    Fixture f(100 / kPx);
+    auto *header = f.AddBand<TfrxHeader>("Header1", 0, 20);
+    header->SetReprintOnNewPage(true);
+    f.AddMemo(header, "H", "head [Page] of [TotalPages]");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 30, 30);
+    master->SetRowCount(5);
+    f.AddMemo(master, "M", "row [Line]");
+    f.report.EngineOptions()->SetDoublePass(true);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"head 1 of 3@0 | row 1@20 | row 2@50",
+                                        "head 2 of 3@0 | row 3@20 | row 4@50", "head 3 of 3@0 | row 5@20"}));
+}
+
+void TestEngineGroups::outlineAndAnchors()
+{
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"}, kOrders);
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 20);
+    group->SetCondition(QStringLiteral("Orders.\"Region\""));
+    group->SetOutlineText(QStringLiteral("Orders.\"Region\""));
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 30, 30);
+    master->SetDataSet(orders.set);
+    master->SetOutlineText(QStringLiteral("'Order ' + <Orders.\"Id\">"));
+    f.AddMemo(master, "M", "[Orders.\"Id\"]");
+    f.report.SetScriptText({"procedure MasterData1OnAfterPrint(Sender: TfrxComponent);", "begin",
+                            "  Engine.AddAnchor('order' + <Orders.\"Id\">);", "end;", "", "begin", "end."});
+    master->SetOnAfterPrint(QStringLiteral("MasterData1OnAfterPrint"));
+    int anchorPage = 0;
+    f.report.OnEndDoc = [&](QObject *) { anchorPage = f.Engine()->GetAnchorPage(QStringLiteral("order3")); };
+    QVERIFY(f.Build());
+    QStringList outline;
+    for (const auto &entry : f.Pages().OutlineEntries())
+        outline
+            << QStringLiteral("%1:%2:%3@%4").arg(entry.Level).arg(entry.Text).arg(entry.Page).arg(entry.Top);
+    QCOMPARE(outline.join(' '),
+             QStringLiteral("1:North:0@0 2:Order 1:0@20 2:Order 2:0@50 1:South:0@80 2:Order 3:1@0"));
+    QCOMPARE(anchorPage, 2);
+}
+
+void TestEngineGroups::printOnPreviousPageContinuesLastPage()
+{
+    Fixture f;
+    auto *first = f.AddBand<TfrxMasterData>("MasterData1", 0, 30);
+    first->SetRowCount(2);
+    f.AddMemo(first, "A", "a[Line]");
+    auto *second = new TfrxReportPage(&f.report);
+    second->SetName(QStringLiteral("Page2"));
+    second->SetPrintOnPreviousPage(true);
+    auto *band = new TfrxMasterData(second);
+    band->SetName(QStringLiteral("MasterData2"));
+    band->SetHeight(20);
+    band->SetRowCount(1);
+    f.AddMemo(band, "B", "b[Line]");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"a1@0 | a2@30 | b1@60"}));
+
+    f.Find<TfrxReportPage>("Page2")->SetPrintOnPreviousPage(false);
+    f.Find<TfrxReportPage>("Page2")->SetResetPageNumbers(true);
+    f.AddMemo(f.Find<TfrxBand>("MasterData2"), "N", "p[Page]", 20);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"a1@0 | a2@30", "b1@0 | p1@20"}));
+}
+
+void TestEngineGroups::simplifiedLayoutsBuild_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("vertical band") << "vertical" << 1;
+    QTest::newRow("page columns") << "columns" << 1;
+    QTest::newRow("endless page") << "endless" << 1;
+    QTest::newRow("subreport in band") << "subreport" << 1;
+    QTest::newRow("dialog page") << "dialog" << 1;
+    QTest::newRow("dot-matrix page") << "dmp" << 1;
+}
+
+void TestEngineGroups::simplifiedLayoutsBuild()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, pages);
+    Fixture f;
+    if (kind == "dmp") {
+        delete f.page;
+        f.page = new TfrxDMPPage(&f.report);
+        f.page->SetName(QStringLiteral("Page1"));
+    }
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 40);
+    master->SetRowCount(kind == "columns" ? 10 : kind == "endless" ? 20 : 2);
+    f.AddMemo(master, "M", "row [Line]");
+    if (kind == "vertical") {
+        auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
+        vertical->SetVertical(true);
+        vertical->SetRowCount(3);
+    } else if (kind == "columns") {
+        f.page->SetColumns(2);
+        f.page->SetColumnWidth(50);
+    } else if (kind == "endless") {
+        f.page->SetEndlessHeight(true);
+    } else if (kind == "subreport") {
+        auto *inner = new TfrxReportPage(&f.report);
+        inner->SetName(QStringLiteral("Page2"));
+        auto *innerBand = new TfrxMasterData(inner);
+        innerBand->SetName(QStringLiteral("MasterData3"));
+        innerBand->SetHeight(20);
+        innerBand->SetRowCount(2);
+        f.AddMemo(innerBand, "S", "sub [Line]");
+        auto *subreport = new TfrxSubreport(master);
+        subreport->SetName(QStringLiteral("Subreport1"));
+        subreport->SetSubPage(inner);
+    } else if (kind == "dialog") {
+        auto *dialog = new TfrxDialogPage(&f.report);
+        dialog->SetName(QStringLiteral("Dialog1"));
+    }
+    QVERIFY(f.Build());
+    QCOMPARE(f.Pages().Count(), pages);
+    if (kind == "endless")
+        QCOMPARE(f.Pages().EndlessHeight(), 20 * 40.0);
+    if (kind == "columns") { // nine rows in the first column, the tenth at the top of the second
+        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Left(), 50 * kPx);
+        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Top(), 0.0);
+    }
+    if (kind == "subreport")
+        QCOMPARE(f.PageText(0),
+                 QStringLiteral("row 1@0 | sub 1@40 | sub 2@60 | row 2@80 | sub 1@120 | sub 2@140"));
+}
+
+void TestEngineGroups::badInputEndsBuild_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("script throws at run time") << "throw"
+                                               << "'x'" << 1;
+    QTest::newRow("dataset freed during the build") << "freed"
+                                                    << "Dataset \"Orders\" does not exist" << 2;
+    QTest::newRow("group without data band") << "group"
+                                             << "No data band for the group GroupHeader2" << 0;
+    QTest::newRow("detail without master") << "detail"
+                                           << "Incorrect band position: DetailData2" << 0;
+    QTest::newRow("band shows itself from its own event") << "itself"
+                                                          << "" << 3;
+    QTest::newRow("page header fills the page, split band") << "fullheader"
+                                                            << "" << 3;
+    QTest::newRow("page and band share dataset")
+        << "pageband"
+        << "Cannot use the same dataset for Page.DataSet and Band.DataSet" << 0;
+}
+
+void TestEngineGroups::badInputEndsBuild()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
+    QFETCH(int, pages);
+    Fixture f(100 / kPx);
+    auto *orders = new TableData(f.report, QStringLiteral("Orders"), {"Id", "Region"}, kOrders);
+    std::unique_ptr<TableData> owned(orders);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 60);
+    master->SetDataSet(orders->set);
+    f.AddMemo(master, "M", "[Orders.\"Id\"]");
+    if (kind == "throw") {
+        f.report.SetScriptText({"procedure MasterData1OnBeforePrint(Sender: TfrxComponent);", "begin",
+                                "  if <Line> = 2 then Sender.Tag := StrToInt('x');", "end;", "", "begin",
+                                "end."});
+        master->SetOnBeforePrint(QStringLiteral("MasterData1OnBeforePrint"));
+    } else if (kind == "freed") {
+        f.report.OnAfterPrint = [&](TfrxComponent *c) {
+            if (c == master && orders->at == 1)
+                delete orders->set;
+        };
+    } else if (kind == "group") {
+        f.AddBand<TfrxGroupHeader>("GroupHeader2", 200, 20);
+    } else if (kind == "detail") {
+        auto *other = new TfrxReportPage(&f.report);
+        other->SetName(QStringLiteral("Page2"));
+        auto *detail = new TfrxDetailData(other);
+        detail->SetName(QStringLiteral("DetailData2"));
+        detail->SetRowCount(2);
+    } else if (kind == "fullheader") {
+        f.AddBand<TfrxPageHeader>("PageHeader1", -100, 120);
+        master->SetAllowSplit(true);
+        master->SetHeight(300);
+        f.AddMemo(master, "Low", "low", 250);
+    } else if (kind == "itself") {
+        f.report.SetScriptText({"procedure MasterData1OnBeforePrint(Sender: TfrxComponent);", "begin",
+                                "  Engine.ShowBand(MasterData1);", "end;", "", "begin", "end."});
+        master->SetOnBeforePrint(QStringLiteral("MasterData1OnBeforePrint"));
+    } else if (kind == "pageband") {
+        f.page->SetDataSet(orders->set);
+    }
+    QCOMPARE(f.report.BuildPages(true), error.isEmpty());
+    QVERIFY2(f.report.Errors().join('\n').contains(error), qPrintable(f.report.Errors().join('\n')));
+    QCOMPARE(f.Pages().Count(), pages);
+}
+
+QTEST_MAIN(TestEngineGroups)
+#include "tst_engine_groups.moc"
