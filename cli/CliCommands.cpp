@@ -2,6 +2,7 @@
 
 #include "app/OrderImport.h"
 #include "cli/LayoutCommands.h"
+#include "cli/PrintCommands.h"
 #include "engine/frxEngine.h"
 #include "engine/frxPreviewPages.h"
 #include "cli/ScriptCommands.h"
@@ -14,6 +15,9 @@ namespace {
 const char *const kUsage =
     "usage: waybill-cli [--home DIR] orders FILE\n"
     "       waybill-cli [--home DIR] templates\n"
+    "       waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
+    "                   [--offset-x N --offset-y N]\n"
     "       waybill-cli layout check FILE\n"
     "       waybill-cli layout resave IN OUT\n"
     "       waybill-cli script check FILE [--language NAME]\n"
@@ -104,6 +108,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Orders(args, out, err);
     if (command == QLatin1String("templates"))
         return Templates(args, out, err);
+    if (command == QLatin1String("print"))
+        return Print(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

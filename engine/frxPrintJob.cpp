@@ -73,7 +73,9 @@ QList<int> TfrxPrintJob::ParsePageNumbers(const QString &text, int pageCount)
 
 bool TfrxPrintJob::Run()
 {
-    if (!Printers().HasPhysicalPrinters()) {
+    // Printing to a file needs no queue: the placeholder printer writes the PDF when none is installed.
+    const bool toFile = !m_report->PrintOptions()->FileName().isEmpty();
+    if (!toFile && !Printers().HasPhysicalPrinters()) {
         Ui::Message(frxPrinterTexts::NoPrinters(), frxGet(QStringLiteral("SError")), UiIcon::Error);
         return false;
     }
@@ -91,6 +93,13 @@ bool TfrxPrintJob::Run()
     bool result = true;
     if (m_printer && m_printer->Initialized()) {
         m_pages.ClearCache();
+        struct FileGuard {
+            TfrxCustomPrinter *printer;
+            QString previous;
+            ~FileGuard() { printer->SetFileName(previous); }
+        } fileGuard{m_printer, m_printer->FileName()};
+        if (toFile)
+            m_printer->SetFileName(options->FileName());
         try {
             RunDocument(pageList);
         } catch (const EPrinterError &e) {

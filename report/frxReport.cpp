@@ -32,6 +32,7 @@ void TfrxPrintOptions::Clear()
     m_copies = 1;
     m_collate = true;
     m_pageNumbers.clear();
+    m_fileName.clear();
     m_pagesOnSheet = 0;
     m_printer = frxGet(QStringLiteral("prDefault"));
     m_printMode = frx::pmDefault;

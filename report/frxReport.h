@@ -143,12 +143,16 @@ public:
     void SetSplicingLine(int value) { m_splicingLine = value; }
     frx::TfrxDuplexMode Duplex() const { return m_duplex; }
     void SetDuplex(frx::TfrxDuplexMode value) { m_duplex = value; }
+    // Print to file: the job writes a PDF of this name instead of sending to the printer's queue.
+    QString FileName() const { return m_fileName; }
+    void SetFileName(const QString &value) { m_fileName = value; }
 
     void Clear();
 
 private:
     QString m_pageNumbers;
     QString m_printer;
+    QString m_fileName;
     int m_copies = 1;
     int m_printOnSheet = 0;
     int m_pagesOnSheet = 0;

@@ -1,0 +1,172 @@
+// Headless printing end to end: the demo orders on a ready template, to PDF and to a queue of the
+// test run's own print server, checked with poppler where each receiver landed on its page.
+#include "TestHome.h"
+#include "app/OrderImport.h"
+#include "app/TemplateClS.h"
+#include "cli/CliCommands.h"
+#include "report/frxClass.h"
+#include "report/frxSerializeReport.h"
+#include "tests/engine/CupsTools.h"
+
+#include <QImage>
+#include <QTest>
+
+namespace {
+
+const double PxPerMm = 96.0 / 25.4;
+
+struct Result {
+    int Code = 0;
+    QString Out, Err;
+};
+
+Result RunCli(const QStringList &args)
+{
+    Result r;
+    QTextStream out(&r.Out), err(&r.Err);
+    r.Code = Cli::Run(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+void CopyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo &entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            CopyTree(entry.filePath(), to + '/' + entry.fileName());
+        else
+            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
+    }
+}
+
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+
+    TestHome m_home;
+    QString m_orders;
+    // Where the receiver's name sits on the ready template's paper, in mm (offsets excluded).
+    double m_nameX = 0, m_nameY = 0;
+
+    QString Data(const QString &relative) const
+    {
+        return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
+    }
+
+    // Every page k of the PDF holds the receiver of order row `first` + k − 1 where the layout puts it.
+    void CheckReceivers(const QString &pdf, int first, int pages, double dx, double dy)
+    {
+        QCOMPARE(CupsTools::PageSizes(pdf).size(), pages);
+        for (int k = 1; k <= pages; ++k) {
+            const QString name = OrderRows[size_t(first + k - 1)].LookupValue("C13");
+            const QList<CupsTools::Word> words = CupsTools::Words(pdf, k);
+            auto it = std::find_if(words.begin(), words.end(),
+                                   [&](const CupsTools::Word &w) { return w.Text == name; });
+            QVERIFY2(it != words.end(), qPrintable(QStringLiteral("page %1 lacks %2").arg(k).arg(name)));
+            QVERIFY2(std::abs(it->XMin - (m_nameX + dx)) <= 0.5 && std::abs(it->YMin - (m_nameY + dy)) <= 0.5,
+                     qPrintable(QStringLiteral("page %1: %2 at %3, %4 mm; expected %5, %6")
+                                    .arg(k)
+                                    .arg(name)
+                                    .arg(it->XMin)
+                                    .arg(it->YMin)
+                                    .arg(m_nameX + dx)
+                                    .arg(m_nameY + dy)));
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        CopyTree(Data("config"), m_home.FilePath("config"));
+        CopyTree(Data("template"), m_home.FilePath("template"));
+        m_orders = Data("orders/demo-orders.csv");
+
+        // The receiver's memo of the first ready template, read from its layout.
+        InitGlobals(m_home.Path());
+        QVERIFY(!TemplateList.isEmpty());
+        TfrxReport report;
+        QVERIFY(frxLoadFromFile(report, TemplateList[0]->LayoutPath()));
+        auto *memo = qobject_cast<TfrxMemoView *>(report.FindObject("ReceiverName"));
+        QVERIFY(memo);
+        m_nameX = (memo->Left() + memo->GapX()) / PxPerMm;
+        m_nameY = (memo->Top() + memo->GapY()) / PxPerMm;
+    }
+
+    void guardsSayWhatTheWindowSays_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no template") << QStringList{"--orders", "ORDERS", "--pdf", "x.pdf"}
+                                     << "请选择打印模板!";
+        QTest::newRow("unknown template")
+            << QStringList{"--orders", "ORDERS", "--template", "9", "--pdf", "x.pdf"} << "请选择打印模板!";
+        QTest::newRow("no printer") << QStringList{"--orders", "ORDERS", "--template", "0"}
+                                    << "请选择打印机!";
+        QTest::newRow("printer not installed")
+            << QStringList{"--orders", "ORDERS", "--template", "0", "--printer", "NoSuchQueue"}
+            << "打印机不存在: NoSuchQueue";
+        QTest::newRow("no orders") << QStringList{"--template", "0", "--pdf", "x.pdf"}
+                                   << "请导入淘宝订单数据!";
+    }
+
+    void guardsSayWhatTheWindowSays()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        args.replaceInStrings("ORDERS", m_orders);
+        OrderRows.clear();
+        const Result r = RunCli(QStringList{"--home", m_home.Path(), "print"} + args);
+        QCOMPARE(r.Code, 2);
+        QCOMPARE(r.Err.trimmed(), message);
+        QVERIFY(r.Out.isEmpty());
+    }
+
+    void allOrdersToPdfWithOffsets()
+    {
+        QTemporaryDir out;
+        const QString pdf = out.filePath("all.pdf");
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--pdf", pdf, "--offset-x", "5", "--offset-y", "-3"});
+        QCOMPARE(r.Code, 0);
+        const int rows = int(OrderRows.size());
+        QCOMPARE(rows, 50);
+        QStringList expected;
+        for (int k = 1; k <= rows; ++k)
+            expected << QStringLiteral("printed %1").arg(k);
+        QCOMPARE(r.Out.trimmed().split('\n'), expected);
+        CheckReceivers(pdf, 0, rows, 5, -3);
+    }
+
+    void rangeToTheQueueAndOnePicture()
+    {
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--rows", "3-5", "--printer", "Capture"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 3", "printed 4", "printed 5"}));
+        QString jobs;
+        QCOMPARE(CupsTools::Run("lpstat", {"-W", "all", "-o", "Capture"}, &jobs), 0);
+        // The newest job of the queue is ours.
+        int jobId = 0;
+        for (const QString &line : jobs.split('\n', Qt::SkipEmptyParts))
+            jobId = std::max(jobId, line.section(' ', 0, 0).section('-', -1).toInt());
+        QVERIFY(jobId > 0);
+        QVERIFY(!CupsTools::WaitForJob(jobId).isEmpty());
+        CheckReceivers(CupsTools::JobData(jobId), 2, 3, 0, 0);
+
+        QTemporaryDir out;
+        const QString png = out.filePath("page.png");
+        const Result p = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--png", png, "--page", "2"});
+        QCOMPARE(p.Code, 0);
+        const QImage image(png);
+        QCOMPARE(image.width(), qRound(230 * 300 / 25.4));
+        QCOMPARE(image.height(), qRound(127 * 300 / 25.4));
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
