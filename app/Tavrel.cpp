@@ -1,6 +1,7 @@
 #include "app/Tavrel.h"
 
 #include "app/TemplateClS.h"
+#include "engine/frxPrinter.h"
 #include "report/frxPreviewPagesBase.h"
 #include "report/frxSerializeReport.h"
 #include "report/frxXMLSerializer.h"
@@ -180,6 +181,9 @@ bool TTavrelForm::BuildRange(int start, int count)
 
 bool TTavrelForm::PrintRange(int start, int count)
 {
+    // A printer that is no longer installed would let the job fall to whichever printer is current.
+    if (PrintToFile.isEmpty() && Printers().HasPhysicalPrinters() && Printers().IndexOf(CurrPrinter) < 0)
+        throw Exception(QStringLiteral("打印机不存在: %1").arg(CurrPrinter));
     RunningFlag running(PrintRunning);
     // A build that failed has been reported by the engine and has nothing to print.
     if (!BuildRun(start, count))
