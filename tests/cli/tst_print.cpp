@@ -78,6 +78,18 @@ class TestPrint : public QObject {
         }
     }
 
+    // The receiver's memo of a ready template, read from its layout.
+    void ReceiverPosition(int templateIndex)
+    {
+        InitGlobals(m_home.Path());
+        TfrxReport report;
+        QVERIFY(frxLoadFromFile(report, TemplateList[templateIndex]->LayoutPath()));
+        auto *memo = qobject_cast<TfrxMemoView *>(report.FindObject("ReceiverName"));
+        QVERIFY(memo);
+        m_nameX = (memo->Left() + memo->GapX()) / PxPerMm;
+        m_nameY = (memo->Top() + memo->GapY()) / PxPerMm;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -85,15 +97,9 @@ private slots:
         CopyTree(Data("template"), m_home.FilePath("template"));
         m_orders = Data("orders/demo-orders.csv");
 
-        // The receiver's memo of the first ready template, read from its layout.
         InitGlobals(m_home.Path());
-        QVERIFY(!TemplateList.isEmpty());
-        TfrxReport report;
-        QVERIFY(frxLoadFromFile(report, TemplateList[0]->LayoutPath()));
-        auto *memo = qobject_cast<TfrxMemoView *>(report.FindObject("ReceiverName"));
-        QVERIFY(memo);
-        m_nameX = (memo->Left() + memo->GapX()) / PxPerMm;
-        m_nameY = (memo->Top() + memo->GapY()) / PxPerMm;
+        QCOMPARE(TemplateList.size(), 3);
+        ReceiverPosition(0);
     }
 
     void guardsSayWhatTheWindowSays_data()
@@ -125,24 +131,56 @@ private slots:
         QVERIFY(r.Out.isEmpty());
     }
 
-    void allOrdersToPdfWithOffsets()
+    void ordersToPdfWithOffsets_data()
     {
+        QTest::addColumn<int>("templateIndex");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::newRow("230 x 127, all orders, +5 / -3") << 0 << QString() << 5 << -3;
+        QTest::newRow("210 x 140, rows 41-50, -2 / +4") << 1 << QString("41-50") << -2 << 4;
+        QTest::newRow("100 x 150, rows 1-10") << 2 << QString("1-10") << 0 << 0;
+    }
+
+    void ordersToPdfWithOffsets()
+    {
+        QFETCH(int, templateIndex);
+        QFETCH(QString, rows);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        ReceiverPosition(templateIndex);
         QTemporaryDir out;
-        const QString pdf = out.filePath("all.pdf");
-        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
-                                 "--pdf", pdf, "--offset-x", "5", "--offset-y", "-3"});
+        const QString pdf = out.filePath("out.pdf");
+        QStringList args{"--home",
+                         m_home.Path(),
+                         "print",
+                         "--orders",
+                         m_orders,
+                         "--template",
+                         QString::number(templateIndex),
+                         "--pdf",
+                         pdf,
+                         "--offset-x",
+                         QString::number(dx),
+                         "--offset-y",
+                         QString::number(dy)};
+        if (!rows.isEmpty())
+            args << "--rows" << rows;
+        const Result r = RunCli(args);
         QCOMPARE(r.Code, 0);
-        const int rows = int(OrderRows.size());
-        QCOMPARE(rows, 50);
+        QCOMPARE(int(OrderRows.size()), 50);
+        const int first = rows.isEmpty() ? 1 : rows.section('-', 0, 0).toInt();
+        const int last = rows.isEmpty() ? 50 : rows.section('-', 1, 1).toInt();
         QStringList expected;
-        for (int k = 1; k <= rows; ++k)
+        for (int k = first; k <= last; ++k)
             expected << QStringLiteral("printed %1").arg(k);
         QCOMPARE(r.Out.trimmed().split('\n'), expected);
-        CheckReceivers(pdf, 0, rows, 5, -3);
+        CheckReceivers(pdf, first - 1, last - first + 1, dx, dy);
     }
 
     void rangeToTheQueueAndOnePicture()
     {
+        ReceiverPosition(0);
         const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
                                  "--rows", "3-5", "--printer", "Capture"});
         QCOMPARE(r.Code, 0);
