@@ -178,6 +178,18 @@ private slots:
         CheckReceivers(pdf, first - 1, last - first + 1, dx, dy);
     }
 
+    void aFullDiskPrintsAndMarksNothing()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--rows", "1-3", "--pdf", "/dev/full"});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains("nothing was printed"), qPrintable(r.Err));
+        QVERIFY(QFileInfo::exists("/dev/full")); // a device is never removed as a failed print file
+    }
+
     void rangeToTheQueueAndOnePicture()
     {
         ReceiverPosition(0);
