@@ -142,7 +142,17 @@ TFMainWindow::~TFMainWindow() = default;
 void TFMainWindow::AttachTavrelForm(std::unique_ptr<TTavrelForm> form)
 {
     TavrelForm = std::move(form);
-    TavrelForm->MarkPrinted = [this](int row) { GridModel->SetStatus(row, OrderModel::Printed); };
+    TTavrelForm *driver = TavrelForm.get();
+    driver->MarkPrinted = [this](int row) { GridModel->SetStatus(row, OrderModel::Printed); };
+    Commands.PrintAll = [driver] { driver->PrintAll(); };
+    Commands.PrintOne = [driver](int row) { driver->PrintOne(row); };
+    Commands.PreviewOne = [driver](const TTemplatePtr &t, int row) { driver->PreviewOne(t, row); };
+    Commands.PreviewTemplate = [driver](const TTemplatePtr &t) { driver->PreviewTemplate(t); };
+    // The designer is not in this version: the command keeps its checks and says so.
+    Commands.Design = nullptr;
+    Commands.SaveEmptyLayout = [driver](const QString &path, double widthMm, double heightMm) {
+        driver->SaveEmptyLayout(path, widthMm, heightMm);
+    };
 }
 
 void TFMainWindow::BuildToolBar()

@@ -1,7 +1,13 @@
 #include "app/Tavrel.h"
 
 #include "app/TemplateClS.h"
+#include "engine/frxPrinter.h"
+#include "report/frxPreviewPagesBase.h"
+#include "report/frxSerializeReport.h"
 #include "report/frxXMLSerializer.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
 {
@@ -13,7 +19,9 @@ TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
     frxUserDataSet1->SetRangeEndCount(3);
     frxUserDataSet1->OnFirst = [this](TfrxDataSet *sender) { frxUserDataSet1First(sender); };
     frxUserDataSet1->OnNext = [this](TfrxDataSet *sender) { frxUserDataSet1Next(sender); };
-    frxUserDataSet1->OnGetValue = [this](const QString &name, Variant &value) { frxUserDataSet1GetValue(name, value); };
+    frxUserDataSet1->OnGetValue = [this](const QString &name, Variant &value) {
+        frxUserDataSet1GetValue(name, value);
+    };
 
     frxReport1 = new TfrxReport(this);
     frxReport1->SetName(QStringLiteral("frxReport1"));
@@ -48,7 +56,7 @@ void TTavrelForm::InitialReport()
     auto *page = new TfrxReportPage(report);
     page->SetName(QStringLiteral("Page1"));
     page->SetOrientation(frx::poPortrait);
-    page->SetPaperSize(9);   // A4 from the paper table: 210 × 297 mm
+    page->SetPaperSize(9); // A4 from the paper table: 210 × 297 mm
     page->SetLeftMargin(10);
     page->SetRightMargin(10);
     page->SetTopMargin(10);
@@ -61,15 +69,15 @@ void TTavrelForm::InitialReport()
 void TTavrelForm::frxUserDataSet1First(TfrxDataSet *)
 {
     CurrRow = RowStart;
-    if (PrintRunning == 1 && MarkPrinted)
-        MarkPrinted(CurrRow);
+    if (PrintRunning == 1)
+        ReachedRows.append(CurrRow);
 }
 
 void TTavrelForm::frxUserDataSet1Next(TfrxDataSet *)
 {
     CurrRow = CurrRow + 1;
-    if (PrintRunning == 1 && MarkPrinted)
-        MarkPrinted(CurrRow);
+    if (PrintRunning == 1)
+        ReachedRows.append(CurrRow);
 }
 
 void TTavrelForm::frxUserDataSet1GetValue(const QString &varName, Variant &value)
@@ -91,4 +99,163 @@ void TTavrelForm::frxUserDataSet1GetValue(const QString &varName, Variant &value
     } catch (const std::exception &) {
         value = Variant(varName);
     }
+}
+
+namespace {
+
+// Lowers PrintRunning whatever way a print run ends, so that a run stopped by an error never lets a
+// later preview mark rows.
+class RunningFlag {
+public:
+    explicit RunningFlag(int &flag) : m_flag(flag) { m_flag = 1; }
+    ~RunningFlag() { m_flag = 0; }
+    RunningFlag(const RunningFlag &) = delete;
+    RunningFlag &operator=(const RunningFlag &) = delete;
+
+private:
+    int &m_flag;
+};
+
+TfrxReportPage *FirstPrintablePage(TfrxReport *report, const QString &path)
+{
+    TfrxReportPage *page =
+        report->PagesCount() > 1 ? qobject_cast<TfrxReportPage *>(report->Pages(1)) : nullptr;
+    if (!page)
+        throw Exception(QStringLiteral("模板文件中没有可打印的页面: %1").arg(QDir::toNativeSeparators(path)));
+    return page;
+}
+
+} // namespace
+
+void TTavrelForm::SetRange(int start, int count)
+{
+    frxUserDataSet1->SetRangeEnd(frx::reCount);
+    SetRangeStart(start);
+    SetRangeEnd(start + count - 1);
+    frxUserDataSet1->SetRangeEndCount(count);
+}
+
+bool TTavrelForm::PrintAll()
+{
+    return PrintRange(0, int(OrderRows.size()));
+}
+
+bool TTavrelForm::PrintOne(int index)
+{
+    return PrintRange(index, 1);
+}
+
+bool TTavrelForm::BuildRun(int start, int count)
+{
+    ReachedRows.clear();
+    SetRange(start, count);
+    if (!CurrTemplate)
+        throw Exception(QStringLiteral("请选择打印模板!"));
+    const QString path = CurrTemplate->LayoutPath();
+    // A missing layout would leave a report without pages and end in a bare index error; the
+    // seller needs to know which file is gone.
+    if (!QFileInfo(path).isFile())
+        throw Exception(QStringLiteral("模板文件不存在: %1").arg(QDir::toNativeSeparators(path)));
+    frxLoadFromFile(*frxReport1, path);
+    TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
+    // Whole numbers used as millimetres: left and right (top and bottom) change by opposite amounts,
+    // so the printable area keeps the paper's size and the content moves by the offsets.
+    page->SetLeftMargin(0);
+    page->SetRightMargin(0);
+    page->SetTopMargin(0);
+    page->SetBottomMargin(0);
+    page->SetLeftMargin(CurrHAO);
+    page->SetRightMargin(-CurrHAO);
+    page->SetTopMargin(CurrVAO);
+    page->SetBottomMargin(-CurrVAO);
+    frxReport1->PrintOptions()->SetPrinter(CurrPrinter);
+    frxReport1->PrintOptions()->SetShowDialog(false);
+    return frxReport1->BuildPages(true);
+}
+
+bool TTavrelForm::BuildRange(int start, int count)
+{
+    RunningFlag running(PrintRunning);
+    return BuildRun(start, count);
+}
+
+bool TTavrelForm::PrintRange(int start, int count)
+{
+    // A printer that is no longer installed would let the job fall to whichever printer is current.
+    if (PrintToFile.isEmpty() && Printers().HasPhysicalPrinters() && Printers().IndexOf(CurrPrinter) < 0)
+        throw Exception(QStringLiteral("打印机不存在: %1").arg(CurrPrinter));
+    RunningFlag running(PrintRunning);
+    // A build that failed has been reported by the engine and has nothing to print.
+    if (!BuildRun(start, count))
+        return false;
+    TfrxCustomPreviewPages *pages = frxReport1->PreviewPages();
+    if (!pages || pages->Count() == 0)
+        return false;
+    // Set after the build: the build puts the report back from its snapshot, which holds only
+    // what a layout file holds.
+    frxReport1->PrintOptions()->SetFileName(PrintToFile);
+    if (!frxReport1->PrintPrepared())
+        return false;
+    if (MarkPrinted)
+        for (int row : std::as_const(ReachedRows))
+            MarkPrinted(row);
+    return true;
+}
+
+void TTavrelForm::LoadForPreview(const TTemplatePtr &t, int start, int count)
+{
+    // A missing layout leaves the report empty: the preview then opens empty.
+    frxLoadFromFile(*frxReport1, t->LayoutPath());
+    QStringList fields;
+    fields.reserve(OrderColumns.size());
+    for (const TColumn &column : std::as_const(OrderColumns))
+        fields.append(column.ColName);
+    frxUserDataSet1->SetFields(fields);
+    SetRange(start, count);
+}
+
+void TTavrelForm::PreviewOne(const TTemplatePtr &t, int row)
+{
+    try {
+        LoadForPreview(t, row, 1);
+    } catch (...) {
+        frxReport1->ShowReport(true);
+        throw;
+    }
+    frxReport1->ShowReport(true);
+}
+
+void TTavrelForm::PreviewTemplate(const TTemplatePtr &t)
+{
+    const int rows = int(OrderRows.size());
+    const int count = rows == 0 ? 1 : std::min(rows, 10);
+    try {
+        LoadForPreview(t, 0, count);
+    } catch (...) {
+        frxReport1->ShowReport(true);
+        throw;
+    }
+    frxReport1->ShowReport(true);
+}
+
+void TTavrelForm::LoadForDesign(const TTemplatePtr &t)
+{
+    frxLoadFromFile(*frxReport1, t->LayoutPath());
+    QStringList fields;
+    for (const TColumn &column : std::as_const(OrderColumns))
+        fields.append(column.ColName);
+    frxUserDataSet1->SetFields(fields);
+}
+
+void TTavrelForm::SaveEmptyLayout(const QString &path, double widthMm, double heightMm)
+{
+    TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
+    page->ClearObjects();
+    page->SetLeftMargin(0);
+    page->SetRightMargin(0);
+    page->SetTopMargin(0);
+    page->SetBottomMargin(0);
+    page->SetPaperWidth(widthMm);
+    page->SetPaperHeight(heightMm);
+    frxSaveToFile(*frxReport1, path);
 }

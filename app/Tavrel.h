@@ -3,6 +3,7 @@
 // run of the program. The dataset walks order rows by callbacks: it moves CurrRow, marks the rows a
 // print run reaches, and answers field values from the current row by order column name.
 
+#include "app/TemplateClS.h"
 #include "report/frxClass.h"
 
 #include <functional>
@@ -30,11 +31,46 @@ public:
     void frxUserDataSet1Next(TfrxDataSet *sender);
     void frxUserDataSet1GetValue(const QString &varName, Variant &value);
 
-    // Marks a grid row (the status column) when a print run reaches it; bound by the main window.
+    // Marks a grid row (the status column) as printed; bound by the main window. A print run calls
+    // it for the rows its dataset reached, once the printer (or the PDF file) has taken the pages:
+    // a run that stops before that marks nothing.
     std::function<void(int row)> MarkPrinted;
+    // The rows the dataset reached during the current print run, in the order it reached them.
+    QList<int> ReachedRows;
+
+    // Print to file: when set, print runs write a PDF of this name through the same print job.
+    QString PrintToFile;
+
+    // One waybill per order row on CurrPrinter, moved by the stored offsets.
+    bool PrintAll();
+    // The waybill of one order row.
+    bool PrintOne(int index);
+    // The waybills of `count` rows from `start`: both print runs end here. Returns whether the
+    // pages were built and the printer took them. Raises (with a message naming the file) when the
+    // current template's layout is missing or has no printable page.
+    bool PrintRange(int start, int count);
+    // Builds the pages of a print run without printing them (for renderings of a run).
+    bool BuildRange(int start, int count);
+
+    // The preview of one order row on template t, and the template preview of the first rows (at
+    // most ten; one record of field names without orders). Previews never mark rows.
+    void PreviewOne(const TTemplatePtr &t, int row);
+    void PreviewTemplate(const TTemplatePtr &t);
+    // Loads t's layout with the order column names as the dataset's fields and sets the range.
+    void LoadForPreview(const TTemplatePtr &t, int start, int count);
+    // Loads t's layout for editing (the designer is not in this version; the command checks only).
+    void LoadForDesign(const TTemplatePtr &t);
+
+    // The new-template dialog's layout: the first printable page emptied, margins 0, the size in mm.
+    void SaveEmptyLayout(const QString &path, double widthMm, double heightMm);
 
     // Puts the report back to what the program starts with: data page "Data", report page
     // "Page1" (A4, margins 10 mm), dataset FD at report level and in the dataset list, the
     // three-line script, printer "Default".
     void InitialReport();
+
+private:
+    // The dataset walks `count` rows from `start`.
+    void SetRange(int start, int count);
+    bool BuildRun(int start, int count);
 };

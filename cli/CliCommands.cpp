@@ -1,11 +1,14 @@
 #include "cli/CliCommands.h"
 
 #include "app/OrderImport.h"
-#include "cli/LayoutCommands.h"
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "cli/ScriptCommands.h"
 #include "app/TemplateClS.h"
+#include "cli/LayoutCommands.h"
+#include "cli/PreviewCommands.h"
+#include "cli/PrintCommands.h"
+#include "cli/ScriptCommands.h"
+#include "engine/frxEngine.h"
+#include "engine/frxPreview.h"
+#include "engine/frxPreviewPages.h"
 #include "platform/Exception.h"
 
 #include <QCoreApplication>
@@ -14,6 +17,11 @@ namespace {
 const char *const kUsage =
     "usage: waybill-cli [--home DIR] orders FILE\n"
     "       waybill-cli [--home DIR] templates\n"
+    "       waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
+    "                   [--offset-x N --offset-y N]\n"
+    "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "                   [--zoom Z] [--page N] --png OUT.png\n"
     "       waybill-cli layout check FILE\n"
     "       waybill-cli layout resave IN OUT\n"
     "       waybill-cli script check FILE [--language NAME]\n"
@@ -27,13 +35,27 @@ QString Cli::JsonString(const QString &text)
     out += QLatin1Char('"');
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '"': out += QLatin1String("\\\""); break;
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        case '\b': out += QLatin1String("\\b"); break;
-        case '\f': out += QLatin1String("\\f"); break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\b':
+            out += QLatin1String("\\b");
+            break;
+        case '\f':
+            out += QLatin1String("\\f");
+            break;
         default:
             if (c.unicode() < 0x20)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -94,6 +116,7 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     const QString command = args.takeFirst();
     frxRegisterEngine();
+    frxRegisterPreview();
     TfrxPreviewPages::Register();
     if (command == QLatin1String("script"))
         return Script(args, out, err);
@@ -104,6 +127,10 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Orders(args, out, err);
     if (command == QLatin1String("templates"))
         return Templates(args, out, err);
+    if (command == QLatin1String("print"))
+        return Print(args, out, err);
+    if (command == QLatin1String("preview"))
+        return Preview(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

@@ -1,11 +1,15 @@
 #include "cli/CliCommands.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Text is measured and drawn with real fonts, which needs a GUI application; the command line
+    // never shows a window on screen, so it runs on the offscreen platform unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

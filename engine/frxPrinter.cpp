@@ -7,12 +7,33 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
 
 #include <cmath>
 #include <mutex>
+
+namespace {
+// Only a regular file is the job's own to delete: printing "to" a device must never remove it.
+void RemoveOutputFile(const QString &path)
+{
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+}
+
+// The PDF writer does not report a write that failed (a full disk, a device that takes nothing):
+// a file that lacks its end-of-file marker was cut short.
+bool CompletePdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16)
+        return false;
+    file.seek(file.size() - 16);
+    return file.read(16).contains("%%EOF");
+}
+} // namespace
 
 using namespace frx;
 
@@ -180,7 +201,7 @@ TfrxCustomPrinter::~TfrxCustomPrinter()
             m_canvas.m_painter.end();
         m_device.reset();
         if (!m_fileName.isEmpty())
-            QFile::remove(m_fileName);
+            RemoveOutputFile(m_fileName);
     }
 }
 
@@ -463,11 +484,15 @@ void TfrxCustomPrinter::ClosePage()
     m_pageOpen = false;
 }
 
+
 void TfrxCustomPrinter::FinishDrawing()
 {
+    const bool drawing = m_device != nullptr;
     if (m_canvas.m_painter.isActive() && !m_canvas.m_painter.end())
         m_drawError = true;
     m_device.reset();
+    if (drawing && !m_segments.isEmpty() && m_segments.last()->Pages > 0 && !CompletePdf(m_segments.last()->Path))
+        m_drawError = true;
 }
 
 void TfrxCustomPrinter::SubmitSegments()
@@ -542,11 +567,11 @@ void TfrxCustomPrinter::CloseDocument()
     if (m_drawError) {
         error = QStringLiteral("The print file could not be written completely; nothing was printed.");
         if (!m_fileName.isEmpty())
-            QFile::remove(m_fileName);
+            RemoveOutputFile(m_fileName);
     } else if (!m_fileName.isEmpty()) {
         // A document without pages is no PDF; leave no empty file behind.
         if (!drawn)
-            QFile::remove(m_fileName);
+            RemoveOutputFile(m_fileName);
     } else if (drawn) {
         try {
             SubmitSegments();
@@ -566,7 +591,7 @@ void TfrxCustomPrinter::CancelDocument()
     m_pageOpen = false;
     FinishDrawing();
     if (!m_fileName.isEmpty()) {
-        QFile::remove(m_fileName);
+        RemoveOutputFile(m_fileName);
     } else if (!m_drawError) {
         // The pages drawn so far go to the print system held and are cancelled at once: the job
         // shows up as cancelled, with its pages, and nothing of it prints. When the print system

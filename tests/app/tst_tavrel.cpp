@@ -22,18 +22,17 @@ class TestTavrel : public QObject {
         }
     }
 
-    // Walks the dataset as the builder does and returns the rows the driver marked.
+    // Walks the dataset as the builder does and returns the rows a print run would mark.
     static QList<int> Walk(TTavrelForm &form, int start, int count)
     {
-        QList<int> marked;
-        form.MarkPrinted = [&](int row) { marked << row; };
+        form.ReachedRows.clear();
         form.SetRangeStart(start);
         form.frxUserDataSet1->SetRangeEnd(frx::reCount);
         form.frxUserDataSet1->SetRangeEndCount(count);
         form.frxUserDataSet1->First();
         while (!form.frxUserDataSet1->Eof())
             form.frxUserDataSet1->Next();
-        return marked;
+        return form.ReachedRows;
     }
 
 private slots:

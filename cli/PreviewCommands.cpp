@@ -1,0 +1,73 @@
+#include "cli/PreviewCommands.h"
+
+#include "app/Tavrel.h"
+#include "app/TemplateClS.h"
+#include "cli/PrintCommands.h"
+#include "engine/frxPreview.h"
+#include "engine/frxPreviewForm.h"
+#include "platform/Exception.h"
+#include "report/frxPreviewPagesBase.h"
+
+#include <QImage>
+
+namespace {
+const char *const kPreviewUsage =
+    "usage: waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "                   [--zoom Z] [--page N] --png OUT.png\n";
+
+// The window's size in the pictures: a common laptop screen.
+const QSize WindowSize(1400, 860);
+} // namespace
+
+int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    DriverOptions options;
+    QString error;
+    if (!ParseDriverOptions(args, options, error) || options.Png.isEmpty() || !options.Printer.isEmpty() ||
+        !options.Pdf.isEmpty()) {
+        if (!error.isEmpty())
+            err << "waybill-cli: " << error << '\n';
+        err << kPreviewUsage;
+        return 2;
+    }
+    QString message;
+    if (!PrepareDriver(options, message)) {
+        err << message << '\n';
+        return 2;
+    }
+    const int rows = int(OrderRows.size());
+    int start = 0, count = rows == 0 ? 1 : std::min(rows, 10);
+    if (!options.Rows.isEmpty() && !ParseRows(options.Rows, rows, start, count)) {
+        err << "waybill-cli: rows '" << options.Rows << "' are not within 1-" << rows << '\n';
+        return 2;
+    }
+
+    TTavrelForm driver;
+    TfrxReport *report = driver.frxReport1;
+    try {
+        driver.LoadForPreview(CurrTemplate, start, count);
+    } catch (const std::exception &e) {
+        err << ExceptionText(e) << '\n';
+        return 1;
+    }
+    report->PreviewOptions()->SetMaximized(false);
+    TfrxPreviewForm *form = frxShowPreviewAndWait(report, 120000);
+    if (!form) {
+        err << "waybill-cli: the preview could not be built\n";
+        return 1;
+    }
+    form->resize(WindowSize);
+    TfrxCustomPreviewPages *pages = report->PreviewPages();
+    const int pageCount = pages ? pages->Count() : 0;
+    form->Preview()->ShowPage(std::clamp(options.Page, 1, std::max(1, pageCount)));
+    if (options.Zoom > 0 && options.Zoom != 1.0)
+        form->Preview()->SetZoom(options.Zoom);
+    const bool saved = form->Grab().save(options.Png, "PNG");
+    delete form;
+    if (!saved) {
+        err << "waybill-cli: cannot write " << options.Png << '\n';
+        return 1;
+    }
+    out << "pages " << pageCount << '\n';
+    return 0;
+}

@@ -1,0 +1,236 @@
+#include "cli/PrintCommands.h"
+
+#include "app/OrderImport.h"
+#include "app/Tavrel.h"
+#include "app/TemplateClS.h"
+#include "engine/frxPrinter.h"
+#include "platform/Exception.h"
+#include "report/frxDrawPage.h"
+#include "report/frxPreviewPagesBase.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+const char *const kPrintUsage =
+    "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
+    "                   [--offset-x N --offset-y N]\n";
+
+const double PngDpi = 300;
+
+bool ReadInt(const QString &text, int &value)
+{
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok;
+}
+
+TTemplatePtr FindTemplate(const QString &key)
+{
+    int index = -1;
+    if (ReadInt(key, index))
+        return index >= 0 && index < TemplateList.size() ? TemplateList[index] : nullptr;
+    for (const TTemplatePtr &t : std::as_const(TemplateList))
+        if (t->TmpName == key)
+            return t;
+    return nullptr;
+}
+
+// A prepared page as the screen shows it (background included), at 300 dpi.
+bool RenderPage(TfrxReport *report, int pageNo, const QString &path, QString &error)
+{
+    TfrxCustomPreviewPages *pages = report->PreviewPages();
+    const int count = pages ? pages->Count() : 0;
+    if (pageNo < 1 || pageNo > count) {
+        error = QStringLiteral("page %1 does not exist (%2 pages)").arg(pageNo).arg(count);
+        return false;
+    }
+    TfrxReportPage *page = pages->GetPage(pageNo - 1);
+    if (!page) {
+        error = QStringLiteral("page %1 cannot be read").arg(pageNo);
+        return false;
+    }
+    const double pxPerMm = PngDpi / 25.4;
+    const QSize size(qRound(page->PaperWidth() * pxPerMm), qRound(page->PaperHeight() * pxPerMm));
+    if (size.isEmpty() || size.width() > 20000 || size.height() > 20000) {
+        error = QStringLiteral("page %1 has no drawable size").arg(pageNo);
+        return false;
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(PngDpi / 0.0254));
+    image.setDotsPerMeterY(qRound(PngDpi / 0.0254));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        TfrxPageDrawValues values;
+        values.PageIndex = pageNo - 1;
+        values.TotalPages = count;
+        frxDrawPage(*page, painter, PngDpi / 96.0, PngDpi / 96.0, 0, 0, values);
+    }
+    if (!image.save(path, "PNG")) {
+        error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QString &error)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &name = args[i];
+        if (i + 1 >= args.size()) {
+            error = QStringLiteral("option %1 needs a value").arg(name);
+            return false;
+        }
+        const QString value = args[++i];
+        bool number = true;
+        if (name == QLatin1String("--orders"))
+            options.Orders = value;
+        else if (name == QLatin1String("--template"))
+            options.Template = value;
+        else if (name == QLatin1String("--rows"))
+            options.Rows = value;
+        else if (name == QLatin1String("--printer"))
+            options.Printer = value;
+        else if (name == QLatin1String("--pdf"))
+            options.Pdf = value;
+        else if (name == QLatin1String("--png"))
+            options.Png = value;
+        else if (name == QLatin1String("--page"))
+            number = ReadInt(value, options.Page);
+        else if (name == QLatin1String("--zoom"))
+            options.Zoom = value.toDouble(&number);
+        else if (name == QLatin1String("--offset-x"))
+            number = options.HasOffsetX = ReadInt(value, options.OffsetX);
+        else if (name == QLatin1String("--offset-y"))
+            number = options.HasOffsetY = ReadInt(value, options.OffsetY);
+        else {
+            error = QStringLiteral("unknown option %1").arg(name);
+            return false;
+        }
+        if (!number) {
+            error = QStringLiteral("option %1 wants a number, not '%2'").arg(name, value);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Cli::ParseRows(const QString &text, int rowCount, int &start, int &count)
+{
+    if (text.isEmpty()) {
+        start = 0;
+        count = rowCount;
+        return rowCount > 0;
+    }
+    const int dash = text.indexOf(u'-');
+    int first = 0, last = 0;
+    if (dash < 0) {
+        if (!ReadInt(text, first))
+            return false;
+        last = first;
+    } else if (!ReadInt(text.left(dash), first) || !ReadInt(text.mid(dash + 1), last)) {
+        return false;
+    }
+    if (first < 1 || last < first || last > rowCount)
+        return false;
+    start = first - 1;
+    count = last - first + 1;
+    return true;
+}
+
+bool Cli::PrepareDriver(const DriverOptions &options, QString &message)
+{
+    CurrTemplate = options.Template.isEmpty() ? nullptr : FindTemplate(options.Template);
+    if (!CurrTemplate) {
+        message = QStringLiteral("请选择打印模板!");
+        return false;
+    }
+    if (!options.Orders.isEmpty()) {
+        try {
+            ImportOrders(options.Orders);
+        } catch (const std::exception &e) {
+            message = ExceptionText(e);
+            return false;
+        }
+    }
+    return true;
+}
+
+int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    DriverOptions options;
+    QString error;
+    if (!ParseDriverOptions(args, options, error)) {
+        err << "waybill-cli: " << error << '\n' << kPrintUsage;
+        return 2;
+    }
+    const int outputs =
+        int(!options.Printer.isEmpty()) + int(!options.Pdf.isEmpty()) + int(!options.Png.isEmpty());
+    if (outputs > 1) {
+        err << "waybill-cli: choose one of --printer, --pdf and --png\n" << kPrintUsage;
+        return 2;
+    }
+    // The checks of the window, in its order: template, printer, orders.
+    QString message;
+    if (!PrepareDriver(options, message)) {
+        err << message << '\n';
+        return 2;
+    }
+    if (!options.Printer.isEmpty())
+        CurrPrinter = options.Printer;
+    if (options.Pdf.isEmpty() && options.Png.isEmpty()) {
+        if (CurrPrinter.isEmpty()) {
+            err << QStringLiteral("请选择打印机!") << '\n';
+            return 2;
+        }
+        // An unknown name would quietly print on whatever printer is current.
+        if (Printers().IndexOf(CurrPrinter) < 0 || !Printers().HasPhysicalPrinters()) {
+            err << QStringLiteral("打印机不存在: %1").arg(CurrPrinter) << '\n';
+            return 2;
+        }
+    }
+    if (OrderRows.empty()) {
+        err << QStringLiteral("请导入淘宝订单数据!") << '\n';
+        return 2;
+    }
+    int start = 0, count = 0;
+    if (!ParseRows(options.Rows, int(OrderRows.size()), start, count)) {
+        err << "waybill-cli: rows '" << options.Rows << "' are not within 1-" << OrderRows.size() << '\n';
+        return 2;
+    }
+    if (options.HasOffsetX)
+        CurrHAO = options.OffsetX;
+    if (options.HasOffsetY)
+        CurrVAO = options.OffsetY;
+
+    TTavrelForm driver;
+    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    try {
+        if (!options.Png.isEmpty()) {
+            if (!driver.BuildRange(start, count)) {
+                err << "waybill-cli: the pages could not be built\n";
+                return 1;
+            }
+            if (!RenderPage(driver.frxReport1, options.Page, options.Png, error)) {
+                err << "waybill-cli: " << error << '\n';
+                return 1;
+            }
+            return 0;
+        }
+        driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
+        if (!driver.PrintRange(start, count)) {
+            err << "waybill-cli: nothing was printed\n";
+            return 1;
+        }
+    } catch (const std::exception &e) {
+        err << ExceptionText(e) << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Headless printing with the print driver of the program: the same report object, dataset,
+// offsets and print job, without windows.
+
+#include <QStringList>
+#include <QTextStream>
+
+class TTavrelForm;
+
+namespace Cli {
+// waybill-cli print --orders FILE --template INDEX|NAME [--rows A-B]
+//                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])
+//                   [--offset-x N --offset-y N]
+// One line "printed <row>" (1-based) per order row the printer took. A failed precondition prints
+// the message the window shows and returns 2.
+int Print(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// What the print and preview commands share: the orders imported, the template chosen, the rows.
+struct DriverOptions {
+    QString Orders;
+    QString Template;
+    QString Rows;
+    QString Printer;
+    QString Pdf;
+    QString Png;
+    int Page = 1;
+    double Zoom = 1.0;
+    bool HasOffsetX = false, HasOffsetY = false;
+    int OffsetX = 0, OffsetY = 0;
+};
+
+// Reads the options of the print and preview commands; false (with the reason in `error`) for an
+// unknown option or a value that is not a number.
+bool ParseDriverOptions(const QStringList &args, DriverOptions &options, QString &error);
+// Imports the orders and selects the template (CurrTemplate); false with the window's message.
+bool PrepareDriver(const DriverOptions &options, QString &message);
+// The 0-based first row and the row count of "A-B" or "A" (1-based, inclusive), all rows when
+// empty; false when the range lies outside the imported rows.
+bool ParseRows(const QString &text, int rowCount, int &start, int &count);
+} // namespace Cli

@@ -1,0 +1,76 @@
+// The main window's print commands with the real print driver, on a queue of the test run's own
+// print server: the grid's status column tells which orders the printer took.
+#include "ScriptedUi.h"
+#include "TestHome.h"
+#include "app/MainWindow.h"
+#include "app/OrderModel.h"
+#include "app/Tavrel.h"
+#include "app/TemplateClS.h"
+#include "engine/frxEngine.h"
+#include "engine/frxPreviewPages.h"
+
+#include <QTableView>
+#include <QTest>
+
+class TestWindowPrint : public QObject {
+    Q_OBJECT
+
+    static QStringList Statuses(const TFMainWindow &w)
+    {
+        QStringList statuses;
+        for (int r = 0; r < w.GridModel->rowCount(); ++r)
+            statuses << w.GridModel->Status(r);
+        return statuses;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        frxRegisterEngine();
+        TfrxPreviewPages::Register();
+    }
+
+    void printCommandsMarkWhatWasPrinted()
+    {
+        TestHome home;
+        QFile::copy(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI", home.FilePath("config/PRINTER.INI"));
+        const QString folder = "template/t20261201090001";
+        QDir().mkpath(home.FilePath(folder));
+        for (const QString &name : {"CFG.INI", "20261201090001.fr3"})
+            QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + folder + "/" + name,
+                        home.FilePath(folder + "/" + name));
+        InitGlobals(home.Path());
+        ScriptedUi ui;
+        TFMainWindow w;
+        w.AttachTavrelForm(std::make_unique<TTavrelForm>());
+        w.show();
+        w.ImportOrderFile(WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv");
+        const QString no = OrderModel::NotPrinted, yes = OrderModel::Printed;
+        QCOMPARE(Statuses(w), QStringList(50, no));
+        CurrTemplate = TemplateList.value(0);
+        QVERIFY(CurrTemplate);
+
+        // A printer that is gone: a message naming it, nothing marked.
+        CurrPrinter = "Gone";
+        ui.Answers.enqueue(true);
+        w.ToolButton1Click();
+        QVERIFY2(ui.LastText().contains("Gone"), qPrintable(ui.LastText()));
+        QCOMPARE(Statuses(w), QStringList(50, no));
+
+        CurrPrinter = "Capture";
+        w.ListViewGrid->selectRow(7);
+        ui.Answers.enqueue(true);
+        w.N16Click();
+        QStringList expected(50, no);
+        expected[7] = yes;
+        QCOMPARE(Statuses(w), expected);
+
+        ui.Answers.enqueue(true);
+        w.ToolButton1Click();
+        QCOMPARE(Statuses(w), QStringList(50, yes));
+        QCOMPARE(w.TavrelForm->PrintRunning, 0);
+    }
+};
+
+QTEST_MAIN(TestWindowPrint)
+#include "tst_windowprint.moc"

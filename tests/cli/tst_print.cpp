@@ -1,0 +1,248 @@
+// Headless printing end to end: the demo orders on a ready template, to PDF and to a queue of the
+// test run's own print server, checked with poppler where each receiver landed on its page.
+#include "TestHome.h"
+#include "app/OrderImport.h"
+#include "app/TemplateClS.h"
+#include "cli/CliCommands.h"
+#include "report/frxClass.h"
+#include "report/frxSerializeReport.h"
+#include "tests/engine/CupsTools.h"
+
+#include <QImage>
+#include <QTest>
+
+namespace {
+
+const double PxPerMm = 96.0 / 25.4;
+
+struct Result {
+    int Code = 0;
+    QString Out, Err;
+};
+
+Result RunCli(const QStringList &args)
+{
+    Result r;
+    QTextStream out(&r.Out), err(&r.Err);
+    r.Code = Cli::Run(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+void CopyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QFileInfo &entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            CopyTree(entry.filePath(), to + '/' + entry.fileName());
+        else
+            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
+    }
+}
+
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+
+    TestHome m_home;
+    QString m_orders;
+    // Where the receiver's name sits on the ready template's paper, in mm (offsets excluded).
+    double m_nameX = 0, m_nameY = 0;
+
+    QString Data(const QString &relative) const
+    {
+        return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
+    }
+
+    // Every page k of the PDF holds the receiver of order row `first` + k − 1 where the layout puts it.
+    void CheckReceivers(const QString &pdf, int first, int pages, double dx, double dy)
+    {
+        QCOMPARE(CupsTools::PageSizes(pdf).size(), pages);
+        for (int k = 1; k <= pages; ++k) {
+            const QString name = OrderRows[size_t(first + k - 1)].LookupValue("C13");
+            const QList<CupsTools::Word> words = CupsTools::Words(pdf, k);
+            auto it = std::find_if(words.begin(), words.end(),
+                                   [&](const CupsTools::Word &w) { return w.Text == name; });
+            QVERIFY2(it != words.end(), qPrintable(QStringLiteral("page %1 lacks %2").arg(k).arg(name)));
+            QVERIFY2(std::abs(it->XMin - (m_nameX + dx)) <= 0.5 && std::abs(it->YMin - (m_nameY + dy)) <= 0.5,
+                     qPrintable(QStringLiteral("page %1: %2 at %3, %4 mm; expected %5, %6")
+                                    .arg(k)
+                                    .arg(name)
+                                    .arg(it->XMin)
+                                    .arg(it->YMin)
+                                    .arg(m_nameX + dx)
+                                    .arg(m_nameY + dy)));
+        }
+    }
+
+    // The receiver's memo of a ready template, read from its layout.
+    void ReceiverPosition(int templateIndex)
+    {
+        InitGlobals(m_home.Path());
+        TfrxReport report;
+        QVERIFY(frxLoadFromFile(report, TemplateList[templateIndex]->LayoutPath()));
+        auto *memo = qobject_cast<TfrxMemoView *>(report.FindObject("ReceiverName"));
+        QVERIFY(memo);
+        m_nameX = (memo->Left() + memo->GapX()) / PxPerMm;
+        m_nameY = (memo->Top() + memo->GapY()) / PxPerMm;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        CopyTree(Data("config"), m_home.FilePath("config"));
+        CopyTree(Data("template"), m_home.FilePath("template"));
+        m_orders = Data("orders/demo-orders.csv");
+
+        InitGlobals(m_home.Path());
+        QCOMPARE(TemplateList.size(), 3);
+        ReceiverPosition(0);
+    }
+
+    void guardsSayWhatTheWindowSays_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no template") << QStringList{"--orders", "ORDERS", "--pdf", "x.pdf"}
+                                     << "请选择打印模板!";
+        QTest::newRow("unknown template")
+            << QStringList{"--orders", "ORDERS", "--template", "9", "--pdf", "x.pdf"} << "请选择打印模板!";
+        QTest::newRow("no printer") << QStringList{"--orders", "ORDERS", "--template", "0"}
+                                    << "请选择打印机!";
+        QTest::newRow("printer not installed")
+            << QStringList{"--orders", "ORDERS", "--template", "0", "--printer", "NoSuchQueue"}
+            << "打印机不存在: NoSuchQueue";
+        QTest::newRow("no orders") << QStringList{"--template", "0", "--pdf", "x.pdf"}
+                                   << "请导入淘宝订单数据!";
+    }
+
+    void guardsSayWhatTheWindowSays()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        args.replaceInStrings("ORDERS", m_orders);
+        OrderRows.clear();
+        const Result r = RunCli(QStringList{"--home", m_home.Path(), "print"} + args);
+        QCOMPARE(r.Code, 2);
+        QCOMPARE(r.Err.trimmed(), message);
+        QVERIFY(r.Out.isEmpty());
+    }
+
+    void ordersToPdfWithOffsets_data()
+    {
+        QTest::addColumn<int>("templateIndex");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::newRow("230 x 127, all orders, +5 / -3") << 0 << QString() << 5 << -3;
+        QTest::newRow("210 x 140, rows 41-50, -2 / +4") << 1 << QString("41-50") << -2 << 4;
+        QTest::newRow("100 x 150, rows 1-10") << 2 << QString("1-10") << 0 << 0;
+    }
+
+    void ordersToPdfWithOffsets()
+    {
+        QFETCH(int, templateIndex);
+        QFETCH(QString, rows);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        ReceiverPosition(templateIndex);
+        QTemporaryDir out;
+        const QString pdf = out.filePath("out.pdf");
+        QStringList args{"--home",
+                         m_home.Path(),
+                         "print",
+                         "--orders",
+                         m_orders,
+                         "--template",
+                         QString::number(templateIndex),
+                         "--pdf",
+                         pdf,
+                         "--offset-x",
+                         QString::number(dx),
+                         "--offset-y",
+                         QString::number(dy)};
+        if (!rows.isEmpty())
+            args << "--rows" << rows;
+        const Result r = RunCli(args);
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(int(OrderRows.size()), 50);
+        const int first = rows.isEmpty() ? 1 : rows.section('-', 0, 0).toInt();
+        const int last = rows.isEmpty() ? 50 : rows.section('-', 1, 1).toInt();
+        QStringList expected;
+        for (int k = first; k <= last; ++k)
+            expected << QStringLiteral("printed %1").arg(k);
+        QCOMPARE(r.Out.trimmed().split('\n'), expected);
+        CheckReceivers(pdf, first - 1, last - first + 1, dx, dy);
+    }
+
+    void previewWindowPicture_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("pages");
+        QTest::newRow("first ten orders") << QStringList{"--orders", "ORDERS", "--page", "3"} << "pages 10";
+        QTest::newRow("a range") << QStringList{"--orders", "ORDERS", "--rows", "20-23", "--zoom", "0.5"}
+                                 << "pages 4";
+        QTest::newRow("no orders: the field names") << QStringList{} << "pages 1";
+    }
+
+    void previewWindowPicture()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, pages);
+        args.replaceInStrings("ORDERS", m_orders);
+        OrderRows.clear();
+        QTemporaryDir out;
+        const QString png = out.filePath("preview.png");
+        const Result r =
+            RunCli(QStringList{"--home", m_home.Path(), "preview", "--template", "0", "--png", png} + args);
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed(), pages);
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(1400, 860));
+    }
+
+    void aFullDiskPrintsAndMarksNothing()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--rows", "1-3", "--pdf", "/dev/full"});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains("nothing was printed"), qPrintable(r.Err));
+        QVERIFY(QFileInfo::exists("/dev/full")); // a device is never removed as a failed print file
+    }
+
+    void rangeToTheQueueAndOnePicture()
+    {
+        ReceiverPosition(0);
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--rows", "3-5", "--printer", "Capture"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 3", "printed 4", "printed 5"}));
+        QString jobs;
+        QCOMPARE(CupsTools::Run("lpstat", {"-W", "all", "-o", "Capture"}, &jobs), 0);
+        // The newest job of the queue is ours.
+        int jobId = 0;
+        for (const QString &line : jobs.split('\n', Qt::SkipEmptyParts))
+            jobId = std::max(jobId, line.section(' ', 0, 0).section('-', -1).toInt());
+        QVERIFY(jobId > 0);
+        QVERIFY(!CupsTools::WaitForJob(jobId).isEmpty());
+        CheckReceivers(CupsTools::JobData(jobId), 2, 3, 0, 0);
+
+        QTemporaryDir out;
+        const QString png = out.filePath("page.png");
+        const Result p = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--png", png, "--page", "2"});
+        QCOMPARE(p.Code, 0);
+        const QImage image(png);
+        QCOMPARE(image.width(), qRound(230 * 300 / 25.4));
+        QCOMPARE(image.height(), qRound(127 * 300 / 25.4));
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
