@@ -101,6 +101,17 @@ TfrxPreviewForm *frxShowPreviewAndWait(TfrxReport *report, int timeoutMs)
 }
 
 namespace {
+// OK and Cancel under a small dialog's controls, with the text table's captions.
+void AddOkCancel(QDialog &dialog, QBoxLayout *layout)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(frxGet(QStringLiteral("prvOK")));
+    buttons->button(QDialogButtonBox::Cancel)->setText(frxGet(QStringLiteral("prvCancel")));
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+}
+
 // Tool-bar pictures drawn here, so the window needs no image files.
 enum class Glyph {
     Print,
@@ -589,12 +600,7 @@ void TfrxPreviewForm::FindDialog()
     auto *topBox = new QCheckBox(frxGet(QStringLiteral("prvSearchFromTop")), &dialog);
     layout->addWidget(caseBox);
     layout->addWidget(topBox);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(frxGet(QStringLiteral("prvOK")));
-    buttons->button(QDialogButtonBox::Cancel)->setText(frxGet(QStringLiteral("prvCancel")));
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    AddOkCancel(dialog, layout);
     if (dialog.exec() == QDialog::Accepted)
         m_preview->FindText(edit->text(), caseBox->isChecked(), topBox->isChecked());
 }
@@ -648,12 +654,7 @@ void TfrxPreviewForm::PageSettingsDialog()
     layout->addWidget(margins);
     auto *all = new QCheckBox(frxGet(QStringLiteral("prvApplyToAll")), &dialog);
     layout->addWidget(all);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(frxGet(QStringLiteral("prvOK")));
-    buttons->button(QDialogButtonBox::Cancel)->setText(frxGet(QStringLiteral("prvCancel")));
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    AddOkCancel(dialog, layout);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const bool sizeChanged = width->value() != settings.PaperWidth || height->value() != settings.PaperHeight;

@@ -26,14 +26,10 @@
 
 namespace {
 
-// The dialog's texts live in the engine's text table; they are added there on first use unless a
-// text file already brought them.
+// The texts live in the engine's text table (see frxGetOrAdd).
 QString Text(const char *key, const char *fallback)
 {
-    const QString name = QString::fromLatin1(key);
-    if (!frxResources().Has(name))
-        frxResources().Add(name, QString::fromUtf8(fallback));
-    return frxGet(name);
+    return frxGetOrAdd(key, fallback);
 }
 
 } // namespace

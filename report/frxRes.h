@@ -38,3 +38,12 @@ inline QString frxGet(int id)
 {
     return frxResources().Get(id);
 }
+// The text of key; a module that brings its own texts adds them on first use unless a text file
+// already brought them (so a translation wins).
+inline QString frxGetOrAdd(const char *key, const char *fallback)
+{
+    const QString name = QString::fromLatin1(key);
+    if (!frxResources().Has(name))
+        frxResources().Add(name, QString::fromUtf8(fallback));
+    return frxGet(name);
+}

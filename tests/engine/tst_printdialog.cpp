@@ -24,6 +24,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include "tests/engine/NumberedPages.h"
+
 #include <QTest>
 #include <QTimer>
 
@@ -48,16 +50,7 @@ struct Job {
         auto *memo = new TfrxMemoView(band);
         memo->SetName(QStringLiteral("Memo1"));
         memo->SetBounds(40, 40, 200, 30);
-        TfrxCustomPreviewPages *pages = report.PreviewPages();
-        pages->BeginBuild();
-        pages->RegisterSourcePage(page);
-        pages->BeginPass();
-        for (int i = 1; i <= count; ++i) {
-            memo->SetText(QStringLiteral("PAGE%1").arg(i));
-            pages->AppendPage(page);
-            pages->AppendObjects(band);
-        }
-        pages->EndBuild();
+        AppendNumberedPages(report, page, band, memo, count);
         report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
     }
     TfrxPreviewPages *Pages() { return static_cast<TfrxPreviewPages *>(report.PreviewPages()); }

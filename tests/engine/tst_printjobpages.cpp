@@ -20,6 +20,8 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include "tests/engine/NumberedPages.h"
+
 #include <QTest>
 
 #include <cmath>
@@ -49,16 +51,7 @@ struct Job {
         memo->SetBounds(40, 40, 200, 30);
         memo->SetGapX(0);
         memo->SetGapY(0);
-        TfrxCustomPreviewPages *pages = report.PreviewPages();
-        pages->BeginBuild();
-        pages->RegisterSourcePage(page);
-        pages->BeginPass();
-        for (int i = 1; i <= count; ++i) {
-            memo->SetText(QStringLiteral("PAGE%1").arg(i));
-            pages->AppendPage(page);
-            pages->AppendObjects(band);
-        }
-        pages->EndBuild();
+        AppendNumberedPages(report, page, band, memo, count);
         report.PrintOptions()->SetShowDialog(false);
         report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
     }
@@ -315,16 +308,7 @@ private slots:
         memo->SetName(QStringLiteral("Memo1"));
         memo->SetBounds(40, 40, 300, 30);
         const int count = 50;
-        TfrxCustomPreviewPages *pages = report.PreviewPages();
-        pages->BeginBuild();
-        pages->RegisterSourcePage(page);
-        pages->BeginPass();
-        for (int i = 1; i <= count; ++i) {
-            memo->SetText(QStringLiteral("PAGE%1").arg(i));
-            pages->AppendPage(page);
-            pages->AppendObjects(band);
-        }
-        pages->EndBuild();
+        AppendNumberedPages(report, page, band, memo, count);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("forms.pdf"));
         report.PrintOptions()->SetShowDialog(false);
