@@ -53,24 +53,38 @@ void RestoreState(const TfrxSavedState &state)
             memo->SetText(state.Text);
 }
 
-// Whether report code can run while pages are built: an event procedure named on an object, or a
-// host handler that sees every object.
-bool HasEventCode(TfrxReport *report)
+// Whether an object names a procedure of report code for one of its events.
+bool HasEventProcedure(const QObject *object)
 {
-    if (report->OnBeforePrint || report->OnAfterPrint || report->OnManualBuild)
-        return true;
-    QList<TfrxComponent *> objects = report->AllObjects();
-    objects.prepend(report);
-    for (TfrxComponent *object : objects) {
-        const QMetaObject *meta = object->metaObject();
-        for (int i = 0; i < meta->propertyCount(); ++i) {
-            const QMetaProperty property = meta->property(i);
-            if (qstrncmp(property.name(), "On", 2) == 0 && property.typeId() == QMetaType::QString &&
-                !property.read(object).toString().isEmpty())
-                return true;
-        }
+    const QMetaObject *meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (qstrncmp(property.name(), "On", 2) == 0 && property.typeId() == QMetaType::QString &&
+            !property.read(object).toString().isEmpty())
+            return true;
     }
     return false;
+}
+
+// The identifiers of a program text, in lower case.
+QSet<QString> Identifiers(const QStringList &lines)
+{
+    QSet<QString> words;
+    for (const QString &line : lines) {
+        const qsizetype n = line.size();
+        for (qsizetype i = 0; i < n;) {
+            if (!(line[i].isLetter() || line[i] == u'_')) {
+                ++i;
+                continue;
+            }
+            qsizetype end = i;
+            while (end < n && (line[end].isLetterOrNumber() || line[end] == u'_'))
+                ++end;
+            words.insert(line.mid(i, end - i).toLower());
+            i = end;
+        }
+    }
+    return words;
 }
 
 bool IsDataKind(int kind)
@@ -412,8 +426,13 @@ bool TfrxEngine::Run()
     m_aggregates.clear();
     m_aggregateTexts.clear();
     m_pageBands.clear();
-    m_keepDesignCopies = HasEventCode(m_report);
+    FindObjectsChangedByCode();
     m_designCopies.clear();
+    m_flowTargets.clear();
+    for (TfrxComponent *object : m_report->AllObjects())
+        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object))
+            if (TfrxCustomMemoView *target = memo->FlowTo(); target && !m_flowTargets.contains(target))
+                m_flowTargets.insert(target, {target->Text(), target->AllowExpressions()});
     m_report->SetBuildCounters(this);
     struct Finally {
         TfrxEngine *engine;
@@ -438,6 +457,9 @@ bool TfrxEngine::Run()
             engine->m_aggregates.clear();
             engine->m_aggregateTexts.clear();
             engine->m_designCopies.clear();
+            engine->m_changedByCode.clear();
+            engine->m_flowTargets.clear();
+            engine->m_overflowBands.clear();
             engine->m_keeping = false;
             engine->m_keepBand = nullptr;
             engine->m_lastBandShown = nullptr;
@@ -478,10 +500,33 @@ bool TfrxEngine::Run()
 
     m_report->Datasets()->Initialize();
     CallScript(m_report->OnStartReport(), m_report);
-    // Dialog pages are not shown: waybill layouts have none, and a build runs without them.
+    // A dialog runner named by the report decides whether the build goes on (its var Boolean
+    // argument, or its result when it is a function). Dialog pages themselves are not shown:
+    // waybill layouts have none, and a build runs without them.
+    if (!m_report->OnRunDialogs().isEmpty())
+        if (TfsScript *script = m_report->Script()) {
+            QList<Variant> params{Variant(true)};
+            const Variant result = script->CallFunction1(m_report->OnRunDialogs(), params);
+            const Variant answer = result.IsEmptyOrNull() ? params.value(0) : result;
+            if (!answer.ToBool())
+                return false;
+        }
     for (TfrxReportPage *page : pages) {
         m_output->RegisterSourcePage(page);
         RegisterAggregates(page, m_pageBands.value(page));
+    }
+
+    // The copies are taken once the report has started: what code changes from here on stays on
+    // the page it was changed for.
+    for (TfrxComponent *object : m_report->AllObjects()) {
+        auto *view = qobject_cast<TfrxView *>(object);
+        if (!view || !view->Objects().isEmpty() || (!m_copyAllObjects && !m_changedByCode.contains(view)))
+            continue;
+        std::unique_ptr<TfrxComponent> copy(frxCreateComponent(view->ClassName(), nullptr));
+        if (!copy)
+            continue;
+        copy->Assign(view);
+        m_designCopies[view] = std::move(copy);
     }
 
     m_finalPass = !DoublePass();
@@ -503,6 +548,36 @@ bool TfrxEngine::Run()
         RunReportPages();
     }
     return true;
+}
+
+void TfrxEngine::FindObjectsChangedByCode()
+{
+    // Putting an object's whole state back after every showing costs about as much as showing
+    // it, so only objects that report code can reach are kept: those whose events run code (the
+    // code gets them as Sender) and those the code names. Code that finds objects at run time,
+    // and host handlers, which see every object, may change any of them.
+    m_copyAllObjects = false;
+    m_changedByCode.clear();
+    if (m_report->OnBeforePrint || m_report->OnAfterPrint || m_report->OnManualBuild) {
+        m_copyAllObjects = true;
+        return;
+    }
+    const QSet<QString> words = Identifiers(m_report->ScriptText());
+    static const QStringList lookups{QStringLiteral("findobject"), QStringLiteral("findcomponent"),
+                                     QStringLiteral("objects"),    QStringLiteral("allobjects"),
+                                     QStringLiteral("components"), QStringLiteral("self")};
+    for (const QString &lookup : lookups)
+        if (words.contains(lookup)) {
+            m_copyAllObjects = true;
+            return;
+        }
+    const QList<TfrxComponent *> objects = m_report->AllObjects();
+    for (TfrxComponent *object : objects)
+        if (HasEventProcedure(object))
+            m_changedByCode.insert(object);
+    for (TfrxComponent *object : objects)
+        if (words.contains(object->Name().toLower()))
+            m_changedByCode.insert(object);
 }
 
 void TfrxEngine::RunReportPages()
@@ -700,7 +775,7 @@ void TfrxEngine::AddPage()
                 continue;
             m_titleShown = true;
             const double before = m_curY;
-            ShowBandAt(band, true);
+            ShowOverflowBand(band);
             m_titleHeight = m_curY - before;
             continue;
         } else if (m_firstPage && !band->property("PrintOnFirstPage").toBool()) {
@@ -708,10 +783,10 @@ void TfrxEngine::AddPage()
                 ShowBandAt(band->Child(), true);
             continue;
         }
-        ShowBandAt(band, true);
+        ShowOverflowBand(band);
     }
     if (m_bands.ColumnHeader)
-        ShowBandAt(m_bands.ColumnHeader, true);
+        ShowOverflowBand(m_bands.ColumnHeader);
     // Reprinted data and group headers; while a keep moves its bands over, the headers it carries
     // are not repeated.
     const QList<TfrxHeaderEntry> headers = m_headerList;
@@ -719,11 +794,27 @@ void TfrxEngine::AddPage()
         if (entry.Band == m_bandStartingPage || entry.Band == lastOnPrevious)
             continue;
         const double savedX = m_curX;
+        const int savedLine = m_line, savedLineThrough = m_lineThrough;
         m_curX = entry.X;
-        ShowBandAt(entry.Band, true);
+        m_line = entry.Line;
+        m_lineThrough = entry.LineThrough;
+        ShowOverflowBand(entry.Band);
         m_curX = savedX;
+        m_line = savedLine;
+        m_lineThrough = savedLineThrough;
     }
     m_pageTop = m_curY;
+}
+
+void TfrxEngine::ShowOverflowBand(TfrxBand *band)
+{
+    m_overflowBands.insert(band);
+    struct Clear {
+        QSet<const TfrxBand *> &bands;
+        TfrxBand *band;
+        ~Clear() { bands.remove(band); }
+    } clear{m_overflowBands, band};
+    ShowBandAt(band, true);
 }
 
 void TfrxEngine::EndPage()
@@ -808,6 +899,11 @@ void TfrxEngine::NewPage()
         else
             paste = keptHeight > kEpsilon || m_output->CurrentPosition() > m_keepPosition;
     }
+    // Outline entries and anchors of the kept bands: those made since the keep started and
+    // before this page ends.
+    const int outlineEnd = paste ? m_output->OutlinePosition() : 0;
+    const int anchorEnd = paste ? m_output->AnchorPosition() : 0;
+    const double cutTop = m_keepCurY;
     if (paste) {
         m_output->CutObjects(m_keepPosition, m_keepCurY);
         m_curY = m_keepCurY;
@@ -827,6 +923,7 @@ void TfrxEngine::NewPage()
         m_keepPosition = m_output->CurrentPosition();
         m_keepPage = m_output->Count() - 1;
         m_output->PasteObjects(m_curX, m_curY);
+        m_output->MoveMarks(m_keepOutline, outlineEnd, m_keepAnchor, anchorEnd, m_curY - cutTop);
         m_curY += keptHeight;
     } else if (m_keeping) {
         m_keepCurY = m_curY;
@@ -891,6 +988,8 @@ void TfrxEngine::StartKeep(TfrxBand *band)
     m_keepPosition = m_output->CurrentPosition();
     m_keepPage = m_output->Count() - 1;
     m_keepHeaderCount = int(m_headerList.size());
+    m_keepOutline = m_output->OutlinePosition();
+    m_keepAnchor = m_output->AnchorPosition();
 }
 
 void TfrxEngine::EndKeep(TfrxBand *band)
@@ -906,7 +1005,7 @@ void TfrxEngine::AddHeader(TfrxBand *band)
     for (const TfrxHeaderEntry &entry : m_headerList)
         if (entry.Band == band)
             return;
-    m_headerList.append({band, m_curX});
+    m_headerList.append({band, m_curX, m_line, m_lineThrough});
 }
 
 void TfrxEngine::RemoveHeader(TfrxBand *band)
@@ -1081,6 +1180,8 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
     }
 
     bool visible = false;
+    // Objects a handler adds to the band while it is shown print with it and go afterwards.
+    const QList<TfrxComponent *> designChildren = isNull ? QList<TfrxComponent *>() : band->Objects();
     {
         // Preparing: every object's design state is saved first and comes back after the band
         // was output, so no expanded text or moved object stays in the layout.
@@ -1097,25 +1198,18 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
                     if (auto it = m_aggregateTexts.constFind(view); it != m_aggregateTexts.constEnd())
                         static_cast<TfrxCustomMemoView *>(view)->SetText(*it);
             }
-        // Report code may change any property of an object (its font, its colour): with code
-        // around, each object's whole design state is kept in a copy, made when the object is
-        // first shown, and put back after every showing.
+        // Report code may change any property of an object (its font, its colour): the whole
+        // design state of an object that code can reach is kept in a copy, made when the pages
+        // start, and put back after every showing.
         std::vector<std::pair<TfrxView *, TfrxComponent *>> copies;
-        if (m_keepDesignCopies)
+        if (!m_designCopies.empty())
             for (size_t i = 1; i < saved.size(); ++i) {
                 auto *view = static_cast<TfrxView *>(saved[i].Object);
-                if (!view->Objects().isEmpty())
-                    continue;
-                std::unique_ptr<TfrxComponent> &copy = m_designCopies[view];
-                if (!copy) {
-                    copy.reset(frxCreateComponent(view->ClassName(), nullptr));
-                    if (!copy)
-                        continue;
-                    copy->Assign(view);
-                }
-                copies.emplace_back(view, copy.get());
+                if (auto it = m_designCopies.find(view); it != m_designCopies.end())
+                    copies.emplace_back(view, it->second.get());
             }
         struct Restore {
+            TfrxEngine *engine;
             std::vector<TfrxSavedState> &saved;
             std::vector<std::pair<TfrxView *, TfrxComponent *>> &copies;
             ~Restore()
@@ -1133,15 +1227,37 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
                 }
                 for (auto it = saved.rbegin(); it != saved.rend(); ++it)
                     RestoreState(*it);
+                // A text object that showed another's overflow gets its own text back: the
+                // next record's overflow may be none.
+                if (!engine->m_flowTargets.isEmpty())
+                    for (size_t i = 1; i < saved.size(); ++i)
+                        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(saved[i].Object))
+                            engine->ResetFlowTarget(memo);
             }
-        } restore{saved, copies};
+        } restore{this, saved, copies};
+        std::vector<TfrxFlowSource> flowSources;
+        // What an earlier record handed over goes before anything of this band is evaluated: this
+        // record's overflow may be none.
+        if (!m_flowTargets.isEmpty())
+            for (TfrxView *view : views)
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                    ResetFlowTarget(memo->FlowTo());
 
         if (m_report->OnBeforePrint)
             m_report->OnBeforePrint(band);
         CallScript(band->OnBeforePrint(), band);
+        if (!isNull && band->Objects() != designChildren)
+            for (TfrxComponent *child : band->Objects())
+                if (auto *view = qobject_cast<TfrxView *>(child);
+                    view && !designChildren.contains(child) && !views.contains(view))
+                    views.append(view);
         for (TfrxView *view : views) {
             if (!band->Visible())
                 break;
+            if (!m_flowTargets.isEmpty())
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                    flowSources.push_back({memo, memo->Text(), memo->LastValue(), memo->FlowTo()->Text(),
+                                           memo->FlowTo()->AllowExpressions()});
             if (m_report->OnBeforePrint)
                 m_report->OnBeforePrint(view);
             CallScript(view->OnBeforePrint(), view);
@@ -1213,6 +1329,8 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
             } else if (m_curY > m_pageTop + kEpsilon || m_keeping) {
                 // The band moves as a whole; on the new page it is placed whatever its height, so
                 // a band that can never fit does not stop the build.
+                if (!flowSources.empty())
+                    EvaluateFlowAgain(flowSources);
                 m_pendingHeight = band->Height();
                 m_bandStartingPage = band;
                 NewColumn();
@@ -1250,6 +1368,12 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
             m_report->OnAfterPrint(band);
         CallScript(band->OnAfterPrint(), band);
     }
+    if (!isNull && band->Objects() != designChildren) {
+        const QList<TfrxComponent *> children = band->Objects();
+        for (TfrxComponent *child : children)
+            if (!designChildren.contains(child))
+                delete child;
+    }
 
     ResetAggregates(band);
     // Sub-reports placed in the band print the data bands of their page below it.
@@ -1278,6 +1402,50 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
         EndKeep(band);
     if (isData && !m_aggregates.empty())
         AccumulateAggregates(static_cast<TfrxDataBand *>(band), visible);
+}
+
+void TfrxEngine::ResetFlowTarget(TfrxCustomMemoView *target)
+{
+    auto it = m_flowTargets.constFind(target);
+    if (it == m_flowTargets.constEnd())
+        return;
+    if (target->Text() != it->first)
+        target->SetText(it->first);
+    target->SetAllowExpressions(it->second);
+}
+
+void TfrxEngine::EvaluateFlowAgain(const std::vector<TfrxFlowSource> &sources)
+{
+    // Report code tells this call from the first by Engine.SecondScriptCall (a counter it keeps
+    // must not count the record twice).
+    m_secondScriptCall = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_secondScriptCall};
+    for (const TfrxFlowSource &source : sources) {
+        TfrxCustomMemoView *memo = source.Memo;
+        if (!memo->Visible())
+            continue;
+        // From where the first call started, so that the text is not cut twice, a suppressed
+        // repeat compares with the record before, and the receiving object holds only what this
+        // call hands over.
+        memo->SetText(source.Text);
+        memo->SetLastValue(source.LastValue);
+        if (TfrxCustomMemoView *target = memo->FlowTo()) {
+            target->SetText(source.TargetText);
+            target->SetAllowExpressions(source.TargetExpressions);
+        }
+        if (m_report->OnBeforePrint)
+            m_report->OnBeforePrint(memo);
+        CallScript(memo->OnBeforePrint(), memo);
+        if (memo->Visible()) {
+            m_report->SetCurObject(memo->Name());
+            memo->ComputeData();
+            CallScript(memo->OnAfterData(), memo);
+        }
+    }
+    m_report->SetCurObject(QString());
 }
 
 void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)

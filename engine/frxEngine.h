@@ -20,6 +20,7 @@ class TfrxDataBand;
 class TfrxDataSet;
 class TfrxReportPage;
 class TfrxComponent;
+class TfrxCustomMemoView;
 class TfrxView;
 
 // Installs TfrxEngine as the engine of every report made from now on.
@@ -106,6 +107,9 @@ private:
     struct TfrxHeaderEntry {
         TfrxBand *Band;
         double X;
+        // The line counters when the band was first shown: a reprinted header shows them again.
+        int Line;
+        int LineThrough;
     };
 
     void RunReportPages();
@@ -119,6 +123,24 @@ private:
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
     void ShowBandAt(TfrxBand *band, bool fromPageStart);
+    // A reprinted band at the top of a new page: shown with its Overflow flag set.
+    void ShowOverflowBand(TfrxBand *band);
+    // Text objects of a band that moves to the next page and pass their overflow on to another
+    // text object are evaluated again (SecondScriptCall set) before the band moves.
+    struct TfrxFlowSource {
+        TfrxCustomMemoView *Memo;
+        // Before its first evaluation: its text and last value, and the text and
+        // AllowExpressions of the object it flows to.
+        QString Text;
+        Variant LastValue;
+        QString TargetText;
+        bool TargetExpressions;
+    };
+    void EvaluateFlowAgain(const std::vector<TfrxFlowSource> &sources);
+    // A text object that receives another's overflow gets its design text back.
+    void ResetFlowTarget(TfrxCustomMemoView *target);
+    // Which objects report code may change during the build (their whole state is then kept).
+    void FindObjectsChangedByCode();
     void SplitBand(TfrxBand *band, const QList<TfrxView *> &printed);
     void CallScript(const QString &procedure, QObject *object);
     TfrxDataSet *BandDataSet(TfrxDataBand *band) const;
@@ -152,8 +174,12 @@ private:
     double m_titleHeight = 0;
     // Where the last band was placed.
     double m_lastBandTop = 0;
-    // Whether report code runs during the build (objects then keep a copy of their design state).
-    bool m_keepDesignCopies = false;
+    // Objects report code may change during the build keep a copy of their design state, made when
+    // they are first shown and put back after every showing; with m_copyAllObjects every object.
+    bool m_copyAllObjects = false;
+    QSet<const TfrxComponent *> m_changedByCode;
+    // Text objects that receive another's overflow: their design text and AllowExpressions.
+    QHash<TfrxCustomMemoView *, std::pair<QString, bool>> m_flowTargets;
     std::unordered_map<TfrxView *, std::unique_ptr<TfrxComponent>> m_designCopies;
     int m_line = 0;
     int m_lineThrough = 0;
@@ -169,6 +195,9 @@ private:
     double m_keepCurY = 0;
     int m_keepPosition = 0;
     int m_keepPage = 0;
+    // Outline entries and anchors made since the keep started move with the kept bands.
+    int m_keepOutline = 0;
+    int m_keepAnchor = 0;
     // Reprinted headers that existed when the keep started.
     int m_keepHeaderCount = 0;
     // Height of the band being placed when it asked for a new page.

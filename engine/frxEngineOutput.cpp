@@ -4,7 +4,12 @@
 #include "report/frxClassRegistry.h"
 #include "report/frxPreviewPagesBase.h"
 
+#include "engine/frxPreviewPages.h"
+#include "report/frxXML.h"
+
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 TfrxComponent *TfrxPreparedPage::Find(const QString &name) const
 {
@@ -147,16 +152,29 @@ int TfrxEngineMemoryPages::LogicalTotal(int engineTotalPages)
     return engineTotalPages - m_firstRecordPage;
 }
 
-void TfrxEngineMemoryPages::AddAnchor(const QString &text, double)
+void TfrxEngineMemoryPages::AddAnchor(const QString &text, double top)
 {
-    m_anchors.append({text, int(m_pages.size()) - 1});
+    m_anchors.append({text, int(m_pages.size()) - 1, top});
+}
+
+void TfrxEngineMemoryPages::MoveMarks(int outlineFrom, int outlineTo, int anchorFrom, int anchorTo, double dy)
+{
+    const int page = int(m_pages.size()) - 1;
+    for (int i = std::max(0, outlineFrom); i < std::min(outlineTo, int(m_outlineEntries.size())); ++i) {
+        m_outlineEntries[i].Page = page;
+        m_outlineEntries[i].Top += dy;
+    }
+    for (int i = std::max(0, anchorFrom); i < std::min(anchorTo, int(m_anchors.size())); ++i) {
+        m_anchors[i].Page = page;
+        m_anchors[i].Top += dy;
+    }
 }
 
 int TfrxEngineMemoryPages::GetAnchorPage(const QString &text)
 {
     for (int i = int(m_anchors.size()) - 1; i >= 0; --i)
-        if (m_anchors[i].first.compare(text, Qt::CaseInsensitive) == 0)
-            return m_anchors[i].second + 1;
+        if (m_anchors[i].Text.compare(text, Qt::CaseInsensitive) == 0)
+            return m_anchors[i].Page + 1;
     return 1;
 }
 
@@ -193,11 +211,13 @@ void TfrxEngineMemoryPages::AppendBand(TfrxBand *band, const QList<TfrxView *> &
 
 void TfrxEngineStoreOutput::Clear()
 {
+    m_outlineCount = -1;
     m_pages->ClearPages();
 }
 
 void TfrxEngineStoreOutput::BeginBuild()
 {
+    m_outlineCount = -1;
     m_pages->BeginBuild();
     m_pages->SetAppendMode(true);
 }
@@ -208,10 +228,12 @@ void TfrxEngineStoreOutput::EndBuild()
 }
 void TfrxEngineStoreOutput::BeginPass()
 {
+    m_outlineCount = -1;
     m_pages->BeginPass();
 }
 void TfrxEngineStoreOutput::DropFirstPass()
 {
+    m_outlineCount = -1;
     m_pages->DropFirstPass();
 }
 void TfrxEngineStoreOutput::RegisterSourcePage(TfrxReportPage *page)
@@ -272,11 +294,91 @@ int TfrxEngineStoreOutput::GetAnchorPage(const QString &text)
 }
 TfrxCustomOutline *TfrxEngineStoreOutput::Outline()
 {
-    return m_pages->Outline();
+    return &m_outline;
 }
 void TfrxEngineStoreOutput::SetSourcePageSize(TfrxReportPage *page, double height, double width)
 {
     m_pages->SetSourcePageSize(page, height, width);
+}
+
+namespace {
+// The store keeps the outline as a tree of "item" elements. An entry is always added below the
+// current item, which lies on the path to the entry added last, so document order is the order
+// entries were added in.
+void WalkOutline(TfrxXMLItem *item, const std::function<void(TfrxXMLItem *)> &visit)
+{
+    for (int i = 0; i < item->Count(); ++i) {
+        visit(item->Items(i));
+        WalkOutline(item->Items(i), visit);
+    }
+}
+
+TfrxXMLItem *StoreItem(TfrxCustomPreviewPages *pages, const QString &name)
+{
+    auto *store = dynamic_cast<TfrxPreviewPages *>(pages);
+    return store ? store->Document()->Root()->FindItem(name) : nullptr;
+}
+
+// A top as the store writes it: whole pixels.
+QString TopText(const TfrxXMLItem *item, double dy)
+{
+    return QString::number(qint64(std::nearbyint(item->Prop(QStringLiteral("top")).toDouble() + dy)));
+}
+} // namespace
+
+void TfrxEngineStoreOutput::CountingOutline::AddItem(const QString &text, double top)
+{
+    m_owner->m_pages->Outline()->AddItem(text, top);
+    if (m_owner->m_outlineCount >= 0)
+        ++m_owner->m_outlineCount;
+}
+
+void TfrxEngineStoreOutput::CountingOutline::LevelRoot()
+{
+    m_owner->m_pages->Outline()->LevelRoot();
+}
+
+void TfrxEngineStoreOutput::CountingOutline::LevelUp()
+{
+    m_owner->m_pages->Outline()->LevelUp();
+}
+
+int TfrxEngineStoreOutput::OutlinePosition()
+{
+    if (m_outlineCount < 0) {
+        m_outlineCount = 0;
+        if (TfrxXMLItem *outline = StoreItem(m_pages, QStringLiteral("outline")))
+            WalkOutline(outline, [&](TfrxXMLItem *) { ++m_outlineCount; });
+    }
+    return m_outlineCount;
+}
+
+int TfrxEngineStoreOutput::AnchorPosition()
+{
+    TfrxXMLItem *anchors = StoreItem(m_pages, QStringLiteral("anchors"));
+    return anchors ? anchors->Count() : 0;
+}
+
+void TfrxEngineStoreOutput::MoveMarks(int outlineFrom, int outlineTo, int anchorFrom, int anchorTo, double dy)
+{
+    const QString page = QString::number(m_pages->CurPage());
+    if (outlineTo > outlineFrom)
+        if (TfrxXMLItem *outline = StoreItem(m_pages, QStringLiteral("outline"))) {
+            int index = 0;
+            WalkOutline(outline, [&](TfrxXMLItem *item) {
+                if (index >= outlineFrom && index < outlineTo) {
+                    item->SetProp(QStringLiteral("page"), page);
+                    item->SetProp(QStringLiteral("top"), TopText(item, dy));
+                }
+                ++index;
+            });
+        }
+    if (anchorTo > anchorFrom)
+        if (TfrxXMLItem *anchors = StoreItem(m_pages, QStringLiteral("anchors")))
+            for (int i = std::max(0, anchorFrom); i < std::min(anchorTo, anchors->Count()); ++i) {
+                anchors->Items(i)->SetProp(QStringLiteral("page"), page);
+                anchors->Items(i)->SetProp(QStringLiteral("top"), TopText(anchors->Items(i), dy));
+            }
 }
 
 void TfrxEngineStoreOutput::AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left,

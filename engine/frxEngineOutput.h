@@ -2,6 +2,8 @@
 // What the builder writes into. The prepared pages store answers to this interface; the builder
 // itself only appends pages and the objects of the bands it shows.
 
+#include "report/frxPreviewPagesBase.h"
+
 #include <QList>
 #include <QString>
 
@@ -10,8 +12,6 @@
 
 class TfrxBand;
 class TfrxComponent;
-class TfrxCustomOutline;
-class TfrxCustomPreviewPages;
 class TfrxReportPage;
 class TfrxView;
 
@@ -55,6 +55,13 @@ public:
     virtual TfrxCustomOutline *Outline() = 0;
     // The real size of an endless page, in pixels.
     virtual void SetSourcePageSize(TfrxReportPage *page, double height, double width) = 0;
+    // Outline entries (in the order they were added) and anchors made so far; a keep remembers
+    // both to know which of them belong to the kept bands.
+    virtual int OutlinePosition() = 0;
+    virtual int AnchorPosition() = 0;
+    // The outline entries [outlineFrom, outlineTo) and anchors [anchorFrom, anchorTo) went with
+    // objects pasted on the current page: they point at it now, dy pixels lower than before.
+    virtual void MoveMarks(int outlineFrom, int outlineTo, int anchorFrom, int anchorTo, double dy) = 0;
 };
 
 // The copies of one prepared page.
@@ -97,6 +104,9 @@ public:
     int GetAnchorPage(const QString &text) override;
     TfrxCustomOutline *Outline() override;
     void SetSourcePageSize(TfrxReportPage *, double height, double width) override;
+    int OutlinePosition() override { return int(m_outlineEntries.size()); }
+    int AnchorPosition() override { return int(m_anchors.size()); }
+    void MoveMarks(int outlineFrom, int outlineTo, int anchorFrom, int anchorTo, double dy) override;
 
     const TfrxPreparedPage &Page(int index) const { return *m_pages.at(index); }
 
@@ -108,6 +118,13 @@ public:
         int Level;
     };
     const QList<OutlineEntry> &OutlineEntries() const { return m_outlineEntries; }
+    // Anchors: text, page index and top.
+    struct AnchorEntry {
+        QString Text;
+        int Page;
+        double Top;
+    };
+    const QList<AnchorEntry> &Anchors() const { return m_anchors; }
     // The real size given to the last endless page (0 when none).
     double EndlessHeight() const { return m_endlessHeight; }
 
@@ -123,7 +140,7 @@ private:
     // pass's numbers.
     std::vector<std::pair<int, int>> m_numbers;
     int m_logicalCounter = 0;
-    QList<QPair<QString, int>> m_anchors;
+    QList<AnchorEntry> m_anchors;
     QList<OutlineEntry> m_outlineEntries;
     std::unique_ptr<TfrxCustomOutline> m_outline;
     int m_outlineLevel = 0;
@@ -156,7 +173,25 @@ public:
     int GetAnchorPage(const QString &text) override;
     TfrxCustomOutline *Outline() override;
     void SetSourcePageSize(TfrxReportPage *page, double height, double width) override;
+    int OutlinePosition() override;
+    int AnchorPosition() override;
+    void MoveMarks(int outlineFrom, int outlineTo, int anchorFrom, int anchorTo, double dy) override;
 
 private:
+    // Counts the entries added through it, so that a keep learns the outline's size without
+    // walking the tree; -1 when the count must be taken from the tree.
+    class CountingOutline : public TfrxCustomOutline {
+    public:
+        explicit CountingOutline(TfrxEngineStoreOutput *owner) : m_owner(owner) {}
+        void AddItem(const QString &text, double top = 0) override;
+        void LevelRoot() override;
+        void LevelUp() override;
+
+    private:
+        TfrxEngineStoreOutput *m_owner;
+    };
+
     TfrxCustomPreviewPages *m_pages;
+    CountingOutline m_outline{this};
+    int m_outlineCount = -1;
 };

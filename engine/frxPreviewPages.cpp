@@ -41,20 +41,20 @@ QStringView ShortName(QStringView name)
     return name;
 }
 
-QString LongName(const QString &name)
+QStringView LongName(QStringView name)
 {
     if (name.size() == 1) {
         switch (name.at(0).unicode()) {
         case 'l':
-            return QStringLiteral("Left");
+            return u"Left";
         case 't':
-            return QStringLiteral("Top");
+            return u"Top";
         case 'w':
-            return QStringLiteral("Width");
+            return u"Width";
         case 'h':
-            return QStringLiteral("Height");
+            return u"Height";
         case 'u':
-            return QStringLiteral("Text");
+            return u"Text";
         default:
             break;
         }
@@ -150,10 +150,12 @@ QString FullText(TfrxComponent *object, TfrxReport *report)
 }
 
 // The complete property string of an object without source: only what differs from the defaults.
-QString OwnText(TfrxComponent *object, TfrxReport *report)
+// Without ownData a text object's text is left out (the records write it as "u").
+QString OwnText(TfrxComponent *object, TfrxReport *report, bool ownData = true)
 {
     PictureOut out(object);
     TfrxXMLSerializer serializer(report);
+    serializer.SetWriteOwnData(ownData);
     return serializer.ObjToXML(TfrxPropTarget(object)).trimmed();
 }
 
@@ -456,53 +458,77 @@ void TfrxPreviewPages::AppendPage(TfrxReportPage *page)
         OnBuildProgress(this, 1, m_curPage);
 }
 
-QString TfrxPreviewPages::DiffText(TfrxComponent *object, const SourceObject &source, bool geometryOnly)
+QString TfrxPreviewPages::DiffText(TfrxComponent *object, SourceObject &source, bool geometryOnly)
 {
-    QString geometry, rest;
     const bool isBand = qobject_cast<TfrxBand *>(object) != nullptr;
     auto *memo = qobject_cast<TfrxCustomMemoView *>(object);
+    const bool autoWidth = memo && memo->AutoWidth();
     // Only the values that differ from their defaults are formatted (the full list costs several
     // times as much); a value the source has and the object left at its default comes from the
-    // class's defaults. The attributes are read in place, as views into the formatted text: this
-    // runs for every object of every page, and copying each name and value cost more than the rest.
-    const QString own = OwnText(object, Report());
-    QVarLengthArray<AttributeView, 32> attributes;
-    SplitAttributeViews(own, attributes);
-    const qsizetype ownCount = attributes.size();
-    for (const QString &name : source.OwnNames) {
-        bool present = false;
-        for (qsizetype i = 0; i < ownCount && !present; ++i)
-            present = attributes[i].Name == name;
-        if (!present && source.Defaults)
-            if (auto it = source.Defaults->constFind(name); it != source.Defaults->constEnd())
-                attributes.append({name, *it});
-    }
-    for (const AttributeView &attribute : attributes) {
-        if (memo && attribute.Name == QLatin1String("Text"))
-            continue;
-        const bool isGeometry = IsGeometry(attribute.Name);
-        if (isGeometry && memo && memo->AutoWidth() && attribute.Name == QLatin1String("Width"))
-            continue;
-        // A key that only points into the text: no copy for the lookup.
-        const QString key = QString::fromRawData(attribute.Name.data(), attribute.Name.size());
-        const auto base = source.Base.constFind(key);
-        const bool differs = base == source.Base.constEnd() || QStringView(*base) != attribute.Value;
-        if (isGeometry) {
-            if (differs || (isBand && attribute.Name == QLatin1String("Top")))
-                AppendAttribute(geometry, ShortName(attribute.Name), attribute.Value);
-        } else if (differs && !geometryOnly) {
-            AppendAttribute(rest, attribute.Name, attribute.Value);
+    // class's defaults. A text object's text is not among them: it is written as "u" below.
+    QString own = OwnText(object, Report(), false);
+    // The builder shows the same object on page after page with only its text changed: when the
+    // other attributes are what they were at the last record, so is their difference.
+    DiffCache &cache = source.LastDiff;
+    if (!cache.Valid || cache.GeometryOnly != geometryOnly || cache.AutoWidth != autoWidth ||
+        cache.Own != own) {
+        QString geometry, rest;
+        // The attributes are read in place, as views into the formatted text: this runs for every
+        // object whose attributes changed, and copying each name and value cost more than the rest.
+        QVarLengthArray<AttributeView, 32> attributes;
+        SplitAttributeViews(own, attributes);
+        const qsizetype ownCount = attributes.size();
+        for (const QString &name : source.OwnNames) {
+            bool present = false;
+            for (qsizetype i = 0; i < ownCount && !present; ++i)
+                present = attributes[i].Name == name;
+            if (!present && source.Defaults)
+                if (auto it = source.Defaults->constFind(name); it != source.Defaults->constEnd())
+                    attributes.append({name, *it});
         }
+        for (const AttributeView &attribute : attributes) {
+            if (memo && attribute.Name == QLatin1String("Text"))
+                continue;
+            const bool isGeometry = IsGeometry(attribute.Name);
+            if (isGeometry && autoWidth && attribute.Name == QLatin1String("Width"))
+                continue;
+            // A key that only points into the text: no copy for the lookup.
+            const QString key = QString::fromRawData(attribute.Name.data(), attribute.Name.size());
+            const auto base = source.Base.constFind(key);
+            const bool differs = base == source.Base.constEnd() || QStringView(*base) != attribute.Value;
+            if (isGeometry) {
+                if (differs || (isBand && attribute.Name == QLatin1String("Top")))
+                    AppendAttribute(geometry, ShortName(attribute.Name), attribute.Value);
+            } else if (differs && !geometryOnly) {
+                AppendAttribute(rest, attribute.Name, attribute.Value);
+            }
+        }
+        cache.Own = std::move(own);
+        cache.Geometry = std::move(geometry);
+        cache.Rest = std::move(rest);
+        cache.GeometryOnly = geometryOnly;
+        cache.AutoWidth = autoWidth;
+        cache.Valid = true;
     }
     if (geometryOnly)
-        return geometry;
+        return cache.Geometry;
+    QString text;
+    QString memoText;
     if (memo)
-        AppendAttribute(rest, u"u", frxStrToXML(memo->Memo().join(QLatin1String("\r\n"))));
+        memoText = frxStrToXML(memo->Memo().join(QLatin1String("\r\n")));
+    text.reserve(cache.Geometry.size() + cache.Rest.size() + memoText.size() + 32);
+    text += QStringView(cache.Geometry);
+    QStringView rest = cache.Rest;
+    if (!rest.isEmpty()) {
+        if (!text.isEmpty())
+            text += u' ';
+        text += rest;
+    }
+    if (memo)
+        AppendAttribute(text, u"u", memoText);
     if (auto *picture = qobject_cast<TfrxPictureView *>(object))
-        AppendAttribute(rest, u"ImageIndex", QString::number(picture->ImageIndex()));
-    if (geometry.isEmpty())
-        return rest;
-    return rest.isEmpty() ? geometry : geometry + u' ' + rest;
+        AppendAttribute(text, u"ImageIndex", QString::number(picture->ImageIndex()));
+    return text;
 }
 
 void TfrxPreviewPages::WriteObject(TfrxComponent *object, TfrxXMLItem *parentItem, bool fullObjects)
@@ -814,7 +840,10 @@ void TfrxPreviewPages::BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, T
         TfrxComponent *object = nullptr;
         int imageIndex = -1;
         QString overrides;
-        for (const TfrxAttribute &attribute : frxSplitAttributes(child->Text())) {
+        overrides.reserve(child->Text().size() + 32);
+        QVarLengthArray<AttributeView, 32> attributes;
+        SplitAttributeViews(child->Text(), attributes);
+        for (const AttributeView &attribute : attributes) {
             if (attribute.Name == QLatin1String("ImageIndex"))
                 imageIndex = attribute.Value.toInt();
             else

@@ -118,6 +118,15 @@ public:
     QString AliasOf(const TfrxComponent *layoutObject) const;
 
 private:
+    // The difference last written for a source object, with the attributes it came from.
+    struct DiffCache {
+        QString Own; // the object's attributes without its text
+        QString Geometry;
+        QString Rest;
+        bool GeometryOnly = false;
+        bool AutoWidth = false;
+        bool Valid = false;
+    };
     struct SourceObject {
         QString Alias;
         QString FullName;
@@ -128,6 +137,7 @@ private:
         std::shared_ptr<const QHash<QString, QString>> Defaults; // of a new object of its class
         int PageIndex = 0;
         QString LastText; // its last record's text, shared by the next record when equal
+        DiffCache LastDiff;
     };
     struct SourcePage {
         std::unique_ptr<TfrxReportPage> Page;
@@ -150,7 +160,7 @@ private:
     SourceObject *AddSourceObject(TfrxComponent *copy, int pageIndex,
                                   const QString &aliasIfKnown = QString());
     void WriteObject(TfrxComponent *object, TfrxXMLItem *parentItem, bool fullObjects);
-    QString DiffText(TfrxComponent *object, const SourceObject &source, bool geometryOnly);
+    QString DiffText(TfrxComponent *object, SourceObject &source, bool geometryOnly);
     std::unique_ptr<TfrxReportPage> BuildPage(TfrxXMLItem *item);
     void BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, TfrxReportPage *page, int sourceIndex);
     void ReadFullPage(TfrxXMLItem *item, TfrxReportPage *page);

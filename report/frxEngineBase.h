@@ -6,6 +6,7 @@
 #include "script/Variant.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <memory>
@@ -51,6 +52,9 @@ public:
     double StartTime() const { return m_startTime; }
     bool SecondScriptCall() const { return m_secondScriptCall; }
     bool Running() const { return m_running; }
+    // A band's Overflow flag: set while the band is shown again at the top of a new page (page
+    // header, column header, reprinted data and group headers). Scripts read it as Band.Overflow.
+    bool BandOverflow(const TfrxBand *band) const { return m_overflowBands.contains(band); }
 
     // The engine run: band preparation, checks, the passes; false when its checks found errors.
     virtual bool Run() = 0;
@@ -95,6 +99,7 @@ protected:
     bool m_finalPass = true;
     bool m_secondScriptCall = false;
     bool m_running = false;
+    QSet<const TfrxBand *> m_overflowBands;
 
 private:
     QObject *m_outlineObject = nullptr;

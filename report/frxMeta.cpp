@@ -65,6 +65,8 @@ struct TfrxClassInfo::Index {
     std::unordered_map<QString, int, CaseInsensitiveHash, CaseInsensitiveEqual> byName;
 };
 
+static const TfrxClassInfo &SharedClassInfo(const QMetaObject *meta);
+
 // ---- building a class description -----------------------------------------------------------------
 
 static QByteArray ClassInfoValue(const QMetaObject *meta, const QByteArray &key)
@@ -191,13 +193,19 @@ TfrxClassInfo::TfrxClassInfo(const QMetaObject *meta) : m_meta(meta), m_index(ne
             break;
         }
 
+        if (info.m_kind == TfrxPropKind::Enumeration || info.m_kind == TfrxPropKind::Set)
+            info.m_ordinalSize = int(type.sizeOf());
         info.m_storedConstant = info.m_prop.isStored();
+        info.m_writable = info.m_prop.isWritable();
         QByteArray storedMethod = ClassInfoValue(meta, "Stored." + QByteArray(info.m_prop.name()));
         if (!storedMethod.isEmpty()) {
             int m = meta->indexOfMethod(storedMethod + "()");
             Q_ASSERT_X(m >= 0, "TfrxClassInfo: stored method missing", storedMethod.constData());
-            if (m >= 0)
-                info.m_storedMethod = meta->method(m);
+            if (m >= 0) {
+                const QMetaMethod method = meta->method(m);
+                info.m_storedCall = method.enclosingMetaObject()->d.static_metacall;
+                info.m_storedIndex = method.relativeMethodIndex();
+            }
         }
 
         m_index->byName.emplace(info.m_name, int(m_props.size()));
@@ -217,6 +225,19 @@ const TfrxPropInfo *TfrxClassInfo::Find(QStringView name) const
 }
 
 const TfrxClassInfo &frxClassInfo(const QMetaObject *meta)
+{
+    // Descriptions are never freed, so each thread remembers the ones it asked for: the writers
+    // ask for every object and nested object they write, and the shared table's lock cost more
+    // than the lookup.
+    thread_local std::unordered_map<const QMetaObject *, const TfrxClassInfo *> known;
+    if (auto it = known.find(meta); it != known.end())
+        return *it->second;
+    const TfrxClassInfo &info = SharedClassInfo(meta);
+    known.emplace(meta, &info);
+    return info;
+}
+
+static const TfrxClassInfo &SharedClassInfo(const QMetaObject *meta)
 {
     static QReadWriteLock lock;
     static QHash<const QMetaObject *, TfrxClassInfo *> cache;
@@ -299,17 +320,14 @@ bool TfrxPropInfo::EnumValue(QStringView name, qint64 &value) const
     return false;
 }
 
-bool TfrxPropInfo::IsStored(const TfrxPropTarget &target) const
+bool TfrxPropInfo::CallStored(const TfrxPropTarget &target) const
 {
-    if (!m_storedConstant)
-        return false;
-    if (!m_storedMethod.isValid())
-        return true;
+    // What QMetaMethod::invoke does for a method without arguments, without its checks of the
+    // return type by name: moc's static metacall takes a gadget's address as it takes an object's.
     bool stored = true;
-    if (target.Object())
-        m_storedMethod.invoke(target.Object(), Qt::DirectConnection, Q_RETURN_ARG(bool, stored));
-    else
-        m_storedMethod.invokeOnGadget(target.Persistent(), Q_RETURN_ARG(bool, stored));
+    QObject *object = target.Object() ? target.Object() : reinterpret_cast<QObject *>(target.Persistent());
+    void *argv[] = {&stored};
+    m_storedCall(object, QMetaObject::InvokeMetaMethod, m_storedIndex, argv);
     return stored;
 }
 
@@ -338,7 +356,7 @@ void TfrxPropInfo::ReadInto(const TfrxPropTarget &target, void *storage) const
 
 void TfrxPropInfo::WriteFrom(const TfrxPropTarget &target, void *storage) const
 {
-    if (!m_prop.isWritable())
+    if (!m_writable)
         return;
     QObject *object = target.Object() ? target.Object() : reinterpret_cast<QObject *>(target.Persistent());
     int status = -1;
@@ -365,7 +383,7 @@ qint64 TfrxPropInfo::GetOrdinal(const TfrxPropTarget &target) const
         // The enumeration's own storage, whatever width the compiler chose for it.
         alignas(8) unsigned char buffer[8] = {};
         ReadInto(target, buffer);
-        switch (m_prop.metaType().sizeOf()) {
+        switch (m_ordinalSize) {
         case 1:
             return *reinterpret_cast<const qint8 *>(buffer);
         case 2:
@@ -398,7 +416,7 @@ void TfrxPropInfo::SetOrdinal(const TfrxPropTarget &target, qint64 value) const
     case TfrxPropKind::Enumeration:
     case TfrxPropKind::Set: {
         alignas(8) unsigned char buffer[8] = {};
-        switch (m_prop.metaType().sizeOf()) {
+        switch (m_ordinalSize) {
         case 1:
             *reinterpret_cast<qint8 *>(buffer) = qint8(value);
             break;
@@ -651,13 +669,41 @@ void frxAssignProperties(const TfrxPropTarget &target, const TfrxPropTarget &sou
     for (const TfrxPropInfo &prop : sourceInfo.Props()) {
         if (!prop.IsStored(source))
             continue;
-        const TfrxPropInfo *to = targetInfo.Find(prop.Name());
+        // The same class or a descendant lists the source's properties first, in the same order.
+        const TfrxPropInfo *to = &sourceInfo == &targetInfo ? &prop
+                                 : prop.Index() < targetInfo.Props().size() &&
+                                         targetInfo.Props()[prop.Index()].Name() == prop.Name()
+                                     ? &targetInfo.Props()[prop.Index()]
+                                     : targetInfo.Find(prop.Name());
         if (!to || to->Kind() != prop.Kind())
             continue;
         if (prop.Kind() == TfrxPropKind::Class) {
             frxAssignProperties(to->GetNested(target), prop.GetNested(source));
         } else if (to->IsWritable()) {
-            to->Write(target, prop.Read(source));
+            // The common kinds go across typed: a page read back from prepared pages copies every
+            // property of every object, and a QVariant for each cost more than the copy.
+            switch (prop.Kind()) {
+            case TfrxPropKind::Integer:
+            case TfrxPropKind::Enumeration:
+            case TfrxPropKind::Set:
+                to->SetOrdinal(target, int(prop.GetOrdinal(source)));
+                break;
+            case TfrxPropKind::Int64:
+                to->SetOrdinal(target, prop.GetOrdinal(source));
+                break;
+            case TfrxPropKind::Boolean:
+                to->SetOrdinal(target, prop.GetOrdinal(source) != 0);
+                break;
+            case TfrxPropKind::Float:
+                to->SetFloat(target, prop.GetFloat(source));
+                break;
+            case TfrxPropKind::String:
+                to->SetString(target, prop.GetString(source));
+                break;
+            default:
+                to->Write(target, prop.Read(source));
+                break;
+            }
         }
     }
 }

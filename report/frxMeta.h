@@ -72,7 +72,7 @@ public:
     TfrxPropKind Kind() const { return m_kind; }
     // "Integer", "Boolean", "Extended", "String", "TStrings", "TColor", "TfrxAlign", "TFont", ...
     const QString &TypeName() const { return m_typeName; }
-    bool IsWritable() const { return m_prop.isWritable(); }
+    bool IsWritable() const { return m_writable; }
     // Position in its class's list.
     int Index() const { return m_index; }
 
@@ -95,7 +95,12 @@ public:
     bool EnumValue(QStringView name, qint64 &value) const;
 
     // The stored rule: constant (STORED false) or the object's own test.
-    bool IsStored(const TfrxPropTarget &target) const;
+    bool IsStored(const TfrxPropTarget &target) const
+    {
+        if (!m_storedConstant)
+            return false;
+        return !m_storedCall || CallStored(target);
+    }
     // Whether the value equals the declared default (false without one).
     bool IsDefaultValue(const TfrxPropTarget &target) const;
 
@@ -133,6 +138,7 @@ private:
     // Straight to the class's own property code: storage is a value of the property's C++ type.
     void ReadInto(const TfrxPropTarget &target, void *storage) const;
     void WriteFrom(const TfrxPropTarget &target, void *storage) const;
+    bool CallStored(const TfrxPropTarget &target) const;
 
     QMetaProperty m_prop;
     void (*m_metacall)(QObject *, QMetaObject::Call, int, void **) = nullptr;
@@ -145,8 +151,13 @@ private:
     qint64 m_defaultOrdinal = 0;
     const QMetaObject *m_classType = nullptr;
     QMetaEnum m_enum;
-    QMetaMethod m_storedMethod;
+    // The object's own stored test, called straight through its class's static metacall (the
+    // writers ask it for every property of every object they write).
+    void (*m_storedCall)(QObject *, QMetaObject::Call, int, void **) = nullptr;
+    int m_storedIndex = 0;
     bool m_storedConstant = true;
+    bool m_writable = false;
+    int m_ordinalSize = 4; // bytes of an Enumeration's or Set's storage
 };
 
 class TfrxClassInfo {

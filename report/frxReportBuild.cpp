@@ -117,6 +117,22 @@ void AddMemoText(TfsScript *script)
         });
 }
 
+// Band.Overflow: whether the band is being shown again at the top of a new page.
+void AddBandOverflow(TfsScript *script, TfrxReport *report)
+{
+    TfsClassVariable *cls = script->ClassOf(&TfrxBand::staticMetaObject);
+    if (!cls || cls->FindMember(QStringLiteral("Overflow")))
+        return;
+    cls->AddProperty(
+        QStringLiteral("Overflow"), QStringLiteral("Boolean"),
+        [report](QObject *instance) {
+            TfrxCustomEngine *engine = report->Engine();
+            auto *band = qobject_cast<TfrxBand *>(instance);
+            return Variant(engine && band && engine->BandOverflow(band));
+        },
+        nullptr);
+}
+
 // What report scripts may call on Outline.
 void AddOutlineMethods(TfsScript *script, QObject *outline)
 {
@@ -195,6 +211,7 @@ bool TfrxReport::PrepareScript()
     }
     AddAggregateFunctions(this, script);
     AddMemoText(script);
+    AddBandOverflow(script, this);
     script->AddVariable(QStringLiteral("Self"), QStringLiteral("TfrxView"),
                         Variant(static_cast<QObject *>(nullptr)));
     script->SetAddedBy(nullptr);

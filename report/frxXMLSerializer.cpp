@@ -14,11 +14,25 @@
 #include <QHash>
 #include <QMetaObject>
 #include <QMutex>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <limits>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
+
+// The string properties a new object of the class starts with a text in ("PrintOptions.Printer" is
+// "Default"), found once on a throw-away object. An empty value of such a property must be
+// written, or reading the file would bring the initial text back.
+struct TfrxInitialStrings {
+    QHash<QString, QString> Values; // by full name ("PrintOptions.Printer")
+    // The properties those names end in. Asked for nearly every string property of every object
+    // written: a pointer answers almost all of them without building and hashing a full name.
+    std::unordered_set<const TfrxPropInfo *> Props;
+};
 
 namespace {
 
@@ -153,70 +167,45 @@ QList<QPointer<TComponent>> &GlobalComponents()
 
 const char *const kDesignPosition = "frxDesignPosition";
 
-void CollectStrings(QHash<QString, QString> &values, const TfrxPropTarget &object, const QString &prefix)
+void CollectStrings(TfrxInitialStrings &strings, const TfrxPropTarget &object, const QString &prefix)
 {
     if (object.IsNull())
         return;
     for (const TfrxPropInfo &prop : frxClassInfo(object).Props()) {
         if (prop.Kind() == TfrxPropKind::Class) {
-            CollectStrings(values, prop.GetNested(object), prefix + prop.Name() + QLatin1Char('.'));
+            CollectStrings(strings, prop.GetNested(object), prefix + prop.Name() + QLatin1Char('.'));
         } else if (prop.Kind() == TfrxPropKind::String) {
             const QString value = prop.GetString(object);
-            if (!value.isEmpty())
-                values.insert(prefix + prop.Name(), value);
+            if (!value.isEmpty()) {
+                strings.Values.insert(prefix + prop.Name(), value);
+                strings.Props.insert(&prop);
+            }
         }
     }
 }
 
-// The string properties a new object of the class starts with a text in ("PrintOptions.Printer" is
-// "Default"), found once on a throw-away object. An empty value of such a property must be
-// written, or reading the file would bring the initial text back.
-const QHash<QString, QString> &InitialStrings(const QMetaObject *meta)
+const TfrxInitialStrings &InitialStrings(const QMetaObject *meta)
 {
     static QMutex lock;
-    // Node-based, so that the maps stay where they are for the life of the program (the answers
-    // of IsInitialString are kept by their address).
-    static std::unordered_map<const QMetaObject *, QHash<QString, QString>> cache;
+    // Node-based, so that the sets stay where they are for the life of the program.
+    static std::unordered_map<const QMetaObject *, TfrxInitialStrings> cache;
     QMutexLocker locker(&lock);
     auto it = cache.find(meta);
     if (it != cache.end())
         return it->second;
-    QHash<QString, QString> values;
+    TfrxInitialStrings strings;
     std::unique_ptr<TfrxComponent> prototype(
         frxCreateComponent(QString::fromLatin1(meta->className()), nullptr));
     if (prototype)
-        CollectStrings(values, TfrxPropTarget(prototype.get()), QString());
-    return cache.emplace(meta, std::move(values)).first->second;
+        CollectStrings(strings, TfrxPropTarget(prototype.get()), QString());
+    return cache.emplace(meta, std::move(strings)).first->second;
 }
 
-// Whether the string property prop, reached under prefix, is one of strings (the initial strings
-// of the class being written). Asked for nearly every string property of every object written, so
-// the answer is kept per property and prefix: hashing a pointer and a (mostly empty) prefix costs
-// far less than hashing every full property name.
-bool IsInitialString(const QHash<QString, QString> &strings, const TfrxPropInfo &prop, const QString &prefix)
+// Whether the string property prop, reached under prefix, is one of the initial strings of the
+// class being written.
+bool IsInitialString(const TfrxInitialStrings &strings, const TfrxPropInfo &prop, QStringView prefix)
 {
-    struct Key {
-        const void *Strings;
-        const void *Prop;
-        QString Prefix;
-        bool operator==(const Key &other) const
-        {
-            return Strings == other.Strings && Prop == other.Prop && Prefix == other.Prefix;
-        }
-    };
-    struct KeyHash {
-        size_t operator()(const Key &key) const
-        {
-            return std::hash<const void *>()(key.Strings) ^ (std::hash<const void *>()(key.Prop) << 1) ^
-                   qHash(key.Prefix);
-        }
-    };
-    thread_local std::unordered_map<Key, bool, KeyHash> known;
-    Key key{&strings, &prop, prefix};
-    auto it = known.find(key);
-    if (it == known.end())
-        it = known.emplace(std::move(key), strings.contains(prefix + prop.Name())).first;
-    return it->second;
+    return strings.Props.count(&prop) && strings.Values.contains(prefix.toString() + prop.Name());
 }
 
 } // namespace
@@ -393,46 +382,110 @@ QString TfrxXMLSerializer::ReferenceName(const TComponent *component) const
     return owner->Name() + QLatin1Char('.') + component->Name();
 }
 
-void TfrxXMLSerializer::WriteProps(QString &out, const TfrxPropTarget &object, const QString &prefix)
+// The attribute text being written. Appending to a QString checks for sharing and room with a call
+// into the library every time; this buffer does it inline, and the text gets its string once, at
+// its exact size.
+struct TfrxXMLSerializer::TextBuffer {
+    QVarLengthArray<char16_t, 1024> Data;
+
+    void Put(char16_t c) { Data.append(c); }
+    void Put(QStringView text) { Data.append(text.utf16(), text.size()); }
+    void Put(QLatin1StringView text)
+    {
+        const qsizetype at = Data.size();
+        Data.resize(at + text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            Data[at + i] = char16_t(uchar(text[i].toLatin1()));
+    }
+    QString ToString() const
+    {
+        return Data.isEmpty() ? QString()
+                              : QString(reinterpret_cast<const QChar *>(Data.constData()), Data.size());
+    }
+};
+
+void TfrxXMLSerializer::WriteProps(TextBuffer &out, const TfrxPropTarget &object, QStringView prefix)
 {
     if (object.IsNull())
         return;
+    // The attribute's name goes straight into the text. Runs for every property of every object
+    // of every prepared page.
+    auto putName = [&](const TfrxPropInfo &prop) {
+        out.Put(u' ');
+        out.Put(prefix);
+        out.Put(QStringView(prop.Name()));
+    };
     for (const TfrxPropInfo &prop : frxClassInfo(object).Props()) {
         if (!prop.IsStored(object))
             continue;
-        // Most properties sit at their defaults: the name is only built for one that is written
-        // (or whose default may have to be written), which keeps object records cheap.
+        // Most properties sit at their defaults: nothing is formatted for one that is not written.
         const TfrxPropKind kind = prop.Kind();
         const bool composite =
             kind == TfrxPropKind::Class || kind == TfrxPropKind::Strings || kind == TfrxPropKind::Picture;
         if (!composite && !m_saveDefaultValues && prop.IsDefaultValue(object) &&
-            !(kind == TfrxPropKind::String && m_initialStrings && !m_initialStrings->isEmpty() &&
+            !(kind == TfrxPropKind::String && m_initialStrings &&
               IsInitialString(*m_initialStrings, prop, prefix)))
             continue;
-        const QString name = prefix + prop.Name();
         switch (kind) {
-        case TfrxPropKind::Class:
-            WriteProps(out, prop.GetNested(object), name + QLatin1Char('.'));
+        case TfrxPropKind::Class: {
+            QVarLengthArray<char16_t, 64> nested;
+            nested.append(prefix.utf16(), prefix.size());
+            nested.append(QStringView(prop.Name()).utf16(), prop.Name().size());
+            nested.append(u'.');
+            WriteProps(out, prop.GetNested(object), QStringView(nested.constData(), nested.size()));
             continue;
+        }
         case TfrxPropKind::Strings:
-            AppendAttr(out, name + QLatin1String(".Text"), JoinLines(prop.GetStrings(object)));
+            putName(prop);
+            out.Put(QLatin1StringView(".Text=\""));
+            out.Put(QStringView(frxStrToXML(JoinLines(prop.GetStrings(object)))));
+            out.Put(u'"');
             continue;
         case TfrxPropKind::Picture: {
             const QString data = frxPicturePropData(prop.GetPicture(object));
-            if (!data.isEmpty()) // hexadecimal digits need no escaping
-                out += QLatin1Char(' ') + name + QLatin1String(".PropData=\"") + data + QLatin1Char('"');
+            if (!data.isEmpty()) { // hexadecimal digits need no escaping
+                putName(prop);
+                out.Put(QLatin1StringView(".PropData=\""));
+                out.Put(QStringView(data));
+                out.Put(u'"');
+            }
+            continue;
+        }
+        case TfrxPropKind::Integer:
+        case TfrxPropKind::Int64:
+        case TfrxPropKind::Set: {
+            // Digits need no escaping and no string of their own.
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, prop.GetOrdinal(object)).ptr;
+            putName(prop);
+            out.Put(QLatin1StringView("=\""));
+            out.Put(QLatin1StringView(digits, end - digits));
+            out.Put(u'"');
+            continue;
+        }
+        case TfrxPropKind::Float: {
+            // Whole numbers (most positions and sizes) as frxFloatToStr writes them, without a string.
+            const double v = prop.GetFloat(object);
+            if (std::abs(v) < 1e15 && v == std::trunc(v)) {
+                char digits[24];
+                const auto end = std::to_chars(digits, digits + sizeof digits, qint64(v)).ptr;
+                putName(prop);
+                out.Put(QLatin1StringView("=\""));
+                out.Put(QLatin1StringView(digits, end - digits));
+                out.Put(u'"');
+                continue;
+            }
+            putName(prop);
+            out.Put(QLatin1StringView("=\""));
+            out.Put(QStringView(frxStrToXML(frxFloatToStr(v))));
+            out.Put(u'"');
             continue;
         }
         default:
             break;
         }
         QString value;
-        switch (prop.Kind()) {
-        case TfrxPropKind::Integer:
-        case TfrxPropKind::Int64:
-        case TfrxPropKind::Set:
-            value = QString::number(prop.GetOrdinal(object));
-            break;
+        switch (kind) {
         case TfrxPropKind::Boolean:
         case TfrxPropKind::Enumeration: {
             const qint64 ordinal = prop.GetOrdinal(object);
@@ -441,9 +494,6 @@ void TfrxXMLSerializer::WriteProps(QString &out, const TfrxPropTarget &object, c
                 value = QString::number(ordinal);
             break;
         }
-        case TfrxPropKind::Float:
-            value = frxFloatToStr(prop.GetFloat(object));
-            break;
         case TfrxPropKind::String:
             value = prop.GetString(object);
             break;
@@ -460,7 +510,10 @@ void TfrxXMLSerializer::WriteProps(QString &out, const TfrxPropTarget &object, c
         default:
             continue;
         }
-        AppendAttr(out, name, value);
+        putName(prop);
+        out.Put(QLatin1StringView("=\""));
+        out.Put(QStringView(frxStrToXML(value)));
+        out.Put(u'"');
     }
 }
 
@@ -471,9 +524,9 @@ void TfrxXMLSerializer::WriteCollection(TfrxValueWriter &writer, const QString &
     writer.WriteListBegin();
     for (int i = 0; i < collection.Count(); ++i) {
         writer.WriteListBegin();
-        QString text;
-        WriteProps(text, TfrxPropTarget(collection.Item(i)), QString());
-        writer.WriteString(text);
+        TextBuffer text;
+        WriteProps(text, TfrxPropTarget(collection.Item(i)), QStringView());
+        writer.WriteString(text.ToString());
         writer.WriteListEnd();
     }
     writer.WriteListEnd();
@@ -507,12 +560,13 @@ void TfrxXMLSerializer::WriteOwnData(QString &out, TfrxComponent *component)
 
 QString TfrxXMLSerializer::ObjToXML(const TfrxPropTarget &object, const QString &prefix)
 {
-    QString out;
-    const QHash<QString, QString> *previous = m_initialStrings;
+    TextBuffer buffer;
+    const TfrxInitialStrings *previous = m_initialStrings;
     m_initialStrings = prefix.isEmpty() && object.Object() ? &InitialStrings(object.Meta()) : nullptr;
-    WriteProps(out, object, prefix);
+    WriteProps(buffer, object, prefix);
     m_initialStrings = previous;
-    if (prefix.isEmpty())
+    QString out = buffer.ToString();
+    if (prefix.isEmpty() && m_writeOwnData)
         if (auto *component = qobject_cast<TfrxComponent *>(object.Object()))
             WriteOwnData(out, component);
     return out;

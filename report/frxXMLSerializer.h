@@ -26,6 +26,7 @@ class TfrxCollection;
 class TfrxComponent;
 class TfrxReport;
 class TfrxXMLItem;
+struct TfrxInitialStrings;
 
 // ---- value text -----------------------------------------------------------------------------------
 
@@ -77,6 +78,10 @@ public:
     // Write every stored property, also those equal to their default.
     bool SaveDefaultValues() const { return m_saveDefaultValues; }
     void SetSaveDefaultValues(bool value) { m_saveDefaultValues = value; }
+
+    // Whether ObjToXML adds a component's own data ("Text", "PropData"); on by default. The
+    // prepared pages write a text object's text themselves, under another name.
+    void SetWriteOwnData(bool value) { m_writeOwnData = value; }
 
     // The property attributes of an object, each with its leading blank, in property order; nested
     // objects with their prefix. For a component also its text ("Text") and its own binary data
@@ -134,7 +139,8 @@ private:
         QString name;
     };
 
-    void WriteProps(QString &out, const TfrxPropTarget &object, const QString &prefix);
+    struct TextBuffer;
+    void WriteProps(TextBuffer &out, const TfrxPropTarget &object, QStringView prefix);
     void WriteOwnData(QString &out, TfrxComponent *component);
     QString ReportPropData(TfrxReport *report);
     void WriteCollection(class TfrxValueWriter &writer, const QString &name,
@@ -157,9 +163,10 @@ private:
 
     TfrxReport *m_report;
     TfrxComponent *m_lookupRoot = nullptr;
-    const QHash<QString, QString> *m_initialStrings = nullptr; // of the component being written
-    QPointer<QObject> m_currentHolder; // the component whose attributes are being applied
+    const TfrxInitialStrings *m_initialStrings = nullptr; // of the component being written
+    QPointer<QObject> m_currentHolder;                    // the component whose attributes are being applied
     bool m_saveDefaultValues = false;
+    bool m_writeOwnData = true;
     bool m_oldFormat = false;
     bool m_depthReported = false;
     bool m_hasAncestors = false;

@@ -113,10 +113,14 @@ private slots:
     void waybillPagePerRow_data();
     void waybillPagePerRow();
     void layoutUnchangedByBuild();
+    void codeChangesStayOnTheirPage_data();
+    void codeChangesStayOnTheirPage();
     void printIfEmptyFalseSkipsPageWithoutData();
     void checksStopBuild_data();
     void checksStopBuild();
     void scriptSyntaxError();
+    void dialogRunnerDecides_data();
+    void dialogRunnerDecides();
     void signedMarginsKeepPrintableArea();
     void bandsMoveToNewPage_data();
     void bandsMoveToNewPage();
@@ -125,6 +129,7 @@ private slots:
     void scriptRuntimeErrorEndsBuild();
     void doublePassKnowsTotalPages();
     void hostEventsInOrder();
+    void objectsAddedWhileShownPrintOnce();
     void stopReportFromScript();
 };
 
@@ -199,6 +204,63 @@ void TestEngineBuild::layoutUnchangedByBuild()
     }
 }
 
+void TestEngineBuild::codeChangesStayOnTheirPage_data()
+{
+    // Whatever code changes on an object for Ann's page is gone on Bob's, however the code
+    // reaches the object.
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("memo1");
+    const QString paint = QStringLiteral("  if <FD.\"Name\"> = 'Ann' then Memo2.Color := 255;");
+    QTest::newRow("its own event") << QStringList{"procedure Memo2OnBeforePrint(Sender: TfrxComponent);",
+                                                  "begin",
+                                                  paint,
+                                                  "end;",
+                                                  "",
+                                                  "begin",
+                                                  "end."}
+                                   << "Memo2"
+                                   << "[FD.\"Name\"]";
+    QTest::newRow("another object's event")
+        << QStringList{"procedure Page1OnBeforePrint(Sender: TfrxComponent);",
+                       "begin",
+                       paint,
+                       "end;",
+                       "",
+                       "begin",
+                       "end."}
+        << "Page1"
+        << "[FD.\"Name\"]";
+    QTest::newRow("a function an expression calls") << QStringList{"function Paint: String;",
+                                                                   "begin",
+                                                                   paint,
+                                                                   "  Result := <FD.\"Name\">;",
+                                                                   "end;",
+                                                                   "",
+                                                                   "begin",
+                                                                   "end."}
+                                                    << ""
+                                                    << "[Paint]";
+}
+
+void TestEngineBuild::codeChangesStayOnTheirPage()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, event);
+    QFETCH(QString, memo1);
+    Fixture f({"Ann", "Bob"});
+    f.AddMemo(f.Page(), QStringLiteral("Memo1"), memo1, 5);
+    f.AddMemo(f.Page(), QStringLiteral("Memo2"), QStringLiteral("x"), 40);
+    f.report.SetScriptText(script);
+    if (!event.isEmpty())
+        f.report.FindObject(event)->setProperty("OnBeforePrint", event + QStringLiteral("OnBeforePrint"));
+    const int designColor = f.report.FindObject(QStringLiteral("Memo2"))->property("Color").toInt();
+    QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
+    QCOMPARE(f.TextOn(1, QStringLiteral("Memo1")), QStringLiteral("Bob"));
+    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo2"))->property("Color").toInt(), 255);
+    QCOMPARE(f.Pages().Page(1).Find(QStringLiteral("Memo2"))->property("Color").toInt(), designColor);
+}
+
 void TestEngineBuild::printIfEmptyFalseSkipsPageWithoutData()
 {
     Fixture f({"Ann"});
@@ -250,6 +312,29 @@ void TestEngineBuild::checksStopBuild()
         QVERIFY(e.Message().startsWith(QStringLiteral("The following error(s) have occured:\r\n")));
         QVERIFY(e.Message().contains(error));
     }
+}
+
+void TestEngineBuild::dialogRunnerDecides_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("goes on") << "True" << 2;
+    QTest::newRow("cancelled") << "False" << 0;
+}
+
+void TestEngineBuild::dialogRunnerDecides()
+{
+    // A cancelled dialog ends the build without pages and without a message.
+    QFETCH(QString, answer);
+    QFETCH(int, pages);
+    Fixture f({"Ann", "Bob"});
+    f.AddMemo(f.Page(), QStringLiteral("Memo1"), QStringLiteral("[FD.\"Name\"]"), 5);
+    f.report.SetScriptText({"procedure RunDialogs(var Result: Boolean);", "begin",
+                            "  Result := " + answer + ";", "end;", "", "begin", "end."});
+    f.report.SetOnRunDialogs(QStringLiteral("RunDialogs"));
+    QCOMPARE(f.report.BuildPages(true), pages > 0);
+    QCOMPARE(f.report.Errors(), QStringList());
+    QCOMPARE(f.Pages().Count(), pages);
 }
 
 void TestEngineBuild::scriptSyntaxError()
@@ -468,6 +553,33 @@ void TestEngineBuild::hostEventsInOrder()
     QCOMPARE(log.join(", "),
              QStringLiteral("BeginDoc, Compiled, Before MasterData1, Before Memo1:[FD.\"Name\"], "
                             "After Memo1:Ann, After MasterData1, EndDoc"));
+}
+
+void TestEngineBuild::objectsAddedWhileShownPrintOnce()
+{
+    // A handler that adds an object to the band each time it is shown: the object prints with
+    // that row and is gone before the next one.
+    Fixture f({"Ann"});
+    auto *band = f.AddBand<TfrxMasterData>(QStringLiteral("MasterData1"), 0, 40);
+    band->SetRowCount(2);
+    f.AddMemo(band, QStringLiteral("Memo1"), QStringLiteral("row [Line]"), 0);
+    f.report.OnBeforePrint = [](TfrxComponent *c) {
+        if (auto *shown = qobject_cast<TfrxMasterData *>(c)) {
+            auto *extra = new TfrxMemoView(shown);
+            extra->SetText(QStringLiteral("extra [Line]"));
+            extra->SetTop(20);
+            extra->SetWidth(100);
+            extra->SetHeight(20);
+        }
+    };
+    QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
+    QStringList texts;
+    for (const TfrxPreparedObject &object : f.Pages().Page(0).Objects)
+        texts << QStringLiteral("%1@%2")
+                     .arg(static_cast<TfrxCustomMemoView *>(object.Object.get())->Text().trimmed())
+                     .arg(object.Object->Top());
+    QCOMPARE(texts.join(QStringLiteral(" | ")),
+             QStringLiteral("row 1@0 | extra 1@20 | row 2@40 | extra 2@60"));
 }
 
 QTEST_MAIN(TestEngineBuild)

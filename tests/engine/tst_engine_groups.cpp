@@ -5,6 +5,7 @@
 #include "engine/frxEngine.h"
 #include "engine/frxPreviewPages.h"
 #include "report/frxClass.h"
+#include "report/frxXML.h"
 
 #include <QtTest>
 
@@ -151,6 +152,10 @@ private slots:
     void allowSplitCutsBandAcrossPages();
     void reprintedHeaderAndPageNumbers();
     void outlineAndAnchors();
+    void keptOutlineAndAnchorsMove_data();
+    void keptOutlineAndAnchorsMove();
+    void reprintedBandsSeeOverflow();
+    void movedBandEvaluatesFlowAgain();
     void printOnPreviousPageContinuesLastPage();
     void simplifiedLayoutsBuild_data();
     void simplifiedLayoutsBuild();
@@ -363,6 +368,128 @@ void TestEngineGroups::outlineAndAnchors()
     QCOMPARE(outline.join(' '),
              QStringLiteral("1:North:0@0 2:Order 1:0@20 2:Order 2:0@50 1:South:0@80 2:Order 3:1@0"));
     QCOMPARE(anchorPage, 2);
+}
+
+void TestEngineGroups::keptOutlineAndAnchorsMove_data()
+{
+    QTest::addColumn<bool>("store");
+    QTest::newRow("pages in memory") << false;
+    QTest::newRow("the program's store") << true;
+}
+
+void TestEngineGroups::keptOutlineAndAnchorsMove()
+{
+    // The North group does not fit below East and moves whole to page 2: its outline entries and
+    // anchors must point at page 2, at the tops the bands have there.
+    QFETCH(bool, store);
+    if (store)
+        frxRegisterPreviewPagesClass(
+            [](TfrxReport *report) { return std::make_unique<TfrxPreviewPages>(report); });
+    Fixture f(100 / kPx);
+    QCOMPARE(f.report.PreviewPages() != nullptr, store);
+    QVERIFY(f.report.Engine());
+    frxRegisterPreviewPagesClass(nullptr);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"},
+                     {{"1", "East"}, {"2", "East"}, {"3", "North"}, {"4", "North"}, {"5", "North"}});
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 20);
+    group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
+    group->SetKeepTogether(true);
+    group->SetOutlineText(QStringLiteral("Orders.\"Region\""));
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 30, 20);
+    master->SetDataSet(orders.set);
+    master->SetOutlineText(QStringLiteral("'Order ' + <Orders.\"Id\">"));
+    f.AddMemo(master, "M", "[Orders.\"Id\"]");
+    f.report.SetScriptText({"procedure MasterData1OnAfterPrint(Sender: TfrxComponent);", "begin",
+                            "  Engine.AddAnchor('order' + <Orders.\"Id\">);", "end;", "", "begin", "end."});
+    master->SetOnAfterPrint(QStringLiteral("MasterData1OnAfterPrint"));
+    QVERIFY(f.Build());
+
+    QStringList outline, anchors;
+    if (store) {
+        auto *pages = dynamic_cast<TfrxPreviewPages *>(f.report.PreviewPages());
+        QVERIFY(pages);
+        QCOMPARE(pages->Count(), 2);
+        std::function<void(TfrxXMLItem *, int)> walk = [&](TfrxXMLItem *item, int level) {
+            for (int i = 0; i < item->Count(); ++i) {
+                TfrxXMLItem *entry = item->Items(i);
+                outline << QStringLiteral("%1:%2:%3@%4")
+                               .arg(level)
+                               .arg(entry->Prop("text"), entry->Prop("page"), entry->Prop("top"));
+                walk(entry, level + 1);
+            }
+        };
+        walk(pages->Document()->Root()->FindItem(QStringLiteral("outline")), 1);
+        TfrxXMLItem *items = pages->Document()->Root()->FindItem(QStringLiteral("anchors"));
+        for (int i = 0; i < items->Count(); ++i)
+            anchors << QStringLiteral("%1:%2@%3")
+                           .arg(items->Items(i)->Prop("text"), items->Items(i)->Prop("page"),
+                                items->Items(i)->Prop("top"));
+    } else {
+        QCOMPARE(f.Pages().Count(), 2);
+        for (const auto &entry : f.Pages().OutlineEntries())
+            outline << QStringLiteral("%1:%2:%3@%4")
+                           .arg(entry.Level)
+                           .arg(entry.Text)
+                           .arg(entry.Page)
+                           .arg(entry.Top);
+        for (const auto &anchor : f.Pages().Anchors())
+            anchors << QStringLiteral("%1:%2@%3").arg(anchor.Text).arg(anchor.Page).arg(anchor.Top);
+    }
+    QCOMPARE(outline.join(' '), QStringLiteral("1:East:0@0 2:Order 1:0@20 2:Order 2:0@40 1:North:1@0 "
+                                               "2:Order 3:1@20 2:Order 4:1@40 2:Order 5:1@60"));
+    QCOMPARE(anchors.join(' '),
+             QStringLiteral("order1:0@40 order2:0@60 order3:1@40 order4:1@60 order5:1@80"));
+}
+
+void TestEngineGroups::reprintedBandsSeeOverflow()
+{
+    // Overflow is set while a band is shown again at the top of a new page, not when its data
+    // band shows it first; the reprinted band shows the line it was first shown with.
+    Fixture f(100 / kPx);
+    auto *header = f.AddBand<TfrxHeader>("Header1", 0, 20);
+    header->SetReprintOnNewPage(true);
+    f.AddMemo(header, "H", "");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 30, 30);
+    master->SetRowCount(5);
+    f.AddMemo(master, "M", "row [Line]");
+    f.report.SetScriptText(
+        {"procedure Header1OnBeforePrint(Sender: TfrxComponent);", "begin",
+         "  if Header1.Overflow then H.Text := 'continued [Line]' else H.Text := 'head [Line]';", "end;", "",
+         "begin", "end."});
+    header->SetOnBeforePrint(QStringLiteral("Header1OnBeforePrint"));
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"head 1@0 | row 1@20 | row 2@50",
+                                        "continued 1@0 | row 3@20 | row 4@50", "continued 1@0 | row 5@20"}));
+    QVERIFY(!f.Engine()->BandOverflow(f.Find<TfrxBand>("Header1")));
+}
+
+void TestEngineGroups::movedBandEvaluatesFlowAgain()
+{
+    // A takes one line and hands the rest to B in the child band. A band that moves to the next
+    // page evaluates A again first, with SecondScriptCall set; B never keeps an earlier record's
+    // overflow.
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Text"}, {{"a1\r\na2"}, {"b1"}, {"c1\r\nc2"}});
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 50);
+    master->SetDataSet(orders.set);
+    auto *child = f.AddBand<TfrxChild>("Child1", 100, 20);
+    master->SetChild(child);
+    auto *a = f.AddMemo(master, "A", "[Orders.\"Text\"]");
+    a->SetWordWrap(false);
+    auto *b = f.AddMemo(child, "B", "");
+    a->SetFlowTo(b);
+    f.report.SetScriptText({"procedure AOnBeforePrint(Sender: TfrxComponent);", "begin",
+                            "  if Engine.SecondScriptCall then A.Text := '[Orders.\"Text\"] (moved)';",
+                            "end;", "", "begin", "end."});
+    a->SetOnBeforePrint(QStringLiteral("AOnBeforePrint"));
+    QStringList calls;
+    f.report.OnBeforePrint = [&](TfrxComponent *c) {
+        if (c->Name() == QLatin1String("A"))
+            calls << QString::number(f.Engine()->SecondScriptCall());
+    };
+    QVERIFY(f.Build());
+    QCOMPARE(calls.join(' '), QStringLiteral("0 0 1 0 1"));
+    QCOMPARE(f.AllPages(), QStringList({"a1@0 | a2@50", "b1 (moved)@0 | @50", "c1@0 | c2 (moved)@50"}));
 }
 
 void TestEngineGroups::printOnPreviousPageContinuesLastPage()

@@ -178,6 +178,37 @@ private slots:
         QCOMPARE(built->Top(), 10.0);
     }
 
+    void recordsFollowChangesFromPageToPage()
+    {
+        // The same object on page after page: a change made for one page is in that page's record
+        // only, and the pages around it keep the plain record.
+        Waybill w;
+        TfrxPreviewPages *pages = w.Pages();
+        pages->BeginBuild();
+        pages->RegisterSourcePage(w.page);
+        pages->BeginPass();
+        const int designColor = w.receiver->Color();
+        for (int n = 0; n < 3; ++n) {
+            w.receiver->SetText(QStringLiteral("Ann %1").arg(n));
+            w.receiver->SetColor(n == 1 ? 255 : designColor);
+            w.receiver->SetLeft(n == 1 ? 12.5 : 10);
+            pages->AppendPage(w.page);
+            pages->AppendObjects(w.band);
+        }
+        pages->EndBuild();
+        TfrxXMLItem *items = Child(pages->Document()->Root(), QStringLiteral("previewpages"));
+        auto record = [&](int page) { return items->Items(page)->Items(0)->Items(0)->Text(); };
+        QCOMPARE(record(0), QStringLiteral("u=\"Ann 0\""));
+        QCOMPARE(record(1), QStringLiteral("l=\"12.5\" Color=\"255\" u=\"Ann 1\""));
+        QCOMPARE(record(2), QStringLiteral("u=\"Ann 2\""));
+        TfrxMemoView *built = MemoOf(pages->GetPage(1), QStringLiteral("Memo1"));
+        QCOMPARE(built->Color(), 255);
+        QCOMPARE(built->Left(), 12.5);
+        built = MemoOf(pages->GetPage(2), QStringLiteral("Memo1"));
+        QCOMPARE(built->Color(), designColor);
+        QCOMPARE(built->Left(), 10.0);
+    }
+
     void aliasesCountUpPerPrefix()
     {
         Waybill w;
