@@ -17,6 +17,7 @@ run: the headless front end works without one, for example:
     $root/out/waybill/waybill-cli orders $root/out/waybill/orders/demo-orders.csv
     $root/out/waybill/waybill-cli templates
     $root/out/waybill/waybill-cli print --orders $root/out/waybill/orders/demo-orders.csv --template 0 --pdf /tmp/waybills.pdf
+    $root/out/waybill/waybill-cli preview --orders $root/out/waybill/orders/demo-orders.csv --template 0 --png /tmp/preview.png
 run: or start the window on a virtual display:  xvfb-run -a $root/out/waybill/waybill
 MSG
     exit 0
