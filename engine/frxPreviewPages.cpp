@@ -579,6 +579,7 @@ void TfrxPreviewPages::AppendObjects(TfrxComponent *band)
         return;
     if (page->Unloadable() && !page->Loaded())
         m_xml.LoadItem(page);
+    page->SetOffset(-1); // its copy in the temporary file is out of date now
     WriteObject(band, page, IsFullPageItem(page));
 }
 
@@ -674,6 +675,8 @@ void TfrxPreviewPages::CutObjects(int position)
     if (!page)
         return;
     TfrxXMLItem *cutted = Root()->FindItem(QStringLiteral("cutted"));
+    if (position >= 0 && position < page->Count())
+        page->SetOffset(-1);
     while (position >= 0 && position < page->Count())
         cutted->AddItem(page->Items(position));
 }
@@ -693,6 +696,7 @@ void TfrxPreviewPages::PasteObjects(double x, double y)
         };
         const double dx = x - value(cutted->Items(0), QStringLiteral("l"));
         const double dy = y - value(cutted->Items(0), QStringLiteral("t"));
+        page->SetOffset(-1);
         while (cutted->Count()) {
             TfrxXMLItem *item = cutted->Items(0);
             item->SetProp(QStringLiteral("l"), frxFloatToStr(value(item, QStringLiteral("l")) + dx));
@@ -993,7 +997,7 @@ void TfrxPreviewPages::ClearCache()
     if (!m_building && Report()->EngineOptions()->UseFileCache())
         for (const CacheEntry &entry : m_pageCache)
             if (TfrxXMLItem *item = PageItem(entry.Index); item && item->Unloadable() && item->Loaded())
-                m_xml.UnloadItem(item);
+                m_xml.ReleaseItem(item);
     m_pageCache.clear();
 }
 

@@ -819,6 +819,18 @@ void TfrxXMLDocument::LoadItem(TfrxXMLItem *item)
     item->SetLoaded(true);
 }
 
+void TfrxXMLDocument::ReleaseItem(TfrxXMLItem *item)
+{
+    if (!item->Loaded() || !item->Unloadable())
+        return;
+    if (!m_tempFile || item->Offset() < 0) {
+        UnloadItem(item);
+        return;
+    }
+    item->Clear();
+    item->SetLoaded(false);
+}
+
 void TfrxXMLDocument::UnloadItem(TfrxXMLItem *item)
 {
     if (!item->Loaded() || !item->Unloadable())

@@ -235,6 +235,10 @@ public:
     void LoadItem(TfrxXMLItem *item);
     // Moves a loaded unloadable item's children to the end of the temporary file.
     void UnloadItem(TfrxXMLItem *item);
+    // Lets go of a loaded unloadable item's children: an item whose copy in the temporary file is
+    // still current (it was read from there and not changed since) only drops them; any other is
+    // unloaded. Reading pages back over and over so never grows the file.
+    void ReleaseItem(TfrxXMLItem *item);
     // The temporary file's path while there is one (for tests and diagnostics).
     QString TempFileName() const;
 
