@@ -160,10 +160,6 @@ bool TTavrelForm::BuildRun(int start, int count)
     TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
     // Whole numbers used as millimetres: left and right (top and bottom) change by opposite amounts,
     // so the printable area keeps the paper's size and the content moves by the offsets.
-    page->SetLeftMargin(0);
-    page->SetRightMargin(0);
-    page->SetTopMargin(0);
-    page->SetBottomMargin(0);
     page->SetLeftMargin(CurrHAO);
     page->SetRightMargin(-CurrHAO);
     page->SetTopMargin(CurrVAO);
@@ -182,7 +178,7 @@ bool TTavrelForm::BuildRange(int start, int count)
 bool TTavrelForm::PrintRange(int start, int count)
 {
     // A printer that is no longer installed would let the job fall to whichever printer is current.
-    if (PrintToFile.isEmpty() && Printers().HasPhysicalPrinters() && Printers().IndexOf(CurrPrinter) < 0)
+    if (PrintToFile.isEmpty() && Printers().HasPhysicalPrinters() && !PrinterInstalled(CurrPrinter))
         throw Exception(QStringLiteral("打印机不存在: %1").arg(CurrPrinter));
     RunningFlag running(PrintRunning);
     // A build that failed has been reported by the engine and has nothing to print.
@@ -214,37 +210,37 @@ void TTavrelForm::LoadForPreview(const TTemplatePtr &t, int start, int count)
     SetRange(start, count);
 }
 
-void TTavrelForm::PreviewOne(const TTemplatePtr &t, int row)
+int TTavrelForm::TemplatePreviewRows()
 {
+    const int rows = int(OrderRows.size());
+    return rows == 0 ? 1 : std::min(rows, 10);
+}
+
+void TTavrelForm::ShowPreview(const TTemplatePtr &t, int start, int count)
+{
+    // The window opens even when loading failed (on what could be loaded); the error follows.
     try {
-        LoadForPreview(t, row, 1);
+        LoadForPreview(t, start, count);
     } catch (...) {
         frxReport1->ShowReport(true);
         throw;
     }
     frxReport1->ShowReport(true);
+}
+
+void TTavrelForm::PreviewOne(const TTemplatePtr &t, int row)
+{
+    ShowPreview(t, row, 1);
 }
 
 void TTavrelForm::PreviewTemplate(const TTemplatePtr &t)
 {
-    const int rows = int(OrderRows.size());
-    const int count = rows == 0 ? 1 : std::min(rows, 10);
-    try {
-        LoadForPreview(t, 0, count);
-    } catch (...) {
-        frxReport1->ShowReport(true);
-        throw;
-    }
-    frxReport1->ShowReport(true);
+    ShowPreview(t, 0, TemplatePreviewRows());
 }
 
-void TTavrelForm::LoadForDesign(const TTemplatePtr &t)
+bool TTavrelForm::PrinterInstalled(const QString &name)
 {
-    frxLoadFromFile(*frxReport1, t->LayoutPath());
-    QStringList fields;
-    for (const TColumn &column : std::as_const(OrderColumns))
-        fields.append(column.ColName);
-    frxUserDataSet1->SetFields(fields);
+    return Printers().HasPhysicalPrinters() && Printers().IndexOf(name) >= 0;
 }
 
 void TTavrelForm::SaveEmptyLayout(const QString &path, double widthMm, double heightMm)

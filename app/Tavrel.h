@@ -58,8 +58,10 @@ public:
     void PreviewTemplate(const TTemplatePtr &t);
     // Loads t's layout with the order column names as the dataset's fields and sets the range.
     void LoadForPreview(const TTemplatePtr &t, int start, int count);
-    // Loads t's layout for editing (the designer is not in this version; the command checks only).
-    void LoadForDesign(const TTemplatePtr &t);
+    // How many rows the template preview walks: the first ten orders, one record without orders.
+    static int TemplatePreviewRows();
+    // Whether a print job for this printer name would reach an installed queue.
+    static bool PrinterInstalled(const QString &name);
 
     // The new-template dialog's layout: the first printable page emptied, margins 0, the size in mm.
     void SaveEmptyLayout(const QString &path, double widthMm, double heightMm);
@@ -73,4 +75,6 @@ private:
     // The dataset walks `count` rows from `start`.
     void SetRange(int start, int count);
     bool BuildRun(int start, int count);
+    // Loads t's layout for the rows and shows the preview, also after a failed load.
+    void ShowPreview(const TTemplatePtr &t, int start, int count);
 };

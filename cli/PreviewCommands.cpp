@@ -36,7 +36,7 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         return 2;
     }
     const int rows = int(OrderRows.size());
-    int start = 0, count = rows == 0 ? 1 : std::min(rows, 10);
+    int start = 0, count = TTavrelForm::TemplatePreviewRows();
     if (!options.Rows.isEmpty() && !ParseRows(options.Rows, rows, start, count)) {
         err << "waybill-cli: rows '" << options.Rows << "' are not within 1-" << rows << '\n';
         return 2;

@@ -3,7 +3,6 @@
 #include "app/OrderImport.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
-#include "engine/frxPrinter.h"
 #include "platform/Exception.h"
 #include "report/frxDrawPage.h"
 #include "report/frxPreviewPagesBase.h"
@@ -190,7 +189,7 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
             return 2;
         }
         // An unknown name would quietly print on whatever printer is current.
-        if (Printers().IndexOf(CurrPrinter) < 0 || !Printers().HasPhysicalPrinters()) {
+        if (!TTavrelForm::PrinterInstalled(CurrPrinter)) {
             err << QStringLiteral("打印机不存在: %1").arg(CurrPrinter) << '\n';
             return 2;
         }

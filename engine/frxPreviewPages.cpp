@@ -168,28 +168,12 @@ bool IsFullPageItem(const TfrxXMLItem *item)
 
 QList<TfrxAttribute> frxSplitAttributes(QStringView text)
 {
+    QVarLengthArray<AttributeView, 32> views;
+    SplitAttributeViews(text, views);
     QList<TfrxAttribute> result;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        while (i < n && text.at(i).isSpace())
-            ++i;
-        const qsizetype nameStart = i;
-        while (i < n && text.at(i) != u'=' && !text.at(i).isSpace())
-            ++i;
-        if (i >= n || text.at(i) != u'=')
-            break;
-        const QString name = text.mid(nameStart, i - nameStart).toString();
-        ++i;
-        if (i >= n || text.at(i) != u'"')
-            break;
-        ++i;
-        const qsizetype valueStart = i;
-        while (i < n && text.at(i) != u'"')
-            ++i;
-        result.append({name, text.mid(valueStart, i - valueStart).toString()});
-        ++i;
-    }
+    result.reserve(views.size());
+    for (const AttributeView &view : views)
+        result.append({view.Name.toString(), view.Value.toString()});
     return result;
 }
 
