@@ -1,10 +1,10 @@
 #include "app/Tavrel.h"
 
 #include "app/TemplateClS.h"
-#include "engine/frxPrinter.h"
-#include "report/frxPreviewPagesBase.h"
-#include "report/frxSerializeReport.h"
-#include "report/frxXMLSerializer.h"
+#include "engine/print/frxPrinter.h"
+#include "report/host/frxPreviewPagesBase.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/io/frxXMLSerializer.h"
 
 #include <QDir>
 #include <QFileInfo>

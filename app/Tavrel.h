@@ -4,7 +4,7 @@
 // print run reaches, and answers field values from the current row by order column name.
 
 #include "app/TemplateClS.h"
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <functional>
 

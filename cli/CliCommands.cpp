@@ -6,9 +6,9 @@
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
 #include "cli/ScriptCommands.h"
-#include "engine/frxEngine.h"
-#include "engine/frxPreview.h"
-#include "engine/frxPreviewPages.h"
+#include "engine/build/frxEngine.h"
+#include "engine/preview/frxPreview.h"
+#include "engine/pages/frxPreviewPages.h"
 #include "platform/Exception.h"
 
 #include <QCoreApplication>

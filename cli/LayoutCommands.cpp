@@ -1,9 +1,9 @@
 #include "cli/LayoutCommands.h"
 
-#include "engine/frxEngine.h"
+#include "engine/build/frxEngine.h"
 #include "platform/Exception.h"
-#include "report/frxReport.h"
-#include "report/frxSerializeReport.h"
+#include "report/model/frxReport.h"
+#include "report/io/frxSerializeReport.h"
 
 namespace {
 const char *const kLayoutUsage = "usage: waybill-cli layout check FILE\n"

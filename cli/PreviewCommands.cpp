@@ -3,10 +3,10 @@
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "cli/PrintCommands.h"
-#include "engine/frxPreview.h"
-#include "engine/frxPreviewForm.h"
+#include "engine/preview/frxPreview.h"
+#include "engine/preview/frxPreviewForm.h"
 #include "platform/Exception.h"
-#include "report/frxPreviewPagesBase.h"
+#include "report/host/frxPreviewPagesBase.h"
 
 #include <QImage>
 

@@ -4,8 +4,8 @@
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "platform/Exception.h"
-#include "report/frxDrawPage.h"
-#include "report/frxPreviewPagesBase.h"
+#include "report/draw/frxDrawPage.h"
+#include "report/host/frxPreviewPagesBase.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -2,8 +2,8 @@
 // per page on the report side. Prints the first (cold: fonts found and loaded) and the typical
 // (median of the following runs) figure.
 
-#include "report/frxClass.h"
-#include "report/frxDrawPage.h"
+#include "report/model/frxClass.h"
+#include "report/draw/frxDrawPage.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -14,13 +14,13 @@
 //   bench_printer               1,000 and 10,000 pages, 10,000 with the file cache, and the ratios
 //   bench_printer N [filecache] one run of N pages
 
-#include "engine/frxPreviewPages.h"
-#include "engine/frxPrinter.h"
-#include "report/frxBands.h"
-#include "report/frxPages.h"
-#include "report/frxPicture.h"
-#include "report/frxReport.h"
-#include "report/frxViews.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "engine/print/frxPrinter.h"
+#include "report/model/frxBands.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxPicture.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
 
 #include <QApplication>
 #include <QBuffer>

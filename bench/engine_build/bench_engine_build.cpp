@@ -1,9 +1,9 @@
 // Build speed and memory: 10,000 one-page waybills (15 text objects, 12 bound to order fields, a
 // 300 KB background picture) and a 1,000-row list of 20 columns.
 
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxClass.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxClass.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // text kept aside, data step, design text back), with the host answering fields from the row.
 // Prints the time and the size of the expression cache after the first and the last record.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // the carrier's form) saved and loaded, a 5 MB layout loaded (time, and peak memory measured in a
 // child process so that nothing else counts), and the XML reader's throughput on layout text.
 
-#include "report/frxClass.h"
-#include "report/frxSerializeReport.h"
-#include "report/frxXML.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/io/frxXML.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,12 +1,12 @@
 // Prepared pages: appending and reading back 10,000 waybill pages of 15 text objects, and drawing one
 // at 600 dpi. (Printing them through the print job: bench/engine/bench_printer.)
 
-#include "engine/frxPreviewPages.h"
-#include "report/frxBands.h"
-#include "report/frxDrawPage.h"
-#include "report/frxPages.h"
-#include "report/frxReport.h"
-#include "report/frxViews.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxBands.h"
+#include "report/draw/frxDrawPage.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // published property of every object by name (nested objects included) and destroying it; and
 // the heap a single text object takes.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Reading and writing speed of the layout XML dialect, on a generated document shaped like a
 // waybill layout (text objects with the usual attributes, Chinese text, escaped line breaks).
 
-#include "report/frxXML.h"
+#include "report/io/frxXML.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -5,10 +5,10 @@
 #include "TestHome.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxPreviewPagesBase.h"
-#include "report/frxSerializeReport.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/host/frxPreviewPagesBase.h"
+#include "report/io/frxSerializeReport.h"
 
 #include <QFile>
 #include <QTest>

@@ -6,8 +6,8 @@
 #include "app/OrderModel.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
 
 #include <QTableView>
 #include <QTest>

@@ -4,8 +4,8 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/CliCommands.h"
-#include "report/frxClass.h"
-#include "report/frxSerializeReport.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxSerializeReport.h"
 #include "tests/engine/CupsTools.h"
 
 #include <QImage>

@@ -2,8 +2,8 @@
 // Prepared pages for the printing suites: one page per number, the band's memo reading "PAGEn",
 // appended through the store as the builder appends them.
 
-#include "report/frxClass.h"
-#include "report/frxPreviewPagesBase.h"
+#include "report/model/frxClass.h"
+#include "report/host/frxPreviewPagesBase.h"
 
 inline void AppendNumberedPages(TfrxReport &report, TfrxReportPage *page, TfrxBand *band, TfrxMemoView *memo,
                                 int count)

@@ -1,11 +1,11 @@
 // The builder on small layouts: the report-level dataset walk of waybills, the checks that stop a
 // build, pages and bands (new pages, stretching), and the layout left as it was.
 
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxClass.h"
-#include "report/frxDrawCanvas.h"
-#include "report/frxSerializeReport.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxClass.h"
+#include "report/draw/frxDrawCanvas.h"
+#include "report/io/frxSerializeReport.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -2,10 +2,10 @@
 // groups page by page, keeping bands together, reprinted headers, split bands, aggregates,
 // outline and anchors, page numbering, and the build ending cleanly on bad input.
 
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxClass.h"
-#include "report/frxXML.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxXML.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The builder writing into the report's prepared pages store: one waybill page per order row, with
 // the page's own objects and a band's objects at their places and their text expanded.
 
-#include "engine/frxEngine.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxClass.h"
+#include "engine/build/frxEngine.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxClass.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // A system without printers (the print server's socket leads nowhere): the placeholder printer,
 // the platform's paper table, and clear errors from the print system.
 
-#include "engine/frxPrinter.h"
-#include "report/frxPaper.h"
+#include "engine/print/frxPrinter.h"
+#include "report/model/frxPaper.h"
 
 #include "ScriptedUi.h"
 

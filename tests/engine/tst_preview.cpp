@@ -3,11 +3,11 @@
 // ShowReport's window life and page settings.
 
 #include "ScriptedUi.h"
-#include "engine/frxEngine.h"
-#include "engine/frxPreview.h"
-#include "engine/frxPreviewForm.h"
-#include "engine/frxPreviewPages.h"
-#include "report/frxClass.h"
+#include "engine/build/frxEngine.h"
+#include "engine/preview/frxPreview.h"
+#include "engine/preview/frxPreviewForm.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxClass.h"
 
 #include <QAction>
 #include <QApplication>

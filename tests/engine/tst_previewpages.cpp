@@ -1,12 +1,12 @@
 // The prepared pages store: page items and object records of a build, logical page numbers, page
 // sizes, the page cache, prepared-report files and what damaged files do.
 
-#include "engine/frxPreviewPages.h"
-#include "report/frxBands.h"
-#include "report/frxClass.h"
-#include "report/frxPages.h"
-#include "report/frxReport.h"
-#include "report/frxViews.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "report/model/frxBands.h"
+#include "report/model/frxClass.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
 
 #include <QBuffer>
 #include <QDir>

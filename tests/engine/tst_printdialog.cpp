@@ -3,14 +3,14 @@
 // which pages then reach which queue, Cancel and the file question putting the printer back, a bad
 // page list refused in the dialog, and the progress window's Cancel stopping the job.
 
-#include "engine/frxPreviewPages.h"
-#include "engine/frxPrintDialog.h"
-#include "engine/frxPrinter.h"
-#include "engine/frxProgress.h"
-#include "report/frxBands.h"
-#include "report/frxPages.h"
-#include "report/frxReport.h"
-#include "report/frxViews.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "engine/print/frxPrintDialog.h"
+#include "engine/print/frxPrinter.h"
+#include "engine/preview/frxProgress.h"
+#include "report/model/frxBands.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
 #include "tests/engine/CupsTools.h"
 #include "tests/support/ScriptedUi.h"
 

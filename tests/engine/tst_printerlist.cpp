@@ -2,10 +2,10 @@
 // queue "Capture" (raw, the default) and "Margins" (a driver with 6.35 mm hardware margins at
 // 1200 dpi and two paper sources).
 
-#include "engine/frxPrinter.h"
-#include "engine/frxPrinterProperties.h"
-#include "report/frxPages.h"
-#include "report/frxPaper.h"
+#include "engine/print/frxPrinter.h"
+#include "engine/print/frxPrinterProperties.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxPaper.h"
 #include "tests/engine/CupsTools.h"
 
 #include "ScriptedUi.h"

@@ -2,15 +2,15 @@
 // pages reach the paper in which order and how often, where their content lands, the printer chosen
 // by name, and jobs stopped by a bad page list or by cancelling.
 
-#include "engine/frxPreviewPages.h"
-#include "engine/frxPrintJob.h"
-#include "engine/frxPrinter.h"
+#include "engine/pages/frxPreviewPages.h"
+#include "engine/print/frxPrintJob.h"
+#include "engine/print/frxPrinter.h"
 #include "platform/PrintSystem.h"
-#include "report/frxBands.h"
-#include "report/frxPages.h"
-#include "report/frxPicture.h"
-#include "report/frxReport.h"
-#include "report/frxViews.h"
+#include "report/model/frxBands.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxPicture.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
 #include "tests/engine/CupsTools.h"
 #include "tests/support/ScriptedUi.h"
 

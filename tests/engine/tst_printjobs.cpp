@@ -2,7 +2,7 @@
 // of the queues "Capture" (raw) and "Margins" (6.35 mm hardware margins) of the test run's private
 // print server, cancelled jobs, print to file and queues that refuse jobs.
 
-#include "engine/frxPrinter.h"
+#include "engine/print/frxPrinter.h"
 #include "tests/engine/CupsTools.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The component tree: ownership, names, lookup, geometry, font inheritance, clearing, alignment
 // and copying.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QPointer>
 #include <QtTest>

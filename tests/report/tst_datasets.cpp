@@ -1,7 +1,7 @@
 // Datasets: walks with their exact callback order, values, the registry and the report's lists,
 // variables.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QPointer>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // Drawing of views and pages: background, frames in every style, shadow, pictures, lines, shapes,
 // and the page rules (paper clip, background picture, margins, printable objects).
 
-#include "report/frxClass.h"
-#include "report/frxDrawPage.h"
-#include "report/frxDrawText.h"
+#include "report/model/frxClass.h"
+#include "report/draw/frxDrawPage.h"
+#include "report/draw/frxDrawText.h"
 
 #include <QPainter>
 #include <QtTest>

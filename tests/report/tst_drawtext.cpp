@@ -1,8 +1,8 @@
 // The text engine: wrapping at 600 dpi, measuring, and painting so that every device shows the
 // same proportions and line breaks; fonts that lack characters or do not exist.
 
-#include "report/frxClass.h"
-#include "report/frxDrawText.h"
+#include "report/model/frxClass.h"
+#include "report/draw/frxDrawText.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

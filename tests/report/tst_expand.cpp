@@ -3,8 +3,8 @@
 // engine is replaced here by a recording double, so what reaches it (and what does not) is seen;
 // tst_expandscript runs the same paths through the real engine.
 
-#include "report/frxClass.h"
-#include "report/frxExpand.h"
+#include "report/model/frxClass.h"
+#include "report/expr/frxExpand.h"
 
 #include <QDate>
 #include <QtTest>

@@ -2,8 +2,8 @@
 // platform's formatting routines, separator replacement, fall-back to plain text, and the
 // character-set conversions of fonts with a character set of their own.
 
-#include "report/frxClass.h"
-#include "report/frxFormat.h"
+#include "report/model/frxClass.h"
+#include "report/expr/frxFormat.h"
 
 #include <QDate>
 #include <QtTest>

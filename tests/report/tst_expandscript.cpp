@@ -2,8 +2,8 @@
 // functions the report script offers them (Get through <...>, Set, Calc, IIF), variables holding
 // expressions, errors with their texts, and expressions that are too big or broken.
 
-#include "report/frxClass.h"
-#include "report/frxScriptBridge.h"
+#include "report/model/frxClass.h"
+#include "report/expr/frxScriptBridge.h"
 #include "script/fs_iinterpreter.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 // order, kind, type name, declared default, the value of a new object and whether it is stored.
 // Everything that reads or writes layouts goes by this metadata, so a slip here is a file-format bug.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QFile>
 #include <QHash>

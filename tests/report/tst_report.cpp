@@ -1,6 +1,6 @@
 // The report object and its pages: reset, data page, errors, paper geometry, the text table.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QPointer>
 #include <QtTest>

@@ -1,11 +1,11 @@
 // The layout file format: the minimal waybill layout byte for byte, round trips, value texts,
 // binary PropData streams, references, passwords, options a load keeps, and the error report.
 
-#include "report/frxClass.h"
-#include "report/frxPropData.h"
-#include "report/frxSerializeReport.h"
-#include "report/frxXML.h"
-#include "report/frxXMLSerializer.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxPropData.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/io/frxXML.h"
+#include "report/io/frxXMLSerializer.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <QBuffer>

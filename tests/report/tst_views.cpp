@@ -1,6 +1,6 @@
 // Views, frames and bands: the behaviour their setters carry and the stored rules a file relies on.
 
-#include "report/frxClass.h"
+#include "report/model/frxClass.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,7 +1,7 @@
 // The XML dialect of layout and prepared-report files: escaping, attribute access, reading,
 // writing, partial loading, and malformed input.
 
-#include "report/frxXML.h"
+#include "report/io/frxXML.h"
 
 #include <QBuffer>
 #include <QDir>

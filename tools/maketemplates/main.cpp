@@ -7,8 +7,8 @@
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "platform/IniFile.h"
-#include "report/frxClass.h"
-#include "report/frxSerializeReport.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxSerializeReport.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // libFuzzer entry for the layout reader: any bytes are loaded as a layout; what loads is written,
 // read back and written again, and the two writes must be the same bytes.
 
-#include "report/frxClass.h"
-#include "report/frxSerializeReport.h"
+#include "report/model/frxClass.h"
+#include "report/io/frxSerializeReport.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -1,0 +1,93 @@
+#pragma once
+// Fonts as the text engine uses them: a face (name and style) resolved once into the physical font
+// that renders each character, with the fonts that stand in for characters the face lacks (Chinese
+// text in "Arial" comes from a CJK font). Which font renders a character is decided per face,
+// independently of size, so text measured at 600 dpi and drawn at any size uses the same glyphs and
+// therefore the same proportions.
+
+#include "report/core/frxTypes.h"
+
+#include <QFont>
+#include <QHash>
+#include <QList>
+#include <QRawFont>
+#include <QString>
+
+#include <memory>
+
+// One character as a face draws it.
+struct TfrxGlyph {
+    quint32 Index = 0; // glyph index in the face's font Font; 0: no font has it, nothing is drawn
+    int Font = 0;
+};
+
+// The fonts of a face at one pixel size, with the advances met so far.
+class TfrxSizedFace {
+public:
+    // The face's font number index at this size; stand-ins found after this size was made are
+    // added on first use.
+    const QRawFont &Font(int index);
+    int PixelSize() const { return m_pixelSize; }
+    bool Hinted() const { return m_hinted; }
+    const class TfrxFontFace *Face() const { return m_face; }
+    // Distance from the top of the character cell to the baseline, in whole pixels.
+    int Ascent() const { return m_ascent; }
+    // The advance of a glyph rounded to whole pixels, as a device measures it.
+    int Advance(const TfrxGlyph &glyph);
+    // Whether font index lacks the bold or italic face the text asks for, so that drawing must
+    // make it: bold by striking each glyph again a little to the right, italic by slanting.
+    bool SynthesizedBold(int index);
+    bool SynthesizedItalic(int index);
+    // How far the second stroke of a made-up bold lies to the right, in pixels.
+    int EmboldenOffset() const { return qMax(1, (m_pixelSize + 14) / 28); }
+
+private:
+    friend class TfrxFontFace;
+    class TfrxFontFace *m_face = nullptr;
+    QList<QRawFont> m_fonts;
+    QList<quint8> m_synthesized; // per font: 1 bold, 2 italic
+    bool m_hinted = false;
+    QHash<quint64, int> m_advances;
+    int m_pixelSize = 0;
+    int m_ascent = 0;
+};
+
+class TfrxFontFace {
+public:
+    TfrxFontFace(const QString &name, frx::TFontStyles style);
+    TfrxFontFace(const TfrxFontFace &) = delete;
+    TfrxFontFace &operator=(const TfrxFontFace &) = delete;
+
+    // The glyph for a code point; cached.
+    TfrxGlyph Glyph(char32_t ucs4);
+    // The face's fonts at a pixel size (at least 1); hinted fonts render more crisply on screen,
+    // unhinted ones measure the same at every resolution. A preview that zooms through many sizes
+    // does not make the cache grow without bound, so the result is shared, not referenced.
+    std::shared_ptr<TfrxSizedFace> Sized(int pixelSize, bool hinted);
+    // Family names: the face's own font first, then the stand-ins found so far.
+    QStringList Families() const;
+    frx::TFontStyles Style() const { return m_style; }
+
+private:
+    friend class TfrxSizedFace;
+    QFont Query(const QString &family, int pixelSize, bool hinted) const;
+    QRawFont SizedFont(int index, int pixelSize, bool hinted) const;
+    int AddFont(const QRawFont &font);
+    TfrxGlyph Resolve(char32_t ucs4);
+
+    QString m_name;
+    frx::TFontStyles m_style;
+    QList<QRawFont> m_fonts;   // reference fonts, one per family, for the character map
+    QList<QString> m_families; // families of m_fonts
+    QHash<char32_t, TfrxGlyph> m_glyphs;
+    QHash<int, std::shared_ptr<TfrxSizedFace>> m_sized; // key: pixel size * 2 + hinted
+};
+
+// Faces by name and style, kept for the life of the text engine that owns the cache.
+class TfrxFontCache {
+public:
+    TfrxFontFace &Face(const QString &name, frx::TFontStyles style);
+
+private:
+    QHash<QString, std::shared_ptr<TfrxFontFace>> m_faces;
+};

@@ -1,0 +1,19 @@
+#include "report/host/frxPreviewPagesBase.h"
+
+namespace {
+TfrxPreviewPagesFactory &Factory()
+{
+    static TfrxPreviewPagesFactory factory;
+    return factory;
+}
+} // namespace
+
+void frxRegisterPreviewPagesClass(TfrxPreviewPagesFactory factory)
+{
+    Factory() = std::move(factory);
+}
+
+std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport *report)
+{
+    return Factory() ? Factory()(report) : nullptr;
+}

@@ -1,0 +1,1128 @@
+#include "report/io/frxXMLSerializer.h"
+
+#include "platform/CodePage.h"
+#include "report/core/frxClassRegistry.h"
+#include "report/core/frxCollection.h"
+#include "report/core/frxComponent.h"
+#include "report/core/frxErrors.h"
+#include "report/io/frxPropData.h"
+#include "report/model/frxReport.h"
+#include "report/core/frxRes.h"
+#include "report/model/frxViews.h"
+#include "report/io/frxXML.h"
+
+#include <QHash>
+#include <QMetaObject>
+#include <QMutex>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+
+// The string properties a new object of the class starts with a text in ("PrintOptions.Printer" is
+// "Default"), found once on a throw-away object. An empty value of such a property must be
+// written, or reading the file would bring the initial text back.
+struct TfrxInitialStrings {
+    QHash<QString, QString> Values; // by full name ("PrintOptions.Printer")
+    // The properties those names end in. Asked for nearly every string property of every object
+    // written: a pointer answers almost all of them without building and hashing a full name.
+    std::unordered_set<const TfrxPropInfo *> Props;
+};
+
+namespace {
+
+// Elements nested deeper than this are skipped. Real layouts nest four or five levels (report,
+// page, band, view); the limit keeps a hostile file from driving the component tree's recursive
+// operations (name lookup, destruction) into the stack's end.
+constexpr int kMaxDepth = 100;
+
+// A text of the engine's table, or the given English text while the table has no such entry.
+QString Res(const char *key, const char *fallback)
+{
+    const QString k = QString::fromLatin1(key);
+    return frxResources().Has(k) ? frxResources().Get(k) : QString::fromUtf8(fallback);
+}
+
+void AppendAttr(QString &out, const QString &name, const QString &value)
+{
+    out += QLatin1Char(' ');
+    out += name;
+    out += QLatin1String("=\"");
+    out += frxStrToXML(value);
+    out += QLatin1Char('"');
+}
+
+// Lines of a list of strings joined as the format writes them: CR LF between lines, none after
+// the last.
+QString JoinLines(const QStringList &lines)
+{
+    return lines.join(QLatin1String("\r\n"));
+}
+
+// The reverse, keeping every line: "a\r\n" is two lines ("a" and ""), so that what was written
+// reads back to the same list. An empty text is no line at all.
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            lines.append(text.mid(start, i - start));
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    lines.append(text.mid(start));
+    return lines;
+}
+
+// Integers as the platform's conversion reads them: decimal, or hexadecimal after "$" (also
+// "0x"). Hexadecimal fills 32 bits, so "$FFFFFFFF" is -1 for an Integer property.
+bool ParseInteger(const QString &text, bool int32, qint64 &value)
+{
+    if (!Variant::TextToInt64(text, value))
+        return false;
+    if (!int32)
+        return true;
+    if (value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max())
+        return true;
+    const bool hex =
+        text.contains(QLatin1Char('$')) || text.contains(QLatin1String("0x"), Qt::CaseInsensitive);
+    if (hex && value > 0 && value <= qint64(std::numeric_limits<quint32>::max())) {
+        value = qint32(quint32(value));
+        return true;
+    }
+    return false;
+}
+
+QString InvalidInteger(const QString &text)
+{
+    return Res("SInvalidInteger", "'%s' is not a valid integer value").replace(QLatin1String("%s"), text);
+}
+
+QString InvalidFloat(const QString &text)
+{
+    return Res("SInvalidFloatValue", "'%s' is not a valid floating point value")
+        .replace(QLatin1String("%s"), text);
+}
+
+// Scans an attribute text: blanks (spaces only) are skipped, the name runs up to the next "=" with
+// trailing blanks removed, the value lies between the next two double quotes. Stops at an empty
+// name or when "=" or a quote is missing. f(name, rawValue) returns false to stop early.
+template <class F> void ScanAttributes(QStringView text, F &&f)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        while (i < n && text[i] == u' ')
+            ++i;
+        const qsizetype eq = text.indexOf(u'=', i);
+        if (eq < 0)
+            return;
+        qsizetype nameEnd = eq;
+        while (nameEnd > i && text[nameEnd - 1] == u' ')
+            --nameEnd;
+        if (nameEnd == i)
+            return;
+        const qsizetype open = text.indexOf(u'"', eq + 1);
+        if (open < 0)
+            return;
+        const qsizetype close = text.indexOf(u'"', open + 1);
+        if (close < 0)
+            return;
+        if (!f(text.mid(i, nameEnd - i), text.mid(open + 1, close - open - 1)))
+            return;
+        i = close + 1;
+    }
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// ---- host program registry ----
+
+QMutex &GlobalLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QList<QPointer<TComponent>> &GlobalComponents()
+{
+    static QList<QPointer<TComponent>> list;
+    return list;
+}
+
+const char *const kDesignPosition = "frxDesignPosition";
+
+void CollectStrings(TfrxInitialStrings &strings, const TfrxPropTarget &object, const QString &prefix)
+{
+    if (object.IsNull())
+        return;
+    for (const TfrxPropInfo &prop : frxClassInfo(object).Props()) {
+        if (prop.Kind() == TfrxPropKind::Class) {
+            CollectStrings(strings, prop.GetNested(object), prefix + prop.Name() + QLatin1Char('.'));
+        } else if (prop.Kind() == TfrxPropKind::String) {
+            const QString value = prop.GetString(object);
+            if (!value.isEmpty()) {
+                strings.Values.insert(prefix + prop.Name(), value);
+                strings.Props.insert(&prop);
+            }
+        }
+    }
+}
+
+const TfrxInitialStrings &InitialStrings(const QMetaObject *meta)
+{
+    static QMutex lock;
+    // Node-based, so that the sets stay where they are for the life of the program.
+    static std::unordered_map<const QMetaObject *, TfrxInitialStrings> cache;
+    QMutexLocker locker(&lock);
+    auto it = cache.find(meta);
+    if (it != cache.end())
+        return it->second;
+    TfrxInitialStrings strings;
+    std::unique_ptr<TfrxComponent> prototype(
+        frxCreateComponent(QString::fromLatin1(meta->className()), nullptr));
+    if (prototype)
+        CollectStrings(strings, TfrxPropTarget(prototype.get()), QString());
+    return cache.emplace(meta, std::move(strings)).first->second;
+}
+
+// Whether the string property prop, reached under prefix, is one of the initial strings of the
+// class being written.
+bool IsInitialString(const TfrxInitialStrings &strings, const TfrxPropInfo &prop, QStringView prefix)
+{
+    return strings.Props.count(&prop) && strings.Values.contains(prefix.toString() + prop.Name());
+}
+
+} // namespace
+
+// ---- value text -------------------------------------------------------------------------------------
+
+// Whether an ampersand at i would be read as the start of a reference.
+static bool StartsReference(const QString &value, qsizetype i)
+{
+    const QStringView rest = QStringView(value).mid(i + 1);
+    return rest.startsWith(u'#') || rest.startsWith(u"quot;") || rest.startsWith(u"amp;") ||
+           rest.startsWith(u"lt;") || rest.startsWith(u"gt;");
+}
+
+QString frxStrToXML(const QString &value)
+{
+    const qsizetype n = value.size();
+    const QChar *s = value.constData();
+    qsizetype first = 0;
+    while (first < n) {
+        const char16_t c = s[first].unicode();
+        if (c == '\n' || c == '\r' || c == '"' || c == '&' || c == '<' || c == '>')
+            break;
+        ++first;
+    }
+    if (first == n)
+        return value;
+    const bool escapeAll = n >= 32;
+    QString out;
+    out.reserve(n + 16);
+    out.append(s, first);
+    for (qsizetype i = first; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        switch (c) {
+        case '\n':
+            out += QLatin1String("&#10;");
+            break;
+        case '\r':
+            out += QLatin1String("&#13;");
+            break;
+        case '"':
+            out += QLatin1String("&#34;");
+            break;
+        case '<':
+            out += QLatin1String("&#60;");
+            break;
+        case '>':
+            out += QLatin1String("&#62;");
+            break;
+        case '&':
+            if (escapeAll || StartsReference(value, i))
+                out += QLatin1String("&#38;");
+            else
+                out += QLatin1Char('&');
+            break;
+        default:
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+QString frxFloatToStr(double value)
+{
+    return Variant::FloatToText(value);
+}
+
+bool frxStrToFloat(QStringView text, double &value)
+{
+    QString normal;
+    normal.reserve(text.size());
+    const QChar separator = FormatSettings().DecimalSeparator;
+    for (QChar c : text) {
+        if (c == u' ')
+            continue;
+        normal += (c == u',' || c == u'.') ? separator : c;
+    }
+    return Variant::TextToFloat(normal, value);
+}
+
+QString frxEncodePassword(const QString &password)
+{
+    QString stored = password;
+    for (QChar &c : stored)
+        c = QChar(char16_t(c.unicode() - 10));
+    return stored;
+}
+
+QString frxDecodePassword(const QString &stored)
+{
+    QString password = stored;
+    for (QChar &c : password)
+        c = QChar(char16_t(c.unicode() + 10));
+    return password;
+}
+
+// ---- host program registry --------------------------------------------------------------------------
+
+void frxRegisterGlobalComponent(TComponent *component)
+{
+    QMutexLocker lock(&GlobalLock());
+    auto &list = GlobalComponents();
+    list.removeAll(nullptr);
+    if (component && !list.contains(component))
+        list.append(component);
+}
+
+void frxUnregisterGlobalComponent(TComponent *component)
+{
+    QMutexLocker lock(&GlobalLock());
+    GlobalComponents().removeAll(component);
+    GlobalComponents().removeAll(nullptr);
+}
+
+TComponent *frxFindGlobalComponent(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    QMutexLocker lock(&GlobalLock());
+    for (const QPointer<TComponent> &component : GlobalComponents())
+        if (component && SameName(component->Name(), name))
+            return component;
+    return nullptr;
+}
+
+QPoint frxDesignPosition(const TComponent *component)
+{
+    return component ? component->property(kDesignPosition).toPoint() : QPoint();
+}
+
+void frxSetDesignPosition(TComponent *component, QPoint position)
+{
+    if (component)
+        component->setProperty(kDesignPosition, position);
+}
+
+// ---- serializer ---------------------------------------------------------------------------------------
+
+TfrxXMLSerializer::TfrxXMLSerializer(TfrxReport *report) : m_report(report), m_lookupRoot(report) {}
+
+TfrxXMLSerializer::~TfrxXMLSerializer() = default;
+
+void TfrxXMLSerializer::AddError(const QString &text)
+{
+    // Sorted and unique ignoring case, as the report's own list.
+    auto less = [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; };
+    auto it = std::lower_bound(m_errors.begin(), m_errors.end(), text, less);
+    if (it == m_errors.end() || it->compare(text, Qt::CaseInsensitive) != 0)
+        m_errors.insert(it, text);
+}
+
+QList<TfrxComponent *> TfrxXMLSerializer::LoadedComponents() const
+{
+    QList<TfrxComponent *> list;
+    for (const QPointer<TfrxComponent> &c : m_loaded)
+        if (c)
+            list.append(c);
+    return list;
+}
+
+// ---- writing ------------------------------------------------------------------------------------------
+
+QString TfrxXMLSerializer::ReferenceName(const TComponent *component) const
+{
+    if (!component)
+        return QString();
+    const TComponent *owner = component->Owner();
+    if (!owner || owner == m_report || (m_report && owner == m_report->Owner()))
+        return component->Name();
+    const TComponent *ownerOwner = owner->Owner();
+    // A component of a frame: the frame sits on a form, which names it.
+    if (ownerOwner && !frxFindGlobalComponent(owner->Name()))
+        return ownerOwner->Name() + QLatin1Char('.') + owner->Name() + QLatin1Char('.') + component->Name();
+    return owner->Name() + QLatin1Char('.') + component->Name();
+}
+
+// The attribute text being written. Appending to a QString checks for sharing and room with a call
+// into the library every time; this buffer does it inline, and the text gets its string once, at
+// its exact size.
+struct TfrxXMLSerializer::TextBuffer {
+    QVarLengthArray<char16_t, 1024> Data;
+
+    void Put(char16_t c) { Data.append(c); }
+    void Put(QStringView text) { Data.append(text.utf16(), text.size()); }
+    void Put(QLatin1StringView text)
+    {
+        const qsizetype at = Data.size();
+        Data.resize(at + text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            Data[at + i] = char16_t(uchar(text[i].toLatin1()));
+    }
+    QString ToString() const
+    {
+        return Data.isEmpty() ? QString()
+                              : QString(reinterpret_cast<const QChar *>(Data.constData()), Data.size());
+    }
+};
+
+void TfrxXMLSerializer::WriteProps(TextBuffer &out, const TfrxPropTarget &object, QStringView prefix)
+{
+    if (object.IsNull())
+        return;
+    // The attribute's name goes straight into the text. Runs for every property of every object
+    // of every prepared page.
+    auto putName = [&](const TfrxPropInfo &prop) {
+        out.Put(u' ');
+        out.Put(prefix);
+        out.Put(QStringView(prop.Name()));
+    };
+    for (const TfrxPropInfo &prop : frxClassInfo(object).Props()) {
+        if (!prop.IsStored(object))
+            continue;
+        // Most properties sit at their defaults: nothing is formatted for one that is not written.
+        const TfrxPropKind kind = prop.Kind();
+        const bool composite =
+            kind == TfrxPropKind::Class || kind == TfrxPropKind::Strings || kind == TfrxPropKind::Picture;
+        if (!composite && !m_saveDefaultValues && prop.IsDefaultValue(object) &&
+            !(kind == TfrxPropKind::String && m_initialStrings &&
+              IsInitialString(*m_initialStrings, prop, prefix)))
+            continue;
+        switch (kind) {
+        case TfrxPropKind::Class: {
+            QVarLengthArray<char16_t, 64> nested;
+            nested.append(prefix.utf16(), prefix.size());
+            nested.append(QStringView(prop.Name()).utf16(), prop.Name().size());
+            nested.append(u'.');
+            WriteProps(out, prop.GetNested(object), QStringView(nested.constData(), nested.size()));
+            continue;
+        }
+        case TfrxPropKind::Strings:
+            putName(prop);
+            out.Put(QLatin1StringView(".Text=\""));
+            out.Put(QStringView(frxStrToXML(JoinLines(prop.GetStrings(object)))));
+            out.Put(u'"');
+            continue;
+        case TfrxPropKind::Picture: {
+            const QString data = frxPicturePropData(prop.GetPicture(object));
+            if (!data.isEmpty()) { // hexadecimal digits need no escaping
+                putName(prop);
+                out.Put(QLatin1StringView(".PropData=\""));
+                out.Put(QStringView(data));
+                out.Put(u'"');
+            }
+            continue;
+        }
+        case TfrxPropKind::Integer:
+        case TfrxPropKind::Int64:
+        case TfrxPropKind::Set: {
+            // Digits need no escaping and no string of their own.
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, prop.GetOrdinal(object)).ptr;
+            putName(prop);
+            out.Put(QLatin1StringView("=\""));
+            out.Put(QLatin1StringView(digits, end - digits));
+            out.Put(u'"');
+            continue;
+        }
+        case TfrxPropKind::Float: {
+            // Whole numbers (most positions and sizes) as frxFloatToStr writes them, without a string.
+            const double v = prop.GetFloat(object);
+            if (std::abs(v) < 1e15 && v == std::trunc(v)) {
+                char digits[24];
+                const auto end = std::to_chars(digits, digits + sizeof digits, qint64(v)).ptr;
+                putName(prop);
+                out.Put(QLatin1StringView("=\""));
+                out.Put(QLatin1StringView(digits, end - digits));
+                out.Put(u'"');
+                continue;
+            }
+            putName(prop);
+            out.Put(QLatin1StringView("=\""));
+            out.Put(QStringView(frxStrToXML(frxFloatToStr(v))));
+            out.Put(u'"');
+            continue;
+        }
+        default:
+            break;
+        }
+        QString value;
+        switch (kind) {
+        case TfrxPropKind::Boolean:
+        case TfrxPropKind::Enumeration: {
+            const qint64 ordinal = prop.GetOrdinal(object);
+            value = prop.EnumName(ordinal);
+            if (value.isEmpty())
+                value = QString::number(ordinal);
+            break;
+        }
+        case TfrxPropKind::String:
+            value = prop.GetString(object);
+            break;
+        case TfrxPropKind::Variant:
+            try {
+                value = prop.GetVariant(object).ToString();
+            } catch (const std::exception &) {
+                value.clear(); // objects and arrays have no text
+            }
+            break;
+        case TfrxPropKind::Component:
+            value = ReferenceName(qobject_cast<TComponent *>(prop.GetReference(object)));
+            break;
+        default:
+            continue;
+        }
+        putName(prop);
+        out.Put(QLatin1StringView("=\""));
+        out.Put(QStringView(frxStrToXML(value)));
+        out.Put(u'"');
+    }
+}
+
+void TfrxXMLSerializer::WriteCollection(TfrxValueWriter &writer, const QString &name,
+                                        const TfrxCollection &collection)
+{
+    writer.WriteName(name);
+    writer.WriteListBegin();
+    for (int i = 0; i < collection.Count(); ++i) {
+        writer.WriteListBegin();
+        TextBuffer text;
+        WriteProps(text, TfrxPropTarget(collection.Item(i)), QStringView());
+        writer.WriteString(text.ToString());
+        writer.WriteListEnd();
+    }
+    writer.WriteListEnd();
+}
+
+QString TfrxXMLSerializer::ReportPropData(TfrxReport *report)
+{
+    TfrxValueWriter writer;
+    const QPoint position = frxDesignPosition(report);
+    if (position.x() != 0) {
+        writer.WriteName(u"Left");
+        writer.WriteInteger(position.x());
+    }
+    if (position.y() != 0) {
+        writer.WriteName(u"Top");
+        writer.WriteInteger(position.y());
+    }
+    WriteCollection(writer, QStringLiteral("Datasets"), *report->Datasets());
+    WriteCollection(writer, QStringLiteral("Variables"), *report->Variables());
+    WriteCollection(writer, QStringLiteral("Style"), *report->Styles());
+    return frxBinToHex(writer.Data());
+}
+
+void TfrxXMLSerializer::WriteOwnData(QString &out, TfrxComponent *component)
+{
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(component))
+        AppendAttr(out, QStringLiteral("Text"), JoinLines(memo->Memo()));
+    if (auto *report = qobject_cast<TfrxReport *>(component))
+        out += QLatin1String(" PropData=\"") + ReportPropData(report) + QLatin1Char('"');
+}
+
+QString TfrxXMLSerializer::ObjToXML(const TfrxPropTarget &object, const QString &prefix)
+{
+    TextBuffer buffer;
+    const TfrxInitialStrings *previous = m_initialStrings;
+    m_initialStrings = prefix.isEmpty() && object.Object() ? &InitialStrings(object.Meta()) : nullptr;
+    WriteProps(buffer, object, prefix);
+    m_initialStrings = previous;
+    QString out = buffer.ToString();
+    if (prefix.isEmpty() && m_writeOwnData)
+        if (auto *component = qobject_cast<TfrxComponent *>(object.Object()))
+            WriteOwnData(out, component);
+    return out;
+}
+
+void TfrxXMLSerializer::WriteComponent(TfrxComponent *component, TfrxXMLItem *item, bool saveChildren)
+{
+    struct Step {
+        TfrxComponent *component;
+        TfrxXMLItem *item;
+    };
+    std::vector<Step> work{{component, item}};
+    while (!work.empty()) {
+        const Step step = work.back();
+        work.pop_back();
+        TfrxComponent *c = step.component;
+        const bool root = c == component;
+        step.item->SetName(!root && c->IsAncestor() ? QStringLiteral("inherited") : c->ClassName());
+        QString text;
+        if (!root)
+            AppendAttr(text, QStringLiteral("Name"), c->Name());
+        const bool wasWriting = c->IsWriting();
+        c->SetIsWriting(true);
+        try {
+            text += ObjToXML(TfrxPropTarget(c));
+        } catch (...) {
+            c->SetIsWriting(wasWriting);
+            throw;
+        }
+        c->SetIsWriting(wasWriting);
+        step.item->SetText(text.startsWith(QLatin1Char(' ')) ? text.mid(1) : text);
+        if (!saveChildren)
+            continue;
+        const QList<TfrxComponent *> &children = c->Objects();
+        // Items are appended in order now; which one is filled first does not matter.
+        for (TfrxComponent *child : children)
+            work.push_back({child, step.item->Add()});
+    }
+}
+
+// ---- reading ------------------------------------------------------------------------------------------
+
+QString TfrxXMLSerializer::DescribeTarget(const TfrxPropTarget &object) const
+{
+    QObject *holder = object.Object() ? object.Object() : m_currentHolder.data();
+    if (auto *component = qobject_cast<TComponent *>(holder))
+        return component->Name().isEmpty() ? component->ClassName() : component->Name();
+    return object.IsNull() ? QString() : QString::fromLatin1(object.Meta()->className());
+}
+
+QString TfrxXMLSerializer::MemoText(QStringView raw) const
+{
+    QString value = raw.toString();
+    if (m_oldFormat) {
+        // Old single-byte documents still carried memo texts as UTF-8 bytes.
+        const QByteArray bytes = EncodeLegacy(value);
+        if (IsValidUtf8(bytes.constData(), bytes.size()))
+            value = QString::fromUtf8(bytes);
+    }
+    return XMLToStr(value);
+}
+
+void TfrxXMLSerializer::XMLToObj(const QString &text, const TfrxPropTarget &object)
+{
+    if (object.IsNull())
+        return;
+    ScanAttributes(text, [&](QStringView name, QStringView raw) {
+        try {
+            ApplyAttribute(object, name, raw);
+        } catch (const std::exception &e) {
+            AddError(ExceptionText(e));
+        }
+        return true;
+    });
+}
+
+void TfrxXMLSerializer::ApplyAttribute(const TfrxPropTarget &object, QStringView name, QStringView raw)
+{
+    QObject *obj = object.Object();
+    if (!name.contains(u'.')) {
+        if (name.size() == 1) {
+            // The compact names of prepared pages.
+            auto *component = qobject_cast<TfrxComponent *>(obj);
+            const char16_t letter = name[0].unicode();
+            if (component && (letter == 'l' || letter == 't' || letter == 'w' || letter == 'h')) {
+                const QString value = XMLToStr(raw.toString());
+                double number;
+                if (!frxStrToFloat(value, number))
+                    throw EReportError(InvalidFloat(value));
+                if (letter == 'l')
+                    component->SetLeft(number);
+                else if (letter == 't')
+                    component->SetTop(number);
+                else if (letter == 'w')
+                    component->SetWidth(number);
+                else
+                    component->SetHeight(number);
+                return;
+            }
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(obj)) {
+                if (letter == 'u') {
+                    memo->SetMemo(SplitLines(MemoText(raw)));
+                    return;
+                }
+                if (letter == 'x') {
+                    memo->SetMemo(SplitLines(XMLToStr(raw.toString())));
+                    return;
+                }
+            }
+        }
+        if (SameName(name, u"PropData")) {
+            ReadObjectPropData(object, raw);
+            return;
+        }
+        if (SameName(name, u"Text")) {
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(obj)) {
+                memo->SetMemo(SplitLines(MemoText(raw)));
+                return;
+            }
+        }
+        if (SameName(name, u"Name") && qobject_cast<TfrxReport *>(obj))
+            return;
+    }
+
+    // Walk the dotted name through nested objects.
+    TfrxPropTarget holder = object;
+    QStringView rest = name;
+    for (;;) {
+        const qsizetype dot = rest.indexOf(u'.');
+        const TfrxPropInfo *prop = frxFindProp(holder, dot < 0 ? rest : rest.left(dot));
+        if (!prop)
+            return; // unknown names are ignored
+        if (dot < 0) {
+            if (!prop->IsWritable())
+                return;
+            SetPropValue(holder, *prop, XMLToStr(raw.toString()));
+            return;
+        }
+        const QStringView next = rest.mid(dot + 1);
+        switch (prop->Kind()) {
+        case TfrxPropKind::Class:
+            holder = prop->GetNested(holder);
+            if (holder.IsNull())
+                return;
+            rest = next;
+            continue;
+        case TfrxPropKind::Strings:
+            if (SameName(next, u"Text") && prop->IsWritable())
+                prop->SetStrings(holder, SplitLines(XMLToStr(raw.toString())));
+            return;
+        case TfrxPropKind::Picture:
+            if (SameName(next, u"PropData") && prop->IsWritable())
+                ReadPicturePropData(holder, *prop, raw, name.toString());
+            return;
+        default:
+            return;
+        }
+    }
+}
+
+void TfrxXMLSerializer::SetPropValue(const TfrxPropTarget &target, const TfrxPropInfo &prop,
+                                     const QString &value)
+{
+    switch (prop.Kind()) {
+    case TfrxPropKind::Integer:
+    case TfrxPropKind::Int64: {
+        qint64 number;
+        if (!ParseInteger(value, prop.Kind() == TfrxPropKind::Integer, number))
+            throw EReportError(InvalidInteger(value));
+        prop.SetOrdinal(target, number);
+        return;
+    }
+    case TfrxPropKind::Set: {
+        qint64 mask = 0;
+        if (!ParseInteger(value, true, mask)) {
+            // Tolerate the "[member,member]" form some writers use for sets.
+            const QString trimmed = value.trimmed();
+            if (!trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
+                throw EReportError(InvalidInteger(value));
+            mask = 0;
+            for (const QString &member : trimmed.mid(1, trimmed.size() - 2).split(u',', Qt::SkipEmptyParts)) {
+                qint64 bit;
+                if (prop.EnumValue(member.trimmed(), bit))
+                    mask |= bit;
+            }
+        }
+        // Only the members the set has: a stray bit would be a value no code expects.
+        qint64 known = 0;
+        const QMetaEnum &e = prop.EnumType();
+        for (int i = 0; i < e.keyCount(); ++i)
+            known |= e.value(i);
+        prop.SetOrdinal(target, mask & known);
+        return;
+    }
+    case TfrxPropKind::Boolean:
+    case TfrxPropKind::Enumeration: {
+        qint64 ordinal;
+        if (Variant::TextToInt64(value, ordinal)) {
+            if (prop.Kind() == TfrxPropKind::Boolean)
+                ordinal = ordinal != 0;
+            else if (prop.EnumName(ordinal).isEmpty())
+                return; // a number the enumeration does not have: keep the value
+        } else if (!prop.EnumValue(value.trimmed(), ordinal)) {
+            return; // an unknown value name (a newer program's): keep the value
+        }
+        prop.SetOrdinal(target, ordinal);
+        return;
+    }
+    case TfrxPropKind::Float: {
+        double number;
+        if (!frxStrToFloat(value, number))
+            throw EReportError(InvalidFloat(value));
+        prop.SetFloat(target, number);
+        return;
+    }
+    case TfrxPropKind::String:
+        prop.SetString(target, value);
+        return;
+    case TfrxPropKind::Variant:
+        prop.SetVariant(target, Variant(value));
+        return;
+    case TfrxPropKind::Component:
+        m_references.push_back({m_currentHolder, target, &prop, value});
+        return;
+    default:
+        return; // lists, pictures and nested objects have no value of their own
+    }
+}
+
+void TfrxXMLSerializer::ReadObjectPropData(const TfrxPropTarget &object, QStringView raw)
+{
+    auto *report = qobject_cast<TfrxReport *>(object.Object());
+    if (!report)
+        return;
+    bool ok = true;
+    const QByteArray bytes = frxHexToBin(raw, &ok);
+    bool damaged = !ok;
+    TfrxValueReader reader(bytes);
+    while (!reader.AtEnd()) {
+        QString entry;
+        if (!reader.ReadName(entry)) {
+            damaged = true;
+            break;
+        }
+        if (entry == QLatin1String("Left") || entry == QLatin1String("Top")) {
+            qint64 value;
+            if (!reader.ReadInteger(value)) {
+                damaged = true;
+                break;
+            }
+            QPoint position = frxDesignPosition(report);
+            if (entry == QLatin1String("Left"))
+                position.setX(int(value));
+            else
+                position.setY(int(value));
+            frxSetDesignPosition(report, position);
+            continue;
+        }
+        TfrxCollection *collection = nullptr;
+        if (entry == QLatin1String("Datasets"))
+            collection = report->Datasets();
+        else if (entry == QLatin1String("Variables"))
+            collection = report->Variables();
+        else if (entry == QLatin1String("Style"))
+            collection = report->Styles();
+        if (!collection)
+            break; // an entry this program does not know ends the data, as in other readers
+        DropReferencesInto(*collection);
+        collection->Clear();
+        ReadCollection(reader, *collection, damaged);
+        if (damaged)
+            break;
+    }
+    if (damaged)
+        AddError(Res("SDamagedPropData", "Damaged data in %1 of %2")
+                     .replace(QLatin1String("%1"), QStringLiteral("PropData"))
+                     .replace(QLatin1String("%2"), DescribeTarget(object)));
+}
+
+void TfrxXMLSerializer::ReadCollection(TfrxValueReader &reader, TfrxCollection &collection, bool &damaged)
+{
+    if (!reader.ReadListBegin()) {
+        damaged = true;
+        return;
+    }
+    while (!reader.NextIsListEnd()) {
+        if (!reader.ReadListBegin()) {
+            damaged = true;
+            return;
+        }
+        TfrxCollectionItem *item = collection.AddItem();
+        while (!reader.NextIsListEnd()) {
+            QString text;
+            if (!reader.ReadString(text)) {
+                damaged = true;
+                return;
+            }
+            XMLToObj(text, TfrxPropTarget(item));
+        }
+    }
+}
+
+void TfrxXMLSerializer::DropReferencesInto(const TfrxCollection &collection)
+{
+    std::erase_if(m_references, [&](const PendingReference &ref) {
+        auto *item = dynamic_cast<TfrxCollectionItem *>(ref.target.Persistent());
+        return item && item->Collection() == &collection;
+    });
+}
+
+void TfrxXMLSerializer::ReadPicturePropData(const TfrxPropTarget &target, const TfrxPropInfo &prop,
+                                            QStringView raw, const QString &attribute)
+{
+    bool ok = true;
+    TfrxValueReader reader(frxHexToBin(raw, &ok)); // the only copy of the bytes
+    bool damaged = !ok;
+    while (!damaged && !reader.AtEnd()) {
+        QString entry;
+        QByteArray data;
+        if (!reader.ReadName(entry)) {
+            damaged = true;
+            break;
+        }
+        if (entry != QLatin1String("Data"))
+            break;
+        if (!reader.ReadBinary(data)) {
+            damaged = true;
+            break;
+        }
+        TPicture picture;
+        QString className;
+        if (data.isEmpty()) {
+            prop.SetPicture(target, picture);
+        } else if (frxPictureFromGraphicData(std::move(data), picture, className)) {
+            prop.SetPicture(target, picture);
+        } else {
+            AddError(Res("SUnsupportedPicture", "Cannot read the %1 picture in %2 of %3")
+                         .replace(QLatin1String("%1"), className.isEmpty() ? QStringLiteral("?") : className)
+                         .replace(QLatin1String("%2"), attribute)
+                         .replace(QLatin1String("%3"), DescribeTarget(target)));
+        }
+    }
+    if (damaged)
+        AddError(Res("SDamagedPropData", "Damaged data in %1 of %2")
+                     .replace(QLatin1String("%1"), attribute)
+                     .replace(QLatin1String("%2"), DescribeTarget(target)));
+}
+
+void TfrxXMLSerializer::BeginObject(TfrxComponent *component)
+{
+    component->SetIsLoading(true);
+    m_loaded.append(component);
+    m_currentHolder = component;
+}
+
+TfrxComponent *TfrxXMLSerializer::CreateElement(TfrxXMLItem *item, TfrxComponent *parent)
+{
+    const QString &className = item->Name();
+    const bool inherited = className == QLatin1String("inherited");
+    if (!inherited) {
+        const QMetaObject *meta = frxFindClass(className);
+        if (!meta) {
+            AddError(frxGet(QStringLiteral("SCannotFindClass")) + className);
+            return nullptr;
+        }
+        if (meta->inherits(&TfrxReport::staticMetaObject)) {
+            AddError(Res("SNestedReport", "A report inside %1 was skipped")
+                         .replace(QLatin1String("%1"),
+                                  parent->Name().isEmpty() ? parent->ClassName() : parent->Name()));
+            return nullptr;
+        }
+    }
+
+    QString name;
+    ScanAttributes(item->Text(), [&](QStringView attribute, QStringView raw) {
+        if (!SameName(attribute, u"Name"))
+            return true;
+        name = XMLToStr(raw.toString());
+        return false;
+    });
+
+    // Only objects an ancestor layout introduced are filled in place. Any other object of the same
+    // name is a second one in this file: it is created anyway and loses its name ("Duplicate
+    // name"), instead of being merged into the first and lost.
+    TfrxComponent *component = nullptr;
+    if (!name.isEmpty() && (m_hasAncestors || inherited)) {
+        TfrxComponent *existing = nullptr;
+        if (m_report)
+            existing = qobject_cast<TfrxComponent *>(m_report->FindComponent(name));
+        else if (m_lookupRoot)
+            existing = m_lookupRoot->FindObject(name);
+        if (existing && (existing->IsAncestor() || inherited) && !m_loaded.contains(existing))
+            component = existing;
+    }
+    if (!component) {
+        if (inherited)
+            return nullptr;
+        component = frxCreateComponent(className, parent);
+        if (!component)
+            return nullptr;
+    }
+    BeginObject(component);
+    XMLToObj(item->Text(), TfrxPropTarget(component));
+    if (m_releaseTexts)
+        item->SetText(QString());
+    return component;
+}
+
+void TfrxXMLSerializer::PrepareReading(TfrxComponent *scope)
+{
+    if (!m_lookupRoot)
+        m_lookupRoot = scope && scope->Report() ? scope->Report() : scope;
+    // Looking each element's name up costs a walk over the report; only objects of an ancestor
+    // layout can be found, so look only when there are some.
+    m_hasAncestors = false;
+    if (m_lookupRoot)
+        for (TfrxComponent *c : m_lookupRoot->AllObjects())
+            if (c->IsAncestor()) {
+                m_hasAncestors = true;
+                break;
+            }
+}
+
+void TfrxXMLSerializer::ReadComponent(TfrxXMLItem *item, TfrxComponent *root)
+{
+    PrepareReading(root);
+    BeginObject(root);
+    XMLToObj(item->Text(), TfrxPropTarget(root));
+    if (m_releaseTexts)
+        item->SetText(QString());
+    ReadChildren(item, root, 1);
+}
+
+TfrxComponent *TfrxXMLSerializer::ReadElement(TfrxXMLItem *item, TfrxComponent *parent)
+{
+    PrepareReading(parent);
+    TfrxComponent *component = nullptr;
+    try {
+        component = CreateElement(item, parent);
+    } catch (const std::exception &e) {
+        AddError(ExceptionText(e));
+    }
+    if (component)
+        ReadChildren(item, component, 2);
+    return component;
+}
+
+void TfrxXMLSerializer::ReadChildren(TfrxXMLItem *item, TfrxComponent *component, int depth)
+{
+    struct Level {
+        TfrxXMLItem *item;
+        TfrxComponent *component;
+        int next;
+    };
+    std::vector<Level> stack{{item, component, 0}};
+    while (!stack.empty()) {
+        Level &level = stack.back();
+        if (level.next >= level.item->Count()) {
+            stack.pop_back();
+            continue;
+        }
+        TfrxXMLItem *child = level.item->Items(level.next++);
+        TfrxComponent *parent = level.component;
+        if (stack.size() + size_t(depth) > size_t(kMaxDepth)) {
+            if (!m_depthReported)
+                AddError(Res("SLayoutTooDeep", "Objects nested deeper than %1 levels were skipped")
+                             .replace(QLatin1String("%1"), QString::number(kMaxDepth)));
+            m_depthReported = true;
+            continue;
+        }
+        TfrxComponent *created = nullptr;
+        try {
+            created = CreateElement(child, parent);
+        } catch (const std::exception &e) {
+            AddError(ExceptionText(e));
+        }
+        if (created && child->Count() > 0)
+            stack.push_back({child, created, 0}); // invalidates `level`, which is not used again
+    }
+}
+
+TfrxComponent *TfrxXMLSerializer::CreateFromText(const QString &text, TComponent *owner)
+{
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    const QString className = blank < 0 ? text : text.left(blank);
+    if (!frxFindClass(className)) {
+        AddError(frxGet(QStringLiteral("SCannotFindClass")) + className);
+        return nullptr;
+    }
+    TfrxComponent *component = frxCreateComponent(className, owner);
+    if (!component)
+        return nullptr;
+    if (!m_lookupRoot)
+        m_lookupRoot = component->Report();
+    BeginObject(component);
+    if (blank >= 0)
+        XMLToObj(text.mid(blank + 1), TfrxPropTarget(component));
+    return component;
+}
+
+QObject *TfrxXMLSerializer::FindReference(const QString &name) const
+{
+    if (name.isEmpty())
+        return nullptr;
+    if (m_lookupRoot)
+        if (TfrxComponent *found = m_lookupRoot->FindObject(name))
+            return found;
+    const QStringList parts = name.split(QLatin1Char('.'));
+    if (parts.size() == 2 || parts.size() == 3) {
+        TComponent *component = frxFindGlobalComponent(parts[0]);
+        for (qsizetype i = 1; component && i < parts.size(); ++i)
+            component = component->FindComponent(parts[i]);
+        return component;
+    }
+    if (parts.size() != 1)
+        return nullptr;
+    const TComponent *report = m_report ? static_cast<const TComponent *>(m_report) : m_lookupRoot;
+    if (!report)
+        return nullptr;
+    if (TComponent *found = report->FindComponent(name))
+        return found;
+    if (report->Owner())
+        return report->Owner()->FindComponent(name);
+    return nullptr;
+}
+
+void TfrxXMLSerializer::ResolveReferences()
+{
+    std::vector<PendingReference> references;
+    references.swap(m_references);
+    for (const PendingReference &ref : references) {
+        if (!ref.holder)
+            continue;
+        QObject *found = FindReference(ref.name);
+        if (!found)
+            continue;
+        try {
+            ref.prop->SetReference(ref.target, found);
+        } catch (const std::exception &e) {
+            AddError(ExceptionText(e));
+        }
+    }
+}
+
+void TfrxXMLSerializer::FinishLoading()
+{
+    const QList<QPointer<TfrxComponent>> loaded = m_loaded;
+    m_loaded.clear();
+    for (const QPointer<TfrxComponent> &component : loaded) {
+        if (!component)
+            continue;
+        component->SetIsLoading(false);
+        if (qobject_cast<TfrxReport *>(component))
+            continue;
+        // The loaded notification, for classes that want one.
+        if (component->metaObject()->indexOfMethod("Loaded()") >= 0)
+            QMetaObject::invokeMethod(component, "Loaded", Qt::DirectConnection);
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The whole report model in one include: components, pages, views, bands, datasets, the report.
+
+#include "report/model/frxBands.h"
+#include "report/core/frxClassRegistry.h"
+#include "report/core/frxComponent.h"
+#include "report/model/frxDataSet.h"
+#include "report/core/frxErrors.h"
+#include "report/model/frxFrame.h"
+#include "report/core/frxMeta.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxPaper.h"
+#include "report/model/frxPicture.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxReportDataSets.h"
+#include "report/core/frxRes.h"
+#include "report/model/frxStyles.h"
+#include "report/core/frxTypes.h"
+#include "report/model/frxVariables.h"
+#include "report/model/frxViews.h"
