@@ -3,6 +3,7 @@
 #include "app/FunctionPAK.h"
 #include "platform/IniFile.h"
 #include "platform/Ui.h"
+#include "report/draw/frxFontTable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,6 +84,8 @@ void InitGlobals(const QString &home)
         AppPath = QDir(folder).absolutePath();
         if (!AppPath.endsWith(QLatin1Char('/')))
             AppPath += QLatin1Char('/');
+        // Fonts the user added beside the program draw text like the ones it comes with.
+        TfrxFontTable::Global().LoadOnce(AppPath + QStringLiteral("config/fonts.ini"));
         ColumnMode = QStringLiteral("1");
         AutoPrintBusy = 0;
         CurrTemplate.reset();

@@ -102,8 +102,14 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
             options.Png = value;
         else if (name == QLatin1String("--page"))
             number = ReadInt(value, options.Page);
-        else if (name == QLatin1String("--zoom"))
+        else if (name == QLatin1String("--zoom")) {
             options.Zoom = value.toDouble(&number);
+            // The preview's own limits, 10 % to 2000 %.
+            if (number && !(options.Zoom >= 0.1 && options.Zoom <= 20)) {
+                error = QStringLiteral("option --zoom wants a zoom from 0.1 to 20, not '%1'").arg(value);
+                return false;
+            }
+        }
         else if (name == QLatin1String("--offset-x"))
             number = options.HasOffsetX = ReadInt(value, options.OffsetX);
         else if (name == QLatin1String("--offset-y"))

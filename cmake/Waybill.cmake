@@ -34,7 +34,40 @@ function(waybill_tests)
             WAYBILL_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
         add_test(NAME ${area}/${base} COMMAND ${target})
         set_tests_properties(${area}/${base} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;FONTCONFIG_FILE=${WAYBILL_FONTCONFIG_FILE}"
             TIMEOUT 300)
     endforeach()
+endfunction()
+
+# The fonts the tests see: exactly the files the font table (data/config/fonts.ini) names, through
+# a fontconfig configuration of the build's own (build/fontconfig/fonts.conf, a folder of links to
+# those files), so that a machine with more fonts installed gives the same results. Text of layouts
+# is drawn from the table's files anyway; this pins what widgets and anything else that asks the
+# font system see. Made at configure time, again whenever the table changes; waybill_tests gives
+# its suites FONTCONFIG_FILE, other tests set it from WAYBILL_FONTCONFIG_FILE.
+function(waybill_font_config)
+    set(table ${PROJECT_SOURCE_DIR}/data/config/fonts.ini)
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${table})
+    set(dir ${CMAKE_BINARY_DIR}/fontconfig)
+    file(REMOVE_RECURSE ${dir}/fonts)
+    file(MAKE_DIRECTORY ${dir}/fonts ${dir}/cache)
+    file(STRINGS ${table} lines REGEX "^(Regular|Bold|Italic|BoldItalic)[ \t]*=")
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[A-Za-z]+[ \t]*=[ \t]*" "" path "${line}")
+        string(STRIP "${path}" path)
+        get_filename_component(name "${path}" NAME)
+        if(NOT EXISTS ${dir}/fonts/${name})
+            file(CREATE_LINK "${path}" ${dir}/fonts/${name} SYMBOLIC)
+        endif()
+    endforeach()
+    file(WRITE ${dir}/fonts.conf
+"<?xml version=\"1.0\"?>
+<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">
+<!-- The fonts of the font table and no others; made by cmake/Waybill.cmake. -->
+<fontconfig>
+  <dir>${dir}/fonts</dir>
+  <cachedir>${dir}/cache</cachedir>
+</fontconfig>
+")
+    set(WAYBILL_FONTCONFIG_FILE ${dir}/fonts.conf PARENT_SCOPE)
 endfunction()

@@ -3,11 +3,17 @@
 # Only packages that are missing are installed; running it twice costs nothing.
 set -euo pipefail
 
+# The fonts are exactly those the font table names (its Package= lines): text is drawn with them
+# and with no others.
+root=$(cd "$(dirname "$0")/.." && pwd)
+mapfile -t font_packages < <(sed -n 's/^Package[[:space:]]*=[[:space:]]*\([^[:space:]]*\).*/\1/p' \
+    "$root/data/config/fonts.ini" | sort -u)
+
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
     libgl-dev
-    fonts-liberation fonts-wqy-zenhei
+    "${font_packages[@]}"
     xvfb xauth
     cups cups-client cups-bsd libcups2-dev
     poppler-utils

@@ -512,9 +512,16 @@ void TfrxPreview::UpdateCurrentFromScroll(int topPage)
 
 // ---- zoom ----
 
+double TfrxPreview::BoundZoom(double zoom)
+{
+    if (std::isnan(zoom))
+        return 1;
+    return std::clamp(zoom, MinZoom, MaxZoom);
+}
+
 void TfrxPreview::SetZoom(double zoom)
 {
-    m_zoom = std::max(0.25, zoom);
+    m_zoom = BoundZoom(zoom);
     Relayout();
     ShowPage(m_pageNo);
     emit ZoomChanged(m_zoom);
@@ -565,7 +572,7 @@ void TfrxPreview::ApplyZoomMode()
     if (m_zoomMode == frx::zmWholePage && client.width() > 0 && client.height() > 0 &&
         double(page.height()) / client.height() >= double(page.width()) / client.width())
         zoom = double(m_workspace->height() - 26) / page.height();
-    m_zoom = std::max(0.25, zoom);
+    m_zoom = BoundZoom(zoom);
 }
 
 void TfrxPreview::Relayout()

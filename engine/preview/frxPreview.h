@@ -172,8 +172,12 @@ public:
 
     // ---- zoom ----
     double Zoom() const { return m_zoom; }
-    // Below 0.25 gives 0.25.
     void SetZoom(double zoom);
+    // Zooms the preview shows: from 25 % up to 2000 %; anything else (NaN included) is brought
+    // into that range, so no zoom can make fonts or pages larger than drawing can handle.
+    static constexpr double MinZoom = 0.25;
+    static constexpr double MaxZoom = 20;
+    static double BoundZoom(double zoom);
     frx::TfrxZoomMode ZoomMode() const { return m_zoomMode; }
     void SetZoomMode(frx::TfrxZoomMode mode);
     void ZoomIn();  // +0.25, default mode

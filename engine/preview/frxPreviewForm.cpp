@@ -430,7 +430,7 @@ void TfrxPreviewForm::Prepare()
     m_toolBar->setToolButtonStyle(options->ShowCaptions() ? Qt::ToolButtonTextUnderIcon
                                                           : Qt::ToolButtonIconOnly);
 
-    m_preview->m_zoom = std::max(0.25, options->Zoom());
+    m_preview->m_zoom = TfrxPreview::BoundZoom(options->Zoom());
     m_preview->m_zoomMode = options->ZoomMode();
     m_preview->SetOutlineWidth(options->OutlineWidth());
     m_actions[btOutline]->setChecked(options->OutlineVisible());

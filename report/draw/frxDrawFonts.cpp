@@ -1,8 +1,14 @@
 #include "report/draw/frxDrawFonts.h"
 
 #include "report/draw/frxDrawCanvas.h"
+#include "report/draw/frxFontTable.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainterPath>
 
 namespace {
 
@@ -10,139 +16,85 @@ namespace {
 constexpr int kReferencePixelSize = 64;
 // Sizes kept per face before the oldest are dropped.
 constexpr int kMaxSizesPerFace = 24;
+// No font file is larger; anything larger is not a font.
+constexpr qint64 kMaxFontFileSize = 256 * 1024 * 1024;
 
-QFontDatabase::WritingSystem WritingSystemOf(char32_t ucs4)
+// The bytes of a font file, read once per process and shared by every face that uses it; empty
+// when the file is missing, is not a regular file or is too large.
+QByteArray FontFileData(const QString &path)
 {
-    switch (QChar::script(ucs4)) {
-    case QChar::Script_Han:
-    case QChar::Script_Bopomofo:
-        return QFontDatabase::SimplifiedChinese;
-    case QChar::Script_Hiragana:
-    case QChar::Script_Katakana:
-        return QFontDatabase::Japanese;
-    case QChar::Script_Hangul:
-        return QFontDatabase::Korean;
-    case QChar::Script_Cyrillic:
-        return QFontDatabase::Cyrillic;
-    case QChar::Script_Greek:
-        return QFontDatabase::Greek;
-    case QChar::Script_Arabic:
-        return QFontDatabase::Arabic;
-    case QChar::Script_Hebrew:
-        return QFontDatabase::Hebrew;
-    case QChar::Script_Thai:
-        return QFontDatabase::Thai;
-    case QChar::Script_Armenian:
-        return QFontDatabase::Armenian;
-    case QChar::Script_Georgian:
-        return QFontDatabase::Georgian;
-    case QChar::Script_Devanagari:
-        return QFontDatabase::Devanagari;
-    case QChar::Script_Tibetan:
-        return QFontDatabase::Tibetan;
-    default:
-        return QFontDatabase::Any;
-    }
-}
-
-// Families tried, in order, for characters neither the face nor the writing-system choice has.
-// Chinese fonts come early: CJK punctuation and full-width forms count as common script, and they
-// are what waybill text is made of.
-const char *const kStandInFamilies[] = {
-    "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Noto Sans SC", "Source Han Sans SC", "Droid Sans Fallback",
-    "DejaVu Sans",       "Noto Sans",        "FreeSans",     "Noto Sans Symbols",  "Symbola",
-};
-
-} // namespace
-
-const QRawFont &TfrxSizedFace::Font(int index)
-{
-    while (m_fonts.size() <= index) {
-        QRawFont font = m_face->SizedFont(int(m_fonts.size()), m_pixelSize, m_hinted);
-        // A raw font reports the weight asked for; the face file's own style says what it has.
-        quint8 synthesized = 0;
-        const QString family = font.familyName();
-        const QString style = font.styleName();
-        if (m_face->Style().testFlag(frx::fsBold)) {
-            int weight = QFontDatabase::weight(family, style);
-            if (weight < 0)
-                weight =
-                    style.contains(QLatin1String("Bold"), Qt::CaseInsensitive) ? QFont::Bold : QFont::Normal;
-            if (weight < QFont::DemiBold)
-                synthesized |= 1;
-        }
-        if (m_face->Style().testFlag(frx::fsItalic) && !QFontDatabase::italic(family, style) &&
-            !style.contains(QLatin1String("Oblique"), Qt::CaseInsensitive) &&
-            !style.contains(QLatin1String("Italic"), Qt::CaseInsensitive))
-            synthesized |= 2;
-        m_fonts.append(font);
-        m_synthesized.append(synthesized);
-    }
-    return m_fonts[index];
-}
-
-bool TfrxSizedFace::SynthesizedBold(int index)
-{
-    Font(index);
-    return m_synthesized[index] & 1;
-}
-
-bool TfrxSizedFace::SynthesizedItalic(int index)
-{
-    Font(index);
-    return m_synthesized[index] & 2;
-}
-
-int TfrxSizedFace::Advance(const TfrxGlyph &glyph)
-{
-    const quint64 key = (quint64(quint32(glyph.Font)) << 32) | glyph.Index;
-    auto it = m_advances.constFind(key);
-    if (it != m_advances.constEnd())
+    static QMutex lock;
+    static QHash<QString, QByteArray> files;
+    QMutexLocker locker(&lock);
+    auto it = files.constFind(path);
+    if (it != files.constEnd())
         return *it;
-    QPointF advance;
-    quint32 index = glyph.Index;
-    Font(glyph.Font).advancesForGlyphIndexes(&index, &advance, 1);
-    int value = frxRound(advance.x());
-    m_advances.insert(key, value);
-    return value;
-}
-
-TfrxFontFace::TfrxFontFace(const QString &name, frx::TFontStyles style) : m_name(name), m_style(style)
-{
-    QRawFont primary = QRawFont::fromFont(Query(name, kReferencePixelSize, false));
-    if (!primary.isValid()) {
-        // The font system has nothing for the name at all; any valid font beats no text.
-        primary = QRawFont::fromFont(QFont());
+    QByteArray data;
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() <= kMaxFontFileSize) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            data = file.read(kMaxFontFileSize);
     }
-    m_fonts.append(primary);
-    m_families.append(name);
+    files.insert(path, data);
+    return data;
 }
 
-QFont TfrxFontFace::Query(const QString &family, int pixelSize, bool hinted) const
+// A font file as a raw font at the reference size. The glyphs and metrics are those of the file
+// itself. The font is opened through the font database (with the file registered there) when
+// that yields this very font, because only a font the database knows by its file is embedded in
+// PDF output as text; were the database to answer with another file of the same family name,
+// the file read directly is used and PDF gets the glyphs as outlines.
+QRawFont OpenFontFile(const QString &path, QFont::HintingPreference hinting)
 {
-    QFont font(family);
-    font.setPixelSize(qMax(1, pixelSize));
-    font.setBold(m_style.testFlag(frx::fsBold));
-    font.setItalic(m_style.testFlag(frx::fsItalic));
-    font.setKerning(false);
-    font.setHintingPreference(hinted ? QFont::PreferDefaultHinting : QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferOutline);
-    return font;
+    const QByteArray data = FontFileData(path);
+    if (data.isEmpty())
+        return QRawFont();
+    QRawFont exact;
+    exact.loadFromData(data, kReferencePixelSize, hinting);
+    if (!exact.isValid() || exact.unitsPerEm() <= 0)
+        return QRawFont(); // damaged
+    {
+        static QMutex lock;
+        static QHash<QString, int> registered;
+        QMutexLocker locker(&lock);
+        if (!registered.contains(path))
+            registered.insert(path, QFontDatabase::addApplicationFont(path));
+        if (registered.value(path) < 0)
+            return exact;
+    }
+    QFont query(exact.familyName());
+    query.setStyleName(exact.styleName());
+    query.setPixelSize(kReferencePixelSize);
+    query.setKerning(false);
+    query.setHintingPreference(hinting);
+    query.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoFontMerging));
+    const QRawFont known = QRawFont::fromFont(query);
+    auto same = [&](const char *tag) {
+        return known.fontTable(tag) == exact.fontTable(tag);
+    };
+    if (known.isValid() && !exact.fontTable("head").isEmpty() && same("head") && same("hhea") &&
+        same("maxp") && known.familyName() == exact.familyName())
+        return known;
+    return exact;
 }
 
-int TfrxFontFace::AddFont(const QRawFont &font)
+// Characters that take their place but are never drawn as a box when no font has them.
+bool IsInvisible(char32_t ucs4)
 {
-    const QString family = font.familyName();
-    for (int i = 1; i < m_families.size(); ++i)
-        if (m_families[i] == family)
-            return i;
-    m_fonts.append(font);
-    m_families.append(family);
-    return int(m_fonts.size()) - 1;
+    switch (QChar::category(ucs4)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return (ucs4 >= 0xFE00 && ucs4 <= 0xFE0F) || (ucs4 >= 0xE0100 && ucs4 <= 0xE01EF); // variation selectors
+    }
 }
 
 // The glyph of a character in one font; index 0 when the font has none.
-static quint32 GlyphIndex(const QRawFont &font, char32_t ucs4)
+quint32 GlyphIndex(const QRawFont &font, char32_t ucs4)
 {
     QChar chars[2];
     int count = 1;
@@ -153,40 +105,138 @@ static quint32 GlyphIndex(const QRawFont &font, char32_t ucs4)
     } else {
         chars[0] = QChar(char16_t(ucs4));
     }
-    quint32 index = 0;
-    int glyphs = 1;
-    if (!font.supportsCharacter(ucs4) || !font.glyphIndexesForChars(chars, count, &index, &glyphs))
+    // Room for one glyph per code unit: the font engine wants it even for a surrogate pair.
+    quint32 indexes[2] = {0, 0};
+    int glyphs = 2;
+    if (!font.isValid() || !font.supportsCharacter(ucs4) ||
+        !font.glyphIndexesForChars(chars, count, indexes, &glyphs) || glyphs < 1)
         return 0;
-    return index;
+    return indexes[0];
+}
+
+} // namespace
+
+// ---- a face at one size --------------------------------------------------------------------------
+
+const QRawFont &TfrxSizedFace::Font(int index)
+{
+    while (m_fonts.size() <= index)
+        m_fonts.append(m_face->SizedFont(int(m_fonts.size()), m_pixelSize, m_hinted));
+    return m_fonts[index];
+}
+
+bool TfrxSizedFace::SynthesizedBold(int index)
+{
+    return index < m_face->m_sources.size() && m_face->m_sources[index].SynthesizedBold;
+}
+
+bool TfrxSizedFace::SynthesizedItalic(int index)
+{
+    return index < m_face->m_sources.size() && m_face->m_sources[index].SynthesizedItalic;
+}
+
+int TfrxSizedFace::Advance(const TfrxGlyph &glyph)
+{
+    const quint64 key = (quint64(quint32(glyph.Font)) << 32) | glyph.Index;
+    auto it = m_advances.constFind(key);
+    if (it != m_advances.constEnd())
+        return *it;
+    QPointF advance;
+    quint32 index = glyph.Index;
+    const QRawFont &font = Font(glyph.Font);
+    if (font.isValid())
+        font.advancesForGlyphIndexes(&index, &advance, 1);
+    const int value = frxRound(advance.x());
+    m_advances.insert(key, value);
+    return value;
+}
+
+// ---- a face ----------------------------------------------------------------------------------------
+
+TfrxFontFace::TfrxFontFace(const QString &name, frx::TFontStyles style) : m_name(name), m_style(style)
+{
+    const TfrxFontTable &table = TfrxFontTable::Global();
+    const QString own = table.FontFor(name);
+    if (!own.isEmpty())
+        m_pending.append(own);
+    for (const QString &font : table.Fallback())
+        if (!m_pending.contains(font, Qt::CaseInsensitive))
+            m_pending.append(font);
+    // The face's own font, or, when its file is missing or damaged, the first fallback that reads:
+    // metrics and the missing-glyph box come from font 0.
+    while (m_sources.isEmpty() && LoadNext()) {
+    }
+    if (m_sources.isEmpty()) {
+        // Not one font of the table is installed. Text still shows, in what the system has for the
+        // name, but the setup's fonts are what keep pages the same everywhere.
+        static bool warned = false;
+        if (!warned) {
+            warned = true;
+            qWarning("fonts: none of the fonts of the font table can be read; text is drawn with the "
+                     "system's fonts and may not match other machines");
+        }
+        QFont font(name);
+        font.setPixelSize(kReferencePixelSize);
+        font.setBold(style.testFlag(frx::fsBold));
+        font.setItalic(style.testFlag(frx::fsItalic));
+        font.setKerning(false);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        TSource source;
+        source.Reference = QRawFont::fromFont(font);
+        if (source.Reference.isValid())
+            m_sources.append(source);
+    }
+}
+
+bool TfrxFontFace::LoadNext()
+{
+    while (!m_pending.isEmpty()) {
+        const QString font = m_pending.takeFirst();
+        const TfrxFontTable::TFile file = TfrxFontTable::Global().FileFor(font, m_style);
+        if (file.Path.isEmpty())
+            continue;
+        TSource source;
+        source.File = file.Path;
+        source.SynthesizedBold = file.SynthesizedBold;
+        source.SynthesizedItalic = file.SynthesizedItalic;
+        source.Reference = OpenFontFile(file.Path, QFont::PreferNoHinting);
+        if (!source.Reference.isValid())
+            continue; // missing or damaged: the next font stands in
+        m_sources.append(source);
+        return true;
+    }
+    return false;
 }
 
 TfrxGlyph TfrxFontFace::Resolve(char32_t ucs4)
 {
-    // The face itself and the stand-ins already found.
-    for (int i = 0; i < m_fonts.size(); ++i) {
-        if (quint32 index = GlyphIndex(m_fonts[i], ucs4))
-            return TfrxGlyph{index, i};
+    if (m_sources.isEmpty())
+        return TfrxGlyph{0, 0, true}; // no font at all: nothing can show
+    for (int i = 0;; ++i) {
+        if (i == m_sources.size() && !LoadNext())
+            break;
+        if (quint32 index = GlyphIndex(m_sources[i].Reference, ucs4))
+            return TfrxGlyph{index, i, false};
     }
-    // Qt's own choice for the character's writing system, then the known stand-ins.
-    const QFont query = Query(m_name, kReferencePixelSize, false);
-    QFontDatabase::WritingSystem system = WritingSystemOf(ucs4);
-    QList<QRawFont> candidates;
-    if (system != QFontDatabase::Any)
-        candidates.append(QRawFont::fromFont(query, system));
-    candidates.append(QRawFont::fromFont(query, QFontDatabase::SimplifiedChinese));
-    for (const char *family : kStandInFamilies) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
-            candidates.append(
-                QRawFont::fromFont(Query(QString::fromLatin1(family), kReferencePixelSize, false)));
+    // No font has it: the missing-glyph box, in the face's size.
+    if (IsInvisible(ucs4))
+        return TfrxGlyph{0, 0, true};
+    return TfrxGlyph{0, MissingGlyphFont(), false};
+}
+
+int TfrxFontFace::MissingGlyphFont()
+{
+    if (m_missingGlyphFont >= 0)
+        return m_missingGlyphFont;
+    // The face's own box, unless its font draws nothing for a missing glyph (some Chinese fonts
+    // do not): then the first font of the fallback list that draws one.
+    for (int i = 0;; ++i) {
+        if (i == m_sources.size() && !LoadNext())
+            break;
+        if (!m_sources[i].Reference.pathForGlyph(0).isEmpty())
+            return m_missingGlyphFont = i;
     }
-    for (const QRawFont &candidate : candidates) {
-        if (!candidate.isValid() || !GlyphIndex(candidate, ucs4))
-            continue;
-        const int font = AddFont(candidate);
-        if (quint32 index = GlyphIndex(m_fonts[font], ucs4))
-            return TfrxGlyph{index, font};
-    }
-    return TfrxGlyph(); // nobody has it: the character keeps its place and shows nothing
+    return m_missingGlyphFont = 0;
 }
 
 TfrxGlyph TfrxFontFace::Glyph(char32_t ucs4)
@@ -201,7 +251,7 @@ TfrxGlyph TfrxFontFace::Glyph(char32_t ucs4)
 
 std::shared_ptr<TfrxSizedFace> TfrxFontFace::Sized(int pixelSize, bool hinted)
 {
-    pixelSize = qMax(1, pixelSize);
+    pixelSize = qBound(1, pixelSize, MaxPixelSize);
     const int key = pixelSize * 2 + (hinted ? 1 : 0);
     auto it = m_sized.constFind(key);
     if (it != m_sized.constEnd())
@@ -212,33 +262,56 @@ std::shared_ptr<TfrxSizedFace> TfrxFontFace::Sized(int pixelSize, bool hinted)
     sized->m_face = this;
     sized->m_pixelSize = pixelSize;
     sized->m_hinted = hinted;
-    sized->m_ascent = frxRound(sized->Font(0).ascent());
+    const QRawFont &font = sized->Font(0);
+    sized->m_ascent = font.isValid() ? frxRound(font.ascent()) : frxRound(pixelSize * 0.8);
     m_sized.insert(key, sized);
     return sized;
 }
 
-QRawFont TfrxFontFace::SizedFont(int index, int pixelSize, bool hinted) const
+QRawFont TfrxFontFace::SizedFont(int index, int pixelSize, bool hinted)
 {
-    QRawFont font = QRawFont::fromFont(Query(index == 0 ? m_name : m_families[index], pixelSize, hinted));
-    if (!font.isValid() || font.familyName() != m_fonts[index].familyName()) {
-        // The query found another font at this size: scale the reference font itself so that its
-        // glyph indexes stay valid.
-        font = m_fonts[index];
-        font.setPixelSize(pixelSize);
+    if (index >= m_sources.size())
+        return QRawFont();
+    TSource &source = m_sources[index];
+    QRawFont font = source.Reference;
+    if (hinted && !source.File.isEmpty()) {
+        if (!source.Hinted.isValid())
+            source.Hinted = OpenFontFile(source.File, QFont::PreferVerticalHinting);
+        if (source.Hinted.isValid())
+            font = source.Hinted;
     }
+    // Scaled from the reference font itself, so its glyph indexes stay valid.
+    font.setPixelSize(pixelSize);
     return font;
 }
 
 QStringList TfrxFontFace::Families() const
 {
     QStringList families;
-    for (const QRawFont &font : m_fonts)
-        families.append(font.familyName());
+    for (const TSource &source : m_sources)
+        families.append(source.Reference.familyName());
     return families;
 }
 
+QStringList TfrxFontFace::Files() const
+{
+    QStringList files;
+    for (const TSource &source : m_sources)
+        files.append(source.File);
+    return files;
+}
+
+// ---- the cache -------------------------------------------------------------------------------------
+
 TfrxFontFace &TfrxFontCache::Face(const QString &name, frx::TFontStyles style)
 {
+    const int generation = TfrxFontTable::Global().Generation();
+    if (generation != m_generation) {
+        for (const auto &face : std::as_const(m_faces))
+            m_retired.append(face);
+        m_faces.clear();
+        m_generation = generation;
+    }
     const QString key = name + QChar(u'\x1F') + QString::number(int(style & (frx::fsBold | frx::fsItalic)));
     auto it = m_faces.constFind(key);
     if (it != m_faces.constEnd())

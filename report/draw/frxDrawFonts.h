@@ -1,9 +1,11 @@
 #pragma once
-// Fonts as the text engine uses them: a face (name and style) resolved once into the physical font
-// that renders each character, with the fonts that stand in for characters the face lacks (Chinese
-// text in "Arial" comes from a CJK font). Which font renders a character is decided per face,
-// independently of size, so text measured at 600 dpi and drawn at any size uses the same glyphs and
-// therefore the same proportions.
+// Fonts as the text engine uses them: a face (name and style) resolved once into the font files
+// that render each character. The files come from the font table only (frxFontTable.h): the
+// layout's font for its name first, then the table's fallback fonts in their order for characters
+// that font lacks (Chinese text in "Arial" comes from a CJK font). A character that no font has is
+// drawn as the missing-glyph box of the face's own font. Which font renders a character is decided
+// per face, independently of size, so text measured at 600 dpi and drawn at any size uses the same
+// glyphs and therefore the same proportions.
 
 #include "report/core/frxTypes.h"
 
@@ -17,8 +19,9 @@
 
 // One character as a face draws it.
 struct TfrxGlyph {
-    quint32 Index = 0; // glyph index in the face's font Font; 0: no font has it, nothing is drawn
+    quint32 Index = 0; // glyph index in the face's font Font; 0 is a font's missing-glyph box
     int Font = 0;
+    bool Hidden = false; // takes its place but shows nothing (control and format characters)
 };
 
 // The fonts of a face at one pixel size, with the advances met so far.
@@ -45,7 +48,6 @@ private:
     friend class TfrxFontFace;
     class TfrxFontFace *m_face = nullptr;
     QList<QRawFont> m_fonts;
-    QList<quint8> m_synthesized; // per font: 1 bold, 2 italic
     bool m_hinted = false;
     QHash<quint64, int> m_advances;
     int m_pixelSize = 0;
@@ -54,40 +56,62 @@ private:
 
 class TfrxFontFace {
 public:
+    // The largest pixel size fonts are made at; larger text is drawn at this size. The font
+    // rasteriser keeps sizes in 16 bits, and nothing on paper or screen needs more.
+    static constexpr int MaxPixelSize = 16384;
+
     TfrxFontFace(const QString &name, frx::TFontStyles style);
     TfrxFontFace(const TfrxFontFace &) = delete;
     TfrxFontFace &operator=(const TfrxFontFace &) = delete;
 
     // The glyph for a code point; cached.
     TfrxGlyph Glyph(char32_t ucs4);
-    // The face's fonts at a pixel size (at least 1); hinted fonts render more crisply on screen,
-    // unhinted ones measure the same at every resolution. A preview that zooms through many sizes
-    // does not make the cache grow without bound, so the result is shared, not referenced.
+    // The face's fonts at a pixel size (1 to MaxPixelSize); hinted fonts render more crisply on
+    // screen, unhinted ones measure the same at every resolution. A preview that zooms through many
+    // sizes does not make the cache grow without bound, so the result is shared, not referenced.
     std::shared_ptr<TfrxSizedFace> Sized(int pixelSize, bool hinted);
-    // Family names: the face's own font first, then the stand-ins found so far.
+    // Family names of the fonts drawing the face so far: its own font first, then the stand-ins.
     QStringList Families() const;
+    // Files of those fonts, in the same order.
+    QStringList Files() const;
     frx::TFontStyles Style() const { return m_style; }
+    // False when not one font of the table could be read: nothing can be drawn.
+    bool IsValid() const { return !m_sources.isEmpty(); }
 
 private:
     friend class TfrxSizedFace;
-    QFont Query(const QString &family, int pixelSize, bool hinted) const;
-    QRawFont SizedFont(int index, int pixelSize, bool hinted) const;
-    int AddFont(const QRawFont &font);
+    // A font file of the table in the style the face needs.
+    struct TSource {
+        QString File;
+        QRawFont Reference; // unhinted, at the reference size: character map and measuring
+        QRawFont Hinted;    // made on first use
+        bool SynthesizedBold = false;
+        bool SynthesizedItalic = false;
+    };
+    QRawFont SizedFont(int index, int pixelSize, bool hinted);
+    bool LoadNext();
     TfrxGlyph Resolve(char32_t ucs4);
+    int MissingGlyphFont();
 
     QString m_name;
     frx::TFontStyles m_style;
-    QList<QRawFont> m_fonts;   // reference fonts, one per family, for the character map
-    QList<QString> m_families; // families of m_fonts
+    QList<TSource> m_sources;  // fonts read so far, all valid: the face's own font first
+    QStringList m_pending;     // table fonts not read yet, in fallback order
     QHash<char32_t, TfrxGlyph> m_glyphs;
+    int m_missingGlyphFont = -1; // the font whose missing-glyph box is drawn
     QHash<int, std::shared_ptr<TfrxSizedFace>> m_sized; // key: pixel size * 2 + hinted
 };
 
-// Faces by name and style, kept for the life of the text engine that owns the cache.
+// Faces by name and style, kept for the life of the text engine that owns the cache, and made
+// anew when the font table changes.
 class TfrxFontCache {
 public:
     TfrxFontFace &Face(const QString &name, frx::TFontStyles style);
 
 private:
     QHash<QString, std::shared_ptr<TfrxFontFace>> m_faces;
+    // Faces of an older table stay alive: engines may still hold them, and a new face must never
+    // take an old one's address (rendered glyphs are kept by face).
+    QList<std::shared_ptr<TfrxFontFace>> m_retired;
+    int m_generation = -1;
 };

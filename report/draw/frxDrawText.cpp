@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numeric>
 
@@ -256,7 +257,8 @@ TfrxDrawText::TfrxDrawText()
 
 void TfrxDrawText::ApplyFont(const TFont &font)
 {
-    m_fontSize = qAbs(font.Size());
+    // Text larger than the largest font that can be made is drawn at that size.
+    m_fontSize = int(qMin<long long>(qAbs(static_cast<long long>(font.Size())), MaxFontSize));
     m_measureHeight = frxRound(m_fontSize * double(MeasureDpi) / 72.0);
     m_fontStyle = font.Style();
     m_fontColor = frxColor(font.Color());
@@ -547,6 +549,12 @@ void TfrxDrawText::PaintText(TfrxCanvas &canvas, frx::TfrxHAlign hAlign, frx::Tf
                                      : frxRound(m_fontSize * m_scaleY * ScreenDpi / 72.0);
     if (targetPixels <= 0)
         return; // too small to show anything
+    // A glyph taller than this is larger than any page on any device: nothing could show.
+    constexpr int kMaxDevicePixels = 1 << 22;
+    if (targetPixels > kMaxDevicePixels)
+        return;
+    // Larger than any font can be made (a huge zoom or print scale): the glyphs are drawn at the
+    // largest size, still placed where the measurement puts them.
     std::shared_ptr<TfrxSizedFace> target = m_face->Sized(targetPixels, !printer);
 
     // Block height as measured at 600 dpi, and what the device's own line steps lack of it.
@@ -562,7 +570,7 @@ void TfrxDrawText::PaintText(TfrxCanvas &canvas, frx::TfrxHAlign hAlign, frx::Tf
         const double k = MeasureScale;
         blockHeight = frxRound((m_lineSpacing * k * n + double(h) * n) / k * m_scaleY);
     }
-    int correction = blockHeight - (s * n + bigH * n);
+    int correction = int(std::clamp<long long>(blockHeight - (qint64(s) + bigH) * n, -(INT_MAX / 2), INT_MAX / 2));
     if (!m_wysiwyg)
         correction = 0;
 
@@ -785,9 +793,9 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
     for (int v = 0; v < count; ++v) {
         const int k = order.empty() ? v : order[size_t(v)];
         const TfrxGlyph &glyph = m_chars[size_t(charStarts[size_t(k)])].Glyph;
-        if (glyph.Index == 0 || glyph.Font != runFont)
+        if (glyph.Hidden || glyph.Font != runFont)
             flush();
-        if (glyph.Index != 0) {
+        if (!glyph.Hidden) {
             runFont = glyph.Font;
             indexes.append(glyph.Index);
             positions.append(QPointF(double(pen), targetAscent));

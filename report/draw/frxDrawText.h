@@ -36,6 +36,9 @@ public:
     static constexpr int ScreenDpi = 96;
     // 600 / 96: measuring pixels per report pixel.
     static constexpr double MeasureScale = 6.25;
+    // The largest point size text is laid out at: its measuring font is the largest that can be
+    // made. Larger sizes are drawn at this one.
+    static constexpr int MaxFontSize = TfrxFontFace::MaxPixelSize * 72 / MeasureDpi;
 
     TfrxDrawText();
     TfrxDrawText(const TfrxDrawText &) = delete;
