@@ -146,7 +146,9 @@ int TfrxSizedFace::Advance(const TfrxGlyph &glyph)
     const QRawFont &font = Font(glyph.Font);
     if (font.isValid())
         font.advancesForGlyphIndexes(&index, &advance, 1);
-    const int value = frxRound(advance.x());
+    int value = frxRound(advance.x());
+    if (glyph.Index == 0 && value <= 0)
+        value = frxRound(m_pixelSize * 0.5); // a missing-glyph box always takes room
     m_advances.insert(key, value);
     return value;
 }
@@ -218,25 +220,9 @@ TfrxGlyph TfrxFontFace::Resolve(char32_t ucs4)
         if (quint32 index = GlyphIndex(m_sources[i].Reference, ucs4))
             return TfrxGlyph{index, i, false};
     }
-    // No font has it: the missing-glyph box, in the face's size.
-    if (IsInvisible(ucs4))
-        return TfrxGlyph{0, 0, true};
-    return TfrxGlyph{0, MissingGlyphFont(), false};
-}
-
-int TfrxFontFace::MissingGlyphFont()
-{
-    if (m_missingGlyphFont >= 0)
-        return m_missingGlyphFont;
-    // The face's own box, unless its font draws nothing for a missing glyph (some Chinese fonts
-    // do not): then the first font of the fallback list that draws one.
-    for (int i = 0;; ++i) {
-        if (i == m_sources.size() && !LoadNext())
-            break;
-        if (!m_sources[i].Reference.pathForGlyph(0).isEmpty())
-            return m_missingGlyphFont = i;
-    }
-    return m_missingGlyphFont = 0;
+    // No font has it: a missing-glyph box as wide as the face's own missing glyph, drawn by the
+    // text engine itself (not every font draws one).
+    return TfrxGlyph{0, 0, IsInvisible(ucs4)};
 }
 
 TfrxGlyph TfrxFontFace::Glyph(char32_t ucs4)

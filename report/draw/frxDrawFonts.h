@@ -3,7 +3,7 @@
 // that render each character. The files come from the font table only (frxFontTable.h): the
 // layout's font for its name first, then the table's fallback fonts in their order for characters
 // that font lacks (Chinese text in "Arial" comes from a CJK font). A character that no font has is
-// drawn as the missing-glyph box of the face's own font. Which font renders a character is decided
+// drawn as a missing-glyph box in the face's size. Which font renders a character is decided
 // per face, independently of size, so text measured at 600 dpi and drawn at any size uses the same
 // glyphs and therefore the same proportions.
 
@@ -19,7 +19,7 @@
 
 // One character as a face draws it.
 struct TfrxGlyph {
-    quint32 Index = 0; // glyph index in the face's font Font; 0 is a font's missing-glyph box
+    quint32 Index = 0; // glyph index in the face's font Font; 0: no font has it, a box is drawn
     int Font = 0;
     bool Hidden = false; // takes its place but shows nothing (control and format characters)
 };
@@ -91,14 +91,12 @@ private:
     QRawFont SizedFont(int index, int pixelSize, bool hinted);
     bool LoadNext();
     TfrxGlyph Resolve(char32_t ucs4);
-    int MissingGlyphFont();
 
     QString m_name;
     frx::TFontStyles m_style;
     QList<TSource> m_sources;  // fonts read so far, all valid: the face's own font first
     QStringList m_pending;     // table fonts not read yet, in fallback order
     QHash<char32_t, TfrxGlyph> m_glyphs;
-    int m_missingGlyphFont = -1; // the font whose missing-glyph box is drawn
     QHash<int, std::shared_ptr<TfrxSizedFace>> m_sized; // key: pixel size * 2 + hinted
 };
 

@@ -790,12 +790,26 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
         indexes.clear();
         positions.clear();
     };
+    // Characters no font has: boxes, drawn by hand since not every font draws its missing glyph.
+    QList<QRectF> boxes;
+    const double px = target.PixelSize();
     for (int v = 0; v < count; ++v) {
         const int k = order.empty() ? v : order[size_t(v)];
         const TfrxGlyph &glyph = m_chars[size_t(charStarts[size_t(k)])].Glyph;
-        if (glyph.Hidden || glyph.Font != runFont)
+        const bool missing = glyph.Index == 0 && !glyph.Hidden;
+        if (glyph.Hidden || missing || glyph.Font != runFont)
             flush();
-        if (!glyph.Hidden) {
+        if (missing) {
+            const double advance = m_advances[size_t(k)];
+            boxes.append(QRectF(pen + advance * 0.12, targetAscent - px * 0.68, advance * 0.76, px * 0.68));
+            if (OnGlyphRun) {
+                QGlyphRun run;
+                run.setRawFont(target.Font(glyph.Font));
+                run.setGlyphIndexes({0u});
+                run.setPositions({QPointF(double(pen), targetAscent)});
+                OnGlyphRun(run, origin, m_rotation);
+            }
+        } else if (!glyph.Hidden) {
             runFont = glyph.Font;
             indexes.append(glyph.Index);
             positions.append(QPointF(double(pen), targetAscent));
@@ -803,6 +817,18 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
         pen += m_advances[size_t(k)];
     }
     flush();
+    if (!boxes.isEmpty()) {
+        painter.save();
+        painter.translate(origin);
+        if (m_rotation != 0)
+            painter.rotate(-m_rotation);
+        const double stroke = qMax(1.0, px / 16);
+        painter.setPen(QPen(m_fontColor, stroke, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        for (const QRectF &box : std::as_const(boxes))
+            painter.drawRect(box.adjusted(stroke / 2, stroke / 2, -stroke / 2, -stroke / 2));
+        painter.restore();
+    }
 }
 
 void TfrxDrawText::DrawRun(QPainter &painter, const QGlyphRun &run, const QPointF &origin, int rotation,

@@ -9,7 +9,10 @@
 #include "tests/engine/CupsTools.h"
 
 #include <QImage>
+#include <QStringDecoder>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -202,6 +205,107 @@ private slots:
         QCOMPARE(r.Out.trimmed(), pages);
         const QImage image(png);
         QCOMPARE(image.size(), QSize(1400, 860));
+    }
+
+    void zoomOutsideThePreviewsLimitsIsRefused_data()
+    {
+        QTest::addColumn<QString>("zoom");
+        QTest::addColumn<int>("code");
+        QTest::newRow("3,000,000") << "3000000" << 2;
+        QTest::newRow("below 10 %") << "0.05" << 2;
+        QTest::newRow("no number") << "nan" << 2;
+        QTest::newRow("2000 %") << "20" << 0;
+        QTest::newRow("10 %") << "0.1" << 0;
+    }
+
+    void zoomOutsideThePreviewsLimitsIsRefused()
+    {
+        QFETCH(QString, zoom);
+        QFETCH(int, code);
+        QTemporaryDir out;
+        const QString png = out.filePath("preview.png");
+        const Result r = RunCli({"--home", m_home.Path(), "preview", "--template", "0", "--orders", m_orders,
+                                 "--rows", "1-2", "--zoom", zoom, "--png", png});
+        QCOMPARE(r.Code, code);
+        QCOMPARE(QFileInfo::exists(png), code == 0);
+        if (code != 0)
+            QVERIFY2(r.Err.contains("0.1 to 20"), qPrintable(r.Err));
+    }
+
+    // Receivers in scripts the Chinese fonts lack, and a receiver in a font far too large for any
+    // page: the batch prints (to PDF and PNG) and previews, instead of ending with a crash.
+    void otherScriptsAndHugeFontsPrint_data()
+    {
+        QTest::addColumn<QString>("receiver");
+        QTest::addColumn<int>("fontHeight");
+        QTest::newRow("Hebrew") << "שלום כהן" << -16;
+        QTest::newRow("Arabic") << "محمد علي" << -16;
+        QTest::newRow("Thai") << "สมชาย ใจดี" << -16;
+        QTest::newRow("emoji") << "📦😀 王" << -16;
+        QTest::newRow("font height -11,000") << "张三" << -11000;
+        QTest::newRow("font height -2,000,000,000") << "张三" << -2000000000;
+    }
+
+    void otherScriptsAndHugeFontsPrint()
+    {
+        QFETCH(QString, receiver);
+        QFETCH(int, fontHeight);
+        TestHome home;
+        CopyTree(Data("config"), home.FilePath("config"));
+        CopyTree(Data("template/t20261201090001"), home.FilePath("template/t20261201090001"));
+        const QString layout = home.FilePath("template/t20261201090001/20261201090001.fr3");
+        QFile file(layout);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString xml = QString::fromUtf8(file.readAll());
+        file.close();
+        const QString receiverFont = QStringLiteral("Width=\"181.417322834646\" Height=\"22.6771653543307\" "
+                                                    "ShowHint=\"False\" Font.Charset=\"1\" Font.Color=\"0\" "
+                                                    "Font.Height=\"-16\"");
+        QVERIFY(xml.contains(receiverFont));
+        xml.replace(receiverFont, QString(receiverFont).replace("\"-16\"", QStringLiteral("\"%1\"").arg(fontHeight)));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(xml.toUtf8());
+        file.close();
+
+        // Three orders in UTF-8 with the receiver in column 13.
+        QFile demo(m_orders);
+        QVERIFY(demo.open(QIODevice::ReadOnly));
+        QStringDecoder gb18030("GB18030");
+        QByteArray csv = QString(gb18030.decode(demo.readLine())).toUtf8(); // the header
+        for (int row = 1; row <= 3; ++row) {
+            QStringList fields(30, QStringLiteral("x"));
+            fields[12] = receiver;
+            fields[13] = receiver + QStringLiteral(" 广东省深圳市 ") + QString::number(row);
+            csv += fields.join(',').toUtf8() + "\r\n";
+        }
+        const QString orders = home.Write("orders.csv", "\xEF\xBB\xBF" + csv);
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath("out.pdf");
+        Result r = RunCli({"--home", home.Path(), "print", "--orders", orders, "--template", "0", "--pdf", pdf});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 1", "printed 2", "printed 3"}));
+        QCOMPARE(CupsTools::PageSizes(pdf).size(), 3);
+        if (receiver.contains(QStringLiteral("שלום")) || receiver.contains(QStringLiteral("محمد"))) {
+            // The letters are text in the PDF (in drawing order: right-to-left words read backwards).
+            QString words;
+            for (const CupsTools::Word &w : CupsTools::Words(pdf, 1))
+                words += w.Text + u' ';
+            const QString first = receiver.section(u' ', 0, 0);
+            QString backwards = first;
+            std::reverse(backwards.begin(), backwards.end());
+            QVERIFY2(words.contains(first) || words.contains(backwards), qPrintable(words));
+        }
+        const QString png = out.filePath("page.png");
+        r = RunCli({"--home", home.Path(), "print", "--orders", orders, "--template", "0", "--png", png});
+        QCOMPARE(r.Code, 0);
+        QVERIFY(!QImage(png).isNull());
+        const QString preview = out.filePath("preview.png");
+        r = RunCli({"--home", home.Path(), "preview", "--orders", orders, "--template", "0", "--zoom", "20",
+                    "--png", preview});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed(), QStringLiteral("pages 3"));
+        QVERIFY(!QImage(preview).isNull());
     }
 
     void aFullDiskPrintsAndMarksNothing()

@@ -153,6 +153,12 @@ void TestPreview::zoomRules_data()
     QTest::newRow("typed number") << 1.0 << "type 150" << 1.5 << "150%";
     QTest::newRow("typed nonsense keeps zoom") << 0.5 << "type abc" << 0.5 << "50%";
     QTest::newRow("listed entry") << 1.0 << "type 200%" << 2.0 << "200%";
+    // Past 2000 % no font or page could be drawn: the zoom stops there.
+    QTest::newRow("set past the ceiling") << 1.0 << "set 3000000" << 20.0 << "2000%";
+    QTest::newRow("typed past the ceiling") << 1.0 << "type 300000000%" << 20.0 << "2000%";
+    QTest::newRow("in at the ceiling") << 20.0 << "in" << 20.0 << "2000%";
+    QTest::newRow("wheel at the ceiling") << 19.95 << "wheel 3" << 20.0 << "2000%";
+    QTest::newRow("set to no number") << 0.5 << "set nan" << 1.0 << "100%";
 }
 
 void TestPreview::zoomRules()
