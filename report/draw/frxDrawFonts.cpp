@@ -19,25 +19,16 @@ constexpr int kMaxSizesPerFace = 24;
 // No font file is larger; anything larger is not a font.
 constexpr qint64 kMaxFontFileSize = 256 * 1024 * 1024;
 
-// The bytes of a font file, read once per process and shared by every face that uses it; empty
-// when the file is missing, is not a regular file or is too large.
+// The bytes of a font file; empty when the file is missing, is not a regular file or is too large.
 QByteArray FontFileData(const QString &path)
 {
-    static QMutex lock;
-    static QHash<QString, QByteArray> files;
-    QMutexLocker locker(&lock);
-    auto it = files.constFind(path);
-    if (it != files.constEnd())
-        return *it;
-    QByteArray data;
     const QFileInfo info(path);
-    if (info.isFile() && info.size() <= kMaxFontFileSize) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            data = file.read(kMaxFontFileSize);
-    }
-    files.insert(path, data);
-    return data;
+    if (!info.isFile() || info.size() > kMaxFontFileSize)
+        return QByteArray();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.read(kMaxFontFileSize);
 }
 
 // A font file as a raw font at the reference size. The glyphs and metrics are those of the file
@@ -45,7 +36,7 @@ QByteArray FontFileData(const QString &path)
 // that yields this very font, because only a font the database knows by its file is embedded in
 // PDF output as text; were the database to answer with another file of the same family name,
 // the file read directly is used and PDF gets the glyphs as outlines.
-QRawFont OpenFontFile(const QString &path, QFont::HintingPreference hinting)
+QRawFont OpenFontFileUncached(const QString &path, QFont::HintingPreference hinting)
 {
     const QByteArray data = FontFileData(path);
     if (data.isEmpty())
@@ -77,6 +68,24 @@ QRawFont OpenFontFile(const QString &path, QFont::HintingPreference hinting)
         same("maxp") && known.familyName() == exact.familyName())
         return known;
     return exact;
+}
+
+// Each file is opened once per process and hinting; the fonts are shared by every face using them.
+QRawFont OpenFontFile(const QString &path, QFont::HintingPreference hinting)
+{
+    static QMutex lock;
+    static QHash<QString, QRawFont> opened;
+    const QString key = QString::number(int(hinting)) + u'|' + path;
+    {
+        QMutexLocker locker(&lock);
+        auto it = opened.constFind(key);
+        if (it != opened.constEnd())
+            return *it;
+    }
+    const QRawFont font = OpenFontFileUncached(path, hinting);
+    QMutexLocker locker(&lock);
+    opened.insert(key, font);
+    return font;
 }
 
 // Characters that take their place but are never drawn as a box when no font has them.
