@@ -109,8 +109,7 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
                 error = QStringLiteral("option --zoom wants a zoom from 0.1 to 20, not '%1'").arg(value);
                 return false;
             }
-        }
-        else if (name == QLatin1String("--offset-x"))
+        } else if (name == QLatin1String("--offset-x"))
             number = options.HasOffsetX = ReadInt(value, options.OffsetX);
         else if (name == QLatin1String("--offset-y"))
             number = options.HasOffsetY = ReadInt(value, options.OffsetY);

@@ -61,9 +61,7 @@ QRawFont OpenFontFileUncached(const QString &path, QFont::HintingPreference hint
     query.setHintingPreference(hinting);
     query.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoFontMerging));
     const QRawFont known = QRawFont::fromFont(query);
-    auto same = [&](const char *tag) {
-        return known.fontTable(tag) == exact.fontTable(tag);
-    };
+    auto same = [&](const char *tag) { return known.fontTable(tag) == exact.fontTable(tag); };
     if (known.isValid() && !exact.fontTable("head").isEmpty() && same("head") && same("hhea") &&
         same("maxp") && known.familyName() == exact.familyName())
         return known;
@@ -98,7 +96,8 @@ bool IsInvisible(char32_t ucs4)
     case QChar::Separator_Paragraph:
         return true;
     default:
-        return (ucs4 >= 0xFE00 && ucs4 <= 0xFE0F) || (ucs4 >= 0xE0100 && ucs4 <= 0xE01EF); // variation selectors
+        return (ucs4 >= 0xFE00 && ucs4 <= 0xFE0F) ||
+               (ucs4 >= 0xE0100 && ucs4 <= 0xE01EF); // variation selectors
     }
 }
 

@@ -94,8 +94,8 @@ private:
 
     QString m_name;
     frx::TFontStyles m_style;
-    QList<TSource> m_sources;  // fonts read so far, all valid: the face's own font first
-    QStringList m_pending;     // table fonts not read yet, in fallback order
+    QList<TSource> m_sources; // fonts read so far, all valid: the face's own font first
+    QStringList m_pending;    // table fonts not read yet, in fallback order
     QHash<char32_t, TfrxGlyph> m_glyphs;
     QHash<int, std::shared_ptr<TfrxSizedFace>> m_sized; // key: pixel size * 2 + hinted
 };

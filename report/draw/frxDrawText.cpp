@@ -570,7 +570,8 @@ void TfrxDrawText::PaintText(TfrxCanvas &canvas, frx::TfrxHAlign hAlign, frx::Tf
         const double k = MeasureScale;
         blockHeight = frxRound((m_lineSpacing * k * n + double(h) * n) / k * m_scaleY);
     }
-    int correction = int(std::clamp<long long>(blockHeight - (qint64(s) + bigH) * n, -(INT_MAX / 2), INT_MAX / 2));
+    int correction =
+        int(std::clamp<long long>(blockHeight - (qint64(s) + bigH) * n, -(INT_MAX / 2), INT_MAX / 2));
     if (!m_wysiwyg)
         correction = 0;
 

@@ -33,7 +33,8 @@ TfrxFontTable &TfrxFontTable::Global()
         InitFontTableResource();
         table.Load(QStringLiteral(":/report/fonts.ini"));
         if (QCoreApplication::instance()) {
-            const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/config/fonts.ini");
+            const QString beside =
+                QCoreApplication::applicationDirPath() + QStringLiteral("/config/fonts.ini");
             if (QFileInfo(beside).isFile())
                 table.LoadOnce(beside);
         }
@@ -81,7 +82,8 @@ bool TfrxFontTable::Load(const QString &fileName)
     if (ini.SectionExists(QStringLiteral("Fallback"))) {
         m_fallback.clear();
         for (const QString &key : ini.ReadSection(QStringLiteral("Fallback"))) {
-            const QString font = IsComment(key) ? QString() : ini.ReadString(QStringLiteral("Fallback"), key, QString());
+            const QString font =
+                IsComment(key) ? QString() : ini.ReadString(QStringLiteral("Fallback"), key, QString());
             if (!font.isEmpty() && !m_fallback.contains(font, Qt::CaseInsensitive))
                 m_fallback.append(font);
         }

@@ -60,8 +60,8 @@ private:
     };
 
     mutable QMutex m_lock;
-    QHash<QString, QString> m_names;  // case-folded layout name -> font
-    QHash<QString, TFont> m_fonts;    // case-folded font name -> font
+    QHash<QString, QString> m_names; // case-folded layout name -> font
+    QHash<QString, TFont> m_fonts;   // case-folded font name -> font
     QStringList m_fallback;
     QString m_default;
     QStringList m_loaded; // files read by LoadOnce

@@ -262,7 +262,8 @@ private slots:
                                                     "ShowHint=\"False\" Font.Charset=\"1\" Font.Color=\"0\" "
                                                     "Font.Height=\"-16\"");
         QVERIFY(xml.contains(receiverFont));
-        xml.replace(receiverFont, QString(receiverFont).replace("\"-16\"", QStringLiteral("\"%1\"").arg(fontHeight)));
+        xml.replace(receiverFont,
+                    QString(receiverFont).replace("\"-16\"", QStringLiteral("\"%1\"").arg(fontHeight)));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(xml.toUtf8());
         file.close();
@@ -282,7 +283,8 @@ private slots:
 
         QTemporaryDir out;
         const QString pdf = out.filePath("out.pdf");
-        Result r = RunCli({"--home", home.Path(), "print", "--orders", orders, "--template", "0", "--pdf", pdf});
+        Result r =
+            RunCli({"--home", home.Path(), "print", "--orders", orders, "--template", "0", "--pdf", pdf});
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 1", "printed 2", "printed 3"}));
         QCOMPARE(CupsTools::PageSizes(pdf).size(), 3);

@@ -131,8 +131,8 @@ void TestFonts::namesResolveToTheTablesFiles_data()
     const int bold = int(frx::fsBold), italic = int(frx::fsItalic);
     QTest::newRow("Arial") << "Arial" << 0 << "LiberationSans-Regular.ttf" << false;
     QTest::newRow("arial, any case") << "ARIAL" << 0 << "LiberationSans-Regular.ttf" << false;
-    QTest::newRow("Arial bold italic") << "Arial" << (bold | italic) << "LiberationSans-BoldItalic.ttf"
-                                       << false;
+    QTest::newRow("Arial bold italic")
+        << "Arial" << (bold | italic) << "LiberationSans-BoldItalic.ttf" << false;
     QTest::newRow("Times New Roman bold") << "Times New Roman" << bold << "LiberationSerif-Bold.ttf" << false;
     QTest::newRow("Courier New") << "Courier New" << 0 << "LiberationMono-Regular.ttf" << false;
     QTest::newRow("Tahoma") << "Tahoma" << 0 << "LiberationSans-Regular.ttf" << false;
@@ -142,8 +142,8 @@ void TestFonts::namesResolveToTheTablesFiles_data()
     QTest::newRow("黑体") << "黑体" << 0 << "wqy-zenhei.ttc" << false;
     QTest::newRow("微软雅黑") << "微软雅黑" << 0 << "wqy-zenhei.ttc" << false;
     QTest::newRow("楷体") << "楷体" << 0 << "gkai00mp.ttf" << false;
-    QTest::newRow("a font of the table by its own name") << "DejaVu Sans" << bold << "DejaVuSans-Bold.ttf"
-                                                        << false;
+    QTest::newRow("a font of the table by its own name")
+        << "DejaVu Sans" << bold << "DejaVuSans-Bold.ttf" << false;
     // Names nobody has: the table's default, never the system's choice.
     QTest::newRow("not installed") << "Futura Condensed ExtraBold" << 0 << "gbsn00lp.ttf" << false;
     QTest::newRow("empty name") << "" << 0 << "gbsn00lp.ttf" << false;
@@ -182,14 +182,30 @@ void TestFonts::charactersFallBackInTheTablesOrder_data()
     QTest::addColumn<QString>("font");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("file"); // the file that draws it; empty: nobody has it
-    QTest::newRow("Chinese in Arial: the CJK font") << "Arial" << "收" << "wqy-zenhei.ttc";
-    QTest::newRow("a full-width colon in Arial") << "Arial" << "：" << "wqy-zenhei.ttc";
-    QTest::newRow("a rare character 宋体 lacks") << "宋体" << "堃" << "wqy-zenhei.ttc";
-    QTest::newRow("Hebrew in 宋体: DejaVu") << "宋体" << "א" << "DejaVuSans.ttf";
-    QTest::newRow("Arabic in Arial") << "Arial" << "ب" << "DejaVuSans.ttf";
-    QTest::newRow("Cyrillic in Arial: its own") << "Arial" << "Ж" << "LiberationSans-Regular.ttf";
-    QTest::newRow("an emoji") << "Arial" << "😀" << "DejaVuSans.ttf";
-    QTest::newRow("Thai: no font") << "Arial" << "ก" << "";
+    QTest::newRow("Chinese in Arial: the CJK font") << "Arial"
+                                                    << "收"
+                                                    << "wqy-zenhei.ttc";
+    QTest::newRow("a full-width colon in Arial") << "Arial"
+                                                 << "："
+                                                 << "wqy-zenhei.ttc";
+    QTest::newRow("a rare character 宋体 lacks") << "宋体"
+                                                 << "堃"
+                                                 << "wqy-zenhei.ttc";
+    QTest::newRow("Hebrew in 宋体: DejaVu") << "宋体"
+                                            << "א"
+                                            << "DejaVuSans.ttf";
+    QTest::newRow("Arabic in Arial") << "Arial"
+                                     << "ب"
+                                     << "DejaVuSans.ttf";
+    QTest::newRow("Cyrillic in Arial: its own") << "Arial"
+                                                << "Ж"
+                                                << "LiberationSans-Regular.ttf";
+    QTest::newRow("an emoji") << "Arial"
+                              << "😀"
+                              << "DejaVuSans.ttf";
+    QTest::newRow("Thai: no font") << "Arial"
+                                   << "ก"
+                                   << "";
     QTest::newRow("a private-use character") << "黑体" << QString(QChar(0xE123)) << "";
 }
 
@@ -259,7 +275,8 @@ void TestFonts::otherScriptsDrawOnEveryDevice()
                 if (qGray(image.pixel(x, y)) < 128)
                     top = qMin(top, y), bottom = qMax(bottom, y);
         const double em = 24 * 96 / 72.0;
-        QVERIFY2(bottom - top > em * 0.4 && bottom - top < em * 1.2, qPrintable(QString::number(bottom - top)));
+        QVERIFY2(bottom - top > em * 0.4 && bottom - top < em * 1.2,
+                 qPrintable(QString::number(bottom - top)));
     }
     // PDF output carries the letters as text, with their fonts embedded.
     const QByteArray pdf = DrawPdf(memo);
