@@ -205,6 +205,8 @@ private slots:
         QCOMPARE(w->GridModel->index(1, 0).data().toString(), QString("2"));
         QCOMPARE(w->GridModel->index(1, 1).data().toString(), QString("未打印"));
         QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString("李四"));
+        QCOMPARE(w->StatusText(10), QString("读入 2 条订单"));
+        QVERIFY(m_ui->Shown.isEmpty());
         w->GridModel->SetStatus(0, OrderModel::Printed);
 
         m_ui->FileNames.enqueue(m_home->FilePath("gone.csv"));
@@ -220,6 +222,16 @@ private slots:
         m_ui->FileNames.enqueue(m_home->FilePath("o.csv"));
         w->ToolButtonDataIMPClick();
         QCOMPARE(w->GridModel->Status(0), QString("未打印"));
+
+        // Lines whose quotes do not close are named in one warning; no order is lost.
+        m_ui->Clear();
+        m_ui->FileNames.enqueue(m_home->Write("q.csv", "h\r\n1,\"abc,x\r\n2,b\r\n3,\"q\",d\r\n4,\"e\r\n"));
+        w->ToolButtonDataIMPClick();
+        QCOMPARE(w->GridModel->rowCount(), 4);
+        QCOMPARE(w->StatusText(10), QString("读入 4 条订单"));
+        QCOMPARE(m_ui->Shown.size(), 1);
+        QCOMPARE(m_ui->LastText(), QString("第 2、5 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。"));
+        QCOMPARE(m_ui->Shown[0].Icon, UiIcon::Warning);
     }
 
     void templateListShowHideAndResize()
