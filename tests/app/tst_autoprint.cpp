@@ -18,6 +18,8 @@
 #include "tests/engine/CupsTools.h"
 
 #include <QComboBox>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStringEncoder>
 #include <QTableView>
@@ -326,7 +328,30 @@ private slots:
         QVERIFY(QDir(m_home->FilePath("config")).entryList({"*.csv*"}, QDir::Files) == QStringList{"auto-orders.csv"});
     }
 
-    void httpsIsAvailable() { QVERIFY(QSslSocket::supportsSsl()); }
+    // The same run over HTTPS, against a server whose certificate the test trusts.
+    void httpsWorks()
+    {
+        QVERIFY(QSslSocket::supportsSsl());
+        const QByteArray certificate = ReadFile(WAYBILL_FIXTURES "/tls/cert.pem");
+        QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
+        const QSslConfiguration before = trusted;
+        trusted.addCaCertificate(QSslCertificate(certificate));
+        QSslConfiguration::setDefaultConfiguration(trusted);
+        auto handler = m_server->Handler;
+        m_server = std::make_unique<LocalHttpServer>(certificate, ReadFile(WAYBILL_FIXTURES "/tls/key.pem"));
+        m_server->Handler = handler;
+        QVERIFY(m_server->Listen());
+        QVERIFY(m_server->Url("/").startsWith("https://"));
+        m_served = Export({0, 1});
+        Start(Settings());
+        CurrPrinter.clear();
+        m_window->ToolButton10Click();
+        QSslConfiguration::setDefaultConfiguration(before);
+        QCOMPARE(m_ui->LastText(), QString("请选择打印机!"));   // downloaded and imported; only the printer is missing
+        QCOMPARE(OrderRows.size(), size_t(2));
+        QCOMPARE(m_server->RequestsFor("/login").size(), 1);
+        QCOMPARE(ReadFile(m_home->FilePath("config/auto-orders.csv")), m_served);
+    }
 
     // A queue added to the print server after the engine read its list is offered by the printer
     // dialog and printed to.

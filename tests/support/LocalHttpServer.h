@@ -1,13 +1,18 @@
 #pragma once
 // A small HTTP/1.1 server on the loopback address for tests, running in the test's own event loop:
 // it records every request (method, path, headers, body) and answers through a handler the test
-// sets. An answer can be held back for a while, or never given at all.
+// sets. An answer can be held back for a while, or never given at all. Given a certificate and key,
+// it speaks HTTPS.
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
 #include <QMap>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -34,28 +39,37 @@ public:
     std::function<Response(const Request &)> Handler = [](const Request &) { return Response{404, {}, "not found"}; };
     QList<Request> Requests;
 
-    LocalHttpServer()
+    LocalHttpServer() : m_server(std::make_unique<QTcpServer>()) { Connect(); }
+    // An HTTPS server with this certificate and key (PEM).
+    LocalHttpServer(const QByteArray &certificatePem, const QByteArray &keyPem)
     {
-        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                Accept(socket);
-        });
+        auto server = std::make_unique<QSslServer>();
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(certificatePem));
+        tls.setPrivateKey(QSslKey(keyPem, QSsl::Rsa));
+        server->setSslConfiguration(tls);
+        m_server = std::move(server);
+        m_scheme = QStringLiteral("https");
+        Connect();
     }
     ~LocalHttpServer() { Close(); }
 
-    bool Listen() { return m_server.listen(QHostAddress::LocalHost, m_port); }
+    bool Listen() { return m_server->listen(QHostAddress::LocalHost, m_port); }
     // Stops listening and drops every open connection: the server is gone.
     void Close()
     {
-        m_port = m_server.serverPort();
-        m_server.close();
+        m_port = m_server->serverPort();
+        m_server->close();
         for (const QPointer<QTcpSocket> &socket : std::as_const(m_sockets))
             if (socket)
                 socket->abort();
         m_sockets.clear();
     }
-    quint16 Port() const { return m_server.isListening() ? m_server.serverPort() : m_port; }
-    QString Url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(Port()).arg(path); }
+    quint16 Port() const { return m_server->isListening() ? m_server->serverPort() : m_port; }
+    QString Url(const QString &path) const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(Port()).arg(path);
+    }
 
     // The requests for one path.
     QList<Request> RequestsFor(const QByteArray &path) const
@@ -68,6 +82,15 @@ public:
     }
 
 private:
+    void Connect()
+    {
+        // Emitted once a connection is ready, for HTTPS after its handshake.
+        QObject::connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, [this] {
+            while (QTcpSocket *socket = m_server->nextPendingConnection())
+                Accept(socket);
+        });
+    }
+
     void Accept(QTcpSocket *socket)
     {
         m_sockets << socket;
@@ -120,7 +143,8 @@ private:
         });
     }
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
+    QString m_scheme = QStringLiteral("http");
     QList<QPointer<QTcpSocket>> m_sockets;
     quint16 m_port = 0;
 };
