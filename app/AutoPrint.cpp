@@ -20,10 +20,10 @@
 
 namespace {
 
-int ReadPositive(const IniFile &ini, const char *key, int defaultValue)
+int ReadPositive(const IniFile &ini, const char *key, int defaultValue, int maximum)
 {
     const int value = ini.ReadInteger(QStringLiteral("AUTO"), QLatin1String(key), defaultValue);
-    return value > 0 ? value : defaultValue;
+    return value > 0 ? std::min(value, maximum) : defaultValue;
 }
 
 // Lowers AutoPrintBusy however a run ends.
@@ -59,7 +59,8 @@ void Wait(QNetworkReply *reply)
 QString ReplyError(QNetworkReply *reply)
 {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError)
+    if (reply->error() == QNetworkReply::OperationCanceledError ||
+        reply->error() == QNetworkReply::TimeoutError)
         return QStringLiteral("服务器没有应答");
     if (reply->error() == QNetworkReply::TooManyRedirectsError)
         return QStringLiteral("转向次数过多");
@@ -104,15 +105,21 @@ TAutoSettings ReadAutoSettings()
     s.OrderUrl = ini.ReadString(section, QStringLiteral("ORDER_URL"), QString()).trimmed();
     s.UserName = ini.ReadString(section, QStringLiteral("USERNAME"), QString());
     s.Password = ini.ReadString(section, QStringLiteral("PASSWORD"), QString());
-    s.Interval = ReadPositive(ini, "INTERVAL", 10);
-    s.TimeoutMs = ReadPositive(ini, "TIMEOUT", 30) * 1000;
-    s.MaxBytes = qint64(ReadPositive(ini, "MAX_SIZE_MB", 50)) * 1024 * 1024;
+    s.Interval = ReadPositive(ini, "INTERVAL", 10, 24 * 3600);
+    s.TimeoutMs = ReadPositive(ini, "TIMEOUT", 30, 3600) * 1000;
+    s.MaxBytes = qint64(ReadPositive(ini, "MAX_SIZE_MB", 50, 1024)) * 1024 * 1024;
     return s;
 }
 
-QString AutoOrdersPath() { return AppPath + QStringLiteral("config/auto-orders.csv"); }
+QString AutoOrdersPath()
+{
+    return AppPath + QStringLiteral("config/auto-orders.csv");
+}
 
-QString AutoPrintedPath() { return AppPath + QStringLiteral("config/auto-printed.txt"); }
+QString AutoPrintedPath()
+{
+    return AppPath + QStringLiteral("config/auto-printed.txt");
+}
 
 bool CheckWebAddress(const QString &url, QString *why)
 {
@@ -126,14 +133,15 @@ bool CheckWebAddress(const QString &url, QString *why)
     return true;
 }
 
-QString HttpPost(QNetworkAccessManager &manager, const QString &url, const QList<QPair<QString, QString>> &fields,
-                 int timeoutMs)
+QString HttpPost(QNetworkAccessManager &manager, const QString &url,
+                 const QList<QPair<QString, QString>> &fields, int timeoutMs)
 {
     QNetworkRequest request = MakeRequest(url, timeoutMs);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/x-www-form-urlencoded"));
     request.setRawHeader("Cache-Control", "no-cache");
-    request.setRawHeader("User-Agent",
-                         "Mozilla/5.0 (Windows; U; Windows NT 5.1; zh-CN; rv:1.9.0.1) Gecko/2008070208 Firefox/3.0.1");
+    request.setRawHeader(
+        "User-Agent",
+        "Mozilla/5.0 (Windows; U; Windows NT 5.1; zh-CN; rv:1.9.0.1) Gecko/2008070208 Firefox/3.0.1");
     request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     request.setRawHeader("Accept-Encoding", "gzip,deflate");
     request.setRawHeader("Accept-Charset", "gb2312,utf-8;q=0.7,*;q=0.7");
@@ -146,8 +154,8 @@ QString HttpPost(QNetworkAccessManager &manager, const QString &url, const QList
     }
     QNetworkReply *reply = manager.post(request, body);
     Wait(reply);
-    const QString answer =
-        reply->error() == QNetworkReply::NoError ? QString::fromUtf8(reply->readAll()) : QStringLiteral("error");
+    const QString answer = reply->error() == QNetworkReply::NoError ? QString::fromUtf8(reply->readAll())
+                                                                    : QStringLiteral("error");
     reply->deleteLater();
     return answer;
 }
@@ -259,7 +267,8 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
     // The login's answer plays no part: a server that refuses it may still serve the file.
     if (!settings.LoginUrl.isEmpty())
         HttpPost(manager, settings.LoginUrl,
-                 {{QStringLiteral("username"), settings.UserName}, {QStringLiteral("password"), settings.Password}},
+                 {{QStringLiteral("username"), settings.UserName},
+                  {QStringLiteral("password"), settings.Password}},
                  settings.TimeoutMs);
     if (!DownloadFile(manager, settings.OrderUrl, AutoOrdersPath(), settings, &why)) {
         host.Message(settings.OrderUrl + QStringLiteral("下载出错!\n") + why);
@@ -284,7 +293,8 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
         else
             fresh << int(r);
     }
-    QString note = QStringLiteral("自动打印: 读入 %1 条订单, 新订单 %2 条").arg(OrderRows.size()).arg(fresh.size());
+    QString note =
+        QStringLiteral("自动打印: 读入 %1 条订单, 新订单 %2 条").arg(OrderRows.size()).arg(fresh.size());
     if (!unclosed.isEmpty())
         note += QStringLiteral("; ") + UnclosedQuoteWarning(unclosed);
     host.Status(note);
@@ -312,7 +322,8 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
     for (const QByteArray &key : std::as_const(keys))
         printed.Add(key);
     if (!printed.Save())
-        host.Message(QStringLiteral("无法保存已打印订单的记录 %1;下次自动打印可能重复打印这些订单。").arg(AutoPrintedPath()));
+        host.Message(QStringLiteral("无法保存已打印订单的记录 %1;下次自动打印可能重复打印这些订单。")
+                         .arg(AutoPrintedPath()));
     host.Status(QStringLiteral("自动打印: 打印了 %1 条新订单").arg(fresh.size()));
     return TAutoResult::Printed;
 }

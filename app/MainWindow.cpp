@@ -485,6 +485,10 @@ void TFMainWindow::ImportOrderFile(const QString &path)
 
 void TFMainWindow::ToolButton10Click()
 {
+    // The one report object may be in use by the seller's own print run, preview or dialog: a
+    // tick then waits for the next one.
+    if (QApplication::activeModalWidget() || (TavrelForm && TavrelForm->PrintRunning))
+        return;
     TAutoRunHost host;
     host.Message = [](const QString &text) { Ui::Message(text, QStringLiteral("提示")); };
     host.Status = [this](const QString &text) { ShowStatusMessage(text); };

@@ -9,8 +9,8 @@
 #include <QFileInfo>
 
 namespace {
-const char *const kAutoUsage =
-    "usage: waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n";
+const char *const kAutoUsage = "usage: waybill-cli [--home DIR] auto-print --once --template INDEX|NAME "
+                               "(--printer NAME | --pdf OUT.pdf)\n";
 } // namespace
 
 int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -28,7 +28,8 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
         return 2;
     }
     if (!options.Orders.isEmpty() || !options.Rows.isEmpty() || !options.Png.isEmpty() ||
-        (!options.Printer.isEmpty() && !options.Pdf.isEmpty()) || (options.Printer.isEmpty() && options.Pdf.isEmpty())) {
+        (!options.Printer.isEmpty() && !options.Pdf.isEmpty()) ||
+        (options.Printer.isEmpty() && options.Pdf.isEmpty())) {
         err << kAutoUsage;
         return 2;
     }

@@ -50,8 +50,9 @@ class TestAutoPrintCli : public QObject {
 
     Result Run(const QString &pdf, const QStringList &extra = {})
     {
-        return RunCli(QStringList{"--home", m_home.Path(), "auto-print", "--once", "--template", "0", "--pdf", pdf} +
-                      extra);
+        return RunCli(
+            QStringList{"--home", m_home.Path(), "auto-print", "--once", "--template", "0", "--pdf", pdf} +
+            extra);
     }
 
 private slots:
@@ -63,12 +64,14 @@ private slots:
             answer.Body = r.Path == "/orders.csv" ? m_served : QByteArray("ok");
             return answer;
         };
-        m_home.Write("config/PRINTER.INI", ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") +
-                                               "\r\n[AUTO]\r\nORDER_URL=" + m_server.Url("/orders.csv").toUtf8() +
-                                               "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() + "\r\n");
+        m_home.Write("config/PRINTER.INI",
+                     ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") +
+                         "\r\n[AUTO]\r\nORDER_URL=" + m_server.Url("/orders.csv").toUtf8() +
+                         "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() + "\r\n");
         const QString folder = "template/t20261201090002";
         for (const char *name : {"CFG.INI", "20261201090002.fr3"})
-            m_home.Write(folder + "/" + name, ReadFile(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + folder + "/" + name));
+            m_home.Write(folder + "/" + name,
+                         ReadFile(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + folder + "/" + name));
         for (QByteArray line : ReadFile(WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv").split('\n'))
             if (!line.trimmed().isEmpty())
                 m_lines << line.replace("\r", "");
@@ -110,7 +113,8 @@ private slots:
         QVERIFY2(r.Err.startsWith(url + "下载出错!"), qPrintable(r.Err));
         QVERIFY(m_server.Listen());
 
-        QCOMPARE(RunCli({"--home", m_home.Path(), "auto-print", "--template", "0", "--pdf", "x.pdf"}).Code, 2);
+        QCOMPARE(RunCli({"--home", m_home.Path(), "auto-print", "--template", "0", "--pdf", "x.pdf"}).Code,
+                 2);
         QCOMPARE(RunCli({"--home", m_home.Path(), "auto-print", "--once", "--template", "0"}).Code, 2);
         r = RunCli({"--home", m_home.Path(), "auto-print", "--once", "--template", "9", "--pdf", "x.pdf"});
         QCOMPARE(r.Code, 2);

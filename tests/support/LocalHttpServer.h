@@ -36,7 +36,9 @@ public:
         bool Never = false; // the connection stays open without an answer
     };
 
-    std::function<Response(const Request &)> Handler = [](const Request &) { return Response{404, {}, "not found"}; };
+    std::function<Response(const Request &)> Handler = [](const Request &) {
+        return Response{404, {}, "not found"};
+    };
     QList<Request> Requests;
 
     LocalHttpServer() : m_server(std::make_unique<QTcpServer>()) { Connect(); }
@@ -111,7 +113,8 @@ private:
                 for (qsizetype i = 1; i < lines.size(); ++i) {
                     const qsizetype colon = lines[i].indexOf(':');
                     if (colon > 0)
-                        request.Headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+                        request.Headers.insert(lines[i].left(colon).trimmed().toLower(),
+                                               lines[i].mid(colon + 1).trimmed());
                 }
                 const qsizetype length = request.Headers.value("content-length").toLongLong();
                 if (buffer->size() < end + 4 + length)
