@@ -128,6 +128,6 @@ QString UnclosedQuoteWarning(const QList<int> &lines)
         numbers << QString::number(lines[i]);
     QString list = numbers.join(QStringLiteral("、"));
     if (lines.size() > 20)
-        list += QStringLiteral(" 等 %1 行").arg(lines.size());
+        list += QStringLiteral(" 等共 %1").arg(lines.size());
     return QStringLiteral("第 %1 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。").arg(list);
 }
