@@ -35,6 +35,14 @@ QStringList SplitString(const QString &text, const QString &separator)
 
 bool DeleteDirTree(const QString &folder)
 {
+    // A folder that is itself a link goes as the link: what it points to lies outside the folder
+    // being deleted.
+    QString path = folder;
+    while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        path.chop(1);
+    const QFileInfo self(path);
+    if (self.isSymLink() || self.isJunction())
+        return QFile::remove(path) || QDir().rmdir(path);
     QDir dir(folder);
     const QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);

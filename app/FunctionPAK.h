@@ -13,7 +13,7 @@ QStringList ListSubDirs(const QString &folder);
 // text gives an empty list.
 QStringList SplitString(const QString &text, const QString &separator);
 
-// Deletes the folder and everything in it, read-only entries included. A symbolic link is removed
-// as a link; what it points to is never touched. Stops at the first entry that cannot be deleted
+// Deletes the folder and everything in it, read-only entries included. A symbolic link (the folder
+// itself or an entry in it) is removed as a link; what it points to is never touched. Stops at the first entry that cannot be deleted
 // and returns whether the folder itself is gone.
 bool DeleteDirTree(const QString &folder);

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/AutoPrint.h"
 #include "app/ErrorReport.h"
 #include "app/FunctionPAK.h"
 #include "app/Icons.h"
@@ -135,6 +136,8 @@ TFMainWindow::TFMainWindow(QWidget *parent) : QMainWindow(parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(10000);
+    connect(Timer1, &QTimer::timeout, this, &TFMainWindow::ToolButton10Click);
+    ApplyAutoSettings();
 }
 
 TFMainWindow::~TFMainWindow() = default;
@@ -208,16 +211,32 @@ void TFMainWindow::BuildToolBar()
     ToolBar1->addSeparator();
     ToolButton8 = add("ToolButton8", QStringLiteral("退出"), ToolIcon::Exit, QString(), false,
                       &TFMainWindow::ToolButton8Click);
-    // The timed download-and-print buttons exist but are switched off in this window.
-    ToolButton10 = add("ToolButton10", QStringLiteral("自动打印"), ToolIcon::Auto, QString(), false, nullptr);
-    ToolButton11 = add("ToolButton11", QStringLiteral("开启自动"), ToolIcon::AutoSwitch, QString(), false, nullptr);
-    for (QToolButton *hidden : {ToolButton10, ToolButton11}) {
-        hidden->setEnabled(false);
-        const auto actions = ToolBar1->actions();
-        for (QAction *action : actions) {
-            if (ToolBar1->widgetForAction(action) == hidden)
-                action->setVisible(false);
-        }
+    // The timed download-and-print: shown only when the settings name an order file to fetch.
+    ToolButton10 = add("ToolButton10", QStringLiteral("自动打印"), ToolIcon::Auto, QString(), false,
+                       &TFMainWindow::ToolButton10Click);
+    ToolButton11 = add("ToolButton11", QStringLiteral("开启自动"), ToolIcon::AutoSwitch, QString(), false,
+                       &TFMainWindow::ToolButton11Click);
+    const auto actions = ToolBar1->actions();
+    for (QAction *action : actions) {
+        if (ToolBar1->widgetForAction(action) == ToolButton10)
+            m_autoActions[0] = action;
+        if (ToolBar1->widgetForAction(action) == ToolButton11)
+            m_autoActions[1] = action;
+    }
+}
+
+void TFMainWindow::ApplyAutoSettings()
+{
+    const bool enabled = ReadAutoSettings().Enabled();
+    for (int i = 0; i < 2; ++i) {
+        QToolButton *button = i == 0 ? ToolButton10 : ToolButton11;
+        button->setEnabled(enabled);
+        if (m_autoActions[i])
+            m_autoActions[i]->setVisible(enabled);
+    }
+    if (!enabled && Timer1->isActive()) {
+        Timer1->stop();
+        ToolButton11->setText(QStringLiteral("开启自动"));
     }
 }
 
@@ -268,7 +287,16 @@ void TFMainWindow::BuildStatusBar()
         bar->addWidget(label);
         m_panels << label;
     }
+    // Panel 10: notes such as how many orders an import read.
+    auto *note = new QLabel;
+    note->setObjectName(QStringLiteral("StatusMessage"));
+    note->setFrameShape(QFrame::Panel);
+    note->setFrameShadow(QFrame::Sunken);
+    bar->addWidget(note, 1);
+    m_panels << note;
 }
+
+void TFMainWindow::ShowStatusMessage(const QString &text) { SetStatusText(10, text); }
 
 QString TFMainWindow::StatusText(int panel) const
 {
@@ -377,6 +405,11 @@ int TFMainWindow::SelectedGridRow() const
 
 bool TFMainWindow::CheckPrintReady() const
 {
+    return CheckPrintPreconditions() && Ui::Ask(QStringLiteral("是否确认要打印订单列表?"), QStringLiteral("提示"));
+}
+
+bool TFMainWindow::CheckPrintPreconditions() const
+{
     const QString caption = QStringLiteral("提示");
     if (!CurrTemplate) {
         Ui::Message(QStringLiteral("请选择打印模板!"), caption);
@@ -390,7 +423,7 @@ bool TFMainWindow::CheckPrintReady() const
         Ui::Message(QStringLiteral("请导入淘宝订单数据!"), caption);
         return false;
     }
-    return Ui::Ask(QStringLiteral("是否确认要打印订单列表?"), caption);
+    return true;
 }
 
 void TFMainWindow::NotYetAvailable(const QString &what) const
@@ -436,14 +469,53 @@ void TFMainWindow::ToolButtonDataIMPClick()
 
 void TFMainWindow::ImportOrderFile(const QString &path)
 {
+    QList<int> unclosed;
     try {
-        ImportOrders(path);
+        ImportOrders(path, &unclosed);
     } catch (const std::exception &e) {
         // The orders already in the grid stay there and stay printable.
         Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
         return;
     }
     ShowData();
+    ShowStatusMessage(QStringLiteral("读入 %1 条订单").arg(OrderRows.size()));
+    if (!unclosed.isEmpty())
+        Ui::Message(UnclosedQuoteWarning(unclosed), QStringLiteral("提示"), UiIcon::Warning);
+}
+
+void TFMainWindow::ToolButton10Click()
+{
+    // The one report object may be in use by the seller's own print run, preview or dialog: a
+    // tick then waits for the next one.
+    if (QApplication::activeModalWidget() || (TavrelForm && TavrelForm->PrintRunning))
+        return;
+    TAutoRunHost host;
+    host.Message = [](const QString &text) { Ui::Message(text, QStringLiteral("提示")); };
+    host.Status = [this](const QString &text) { ShowStatusMessage(text); };
+    host.ShowData = [this] { ShowData(); };
+    host.MarkPrinted = [this](int row) { GridModel->SetStatus(row, OrderModel::Printed); };
+    host.CheckReady = [this] { return CheckPrintPreconditions(); };
+    host.PrintRows = [this](const QList<int> &rows) {
+        if (!TavrelForm) {
+            NotYetAvailable(QStringLiteral("打印"));
+            return false;
+        }
+        return TavrelForm->PrintRows(rows);
+    };
+    AutoPrintRun(ReadAutoSettings(), host);
+}
+
+void TFMainWindow::ToolButton11Click()
+{
+    if (ToolButton11->text() == QStringLiteral("开启自动")) {
+        Timer1->setInterval(ReadAutoSettings().Interval * 1000);
+        Timer1->start();
+        ToolButton11->setText(QStringLiteral("关闭自动"));
+        Ui::Message(QStringLiteral("开启自动"), QStringLiteral("提示"));
+    } else {
+        Timer1->stop();
+        ToolButton11->setText(QStringLiteral("开启自动"));
+    }
 }
 
 void TFMainWindow::ToolButtonPintCFGClick()

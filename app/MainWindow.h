@@ -9,6 +9,7 @@
 #include <memory>
 
 class OrderModel;
+class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -67,8 +68,15 @@ public:
     // Imports an order export into the grid; a file that cannot be read is reported and the
     // orders already shown stay.
     void ImportOrderFile(const QString &path);
-    // Checks that a template, a printer and orders are there, with the messages a seller sees.
+    // Checks that a template, a printer and orders are there, with the messages a seller sees,
+    // then asks whether to print.
     bool CheckPrintReady() const;
+    // The same three checks without the question (the timed mode prints without asking).
+    bool CheckPrintPreconditions() const;
+    // A note at the right end of the status bar (orders read, the timed mode's last run).
+    void ShowStatusMessage(const QString &text);
+    // Shows and enables the timed mode's buttons when the settings name an order file to fetch.
+    void ApplyAutoSettings();
 
 public slots:
     void init();
@@ -94,6 +102,8 @@ public slots:
     void N21Click();                  // open the template folder
     void OnePreviewBUTClick();        // preview of the selected order
     void N16Click();                  // print of the selected order
+    void ToolButton10Click();         // one run of the timed download-and-print (also the timer's tick)
+    void ToolButton11Click();         // the timed mode on or off
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -109,4 +119,5 @@ private:
     PanelHost *m_panel1 = nullptr;
     QList<QLabel *> m_panels;
     bool m_initialised = false;
+    QAction *m_autoActions[2] = {nullptr, nullptr};
 };

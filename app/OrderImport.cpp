@@ -12,11 +12,48 @@ void OrderTextReader::SkipLineBreak()
         return;
     if (m_text[m_pos] == QLatin1Char('\r')) {
         ++m_pos;
+        ++m_line;
         if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('\n'))
             ++m_pos;
     } else if (m_text[m_pos] == QLatin1Char('\n')) {
         ++m_pos;
+        ++m_line;
     }
+}
+
+qsizetype OrderTextReader::QuotedFieldEnd(qsizetype open, bool *cut) const
+{
+    // A real field holds a few line breaks at most; looking further ahead for an end would make a
+    // file full of broken quotes slow to read.
+    const int maxLineBreaks = 1000;
+    const qsizetype size = m_text.size();
+    qsizetype firstLineEnd = -1;
+    int lineBreaks = 0;
+    bool strayQuote = false;
+    *cut = false;
+    for (qsizetype i = open + 1; i < size; ++i) {
+        const QChar c = m_text[i];
+        if (c == QLatin1Char('"')) {
+            if (i + 1 < size && m_text[i + 1] == QLatin1Char('"')) {
+                ++i;   // a doubled quote stands for one quote
+                continue;
+            }
+            if (AtLineEnd(i + 1) || m_text[i + 1] == QLatin1Char(','))
+                return i;
+            // A stray quote shows the field was not written by the rules: it may not reach past
+            // its line.
+            if (firstLineEnd >= 0)
+                break;
+            strayQuote = true;
+        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (firstLineEnd < 0)
+                firstLineEnd = i;
+            if (strayQuote || ++lineBreaks > maxLineBreaks)
+                break;
+        }
+    }
+    *cut = true;
+    return firstLineEnd >= 0 ? firstLineEnd : size;
 }
 
 qsizetype OrderTextReader::LineEnd(qsizetype from) const
@@ -36,7 +73,7 @@ QStringList SplitOrderLine(QStringView line)
     return fields;
 }
 
-std::vector<THashTable> ParseOrderText(QStringView text, int columnCount)
+std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<int> *unclosedLines)
 {
     std::vector<THashTable> rows;
     OrderTextReader reader(text);
@@ -64,10 +101,12 @@ std::vector<THashTable> ParseOrderText(QStringView text, int columnCount)
         row.Squeeze();
         rows.push_back(std::move(row));
     }
+    if (unclosedLines)
+        *unclosedLines = reader.UnclosedLines();
     return rows;
 }
 
-void ImportOrders(const QString &path)
+void ImportOrders(const QString &path, QList<int> *unclosedLines)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -78,6 +117,17 @@ void ImportOrders(const QString &path)
     file.close();
     QString text = DecodeText(bytes);
     bytes = QByteArray();   // the decoded text is all that is needed from here on
-    std::vector<THashTable> rows = ParseOrderText(text, int(OrderColumns.size()));
+    std::vector<THashTable> rows = ParseOrderText(text, int(OrderColumns.size()), unclosedLines);
     OrderRows.swap(rows);
+}
+
+QString UnclosedQuoteWarning(const QList<int> &lines)
+{
+    QStringList numbers;
+    for (int i = 0; i < lines.size() && i < 20; ++i)
+        numbers << QString::number(lines[i]);
+    QString list = numbers.join(QStringLiteral("、"));
+    if (lines.size() > 20)
+        list += QStringLiteral(" 等共 %1").arg(lines.size());
+    return QStringLiteral("第 %1 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。").arg(list);
 }

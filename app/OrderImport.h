@@ -9,8 +9,8 @@
 
 // Cuts decoded text into records and each record into fields. A record is a line (ended by CR LF,
 // LF or CR; a break after the last line adds none; an empty line is a record without fields),
-// except that a quoted field keeps a line break inside its quotes. A quote that is never closed
-// runs to the end of its line.
+// except that a well-formed quoted field keeps a line break inside its quotes. A quoted field that
+// is not closed properly ends at its line end, so a stray quote never swallows the orders after it.
 class OrderTextReader {
 public:
     explicit OrderTextReader(QStringView text) : m_text(text) {}
@@ -20,6 +20,9 @@ public:
     // the call.
     template <typename FieldSink>
     void ReadRecord(FieldSink &&field);
+    // Lines (1-based, of the text) on which a quoted field was not closed properly and was cut at
+    // the line end.
+    const QList<int> &UnclosedLines() const { return m_unclosedLines; }
 
 private:
     bool AtLineEnd(qsizetype i) const
@@ -28,10 +31,17 @@ private:
     }
     void SkipLineBreak();
     qsizetype LineEnd(qsizetype from) const;
+    // Where the quoted field whose opening quote is at `open` ends: at the first quote that is not
+    // half of a doubled quote and is followed by a comma, a line end or the end of the text (its
+    // index is returned). A field without such an end, or one that runs past a line end only to
+    // meet a stray quote, is cut at its first line end (returned, with *cut set).
+    qsizetype QuotedFieldEnd(qsizetype open, bool *cut) const;
 
     QStringView m_text;
     qsizetype m_pos = 0;
     QString m_scratch;
+    int m_line = 1;
+    QList<int> m_unclosedLines;
 };
 
 // Splits one record's text into fields (used for a single line; see OrderTextReader).
@@ -39,11 +49,14 @@ QStringList SplitOrderLine(QStringView line);
 
 // Rows of decoded export text: the first record is the header and is skipped; field i of a record
 // goes under "C" + i for i up to columnCount.
-std::vector<THashTable> ParseOrderText(QStringView text, int columnCount);
+// The lines whose quoted fields were cut go to *unclosedLines when given.
+std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<int> *unclosedLines = nullptr);
 
 // Replaces OrderRows with the rows of the file. A file that cannot be opened or read raises
 // EFileError naming the file and the reason, and OrderRows stays as it was.
-void ImportOrders(const QString &path);
+void ImportOrders(const QString &path, QList<int> *unclosedLines = nullptr);
+// The warning naming the lines whose quotes were not closed properly.
+QString UnclosedQuoteWarning(const QList<int> &lines);
 
 // ---- implementation of the template ----
 
@@ -57,38 +70,21 @@ void OrderTextReader::ReadRecord(FieldSink &&field)
     const qsizetype size = m_text.size();
     while (true) {
         if (m_text[m_pos] == QLatin1Char('"')) {
+            bool cut = false;
+            const qsizetype end = QuotedFieldEnd(m_pos, &cut);
             m_scratch.clear();
-            qsizetype i = m_pos + 1;
-            bool closed = false;
-            while (i < size) {
-                const QChar c = m_text[i];
-                if (c == QLatin1Char('"')) {
-                    if (i + 1 < size && m_text[i + 1] == QLatin1Char('"')) {
-                        m_scratch += QLatin1Char('"');
-                        i += 2;
-                        continue;
-                    }
-                    closed = true;
-                    break;
-                }
+            for (qsizetype k = m_pos + 1; k < end; ++k) {
+                const QChar c = m_text[k];
                 m_scratch += c;
-                ++i;
+                if (c == QLatin1Char('"') && k + 1 < end && m_text[k + 1] == QLatin1Char('"'))
+                    ++k;
+                else if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && !(k + 1 < end && m_text[k + 1] == QLatin1Char('\n'))))
+                    ++m_line;   // a line break inside a well-formed quoted field
             }
-            if (closed) {
-                field(QStringView(m_scratch));
-                m_pos = i + 1;
-            } else {
-                // No closing quote anywhere after it: the field is the rest of its own line.
-                const qsizetype end = LineEnd(m_pos + 1);
-                m_scratch.clear();
-                for (qsizetype k = m_pos + 1; k < end; ++k) {
-                    m_scratch += m_text[k];
-                    if (m_text[k] == QLatin1Char('"') && k + 1 < end && m_text[k + 1] == QLatin1Char('"'))
-                        ++k;
-                }
-                field(QStringView(m_scratch));
-                m_pos = end;
-            }
+            field(QStringView(m_scratch));
+            if (cut)
+                m_unclosedLines.append(m_line);
+            m_pos = cut ? end : end + 1;
         } else {
             qsizetype i = m_pos;
             while (i < size) {

@@ -2,19 +2,23 @@
 
 #include "app/MainWindow.h"
 #include "app/TemplateClS.h"
+#include "engine/print/frxPrinter.h"
 #include "platform/IniFile.h"
 #include "platform/Ui.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
 
-#include <climits>
 
-QStringList InstalledPrinterNames() { return QPrinterInfo::availablePrinterNames(); }
+QStringList InstalledPrinterNames()
+{
+    // The engine's list is read again, so a queue added since start-up can be chosen and printed to.
+    Printers().Refresh();
+    return Printers().HasPhysicalPrinters() ? Printers().PrinterNames() : QStringList();
+}
 
 std::function<QStringList()> TPrinterConfig::PrinterNames = InstalledPrinterNames;
 
@@ -41,10 +45,12 @@ TPrinterConfig::TPrinterConfig(TFMainWindow *mainWindow) : QDialog(mainWindow), 
         label->setGeometry(24, y + 2, 150, 24);
         *box = new QSpinBox(group);
         (*box)->setObjectName(QLatin1String(name));
-        (*box)->setRange(INT_MIN, INT_MAX);
+        (*box)->setRange(-MaxOffsetMm, MaxOffsetMm);
         (*box)->setSingleStep(1);
         (*box)->setGeometry(176, y, 140, 26);
-        auto *unit = new QLabel(QStringLiteral("(0.1毫米)"), group);
+        // The print run applies the numbers as whole millimetres.
+        auto *unit = new QLabel(QStringLiteral("(毫米)"), group);
+        unit->setObjectName(QLatin1String(name) + QStringLiteral("Unit"));
         unit->setGeometry(326, y + 2, 100, 24);
     };
     spin("HAO", QStringLiteral("水平绝对偏移："), 96, &HAO);
@@ -76,19 +82,31 @@ void TPrinterConfig::FormInit()
     ComboBoxList->clear();
     ComboBoxList->addItems(PrinterNames());
     const IniFile ini(PrinterIniPath());
-    HAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_HAO"), 0));
-    VAO->setValue(ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_VAO"), 0));
+    // A stored offset outside the range shows as 0 and is said so; confirming stores the 0.
+    QString hMessage, vMessage;
+    HAO->setValue(ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_HAO"), &hMessage));
+    VAO->setValue(ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_VAO"), &vMessage));
     const QString printer = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
     const int index = ComboBoxList->findText(printer, Qt::MatchFixedString);   // ignores case
     ComboBoxList->setCurrentIndex(printer.isEmpty() ? -1 : index);
     if (index < 0)
         ComboBoxList->setEditText(QString());
+    for (const QString &message : {hMessage, vMessage})
+        if (!message.isEmpty())
+            Ui::Message(message, QStringLiteral("提示"), UiIcon::Warning);
 }
 
 void TPrinterConfig::ButtonSubmitClick()
 {
-    const int hao = HAO->value();
-    const int vao = VAO->value();
+    // A typed text the boxes could not take (beyond the range, not a number) is refused, not
+    // silently replaced by the last valid value.
+    int hao = 0, vao = 0;
+    QString message;
+    if (!ParseOffset(HAO->cleanText(), QStringLiteral("水平偏移"), &hao, &message) ||
+        !ParseOffset(VAO->cleanText(), QStringLiteral("垂直偏移"), &vao, &message)) {
+        Ui::Message(message, QStringLiteral("提示"), UiIcon::Warning);
+        return;
+    }
     const QString printer = ComboBoxList->currentText();
     try {
         // All three keys reach the file together, before anything in memory changes: the file,

@@ -68,14 +68,16 @@ void TTavrelForm::InitialReport()
 
 void TTavrelForm::frxUserDataSet1First(TfrxDataSet *)
 {
-    CurrRow = RowStart;
+    m_record = 0;
+    CurrRow = m_rowList.isEmpty() ? RowStart : m_rowList[0];
     if (PrintRunning == 1)
         ReachedRows.append(CurrRow);
 }
 
 void TTavrelForm::frxUserDataSet1Next(TfrxDataSet *)
 {
-    CurrRow = CurrRow + 1;
+    ++m_record;
+    CurrRow = m_record < m_rowList.size() ? m_rowList[m_record] : CurrRow + 1;
     if (PrintRunning == 1)
         ReachedRows.append(CurrRow);
 }
@@ -145,6 +147,18 @@ bool TTavrelForm::PrintOne(int index)
     return PrintRange(index, 1);
 }
 
+bool TTavrelForm::PrintRows(const QList<int> &rows)
+{
+    if (rows.isEmpty())
+        return false;
+    struct RowList {
+        QList<int> &list;
+        RowList(QList<int> &l, const QList<int> &rows) : list(l) { list = rows; }
+        ~RowList() { list.clear(); }
+    } walk(m_rowList, rows);
+    return PrintRange(rows.first(), int(rows.size()));
+}
+
 bool TTavrelForm::BuildRun(int start, int count)
 {
     ReachedRows.clear();
@@ -178,7 +192,7 @@ bool TTavrelForm::BuildRange(int start, int count)
 bool TTavrelForm::PrintRange(int start, int count)
 {
     // A printer that is no longer installed would let the job fall to whichever printer is current.
-    if (PrintToFile.isEmpty() && Printers().HasPhysicalPrinters() && !PrinterInstalled(CurrPrinter))
+    if (PrintToFile.isEmpty() && !PrinterInstalled(CurrPrinter) && Printers().HasPhysicalPrinters())
         throw Exception(QStringLiteral("打印机不存在: %1").arg(CurrPrinter));
     RunningFlag running(PrintRunning);
     // A build that failed has been reported by the engine and has nothing to print.
@@ -240,6 +254,8 @@ void TTavrelForm::PreviewTemplate(const TTemplatePtr &t)
 
 bool TTavrelForm::PrinterInstalled(const QString &name)
 {
+    if (!Printers().HasPhysicalPrinters() || Printers().IndexOf(name) < 0)
+        Printers().Refresh();
     return Printers().HasPhysicalPrinters() && Printers().IndexOf(name) >= 0;
 }
 

@@ -45,6 +45,8 @@ public:
     bool PrintAll();
     // The waybill of one order row.
     bool PrintOne(int index);
+    // The waybills of the given rows (ascending), in one print run.
+    bool PrintRows(const QList<int> &rows);
     // The waybills of `count` rows from `start`: both print runs end here. Returns whether the
     // pages were built and the printer took them. Raises (with a message naming the file) when the
     // current template's layout is missing or has no printable page.
@@ -60,7 +62,9 @@ public:
     void LoadForPreview(const TTemplatePtr &t, int start, int count);
     // How many rows the template preview walks: the first ten orders, one record without orders.
     static int TemplatePreviewRows();
-    // Whether a print job for this printer name would reach an installed queue.
+    // Whether a print job for this printer name would reach an installed queue. A name not in the
+    // engine's printer list makes it read the list again: a queue added while the program runs is
+    // found.
     static bool PrinterInstalled(const QString &name);
 
     // The new-template dialog's layout: the first printable page emptied, margins 0, the size in mm.
@@ -72,6 +76,10 @@ public:
     void InitialReport();
 
 private:
+    // Rows of a PrintRows run: record k of the dataset is m_rowList[k] (empty: RowStart + k).
+    QList<int> m_rowList;
+    int m_record = 0;
+
     // The dataset walks `count` rows from `start`.
     void SetRange(int start, int count);
     bool BuildRun(int start, int count);

@@ -98,12 +98,45 @@ void InitGlobals(const QString &home)
     }
 }
 
+bool ParseOffset(const QString &text, const QString &what, int *value, QString *message)
+{
+    int n = 0;
+    if (!IniFile::ParseInteger(text, &n) || n < -MaxOffsetMm || n > MaxOffsetMm) {
+        if (message)
+            *message = QStringLiteral("%1 \"%2\" 无效: 偏移须是 -%3 到 %3 之间的整数(毫米)。")
+                           .arg(what, text)
+                           .arg(MaxOffsetMm);
+        return false;
+    }
+    *value = n;
+    return true;
+}
+
+int ReadOffsetSetting(const IniFile &ini, const QString &key, QString *message)
+{
+    const QString text = ini.ReadString(QStringLiteral("SYS"), key, QString());
+    int value = 0;
+    if (text.trimmed().isEmpty())
+        return 0;
+    const QString what = key == QLatin1String("VAR_CURR_HAO") ? QStringLiteral("水平偏移") : QStringLiteral("垂直偏移");
+    if (!ParseOffset(text, what, &value, message)) {
+        if (message)
+            *message += QStringLiteral(" 设置文件中的值按 0 处理。");
+        return 0;
+    }
+    return value;
+}
+
 void LoadPrinterConfig()
 {
     try {
         const IniFile ini(PrinterIniPath());
-        CurrHAO = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_HAO"), 0);
-        CurrVAO = ini.ReadInteger(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_VAO"), 0);
+        QString hMessage, vMessage;
+        CurrHAO = ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_HAO"), &hMessage);
+        CurrVAO = ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_VAO"), &vMessage);
+        for (const QString &message : {hMessage, vMessage})
+            if (!message.isEmpty())
+                Ui::Message(message, QStringLiteral("提示"), UiIcon::Warning);
         CurrPrinter = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
         OrderColumns.clear();
         for (int i = 1;; ++i) {

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class IniFile;
+
 // One column of the marketplace's order export.
 struct TColumn {
     QString ColName;
@@ -52,6 +54,16 @@ extern int AutoPrintBusy;
 // else the folder of the program file. Errors are shown ("error") and start-up goes on.
 void InitGlobals(const QString &home = QString());
 void LoadPrinterConfig();
+
+// Printer offsets are whole millimetres within ±MaxOffsetMm: a printer never needs more, and values
+// near the integer limits would push the page off the paper or overflow when negated.
+constexpr int MaxOffsetMm = 1000;
+// Reads an offset text ("5", "-25"); false, with the seller's message in *message, when it is not a
+// whole number or lies outside the range. `what` names the offset ("水平偏移").
+bool ParseOffset(const QString &text, const QString &what, int *value, QString *message);
+// Reads [SYS] key of PRINTER.INI as an offset: a missing key is 0; a stored value that is not a
+// whole number within the range reads as 0, with the message in *message.
+int ReadOffsetSetting(const IniFile &ini, const QString &key, QString *message);
 // Empties TemplateList and fills it again from the template folders.
 void ReloadTemplates();
 

@@ -2,6 +2,7 @@
 
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
+#include "cli/AutoPrintCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
@@ -22,8 +23,9 @@ const char *const kUsage =
     "                   [--offset-x N --offset-y N]\n"
     "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n"
-    "       waybill-cli layout check FILE\n"
-    "       waybill-cli layout resave IN OUT\n"
+    "       waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
+    "       waybill-cli [--home DIR] layout check FILE\n"
+    "       waybill-cli [--home DIR] layout resave IN OUT\n"
     "       waybill-cli script check FILE [--language NAME]\n"
     "       waybill-cli script eval EXPRESSION [--language NAME]\n";
 } // namespace
@@ -73,12 +75,15 @@ int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
         err << kUsage;
         return 2;
     }
+    QList<int> unclosed;
     try {
-        ImportOrders(args[0]);
+        ImportOrders(args[0], &unclosed);
     } catch (const std::exception &e) {
         err << "waybill-cli: " << ExceptionText(e) << '\n';
         return 2;
     }
+    if (!unclosed.isEmpty())
+        err << "waybill-cli: " << UnclosedQuoteWarning(unclosed) << '\n';
     for (size_t r = 0; r < OrderRows.size(); ++r) {
         out << "{\"row\": " << r;
         for (int j = 1; j <= OrderColumns.size(); ++j) {
@@ -120,8 +125,12 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     TfrxPreviewPages::Register();
     if (command == QLatin1String("script"))
         return Script(args, out, err);
-    if (command == QLatin1String("layout"))
+    if (command == QLatin1String("layout")) {
+        // With a program folder, the order dataset's fields come from its settings, as in the window.
+        if (!home.isEmpty())
+            InitGlobals(home);
         return Layout(args, out, err);
+    }
     InitGlobals(home);
     if (command == QLatin1String("orders"))
         return Orders(args, out, err);
@@ -131,6 +140,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Print(args, out, err);
     if (command == QLatin1String("preview"))
         return Preview(args, out, err);
+    if (command == QLatin1String("auto-print"))
+        return AutoPrint(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

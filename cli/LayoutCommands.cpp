@@ -1,18 +1,46 @@
 #include "cli/LayoutCommands.h"
 
+#include "app/Tavrel.h"
+#include "app/TemplateClS.h"
 #include "engine/build/frxEngine.h"
 #include "platform/Exception.h"
 #include "report/model/frxReport.h"
 #include "report/io/frxSerializeReport.h"
 
+#include <memory>
+
 namespace {
 const char *const kLayoutUsage = "usage: waybill-cli layout check FILE\n"
                                  "       waybill-cli layout resave IN OUT\n";
 
-// Loads a layout without showing anything. 2 when the file cannot be read, else 0.
+// The window's report holder: its report is owned by the same host form as the window's, with the
+// host dataset frxUserDataSet1 (alias FD) beside it, so a layout's dataset references resolve and
+// are written back exactly as the window writes them. The dataset's fields are the order columns
+// of the settings (empty without --home).
+std::unique_ptr<TTavrelForm> HostForm()
+{
+    auto form = std::make_unique<TTavrelForm>();
+    QStringList fields;
+    for (const TColumn &column : std::as_const(OrderColumns))
+        fields << column.ColName;
+    form->frxUserDataSet1->SetFields(fields);
+    return form;
+}
+
+// Loads a layout without showing anything. 2 when the file cannot be read, else 0. The command
+// line's own silent mode holds only for the load: a load keeps the host's engine options, so the
+// host's own value is put back before anything can be saved.
 int LoadQuietly(TfrxReport &report, const QString &fileName, QTextStream &err)
 {
-    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    struct SilentLoad {
+        TfrxReport &report;
+        frx::TfrxSilentMode previous;
+        explicit SilentLoad(TfrxReport &r) : report(r), previous(r.EngineOptions()->NewSilentMode())
+        {
+            report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+        }
+        ~SilentLoad() { report.EngineOptions()->SetNewSilentMode(previous); }
+    } silent(report);
     try {
         if (!frxLoadFromFile(report, fileName)) {
             err << "waybill-cli: no such file: " << fileName << '\n';
@@ -33,7 +61,8 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
         // The script is prepared as a build prepares it (objects, Report, Engine, Outline and the
         // functions registered), so a script that would stop a build is found here.
         frxRegisterEngine();
-        TfrxReport report;
+        const std::unique_ptr<TTavrelForm> host = HostForm();
+        TfrxReport &report = *host->frxReport1;
         if (int code = LoadQuietly(report, args[1], err))
             return code;
         if (report.Errors().isEmpty()) {
@@ -48,7 +77,8 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
         return report.Errors().isEmpty() ? 0 : 1;
     }
     if (command == QLatin1String("resave") && args.size() == 3) {
-        TfrxReport report;
+        const std::unique_ptr<TTavrelForm> host = HostForm();
+        TfrxReport &report = *host->frxReport1;
         if (int code = LoadQuietly(report, args[1], err))
             return code;
         if (!report.Errors().isEmpty()) {

@@ -109,11 +109,13 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
                 error = QStringLiteral("option --zoom wants a zoom from 0.1 to 20, not '%1'").arg(value);
                 return false;
             }
-        } else if (name == QLatin1String("--offset-x"))
-            number = options.HasOffsetX = ReadInt(value, options.OffsetX);
-        else if (name == QLatin1String("--offset-y"))
-            number = options.HasOffsetY = ReadInt(value, options.OffsetY);
-        else {
+        } else if (name == QLatin1String("--offset-x") || name == QLatin1String("--offset-y")) {
+            // Whole millimetres within the range the settings dialog takes.
+            const bool x = name == QLatin1String("--offset-x");
+            if (!ParseOffset(value, name, x ? &options.OffsetX : &options.OffsetY, &error))
+                return false;
+            (x ? options.HasOffsetX : options.HasOffsetY) = true;
+        } else {
             error = QStringLiteral("unknown option %1").arg(name);
             return false;
         }

@@ -957,6 +957,47 @@ void TfrxPrinters::FillPrinters()
     }
 }
 
+void TfrxPrinters::Refresh()
+{
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    if (m_hasPhysicalPrinters && names == m_printerNames)
+        return;
+    for (TfrxCustomPrinter *printer : std::as_const(m_printers))
+        if (printer->Printing())
+            return;
+    const TfrxCustomPrinter *current = CurrentPrinter();
+    const QString currentName = current && m_hasPhysicalPrinters ? current->Name() : QString();
+    QList<TfrxCustomPrinter *> old = m_printers;
+    m_printers.clear();
+    m_printerNames.clear();
+    m_printerIndex = -1;
+    for (const QString &name : names) {
+        TfrxCustomPrinter *printer = nullptr;
+        for (qsizetype i = 0; m_hasPhysicalPrinters && i < old.size(); ++i) {
+            if (old[i]->Name() == name) {
+                printer = old.takeAt(i);
+                break;
+            }
+        }
+        m_printers.append(printer ? printer : new TfrxPrinter(name, QString()));
+        m_printerNames.append(name);
+    }
+    qDeleteAll(old);
+    if (m_printers.isEmpty()) {
+        const QString name = frxGet(QStringLiteral("prVirtual"));
+        m_printers.append(new TfrxVirtualPrinter(name, QString()));
+        m_printerNames.append(name);
+        m_hasPhysicalPrinters = false;
+        SetPrinterIndex(0);
+        return;
+    }
+    m_hasPhysicalPrinters = true;
+    int index = currentName.isEmpty() ? -1 : IndexOf(currentName);
+    if (index < 0)
+        index = IndexOf(DefaultPrinterName());
+    SetPrinterIndex(index >= 0 ? index : 0);
+}
+
 QString TfrxPrinters::DefaultPrinterName() const
 {
     return QPrinterInfo::defaultPrinterName();

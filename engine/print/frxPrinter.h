@@ -295,6 +295,10 @@ public:
     // A job's choice of printer by name: an installed name (any letter case) becomes current;
     // any other name keeps the current printer. Answers whether the name was found.
     bool SelectPrinterByName(const QString &name);
+    // Reads the print system's list again, so that queues added or removed while the program runs
+    // are seen. Printers still installed keep their objects and settings; the current printer stays
+    // current while it exists. Does nothing while a job is being drawn.
+    void Refresh();
 
 private:
     friend TfrxPrinters &Printers();

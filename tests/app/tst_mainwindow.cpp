@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTableView>
@@ -203,6 +205,8 @@ private slots:
         QCOMPARE(w->GridModel->index(1, 0).data().toString(), QString("2"));
         QCOMPARE(w->GridModel->index(1, 1).data().toString(), QString("未打印"));
         QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString("李四"));
+        QCOMPARE(w->StatusText(10), QString("读入 2 条订单"));
+        QVERIFY(m_ui->Shown.isEmpty());
         w->GridModel->SetStatus(0, OrderModel::Printed);
 
         m_ui->FileNames.enqueue(m_home->FilePath("gone.csv"));
@@ -218,6 +222,16 @@ private slots:
         m_ui->FileNames.enqueue(m_home->FilePath("o.csv"));
         w->ToolButtonDataIMPClick();
         QCOMPARE(w->GridModel->Status(0), QString("未打印"));
+
+        // Lines whose quotes do not close are named in one warning; no order is lost.
+        m_ui->Clear();
+        m_ui->FileNames.enqueue(m_home->Write("q.csv", "h\r\n1,\"abc,x\r\n2,b\r\n3,\"q\",d\r\n4,\"e\r\n"));
+        w->ToolButtonDataIMPClick();
+        QCOMPARE(w->GridModel->rowCount(), 4);
+        QCOMPARE(w->StatusText(10), QString("读入 4 条订单"));
+        QCOMPARE(m_ui->Shown.size(), 1);
+        QCOMPARE(m_ui->LastText(), QString("第 2、5 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。"));
+        QCOMPARE(m_ui->Shown[0].Icon, UiIcon::Warning);
     }
 
     void templateListShowHideAndResize()
@@ -297,6 +311,57 @@ private slots:
         QCOMPARE(CurrHAO, -25);
         QCOMPARE(m_home->Read("config/PRINTER.INI"), QByteArray("[SYS]\r\nVAR_CURR_PRINTER=Gone\r\n"));
         TPrinterConfig::PrinterNames = InstalledPrinterNames;
+    }
+
+    // The offsets are whole millimetres: the unit labels say so, the boxes take ±1000 and show the
+    // stored values, and values beyond the range are refused wherever they come from.
+    void printerDialogOffsetsInMillimetres()
+    {
+        auto w = Start("[SYS]\r\nVAR_CURR_HAO=1000\r\nVAR_CURR_VAO=-1000\r\n");
+        QCOMPARE(CurrHAO, 1000);
+        QCOMPARE(CurrVAO, -1000);
+        TPrinterConfig dialog(w.get());
+        dialog.FormInit();
+        QCOMPARE(dialog.findChild<QLabel *>("HAOUnit")->text(), QString("(毫米)"));
+        QCOMPARE(dialog.findChild<QLabel *>("VAOUnit")->text(), QString("(毫米)"));
+        QCOMPARE(dialog.HAO->value(), 1000);
+        QCOMPARE(dialog.VAO->value(), -1000);
+        QCOMPARE(dialog.HAO->minimum(), -1000);
+        QCOMPARE(dialog.HAO->maximum(), 1000);
+        QVERIFY(m_ui->Shown.isEmpty());
+        // Typed text the box cannot take is refused with a message; nothing is stored.
+        dialog.HAO->findChild<QLineEdit *>()->setText("-");
+        dialog.ButtonSubmitClick();
+        QCOMPARE(m_ui->Shown.size(), 1);
+        QVERIFY(m_ui->LastText().contains("-1000 到 1000"));
+        QCOMPARE(m_home->Read("config/PRINTER.INI"), QByteArray("[SYS]\r\nVAR_CURR_HAO=1000\r\nVAR_CURR_VAO=-1000\r\n"));
+    }
+
+    void offsetsOutOfRangeAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("int max") << QByteArray("2147483647");
+        QTest::newRow("int min") << QByteArray("-2147483648");
+        QTest::newRow("beyond 64 bits") << QByteArray("99999999999999999999");
+        QTest::newRow("just past") << QByteArray("1001");
+        QTest::newRow("not a number") << QByteArray("5mm");
+    }
+
+    void offsetsOutOfRangeAreRefused()
+    {
+        QFETCH(QByteArray, stored);
+        auto w = Start("[SYS]\r\nVAR_CURR_HAO=" + stored + "\r\nVAR_CURR_VAO=4\r\n");
+        QCOMPARE(CurrHAO, 0);
+        QCOMPARE(CurrVAO, 4);
+        QCOMPARE(m_ui->Shown.size(), 1);
+        QVERIFY2(m_ui->LastText().contains("水平偏移") && m_ui->LastText().contains(QString::fromUtf8(stored)),
+                 qPrintable(m_ui->LastText()));
+        QCOMPARE(w->StatusText(7), QString("0"));
+        TPrinterConfig dialog(w.get());
+        dialog.FormInit();
+        QCOMPARE(dialog.HAO->value(), 0);
+        QCOMPARE(dialog.VAO->value(), 4);
+        QCOMPARE(m_ui->Shown.size(), 2);
     }
 
     void printerDialogWriteFailureChangesNothing()

@@ -77,7 +77,8 @@ private slots:
         QTest::newRow("trailing comma") << "a," << QStringList({"a", ""});
         QTest::newRow("leading comma") << ",a" << QStringList({"", "a"});
         QTest::newRow("quoted comma") << "\"x,y\",z" << QStringList({"x,y", "z"});
-        QTest::newRow("text after quote") << "\"ab\"c,d" << QStringList({"ab", "c", "d"});
+        // A quote followed by anything but a comma or the line end does not close the field.
+        QTest::newRow("text after quote") << "\"ab\"c,d" << QStringList({"ab\"c,d"});
         QTest::newRow("doubled quotes") << "\"say \"\"hi\"\"\",b" << QStringList({"say \"hi\"", "b"});
         QTest::newRow("equals number") << "=\"123\",b" << QStringList({"=\"123\"", "b"});
         QTest::newRow("blanks kept") << "  a , b  " << QStringList({"  a ", " b  "});
@@ -115,6 +116,55 @@ private slots:
         QCOMPARE(Row(5), QStringList({"5", "open,never closed", "<absent>"}));
         QCOMPARE(Row(6), QStringList({"6", "z", "<absent>"}));
         QCOMPARE(OrderRows[0].LookupValue("C4"), QString());
+    }
+
+    // A quoted field ends at a quote followed by a comma, a line end or the end of the text; one
+    // that does not end properly is cut at its line end, so the orders after it stay orders.
+    void quotedFieldsAndLineEnds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QList<int>>("unclosed");
+        QTest::newRow("stray opening quote")
+            << "h\n1,\"abc,x\n2,b,c\n3,\"q\",d\n4,e,f\n"
+            << QStringList({"1|abc,x", "2|b|c", "3|q|d", "4|e|f"}) << QList<int>{2};
+        QTest::newRow("unclosed at the end of the file") << "h\n1,\"abc" << QStringList({"1|abc"}) << QList<int>{2};
+        QTest::newRow("line break inside a proper field, then a broken one")
+            << "h\n1,\"a\nb\",c\n2,\"x\n3,y\n" << QStringList({"1|a\nb|c", "2|x", "3|y"}) << QList<int>{4};
+        QTest::newRow("doubled quotes across lines")
+            << "h\r\n1,\"say \"\"hi\"\"\r\nthere\",x\r\n2,y\r\n"
+            << QStringList({"1|say \"hi\"\r\nthere|x", "2|y"}) << QList<int>();
+        QTest::newRow("quote followed by text")
+            << "h\n1,\"ab\"c,d\n2,e\n" << QStringList({"1|ab\"c,d", "2|e"}) << QList<int>{2};
+        QTest::newRow("a stray quote keeps the field on its line")
+            << "h\n1,\"ab\"c\n2,x\",y\n" << QStringList({"1|ab\"c", "2|x\"|y"}) << QList<int>{2};
+        QTest::newRow("CR LF and CR endings")
+            << "h\r\n1,\"abc\r\n2,b\r3,\"c\"\r\n" << QStringList({"1|abc", "2|b", "3|c"}) << QList<int>{2};
+        QTest::newRow("quote closing at the end of the file") << "h\n1,\"a\nb\"" << QStringList({"1|a\nb"})
+                                                              << QList<int>();
+    }
+    void quotedFieldsAndLineEnds()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        QFETCH(QList<int>, unclosed);
+        UseColumns(3);
+        QList<int> lines{-1};
+        OrderRows = ParseOrderText(text, 3, &lines);
+        QStringList got;
+        for (size_t r = 0; r < OrderRows.size(); ++r)
+            got << Row(r).join('|').remove(QStringLiteral("|<absent>"));
+        QCOMPARE(got, rows);
+        QCOMPARE(lines, unclosed);
+    }
+
+    void unclosedLinesAreNamedInOneWarning()
+    {
+        QCOMPARE(UnclosedQuoteWarning({2, 9}), QString("第 2、9 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。"));
+        QList<int> many;
+        for (int i = 1; i <= 25; ++i)
+            many << i;
+        QVERIFY(UnclosedQuoteWarning(many).startsWith("第 1、2、3、4、5、6、7、8、9、10、11、12、13、14、15、16、17、18、19、20 等共 25 行的引号"));
     }
 
     void headerOnlyAndNoColumns()

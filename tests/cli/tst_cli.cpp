@@ -35,6 +35,15 @@ private slots:
         QCOMPARE(first.value("C1").toString(), QString("=\"1\""));
         QCOMPARE(first.value("C3").toString(), QString("a \"b\"\r\nc"));
         QVERIFY(lines[0].indexOf("\"C1\"") < lines[0].indexOf("\"C2\""));
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+
+        // A quote that never closes is cut at its line end, and its line is named on stderr.
+        const QString broken = home.Write("b.csv", "h\n1,\"abc,x\n2,b,c\n3,\"q\",d\n4,\"e\n");
+        out.clear();
+        QCOMPARE(Run({"--home", home.Path(), "orders", broken}, &out, &err), 0);
+        QCOMPARE(out.count('\n'), 4);
+        QVERIFY(out.contains("\"C2\": \"abc,x\""));
+        QCOMPARE(err, QString("waybill-cli: 第 2、5 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。\n"));
     }
 
     void templatesAreListedWithTheirLayoutPaths()

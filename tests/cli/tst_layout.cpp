@@ -1,5 +1,11 @@
 // waybill-cli's layout check and resave commands: output, exit status, and what resave writes.
+#include "app/Tavrel.h"
+#include "cli/CliCommands.h"
 #include "cli/LayoutCommands.h"
+#include "report/io/frxSerializeReport.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,6 +30,12 @@ class TestLayoutCli : public QObject {
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", name);
         return path;
+    }
+
+    static QByteArray MaskLastChange(QByteArray bytes)
+    {
+        static const QRegularExpression lastChange(QStringLiteral("ReportOptions.LastChange=\"[^\"]*\""));
+        return QString::fromUtf8(bytes).replace(lastChange, QStringLiteral("ReportOptions.LastChange=\"\"")).toUtf8();
     }
 
     static QByteArray Layout(const QByteArray &body)
@@ -127,6 +139,55 @@ private slots:
         QCOMPARE(second.readAll(), written);
     }
 
+    // A layout this program wrote, resaved unchanged, is the same file: the command line's own
+    // settings (silent loading) stay out of it, and the host dataset frxUserDataSet1 (alias FD) is
+    // there to write the report's dataset entry in full. The window's report holder saves the same
+    // bytes.
+    void resaveKeepsTheProgramsLayoutsAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("minimal waybill")
+            << QStringLiteral(WAYBILL_SOURCE_DIR "/tests/report/fixtures/layouts/waybill_minimal.fr3");
+        const QDir templates(QStringLiteral(WAYBILL_SOURCE_DIR "/data/template"));
+        for (const QFileInfo &folder : templates.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+            for (const QFileInfo &layout : QDir(folder.filePath()).entryInfoList({"*.fr3"}, QDir::Files))
+                QTest::newRow(qPrintable(folder.fileName())) << layout.filePath();
+    }
+
+    void resaveKeepsTheProgramsLayoutsAsTheyAre()
+    {
+        QFETCH(QString, path);
+        QFile in(path);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray original = in.readAll();
+        QVERIFY(original.contains("PropData=\"") && original.contains("frxUserDataSet1"));
+
+        QTemporaryDir dir;
+        const QString home = QStringLiteral(WAYBILL_SOURCE_DIR "/data");
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(Cli::Run({"--home", home, "layout", "resave", path, dir.filePath("cli.fr3")}, o, e), 0);
+        QCOMPARE(Cli::Run({"layout", "resave", path, dir.filePath("plain.fr3")}, o, e), 0);
+        o.flush();
+        e.flush();
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+
+        // The window's code path: its report holder loads and saves.
+        {
+            TTavrelForm window;
+            frxLoadFromFile(*window.frxReport1, path);
+            QVERIFY(window.frxReport1->Errors().isEmpty());
+            frxSaveToFile(*window.frxReport1, dir.filePath("window.fr3"));
+        }
+        for (const char *name : {"cli.fr3", "plain.fr3", "window.fr3"}) {
+            QFile written(dir.filePath(name));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            const QByteArray bytes = written.readAll();
+            QVERIFY2(!bytes.contains("NewSilentMode"), name);
+            QCOMPARE(MaskLastChange(bytes), MaskLastChange(original));
+        }
+    }
+
     void resaveRefusesALayoutThatLostParts()
     {
         QTemporaryDir dir;
@@ -140,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLayoutCli)
+QTEST_MAIN(TestLayoutCli)
 #include "tst_layout.moc"

@@ -181,6 +181,51 @@ private slots:
         CheckReceivers(pdf, first - 1, last - first + 1, dx, dy);
     }
 
+    // The stored offsets are whole millimetres: 5 moves the receiver 5 mm right, -2 two up.
+    void storedOffsetsMoveThePrintInMillimetres()
+    {
+        ReceiverPosition(0);
+        const QString ini = m_home.FilePath("config/PRINTER.INI");
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray original = file.readAll();
+        file.close();
+        QByteArray moved = original;
+        moved.replace("VAR_CURR_HAO=0", "VAR_CURR_HAO=5").replace("VAR_CURR_VAO=0", "VAR_CURR_VAO=-2");
+        QVERIFY(moved != original);
+        m_home.Write("config/PRINTER.INI", moved);
+        QTemporaryDir out;
+        const QString pdf = out.filePath("stored.pdf");
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--rows", "1-2", "--pdf", pdf});
+        m_home.Write("config/PRINTER.INI", original);
+        QCOMPARE(r.Code, 0);
+        CheckReceivers(pdf, 0, 2, 5, -2);
+    }
+
+    void offsetsBeyondTheRangeAreUsageErrors_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("int max") << "--offset-x" << "2147483647";
+        QTest::newRow("int min") << "--offset-y" << "-2147483648";
+        QTest::newRow("1001") << "--offset-x" << "1001";
+        QTest::newRow("not whole") << "--offset-y" << "1.5";
+    }
+
+    void offsetsBeyondTheRangeAreUsageErrors()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, value);
+        QTemporaryDir out;
+        const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
+                                 "--pdf", out.filePath("x.pdf"), option, value});
+        QCOMPARE(r.Code, 2);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains(option) && r.Err.contains("-1000 到 1000"), qPrintable(r.Err));
+        QVERIFY(!QFile::exists(out.filePath("x.pdf")));
+    }
+
     void previewWindowPicture_data()
     {
         QTest::addColumn<QStringList>("args");

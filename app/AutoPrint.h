@@ -1,0 +1,99 @@
+#pragma once
+// The timed download-and-print: its settings ([AUTO] of PRINTER.INI), the form login and the order
+// file download over HTTP or HTTPS, the record of the orders it has printed, and one run as the
+// window's timer and the command line's auto-print both do it.
+//
+// A run: log in (cookies kept for the download), download the order file into
+// config/auto-orders.csv (through a temporary file, so a failed download leaves the last good file),
+// import it into the grid, check template, printer and orders, and print the orders no earlier run
+// has printed. Orders are recognised by their whole content; the record is kept beside the
+// settings in config/auto-printed.txt.
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QNetworkAccessManager;
+class THashTable;
+
+struct TAutoSettings {
+    QString LoginUrl;
+    QString OrderUrl;
+    QString UserName;
+    QString Password;
+    int Interval = 10;                    // seconds between two runs of the timer
+    int TimeoutMs = 30000;                // a request without an answer for this long fails
+    qint64 MaxBytes = 50LL * 1024 * 1024; // a larger order file is refused
+
+    // The timed mode is offered only when there is an order file to fetch.
+    bool Enabled() const { return !OrderUrl.trimmed().isEmpty(); }
+};
+
+// [AUTO] LOGIN_URL, ORDER_URL, USERNAME, PASSWORD, INTERVAL (seconds, default 10, at most a day),
+// TIMEOUT (seconds, default 30, at most an hour) and MAX_SIZE_MB (default 50, at most 1024) of
+// PRINTER.INI.
+TAutoSettings ReadAutoSettings();
+
+QString AutoOrdersPath();  // AppPath + config/auto-orders.csv
+QString AutoPrintedPath(); // AppPath + config/auto-printed.txt
+
+// Whether an address can be fetched: http or https with a host. Otherwise *why says what is wrong.
+bool CheckWebAddress(const QString &url, QString *why);
+
+// Posts form fields (name, value pairs in order) with the login headers of the timed mode; the
+// response body, or "error" when the request fails. Cookies the server sets stay in the manager's
+// cookie jar for the requests that follow.
+QString HttpPost(QNetworkAccessManager &manager, const QString &url,
+                 const QList<QPair<QString, QString>> &fields, int timeoutMs);
+// Downloads url into localPath: written to a temporary file beside it and renamed only when the
+// whole answer arrived and looks like an order export. False, with the reason in *why, otherwise;
+// localPath is then untouched.
+bool DownloadFile(QNetworkAccessManager &manager, const QString &url, const QString &localPath,
+                  const TAutoSettings &settings, QString *why);
+
+// The orders the timed mode has printed, by content.
+class TPrintedOrders {
+public:
+    explicit TPrintedOrders(const QString &path) : m_path(path) {}
+    // Reads the record; a missing file is an empty record.
+    void Load();
+    // Writes the record through a temporary file; false when it cannot be written.
+    bool Save() const;
+    bool Contains(const THashTable &row) const { return m_keys.contains(Key(row)); }
+    void Add(const QByteArray &key) { m_keys.insert(key); }
+    int Count() const { return int(m_keys.size()); }
+    // The row's identity: a digest of the texts of all its order columns.
+    static QByteArray Key(const THashTable &row);
+
+private:
+    QString m_path;
+    QSet<QByteArray> m_keys;
+};
+
+// What one run needs from the program that runs it (the window or the command line).
+struct TAutoRunHost {
+    std::function<void(const QString &text)> Message;      // a message the seller must see
+    std::function<void(const QString &text)> Status;       // a note for the status bar
+    std::function<void()> ShowData;                        // the grid shows OrderRows anew
+    std::function<void(int row)> MarkPrinted;              // a row printed by an earlier run
+    std::function<bool()> CheckReady;                      // template, printer, orders (says what is missing)
+    std::function<bool(const QList<int> &rows)> PrintRows; // one print run of these rows; true when printed
+};
+
+enum class TAutoResult {
+    Busy,
+    BadSettings,
+    DownloadFailed,
+    ImportFailed,
+    NotReady,
+    NothingNew,
+    Printed,
+    PrintFailed
+};
+
+// One run of the timed mode. A run that finds AutoPrintBusy raised does nothing (a tick arriving
+// while a run waits for the network, a message or the printer); AutoPrintBusy stays raised for the
+// whole run.
+TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host);
