@@ -166,7 +166,7 @@ QByteArray MatrixBytes(const QString &value, int encoding, QString &error)
         return value.toLatin1();
     case 5: // UTF-8 with the byte order mark
         return QByteArray("\xEF\xBB\xBF") + value.toUtf8();
-    default: // automatic and UTF-8: phones read UTF-8 text, Chinese included
+    default: // automatic and UTF-8
         return value.toUtf8();
     }
 }
@@ -266,6 +266,15 @@ TfrxBarcodeSymbol frxEncodeBarcode(const QString &barType, const QString &value,
         if (!result.Error.isEmpty())
             return result;
         symbol->input_mode = DATA_MODE;
+        // Readers guess the character set of bytes without a designator, and short Chinese
+        // texts pass for Shift JIS: automatic encoding says UTF-8 (ECI 26) for any text beyond ASCII.
+        if (options.Encoding == 0) {
+            for (QChar c : value)
+                if (c.unicode() > 127) {
+                    symbol->eci = 26;
+                    break;
+                }
+        }
         const int level = std::clamp(options.ErrorLevel, 0, 3);
         if (kind->Symbology == BARCODE_QRCODE)
             symbol->option_1 = level + 1;

@@ -158,12 +158,16 @@ private slots:
                                  << "CODE-128:0109501101530003";
         QTest::newRow("QR, Chinese") << "bcCodeQR" << "欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号" << false
                                      << 0 << "QR-Code:欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号";
+        // Without saying UTF-8 these bytes pass for Shift JIS.
+        QTest::newRow("QR, short Chinese") << "bcCodeQR" << "李强 18186626738" << false << 0
+                                           << "QR-Code:李强 18186626738";
         for (int rotation : {90, 180, 270})
             QTest::addRow("QR, %d", rotation) << "bcCodeQR" << "SF1402781936504" << false << rotation
                                               << "QR-Code:SF1402781936504";
         QTest::newRow("Data Matrix") << "bcCodeDataMatrix" << "SF1402781936504 收件人" << false << 0
                                      << "DataMatrix:SF1402781936504 收件人";
-        QTest::newRow("PDF417") << "bcCodePDF417" << "SF1402781936504" << false << 0 << "PDF417:SF1402781936504";
+        QTest::newRow("PDF417") << "bcCodePDF417" << "SF1402781936504 李强" << false << 0
+                                << "PDF417:SF1402781936504 李强";
     }
     void decodesEveryKind()
     {
