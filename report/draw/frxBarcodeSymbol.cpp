@@ -276,8 +276,13 @@ TfrxBarcodeSymbol frxEncodeBarcode(const QString &barType, const QString &value,
                 }
         }
         const int level = std::clamp(options.ErrorLevel, 0, 3);
-        if (kind->Symbology == BARCODE_QRCODE)
+        if (kind->Symbology == BARCODE_QRCODE) {
             symbol->option_1 = level + 1;
+            // libzint weighs all eight mask patterns, which costs fifteen times the encoding
+            // itself; every pattern makes a valid symbol that readers take, so the checkerboard
+            // is used.
+            symbol->option_3 = (0 + 1) << 8;
+        }
         else if (kind->Symbology == BARCODE_PDF417)
             symbol->option_1 = level + 2;
     } else {

@@ -11,6 +11,7 @@
 #include "report/model/frxReport.h"
 
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -47,16 +48,29 @@ std::vector<int> Edges(const std::vector<double> &sizes, double length)
     return edges;
 }
 
-// Fills the dark modules: each row's runs of dark columns become one rectangle.
+// Fills the dark modules. Each row's runs of dark columns become one rectangle, and a run that
+// repeats the run right above it (stacked bars, the large blocks of a matrix code) extends that
+// rectangle downwards; all of them go to the device in one call, which a PDF writes as one path.
+// With a cell transform the edges count modules and the transform takes them to the device (a PDF
+// then holds small module numbers instead of device coordinates).
 void FillModules(QPainter &painter, const TfrxBarcodeSymbol &symbol, const std::vector<int> &columnEdges,
                  const std::vector<int> &rowEdges, const QPoint &origin,
-                 const std::function<QRect(const QRect &)> &map, const QColor &color)
+                 const std::function<QRect(const QRect &)> &map, const QColor &color,
+                 const QTransform *cells = nullptr)
 {
+    struct TBlock {
+        int First, End; // module columns
+        int Top, Bottom; // device rows, relative to origin
+    };
+    std::vector<TBlock> blocks;
+    std::vector<size_t> open, next; // blocks that end on the previous row, left to right
     for (int row = 0; row < symbol.Rows; ++row) {
         const int top = rowEdges[size_t(row)];
-        const int height = rowEdges[size_t(row) + 1] - top;
-        if (height <= 0)
+        const int bottom = rowEdges[size_t(row) + 1];
+        if (bottom <= top)
             continue;
+        next.clear();
+        size_t candidate = 0;
         for (int column = 0; column < symbol.Columns;) {
             if (!symbol.Dark(row, column)) {
                 ++column;
@@ -65,13 +79,38 @@ void FillModules(QPainter &painter, const TfrxBarcodeSymbol &symbol, const std::
             int end = column;
             while (end < symbol.Columns && symbol.Dark(row, end))
                 ++end;
-            const int left = columnEdges[size_t(column)];
-            const int width = columnEdges[size_t(end)] - left;
-            if (width > 0)
-                painter.fillRect(map(QRect(origin.x() + left, origin.y() + top, width, height)), color);
+            while (candidate < open.size() && blocks[open[candidate]].First < column)
+                ++candidate;
+            if (candidate < open.size() && blocks[open[candidate]].First == column &&
+                blocks[open[candidate]].End == end && blocks[open[candidate]].Bottom == top) {
+                blocks[open[candidate]].Bottom = bottom;
+                next.push_back(open[candidate]);
+            } else {
+                blocks.push_back({column, end, top, bottom});
+                next.push_back(blocks.size() - 1);
+            }
             column = end;
         }
+        open.swap(next);
     }
+    QVector<QRect> rects;
+    rects.reserve(qsizetype(blocks.size()));
+    for (const TBlock &block : blocks) {
+        const int left = columnEdges[size_t(block.First)];
+        const int width = columnEdges[size_t(block.End)] - left;
+        if (width > 0)
+            rects.append(map(QRect(origin.x() + left, origin.y() + block.Top, width, block.Bottom - block.Top)));
+    }
+    if (rects.isEmpty())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    if (cells)
+        painter.setTransform(*cells, true);
+    painter.drawRects(rects);
+    painter.restore();
 }
 
 bool SaneZoom(double zoom)
@@ -97,6 +136,21 @@ QRect TfrxBarcodeBase::MapToDevice(const QRect &local, const QRect &box) const
                      local.height(), local.width());
     default:
         return local.translated(box.topLeft());
+    }
+}
+
+QTransform TfrxBarcodeBase::LocalToDevice() const
+{
+    const TfrxDrawState &s = m_drawState;
+    switch (QuarterRotation()) {
+    case 90:
+        return QTransform(0, -1, 1, 0, s.X, s.Y + s.DY);
+    case 180:
+        return QTransform(-1, 0, 0, -1, s.X + s.DX, s.Y + s.DY);
+    case 270:
+        return QTransform(0, 1, -1, 0, s.X + s.DX, s.Y);
+    default:
+        return QTransform::fromTranslate(s.X, s.Y);
     }
 }
 
@@ -197,13 +251,8 @@ void TfrxBarCodeView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, dou
             // The symbol fills the width of the box.
             const std::vector<int> columnEdges = Edges(columns, width);
             const std::vector<int> rowEdges = Edges(symbol.RowHeights, height - caption);
-            QPainter &painter = canvas.Painter();
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.setPen(Qt::NoPen);
-            FillModules(painter, symbol, columnEdges, rowEdges, QPoint(0, 0),
+            FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(0, 0),
                         [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
-            painter.restore();
             if (caption > 0) {
                 const QRect boxU(u.X, u.Y, u.DX, u.DY);
                 DrawCaption(canvas, symbol.HumanText,
@@ -267,16 +316,21 @@ void TfrxBarcode2DView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, d
                 module = std::floor(module); // every module the same number of device pixels
             if (module > 0) {
                 std::vector<double> columns(size_t(symbol.Columns), 1.0);
-                const std::vector<int> columnEdges = Edges(columns, module * symbol.Columns);
-                const std::vector<int> rowEdges = Edges(symbol.RowHeights, module * symbol.TotalHeight());
-                const QPoint origin(frxRound(module * quiet), frxRound(module * quiet));
-                QPainter &painter = canvas.Painter();
-                painter.save();
-                painter.setRenderHint(QPainter::Antialiasing, false);
-                painter.setPen(Qt::NoPen);
-                FillModules(painter, symbol, columnEdges, rowEdges, origin,
-                            [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
-                painter.restore();
+                if (module >= 2) {
+                    // Whole device pixels per module: drawn in module units through one transform.
+                    const int m = int(module);
+                    const std::vector<int> columnEdges = Edges(columns, symbol.Columns);
+                    const std::vector<int> rowEdges = Edges(symbol.RowHeights, symbol.TotalHeight());
+                    const QTransform cells = QTransform::fromScale(m, m) * LocalToDevice();
+                    FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(quiet, quiet),
+                                [](const QRect &local) { return local; }, QColor(Qt::black), &cells);
+                } else {
+                    const std::vector<int> columnEdges = Edges(columns, module * symbol.Columns);
+                    const std::vector<int> rowEdges = Edges(symbol.RowHeights, module * symbol.TotalHeight());
+                    const QPoint origin(frxRound(module * quiet), frxRound(module * quiet));
+                    FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, origin,
+                                [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
+                }
                 if (caption > 0) {
                     const int symbolHeight = frxRound(module * down);
                     const int symbolHeightU = int(std::ceil(symbolHeight / scale));

@@ -11,6 +11,7 @@
 #include "report/model/frxViews.h"
 
 #include <QStringList>
+#include <QTransform>
 
 // What both kinds of barcode share; the subclasses publish the properties in their file order.
 class TfrxBarcodeBase : public TfrxView {
@@ -53,6 +54,8 @@ protected:
     // the bars' run) onto the device box, for the quarter turn.
     QRect MapToDevice(const QRect &local, const QRect &box) const;
     QRect MapToDevice(const QRect &local) const;
+    // The same as a transform of the unrotated frame onto the device box.
+    QTransform LocalToDevice() const;
 
 private:
     QString m_barType;
