@@ -45,12 +45,14 @@ bool WriteOrders(const QString &path, int rows)
 bool MakeHome(const QString &home, bool withCodes)
 {
     QDir().mkpath(home);
-    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), QStringLiteral(WAYBILL_DATA "/config"), home});
-    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), QStringLiteral(WAYBILL_DATA "/template"), home});
+    QProcess::execute(QStringLiteral("cp"),
+                      {QStringLiteral("-r"), QStringLiteral(WAYBILL_DATA "/config"), home});
+    QProcess::execute(QStringLiteral("cp"),
+                      {QStringLiteral("-r"), QStringLiteral(WAYBILL_DATA "/template"), home});
     if (withCodes)
         return true;
-    const QString layout = home + QStringLiteral("/template/") + kTemplate + QLatin1Char('/') + kTemplate.mid(1) +
-                           QStringLiteral(".fr3");
+    const QString layout = home + QStringLiteral("/template/") + kTemplate + QLatin1Char('/') +
+                           kTemplate.mid(1) + QStringLiteral(".fr3");
     QFile file(layout);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -76,7 +78,8 @@ double ChildrenCpu()
 {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 struct Timing {
@@ -94,8 +97,9 @@ Timing Run(const QString &cli, const QString &home, const QString &orders, const
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
-    process.start(cli, {QStringLiteral("--home"), home, QStringLiteral("print"), QStringLiteral("--orders"), orders,
-                        QStringLiteral("--template"), QStringLiteral("2"), QStringLiteral("--pdf"), pdf});
+    process.start(cli,
+                  {QStringLiteral("--home"), home, QStringLiteral("print"), QStringLiteral("--orders"),
+                   orders, QStringLiteral("--template"), QStringLiteral("2"), QStringLiteral("--pdf"), pdf});
     if (!process.waitForFinished(-1) || process.exitCode() != 0) {
         std::fprintf(stderr, "waybill-cli failed (exit %d)\n", process.exitCode());
         return {};
@@ -114,7 +118,8 @@ int main(int argc, char *argv[])
     const QString orders = dir.filePath(QStringLiteral("orders.csv"));
     const QString plainHome = dir.filePath(QStringLiteral("plain"));
     const QString codesHome = dir.filePath(QStringLiteral("codes"));
-    if (rows <= 0 || !WriteOrders(orders, rows) || !MakeHome(plainHome, false) || !MakeHome(codesHome, true)) {
+    if (rows <= 0 || !WriteOrders(orders, rows) || !MakeHome(plainHome, false) ||
+        !MakeHome(codesHome, true)) {
         std::fprintf(stderr, "cannot prepare the order file or the templates\n");
         return 1;
     }
@@ -122,13 +127,13 @@ int main(int argc, char *argv[])
     const Timing plain = Run(cli, plainHome, orders, dir.filePath(QStringLiteral("plain.pdf")));
     if (plain.Wall < 0)
         return 1;
-    std::printf("  without codes:             %7.2f s wall, %7.2f s processor, PDF %.2f MB\n", plain.Wall, plain.Cpu,
-                QFileInfo(dir.filePath(QStringLiteral("plain.pdf"))).size() / 1048576.0);
+    std::printf("  without codes:             %7.2f s wall, %7.2f s processor, PDF %.2f MB\n", plain.Wall,
+                plain.Cpu, QFileInfo(dir.filePath(QStringLiteral("plain.pdf"))).size() / 1048576.0);
     const Timing codes = Run(cli, codesHome, orders, dir.filePath(QStringLiteral("codes.pdf")));
     if (codes.Wall < 0)
         return 1;
-    std::printf("  with Code 128 and QR code: %7.2f s wall, %7.2f s processor, PDF %.2f MB\n", codes.Wall, codes.Cpu,
-                QFileInfo(dir.filePath(QStringLiteral("codes.pdf"))).size() / 1048576.0);
+    std::printf("  with Code 128 and QR code: %7.2f s wall, %7.2f s processor, PDF %.2f MB\n", codes.Wall,
+                codes.Cpu, QFileInfo(dir.filePath(QStringLiteral("codes.pdf"))).size() / 1048576.0);
     std::printf("  ratio: %.2f wall, %.2f processor (target: under 2)\n", codes.Wall / plain.Wall,
                 codes.Cpu / plain.Cpu);
     return 0;

@@ -18,10 +18,10 @@ struct TBarKind {
     const char *Name;
     int Symbology;
     TCharset Charset;
-    bool TwoWidth;  // wide and narrow elements only: WideBarRatio applies
-    int MinDigits;  // fixed-length numeric codes: accepted lengths (0: any)
+    bool TwoWidth; // wide and narrow elements only: WideBarRatio applies
+    int MinDigits; // fixed-length numeric codes: accepted lengths (0: any)
     int MaxDigits;
-    bool Matrix;    // two-dimensional
+    bool Matrix; // two-dimensional
 };
 
 const TBarKind kKinds[] = {
@@ -242,7 +242,8 @@ bool frxIsBarcode2DType(const QString &barType)
     return kind && kind->Matrix;
 }
 
-TfrxBarcodeSymbol frxEncodeBarcode(const QString &barType, const QString &value, const TfrxBarcodeOptions &options)
+TfrxBarcodeSymbol frxEncodeBarcode(const QString &barType, const QString &value,
+                                   const TfrxBarcodeOptions &options)
 {
     TfrxBarcodeSymbol result;
     const TBarKind *kind = FindKind(barType);
@@ -282,13 +283,12 @@ TfrxBarcodeSymbol frxEncodeBarcode(const QString &barType, const QString &value,
             // itself; every pattern makes a valid symbol that readers take, so the checkerboard
             // is used.
             symbol->option_3 = (0 + 1) << 8;
-        }
-        else if (kind->Symbology == BARCODE_PDF417)
+        } else if (kind->Symbology == BARCODE_PDF417)
             symbol->option_1 = level + 2;
     } else {
         if (!std::isfinite(options.WideBarRatio) || options.WideBarRatio < 1 || options.WideBarRatio > 10) {
-            result.Error = Message("SBarcodeWideBarRatio", "WideBarRatio %1 is out of range")
-                               .arg(options.WideBarRatio);
+            result.Error =
+                Message("SBarcodeWideBarRatio", "WideBarRatio %1 is out of range").arg(options.WideBarRatio);
             return result;
         }
         const QString prepared = PrepareValue(*kind, value);

@@ -24,7 +24,10 @@ struct TfrxBarcodeSymbol {
     // The human-readable line libzint gives (check digits included), or the value.
     QString HumanText;
 
-    bool Dark(int row, int column) const { return Modules[size_t(row) * size_t(Columns) + size_t(column)] != 0; }
+    bool Dark(int row, int column) const
+    {
+        return Modules[size_t(row) * size_t(Columns) + size_t(column)] != 0;
+    }
     double TotalWidth() const;
     double TotalHeight() const;
 };

@@ -4,8 +4,8 @@
 // and the whole turned by a quarter turn. A value the symbol cannot hold draws a short red reason
 // in the box instead; nothing here throws.
 
-#include "report/draw/frxBarcodeSymbol.h"
 #include "report/core/frxRes.h"
+#include "report/draw/frxBarcodeSymbol.h"
 #include "report/draw/frxDrawText.h"
 #include "report/model/frxBarcode.h"
 #include "report/model/frxReport.h"
@@ -59,7 +59,7 @@ void FillModules(QPainter &painter, const TfrxBarcodeSymbol &symbol, const std::
                  const QTransform *cells = nullptr)
 {
     struct TBlock {
-        int First, End; // module columns
+        int First, End;  // module columns
         int Top, Bottom; // device rows, relative to origin
     };
     std::vector<TBlock> blocks;
@@ -99,7 +99,8 @@ void FillModules(QPainter &painter, const TfrxBarcodeSymbol &symbol, const std::
         const int left = columnEdges[size_t(block.First)];
         const int width = columnEdges[size_t(block.End)] - left;
         if (width > 0)
-            rects.append(map(QRect(origin.x() + left, origin.y() + block.Top, width, block.Bottom - block.Top)));
+            rects.append(
+                map(QRect(origin.x() + left, origin.y() + block.Top, width, block.Bottom - block.Top)));
     }
     if (rects.isEmpty())
         return;
@@ -202,8 +203,8 @@ void TfrxBarcodeBase::DrawMessage(TfrxCanvas &canvas, const QString &message)
     engine->ApplyFont(font);
     engine->ApplyOptions(true, false, 0, true, true, true, false);
     engine->ApplySpacing(0, 0, 0);
-    engine->ApplyRects({unscaled.X, unscaled.Y, unscaled.X1, unscaled.Y1}, {s.X, s.Y, s.X1, s.Y1}, 1, s.ScaleY,
-                       s.ScaleX);
+    engine->ApplyRects({unscaled.X, unscaled.Y, unscaled.X1, unscaled.Y1}, {s.X, s.Y, s.X1, s.Y1}, 1,
+                       s.ScaleY, s.ScaleX);
     engine->LoadText({message});
     engine->PaintText(canvas, frx::haCenter, frx::vaCenter);
 }
@@ -219,9 +220,8 @@ void TfrxBarCodeView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, dou
         TfrxBarcodeOptions options;
         options.CalcCheckSum = CalcCheckSum();
         options.WideBarRatio = WideBarRatio();
-        const TfrxBarcodeSymbol symbol = frxIsBarcodeType(BarType())
-                                             ? frxEncodeBarcode(BarType(), Text(), options)
-                                             : TfrxBarcodeSymbol{};
+        const TfrxBarcodeSymbol symbol =
+            frxIsBarcodeType(BarType()) ? frxEncodeBarcode(BarType(), Text(), options) : TfrxBarcodeSymbol{};
         if (!frxIsBarcodeType(BarType())) {
             DrawMessage(canvas, frxGetOrAdd("SBarcodeUnknownType", "Unknown bar type %1").arg(BarType()));
         } else if (!symbol.Valid) {
@@ -251,8 +251,9 @@ void TfrxBarCodeView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, dou
             // The symbol fills the width of the box.
             const std::vector<int> columnEdges = Edges(columns, width);
             const std::vector<int> rowEdges = Edges(symbol.RowHeights, height - caption);
-            FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(0, 0),
-                        [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
+            FillModules(
+                canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(0, 0),
+                [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
             if (caption > 0) {
                 const QRect boxU(u.X, u.Y, u.DX, u.DY);
                 DrawCaption(canvas, symbol.HumanText,
@@ -266,8 +267,7 @@ void TfrxBarCodeView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, dou
 
 // ---- two-dimensional codes --------------------------------------------------------------------------
 
-void TfrxBarcode2DView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX,
-                             double offsetY)
+void TfrxBarcode2DView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY)
 {
     BeginDraw(canvas, scaleX, scaleY, offsetX, offsetY);
     DrawBackground(canvas);
@@ -322,14 +322,16 @@ void TfrxBarcode2DView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, d
                     const std::vector<int> columnEdges = Edges(columns, symbol.Columns);
                     const std::vector<int> rowEdges = Edges(symbol.RowHeights, symbol.TotalHeight());
                     const QTransform cells = QTransform::fromScale(m, m) * LocalToDevice();
-                    FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(quiet, quiet),
-                                [](const QRect &local) { return local; }, QColor(Qt::black), &cells);
+                    FillModules(
+                        canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(quiet, quiet),
+                        [](const QRect &local) { return local; }, QColor(Qt::black), &cells);
                 } else {
                     const std::vector<int> columnEdges = Edges(columns, module * symbol.Columns);
                     const std::vector<int> rowEdges = Edges(symbol.RowHeights, module * symbol.TotalHeight());
                     const QPoint origin(frxRound(module * quiet), frxRound(module * quiet));
-                    FillModules(canvas.Painter(), symbol, columnEdges, rowEdges, origin,
-                                [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
+                    FillModules(
+                        canvas.Painter(), symbol, columnEdges, rowEdges, origin,
+                        [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
                 }
                 if (caption > 0) {
                     const int symbolHeight = frxRound(module * down);

@@ -54,18 +54,30 @@ TfrxBarCodeView::TfrxBarCodeView(TComponent *owner) : TfrxBarcodeBase(owner)
 
 QStringList TfrxBarCodeView::BarTypeNames()
 {
-    return {QStringLiteral("bcCode_2_5_interleaved"), QStringLiteral("bcCode_2_5_industrial"),
-            QStringLiteral("bcCode_2_5_matrix"),      QStringLiteral("bcCode39"),
-            QStringLiteral("bcCode39Extended"),       QStringLiteral("bcCode128"),
-            QStringLiteral("bcCode128A"),             QStringLiteral("bcCode128B"),
-            QStringLiteral("bcCode128C"),             QStringLiteral("bcCode93"),
-            QStringLiteral("bcCode93Extended"),       QStringLiteral("bcCodeMSI"),
-            QStringLiteral("bcCodePostNet"),          QStringLiteral("bcCodeCodabar"),
-            QStringLiteral("bcCodeEAN8"),             QStringLiteral("bcCodeEAN13"),
-            QStringLiteral("bcCodeUPC_A"),            QStringLiteral("bcCodeUPC_E0"),
-            QStringLiteral("bcCodeUPC_E1"),           QStringLiteral("bcCodeUPC_Supp2"),
-            QStringLiteral("bcCodeUPC_Supp5"),        QStringLiteral("bcCodeEAN128A"),
-            QStringLiteral("bcCodeEAN128B"),          QStringLiteral("bcCodeEAN128C")};
+    return {QStringLiteral("bcCode_2_5_interleaved"),
+            QStringLiteral("bcCode_2_5_industrial"),
+            QStringLiteral("bcCode_2_5_matrix"),
+            QStringLiteral("bcCode39"),
+            QStringLiteral("bcCode39Extended"),
+            QStringLiteral("bcCode128"),
+            QStringLiteral("bcCode128A"),
+            QStringLiteral("bcCode128B"),
+            QStringLiteral("bcCode128C"),
+            QStringLiteral("bcCode93"),
+            QStringLiteral("bcCode93Extended"),
+            QStringLiteral("bcCodeMSI"),
+            QStringLiteral("bcCodePostNet"),
+            QStringLiteral("bcCodeCodabar"),
+            QStringLiteral("bcCodeEAN8"),
+            QStringLiteral("bcCodeEAN13"),
+            QStringLiteral("bcCodeUPC_A"),
+            QStringLiteral("bcCodeUPC_E0"),
+            QStringLiteral("bcCodeUPC_E1"),
+            QStringLiteral("bcCodeUPC_Supp2"),
+            QStringLiteral("bcCodeUPC_Supp5"),
+            QStringLiteral("bcCodeEAN128A"),
+            QStringLiteral("bcCodeEAN128B"),
+            QStringLiteral("bcCodeEAN128C")};
 }
 
 // ---- TfrxBarcode2DView ------------------------------------------------------------------------------

@@ -32,8 +32,7 @@ QString Tool(const QString &program, const QStringList &args)
 void CopyTree(const QString &from, const QString &to)
 {
     QDir().mkpath(to);
-    for (const QFileInfo &entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (entry.isDir())
             CopyTree(entry.filePath(), to + '/' + entry.fileName());
         else
@@ -86,8 +85,8 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath("out.pdf");
         QCOMPARE(RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template",
-                         QString::number(templateIndex), "--rows", QStringLiteral("%1-%2").arg(first).arg(last),
-                         "--pdf", pdf}),
+                         QString::number(templateIndex), "--rows",
+                         QStringLiteral("%1-%2").arg(first).arg(last), "--pdf", pdf}),
                  0);
 
         // Bars are drawn as paths: the PDF holds no picture at all (the form's scan does not print).

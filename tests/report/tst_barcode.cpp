@@ -130,44 +130,62 @@ private slots:
 
         for (int rotation : {0, 90, 180, 270})
             QTest::addRow("Code 128, %d", rotation)
-                << "bcCode128" << "SF1402781936504" << false << rotation << "CODE-128:SF1402781936504";
-        QTest::newRow("Code 128 A") << "bcCode128A" << "WAYBILL 42" << false << 0 << "CODE-128:WAYBILL 42";
-        QTest::newRow("Code 128 B") << "bcCode128B" << "Order-77a" << false << 0 << "CODE-128:Order-77a";
-        QTest::newRow("Code 128 C") << "bcCode128C" << "20261201" << false << 0 << "CODE-128:20261201";
-        QTest::newRow("Code 39") << "bcCode39" << "WAYBILL-42" << false << 0 << "CODE-39:WAYBILL-42";
+                << "bcCode128"
+                << "SF1402781936504" << false << rotation << "CODE-128:SF1402781936504";
+        QTest::newRow("Code 128 A") << "bcCode128A"
+                                    << "WAYBILL 42" << false << 0 << "CODE-128:WAYBILL 42";
+        QTest::newRow("Code 128 B") << "bcCode128B"
+                                    << "Order-77a" << false << 0 << "CODE-128:Order-77a";
+        QTest::newRow("Code 128 C") << "bcCode128C"
+                                    << "20261201" << false << 0 << "CODE-128:20261201";
+        QTest::newRow("Code 39") << "bcCode39"
+                                 << "WAYBILL-42" << false << 0 << "CODE-39:WAYBILL-42";
         // Modulo 43: A=10, B=11, C=12 add up to 33, the character X.
-        QTest::newRow("Code 39, check") << "bcCode39" << "ABC" << true << 90 << "CODE-39:ABCX";
-        QTest::newRow("Code 39 extended") << "bcCode39Extended" << "AB-12" << false << 0 << "CODE-39:AB-12";
-        QTest::newRow("Code 93") << "bcCode93" << "CODE 93" << false << 0 << "CODE-93:CODE 93";
-        QTest::newRow("Code 93 extended") << "bcCode93Extended" << "Code93" << false << 0 << "CODE-93:Code93";
-        QTest::newRow("2 of 5 interleaved") << "bcCode_2_5_interleaved" << "12345678" << false << 180
-                                            << "I2/5:12345678";
+        QTest::newRow("Code 39, check") << "bcCode39"
+                                        << "ABC" << true << 90 << "CODE-39:ABCX";
+        QTest::newRow("Code 39 extended") << "bcCode39Extended"
+                                          << "AB-12" << false << 0 << "CODE-39:AB-12";
+        QTest::newRow("Code 93") << "bcCode93"
+                                 << "CODE 93" << false << 0 << "CODE-93:CODE 93";
+        QTest::newRow("Code 93 extended") << "bcCode93Extended"
+                                          << "Code93" << false << 0 << "CODE-93:Code93";
+        QTest::newRow("2 of 5 interleaved") << "bcCode_2_5_interleaved"
+                                            << "12345678" << false << 180 << "I2/5:12345678";
         // Check digit of 1234567: 3·(1+3+5+7) + (2+4+6) = 60, so 0.
-        QTest::newRow("2 of 5 interleaved, check")
-            << "bcCode_2_5_interleaved" << "1234567" << true << 0 << "I2/5:12345670";
-        QTest::newRow("Codabar") << "bcCodeCodabar" << "A40156B" << false << 270 << "Codabar:A40156B";
-        QTest::newRow("Codabar, bare value") << "bcCodeCodabar" << "40156" << false << 0 << "Codabar:A40156B";
+        QTest::newRow("2 of 5 interleaved, check") << "bcCode_2_5_interleaved"
+                                                   << "1234567" << true << 0 << "I2/5:12345670";
+        QTest::newRow("Codabar") << "bcCodeCodabar"
+                                 << "A40156B" << false << 270 << "Codabar:A40156B";
+        QTest::newRow("Codabar, bare value") << "bcCodeCodabar"
+                                             << "40156" << false << 0 << "Codabar:A40156B";
         // The check digit is computed from twelve digits and printed as the thirteenth.
-        QTest::newRow("EAN-13") << "bcCodeEAN13" << "690123456789" << true << 0 << "EAN-13:6901234567892";
-        QTest::newRow("EAN-13, full") << "bcCodeEAN13" << "6901234567892" << false << 90
-                                      << "EAN-13:6901234567892";
-        QTest::newRow("EAN-8") << "bcCodeEAN8" << "1234567" << true << 0 << "EAN-8:12345670";
-        QTest::newRow("UPC-A") << "bcCodeUPC_A" << "01234567890" << true << 0 << "UPC-A:012345678905";
-        QTest::newRow("UPC-E") << "bcCodeUPC_E0" << "123456" << true << 0 << "UPC-E:01234565";
-        QTest::newRow("GS1-128") << "bcCodeEAN128B" << "(01)09501101530003" << false << 0
-                                 << "CODE-128:0109501101530003";
-        QTest::newRow("QR, Chinese") << "bcCodeQR" << "欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号" << false
-                                     << 0 << "QR-Code:欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号";
+        QTest::newRow("EAN-13") << "bcCodeEAN13"
+                                << "690123456789" << true << 0 << "EAN-13:6901234567892";
+        QTest::newRow("EAN-13, full") << "bcCodeEAN13"
+                                      << "6901234567892" << false << 90 << "EAN-13:6901234567892";
+        QTest::newRow("EAN-8") << "bcCodeEAN8"
+                               << "1234567" << true << 0 << "EAN-8:12345670";
+        QTest::newRow("UPC-A") << "bcCodeUPC_A"
+                               << "01234567890" << true << 0 << "UPC-A:012345678905";
+        QTest::newRow("UPC-E") << "bcCodeUPC_E0"
+                               << "123456" << true << 0 << "UPC-E:01234565";
+        QTest::newRow("GS1-128") << "bcCodeEAN128B"
+                                 << "(01)09501101530003" << false << 0 << "CODE-128:0109501101530003";
+        QTest::newRow("QR, Chinese") << "bcCodeQR"
+                                     << "欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号" << false << 0
+                                     << "QR-Code:欧阳娜娜 13912345678 浙江省杭州市西湖区文三路 90 号";
         // Without saying UTF-8 these bytes pass for Shift JIS.
-        QTest::newRow("QR, short Chinese") << "bcCodeQR" << "李强 18186626738" << false << 0
-                                           << "QR-Code:李强 18186626738";
+        QTest::newRow("QR, short Chinese") << "bcCodeQR"
+                                           << "李强 18186626738" << false << 0 << "QR-Code:李强 18186626738";
         for (int rotation : {90, 180, 270})
-            QTest::addRow("QR, %d", rotation) << "bcCodeQR" << "SF1402781936504" << false << rotation
-                                              << "QR-Code:SF1402781936504";
-        QTest::newRow("Data Matrix") << "bcCodeDataMatrix" << "SF1402781936504 收件人" << false << 0
+            QTest::addRow("QR, %d", rotation)
+                << "bcCodeQR"
+                << "SF1402781936504" << false << rotation << "QR-Code:SF1402781936504";
+        QTest::newRow("Data Matrix") << "bcCodeDataMatrix"
+                                     << "SF1402781936504 收件人" << false << 0
                                      << "DataMatrix:SF1402781936504 收件人";
-        QTest::newRow("PDF417") << "bcCodePDF417" << "SF1402781936504 李强" << false << 0
-                                << "PDF417:SF1402781936504 李强";
+        QTest::newRow("PDF417") << "bcCodePDF417"
+                                << "SF1402781936504 李强" << false << 0 << "PDF417:SF1402781936504 李强";
     }
     void decodesEveryKind()
     {
@@ -198,7 +216,8 @@ private slots:
 
         const QImage image = Render(*view);
         if (qEnvironmentVariableIsSet("BARCODE_DUMP"))
-            image.save(QStringLiteral("/tmp/bc-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_')));
+            image.save(QStringLiteral("/tmp/bc-%1.png")
+                           .arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_')));
         QVERIFY(!HasRed(image));
         const bool zbarReads = !expected.startsWith(QLatin1String("DataMatrix")) &&
                                !expected.startsWith(QLatin1String("PDF417"));
@@ -212,13 +231,20 @@ private slots:
     {
         QTest::addColumn<QString>("barType");
         QTest::addColumn<QString>("value");
-        QTest::newRow("2 of 5 industrial") << "bcCode_2_5_industrial" << "123456";
-        QTest::newRow("2 of 5 matrix") << "bcCode_2_5_matrix" << "123456";
-        QTest::newRow("MSI") << "bcCodeMSI" << "123456";
-        QTest::newRow("PostNet") << "bcCodePostNet" << "12345";
-        QTest::newRow("UPC-E1") << "bcCodeUPC_E1" << "123456";
-        QTest::newRow("supplement 2") << "bcCodeUPC_Supp2" << "12";
-        QTest::newRow("supplement 5") << "bcCodeUPC_Supp5" << "12345";
+        QTest::newRow("2 of 5 industrial") << "bcCode_2_5_industrial"
+                                           << "123456";
+        QTest::newRow("2 of 5 matrix") << "bcCode_2_5_matrix"
+                                       << "123456";
+        QTest::newRow("MSI") << "bcCodeMSI"
+                             << "123456";
+        QTest::newRow("PostNet") << "bcCodePostNet"
+                                 << "12345";
+        QTest::newRow("UPC-E1") << "bcCodeUPC_E1"
+                                << "123456";
+        QTest::newRow("supplement 2") << "bcCodeUPC_Supp2"
+                                      << "12";
+        QTest::newRow("supplement 5") << "bcCodeUPC_Supp5"
+                                      << "12345";
     }
     void drawsKindsWithoutDecoder()
     {
@@ -233,7 +259,8 @@ private slots:
         QVERIFY(symbol.Valid);
         int bars = 0;
         for (int column = 0; column < symbol.Columns; ++column)
-            bars += symbol.Dark(symbol.Rows - 1, column) && (column == 0 || !symbol.Dark(symbol.Rows - 1, column - 1));
+            bars += symbol.Dark(symbol.Rows - 1, column) &&
+                    (column == 0 || !symbol.Dark(symbol.Rows - 1, column - 1));
 
         const QImage image = Render(view);
         const int y = kMargin + int(view.Height() * kScale) - 3; // across the bottom of every bar
@@ -262,21 +289,49 @@ private slots:
         QTest::addColumn<double>("ratio");
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const QString huge(10000, QLatin1Char('7'));
-        QTest::newRow("letters in EAN-13") << "TfrxBarCodeView" << "bcCodeEAN13" << "69012345678A" << 1.0 << 2.0;
-        QTest::newRow("wrong check digit") << "TfrxBarCodeView" << "bcCodeEAN13" << "6901234567890" << 1.0 << 2.0;
-        QTest::newRow("empty value") << "TfrxBarCodeView" << "bcCode128" << "" << 1.0 << 2.0;
-        QTest::newRow("empty QR") << "TfrxBarcode2DView" << "bcCodeQR" << "" << 1.0 << 2.0;
-        QTest::newRow("Chinese in Code 128") << "TfrxBarCodeView" << "bcCode128" << "收件人" << 1.0 << 2.0;
-        QTest::newRow("unknown kind") << "TfrxBarCodeView" << "bcCodeNoSuch" << "123" << 1.0 << 2.0;
-        QTest::newRow("2D kind in 1D object") << "TfrxBarCodeView" << "bcCodeQR" << "123" << 1.0 << 2.0;
-        QTest::newRow("unknown 2D kind") << "TfrxBarcode2DView" << "bcCode128" << "123" << 1.0 << 2.0;
-        QTest::newRow("10,000 characters") << "TfrxBarCodeView" << "bcCode128" << huge << 1.0 << 2.0;
-        QTest::newRow("10,000 characters in QR") << "TfrxBarcode2DView" << "bcCodeQR" << huge << 1.0 << 2.0;
-        QTest::newRow("zoom 0") << "TfrxBarcode2DView" << "bcCodeQR" << "123" << 0.0 << 2.0;
-        QTest::newRow("zoom NaN") << "TfrxBarCodeView" << "bcCode128" << "123" << nan << 2.0;
-        QTest::newRow("zoom 1e300") << "TfrxBarcode2DView" << "bcCodeQR" << "123" << 1e300 << 2.0;
-        QTest::newRow("ratio NaN") << "TfrxBarCodeView" << "bcCode39" << "123" << 1.0 << nan;
-        QTest::newRow("ratio 1000") << "TfrxBarCodeView" << "bcCode39" << "123" << 1.0 << 1000.0;
+        QTest::newRow("letters in EAN-13") << "TfrxBarCodeView"
+                                           << "bcCodeEAN13"
+                                           << "69012345678A" << 1.0 << 2.0;
+        QTest::newRow("wrong check digit") << "TfrxBarCodeView"
+                                           << "bcCodeEAN13"
+                                           << "6901234567890" << 1.0 << 2.0;
+        QTest::newRow("empty value") << "TfrxBarCodeView"
+                                     << "bcCode128"
+                                     << "" << 1.0 << 2.0;
+        QTest::newRow("empty QR") << "TfrxBarcode2DView"
+                                  << "bcCodeQR"
+                                  << "" << 1.0 << 2.0;
+        QTest::newRow("Chinese in Code 128") << "TfrxBarCodeView"
+                                             << "bcCode128"
+                                             << "收件人" << 1.0 << 2.0;
+        QTest::newRow("unknown kind") << "TfrxBarCodeView"
+                                      << "bcCodeNoSuch"
+                                      << "123" << 1.0 << 2.0;
+        QTest::newRow("2D kind in 1D object") << "TfrxBarCodeView"
+                                              << "bcCodeQR"
+                                              << "123" << 1.0 << 2.0;
+        QTest::newRow("unknown 2D kind") << "TfrxBarcode2DView"
+                                         << "bcCode128"
+                                         << "123" << 1.0 << 2.0;
+        QTest::newRow("10,000 characters") << "TfrxBarCodeView"
+                                           << "bcCode128" << huge << 1.0 << 2.0;
+        QTest::newRow("10,000 characters in QR") << "TfrxBarcode2DView"
+                                                 << "bcCodeQR" << huge << 1.0 << 2.0;
+        QTest::newRow("zoom 0") << "TfrxBarcode2DView"
+                                << "bcCodeQR"
+                                << "123" << 0.0 << 2.0;
+        QTest::newRow("zoom NaN") << "TfrxBarCodeView"
+                                  << "bcCode128"
+                                  << "123" << nan << 2.0;
+        QTest::newRow("zoom 1e300") << "TfrxBarcode2DView"
+                                    << "bcCodeQR"
+                                    << "123" << 1e300 << 2.0;
+        QTest::newRow("ratio NaN") << "TfrxBarCodeView"
+                                   << "bcCode39"
+                                   << "123" << 1.0 << nan;
+        QTest::newRow("ratio 1000") << "TfrxBarCodeView"
+                                    << "bcCode39"
+                                    << "123" << 1.0 << 1000.0;
     }
     void refusesWhatCannotBeEncoded()
     {
@@ -304,7 +359,8 @@ private slots:
     {
         for (const char *className : {"TfrxBarCodeView", "TfrxBarcode2DView", "TfrxQRcode"})
             for (const QSizeF size : {QSizeF(0, 0), QSizeF(-20, -5), QSizeF(0.1, 0.1), QSizeF(3, 200)}) {
-                std::unique_ptr<TfrxComponent> component(frxCreateComponent(QString::fromLatin1(className), nullptr));
+                std::unique_ptr<TfrxComponent> component(
+                    frxCreateComponent(QString::fromLatin1(className), nullptr));
                 auto *view = qobject_cast<TfrxBarcodeBase *>(component.get());
                 view->SetBounds(0, 0, size.width(), size.height());
                 view->SetText(QStringLiteral("SF1402781936504"));
