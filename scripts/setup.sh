@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the waybill printer needs to build, run and test.
+# libzint encodes barcodes; zbar-tools (zbarimg) and libzxing-dev decode them in the tests.
 # Only packages that are missing are installed; running it twice costs nothing.
 set -euo pipefail
 
@@ -17,6 +18,8 @@ packages=(
     xvfb xauth
     cups cups-client cups-bsd libcups2-dev
     poppler-utils
+    libzint-dev
+    zbar-tools libzxing-dev
 )
 
 missing=()

@@ -37,6 +37,8 @@ TfrxSavedState SaveState(TfrxComponent *object)
                          object->Height(), object->Visible(), QString()};
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object))
         state.Text = memo->Text();
+    else if (auto *barcode = qobject_cast<TfrxBarcodeBase *>(object))
+        state.Text = barcode->Text();
     return state;
 }
 
@@ -48,9 +50,12 @@ void RestoreState(const TfrxSavedState &state)
     object->SetWidth(state.Width);
     object->SetHeight(state.Height);
     object->SetVisible(state.Visible);
-    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object))
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object)) {
         if (memo->Text() != state.Text)
             memo->SetText(state.Text);
+    } else if (auto *barcode = qobject_cast<TfrxBarcodeBase *>(object)) {
+        barcode->SetText(state.Text); // the value the data step wrote goes, the layout's text returns
+    }
 }
 
 // Whether an object names a procedure of report code for one of its events.

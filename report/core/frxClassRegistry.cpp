@@ -35,6 +35,8 @@ const QHash<QString, Entry> &Registry()
             Make<TfrxGroupFooter>(),     Make<TfrxColumnHeader>(),   Make<TfrxColumnFooter>(),
             Make<TfrxChild>(),           Make<TfrxOverlay>(),        Make<TfrxNullBand>(),
             Make<TfrxCustomMemoView>(),  Make<TfrxCustomLineView>(), Make<TfrxDataSet>(),
+            Make<TfrxBarCodeView>(),     Make<TfrxBarcode2DView>(),  Make<TfrxQRcode>(),
+            Make<TfrxQRCode>(),
         };
         QHash<QString, Entry> map;
         for (const Entry &entry : entries)

@@ -2,6 +2,7 @@
 // The whole report model in one include: components, pages, views, bands, datasets, the report.
 
 #include "report/model/frxBands.h"
+#include "report/model/frxBarcode.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"

@@ -51,14 +51,14 @@ private slots:
         const QString clean =
             Write(dir, "clean.fr3", Layout("<TfrxReportPage Name=\"Page1\" LeftMargin=\"7,5\"/>"));
         const QString broken = Write(dir, "broken.fr3",
-                                     Layout("<TfrxReportPage Name=\"Page1\"><TfrxBarCodeView Name=\"B\"/>"
+                                     Layout("<TfrxReportPage Name=\"Page1\"><TfrxGaugeView Name=\"B\"/>"
                                             "<TfrxMemoView Name=\"M\" Left=\"x\"/></TfrxReportPage>"));
         QString out, err;
         QCOMPARE(Run({"check", clean}, &out, &err), 0);
         QVERIFY(out.isEmpty());
         QCOMPARE(Run({"check", broken}, &out, &err), 1);
         QCOMPARE(out, QStringLiteral(
-                          "'x' is not a valid floating point value\nCannot find class TfrxBarCodeView\n"));
+                          "'x' is not a valid floating point value\nCannot find class TfrxGaugeView\n"));
         out.clear();
         QCOMPARE(Run({"check", Write(dir, "text.fr3", "not a layout")}, &out, &err), 1);
         QCOMPARE(out, QStringLiteral("Invalid file format\n"));

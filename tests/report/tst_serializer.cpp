@@ -433,11 +433,11 @@ void tst_Serializer::filesFromTheField_data()
         << "memo_lines.fr3" << QStringList()
         << QStringList{"Memo1.Text=收件人：[FD.\"收件人\"]\n电话：[FD.\"电话\"]"};
     QTest::newRow("plug-in objects") << "plugin_objects.fr3"
-                                     << QStringList{"Cannot find class TfrxBarCodeView",
-                                                    "Cannot find class TfrxDBDataset",
+                                     << QStringList{"Cannot find class TfrxDBDataset",
                                                     "Cannot find class TfrxTableObject"}
-                                     << QStringList{"Page1.Children=2", "Memo1.DataSet=frxUserDataSet1",
-                                                    "Memo2.Text=after", "Data.Children=0"};
+                                     << QStringList{"Page1.Children=4", "Memo1.DataSet=frxUserDataSet1",
+                                                    "Memo2.Text=after", "Data.Children=0",
+                                                    "BarCode1.BarType=bcCode128", "BarCode2.BarType=bcCodeEAN13"};
     QTest::newRow("a page instead of a report")
         << "page_only.fr3"
         << QStringList{"The file holds TfrxReportPage, not TfrxReport; only what fits was loaded"}

@@ -119,22 +119,64 @@ QString PhoneRef(const QString &column)
     return QStringLiteral("[IIF(Pos('''', %1) = 1, Copy(%1, 2, Length(%1) - 1), %1)]").arg(f);
 }
 
+// The order number without the ="…" the marketplace wraps it in, as an expression.
+QString NumberExpression(const QString &column)
+{
+    const QString f = QStringLiteral("<FD.\"%1\">").arg(column);
+    return QStringLiteral("IIF(Pos('=\"', %1) = 1, Copy(%1, 3, Length(%1) - 3), %1)").arg(f);
+}
+
+// A barcode or QR code on the form: Code 128 of Expression, or a QR code of Text (bracketed
+// fields expanded per order).
+struct Code {
+    QString Name;
+    bool Qr = false;
+    QString Value; // Expression of a barcode, Text of a QR code
+    QString Sample; // what the designer shows before a build
+    double X, Y, W, H; // mm
+};
+
 struct Form {
     QString Folder;
     QString Name;
     double WidthMm, HeightMm;
     QByteArray Background;
     QList<Field> Fields;
+    QList<Code> Codes = {};
 };
+
+void AddCode(TfrxReportPage *page, const Code &c)
+{
+    TfrxBarcodeBase *view;
+    if (c.Qr) {
+        auto *qr = new TfrxBarcode2DView(page);
+        qr->SetBarType(QStringLiteral("bcCodeQR"));
+        qr->BarProperties()->SetErrorLevels(TfrxBarcode2DProperties::ecLevelM);
+        qr->BarProperties()->SetQuietZone(2);
+        qr->SetText(c.Value);
+        view = qr;
+    } else {
+        auto *bar = new TfrxBarCodeView(page);
+        bar->SetBarType(QStringLiteral("bcCode128"));
+        bar->SetExpression(c.Value);
+        bar->SetText(c.Sample);
+        bar->Font()->SetName(QStringLiteral("Arial"));
+        bar->Font()->SetSize(9);
+        view = bar;
+    }
+    view->SetName(c.Name);
+    view->SetBounds(c.X * PxPerMm, c.Y * PxPerMm, c.W * PxPerMm, c.H * PxPerMm);
+}
 
 // 230 × 127 mm: the classic two-column carrier form, sender left, receiver right.
 Form ClassicForm()
 {
     Form form{QStringLiteral("t20261201090001"), QStringLiteral("通用快递单 230x127"), 230, 127, {}, {}};
     FormPainter p(230, 127);
-    p.Fill(6, 5, 218, 11);
+    p.Fill(6, 5, 138, 11);
     p.Label(9, 6.5, QStringLiteral("快 递 运 单"), 5, true, true);
-    p.Label(150, 7.5, QStringLiteral("EXPRESS WAYBILL"), 3.5, true, true);
+    p.Label(80, 7.5, QStringLiteral("EXPRESS WAYBILL"), 3.5, true, true);
+    p.Box(147, 2.5, 77, 15); // the tracking barcode
     p.Box(6, 18, 108, 62);
     p.Box(116, 18, 108, 62);
     p.Label(8, 19, QStringLiteral("寄件人信息 FROM"), 3.2, true);
@@ -179,6 +221,8 @@ Form ClassicForm()
         {QStringLiteral("BuyerNick"), FieldRef(QStringLiteral("买家会员名")), 128, 100, 46, 6, 9},
         {QStringLiteral("PayTime"), FieldRef(QStringLiteral("订单付款时间")), 128, 108, 46, 6, 9},
     };
+    form.Codes = {{QStringLiteral("OrderBarCode"), false, NumberExpression(QStringLiteral("订单编号")),
+                   QStringLiteral("544529763028279"), 148, 3, 75, 14}};
     return form;
 }
 
@@ -188,8 +232,9 @@ Form StackedForm()
     Form form{QStringLiteral("t20261201090002"), QStringLiteral("标准快递单 210x140"), 210, 140, {}, {}};
     FormPainter p(210, 140);
     p.Ink(QColor(30, 90, 170));
-    p.Fill(6, 5, 198, 10);
+    p.Fill(6, 5, 120, 10);
     p.Label(9, 6, QStringLiteral("标准快递  STANDARD EXPRESS"), 4.5, true, true);
+    p.Box(129, 2.5, 75, 14); // the tracking barcode
     auto section = [&](double y, const QString &caption) {
         p.Box(6, y, 198, 40);
         p.Label(8, y + 1, caption, 3.2, true);
@@ -228,6 +273,8 @@ Form StackedForm()
         {QStringLiteral("BuyerNick"), FieldRef(QStringLiteral("买家会员名")), 140, 122, 62, 6, 9},
         {QStringLiteral("PayTime"), FieldRef(QStringLiteral("订单付款时间")), 140, 128, 62, 6, 8},
     };
+    form.Codes = {{QStringLiteral("OrderBarCode"), false, NumberExpression(QStringLiteral("订单编号")),
+                   QStringLiteral("544529763028279"), 130, 3, 73, 13}};
     return form;
 }
 
@@ -243,7 +290,7 @@ Form LabelForm()
     p.Line(3, 88, 97, 88);
     p.Line(3, 118, 97, 118);
     p.Label(5, 5, QStringLiteral("电子面单"), 5, true);
-    p.Label(60, 7, QStringLiteral("E-WAYBILL"), 3.5, true);
+    p.Label(5, 12, QStringLiteral("E-WAYBILL"), 2.5, true);
     p.Label(5, 19, QStringLiteral("收"), 6, true);
     p.Label(5, 63, QStringLiteral("寄"), 5, true);
     p.Label(5, 89, QStringLiteral("物品"));
@@ -265,9 +312,19 @@ Form LabelForm()
         {QStringLiteral("ItemCount"), FieldRef(QStringLiteral("宝贝总数量")), 79, 90, 16, 6, 9},
         {QStringLiteral("BuyerMessage"), FieldRef(QStringLiteral("买家留言")), 15, 103, 80, 7, 8},
         {QStringLiteral("OrderRemark"), FieldRef(QStringLiteral("订单备注")), 15, 110, 80, 7, 8},
-        {QStringLiteral("OrderNo"), NumberRef(QStringLiteral("订单编号")), 20, 120, 75, 7, 12, true},
-        {QStringLiteral("BuyerNick"), FieldRef(QStringLiteral("买家会员名")), 20, 128, 75, 6, 9},
-        {QStringLiteral("PayTime"), FieldRef(QStringLiteral("订单付款时间")), 20, 139, 75, 6, 8},
+        {QStringLiteral("OrderNo"), NumberRef(QStringLiteral("订单编号")), 20, 120, 50, 7, 12, true},
+        {QStringLiteral("BuyerNick"), FieldRef(QStringLiteral("买家会员名")), 20, 128, 50, 6, 9},
+        {QStringLiteral("PayTime"), FieldRef(QStringLiteral("订单付款时间")), 20, 139, 50, 6, 8},
+    };
+    // The tracking number as a barcode across the head; receiver, telephone and address as a QR
+    // code in the corner of the order block, for the courier's phone.
+    form.Codes = {
+        {QStringLiteral("OrderBarCode"), false, NumberExpression(QStringLiteral("订单编号")),
+         QStringLiteral("544529763028279"), 32, 4, 63, 13},
+        {QStringLiteral("ReceiverQR"), true,
+         FieldRef(QStringLiteral("收货人姓名")) + QLatin1Char(' ') + PhoneRef(QStringLiteral("联系手机")) +
+             QLatin1Char(' ') + FieldRef(QStringLiteral("收货地址")),
+         QString(), 71, 119.5, 25, 25},
     };
     return form;
 }
@@ -292,6 +349,8 @@ void Write(TTavrelForm &driver, const QString &templateRoot, const Form &form)
     page->SetBackPicturePrintable(false);
     for (const Field &field : form.Fields)
         AddMemo(page, field);
+    for (const Code &code : form.Codes)
+        AddCode(page, code);
 
     const QString folder = templateRoot + form.Folder;
     QDir().mkpath(folder);
