@@ -87,8 +87,6 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
             err << "waybill-cli: " << args[1] << " did not load cleanly; " << args[2] << " was not written\n";
             return 1;
         }
-        // Silence was this command's wish, not the layout's: the file gets the mode a layout has.
-        report.EngineOptions()->SetNewSilentMode(frx::simMessageBoxes);
         try {
             frxSaveToFile(report, args[2]);
         } catch (const std::exception &e) {
