@@ -2,6 +2,7 @@
 
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
+#include "cli/DesignCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
@@ -22,6 +23,8 @@ const char *const kUsage =
     "                   [--offset-x N --offset-y N]\n"
     "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n"
+    "       waybill-cli [--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
+    "                   [--zoom Z] --png OUT.png\n"
     "       waybill-cli layout check FILE\n"
     "       waybill-cli layout resave IN OUT\n"
     "       waybill-cli script check FILE [--language NAME]\n"
@@ -131,6 +134,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Print(args, out, err);
     if (command == QLatin1String("preview"))
         return Preview(args, out, err);
+    if (command == QLatin1String("design"))
+        return Design(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

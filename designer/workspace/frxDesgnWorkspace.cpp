@@ -1,0 +1,922 @@
+#include "designer/workspace/frxDesgnWorkspace.h"
+
+#include "designer/workspace/frxBandLayout.h"
+#include "platform/Exception.h"
+#include "platform/Ui.h"
+#include "report/draw/frxDrawCanvas.h"
+#include "report/draw/frxDrawPage.h"
+#include "report/model/frxBands.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxViews.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+constexpr double PaperGap = 10; // the paper lies this far into the surface
+
+double Round8(double value) { return std::round(value * 1e8) / 1e8; }
+
+bool IsLine(const TfrxComponent *c) { return qobject_cast<const TfrxCustomLineView *>(c) != nullptr; }
+
+QRectF AbsRect(const TfrxComponent *c)
+{
+    return QRectF(c->AbsLeft(), c->AbsTop(), c->Width(), c->Height());
+}
+
+// The handle points of a rectangle, numbered as the sizing rules number them.
+QPointF HandlePoint(const QRectF &r, int handle)
+{
+    switch (handle) {
+    case 1: return r.topLeft();
+    case 2: return QPointF(r.left() + r.width(), r.top() + r.height());
+    case 3: return QPointF(r.left() + r.width(), r.top());
+    case 4: return QPointF(r.left(), r.top() + r.height());
+    case 5: return QPointF(r.left() + r.width(), r.top() + r.height() / 2);
+    case 6: return QPointF(r.left(), r.top() + r.height() / 2);
+    case 7: return QPointF(r.left() + r.width() / 2, r.top());
+    default: return QPointF(r.left() + r.width() / 2, r.top() + r.height());
+    }
+}
+
+} // namespace
+
+struct TfrxDesignerWorkspace::Private {
+    TfrxDesignerWorkspace *q;
+    QList<TfrxComponent *> *objects = nullptr;
+    QList<TfrxComponent *> *selected = nullptr;
+    TfrxPage *page = nullptr;
+    double scale = 1;
+    TGridType gridType = gtCm;
+    double gridX = fr01cm;
+    double gridY = fr01cm;
+    bool showGrid = true;
+    bool gridAlign = true;
+    bool gridLCD = false;
+    bool showGuides = true;
+    bool showBandCaptions = true;
+    bool freeBands = false;
+    int bandsGap = 4;
+    QColor color = Qt::white;
+    bool locked = false;
+    TDesignMode mode = dmNone;
+
+    // The cached layer: everything but handles and outlines.
+    QImage layer;
+    bool layerValid = false;
+
+    // Dragging.
+    QPointF anchor;        // design position at which the last step was applied
+    QPointF pressPos;      // design position of the press
+    bool changed = false;  // something moved since the press
+    int sizingHandle = 0;
+    QList<frx::TfrxAlign> savedAligns;
+    QRectF rubberBand;     // design pixels, while selecting
+    bool keyChanged = false;
+
+    double PaperWidthPx() const
+    {
+        if (auto *rp = qobject_cast<TfrxReportPage *>(page))
+            return std::round(rp->PaperWidth() * 96 / 25.4);
+        return page ? page->Width() : 0;
+    }
+    double PaperHeightPx() const
+    {
+        if (auto *rp = qobject_cast<TfrxReportPage *>(page))
+            return std::round(rp->PaperHeight() * (rp->LargeDesignHeight() ? 5 : 1) * 96 / 25.4);
+        return page ? page->Height() : 0;
+    }
+    QPointF Origin() const
+    {
+        QPointF origin(PaperGap, PaperGap);
+        if (auto *rp = qobject_cast<TfrxReportPage *>(page))
+            origin += QPointF(rp->LeftMargin() * fr01cm * scale, rp->TopMargin() * fr01cm * scale);
+        return origin;
+    }
+    QRectF PrintableRect() const // widget pixels
+    {
+        auto *rp = qobject_cast<TfrxReportPage *>(page);
+        if (!rp)
+            return QRectF(PaperGap, PaperGap, PaperWidthPx() * scale, PaperHeightPx() * scale);
+        const double height = rp->LargeDesignHeight() ? PaperHeightPx() / fr01cm - rp->TopMargin() - rp->BottomMargin()
+                                                       : rp->PaperHeight() - rp->TopMargin() - rp->BottomMargin();
+        return QRectF(Origin(), QSizeF((rp->PaperWidth() - rp->LeftMargin() - rp->RightMargin()) * fr01cm * scale,
+                                       height * fr01cm * scale));
+    }
+    bool IsPageSelected() const { return !selected || selected->isEmpty() || selected->first() == page; }
+    QList<TfrxComponent *> SelectedViews() const
+    {
+        QList<TfrxComponent *> list;
+        if (!selected)
+            return list;
+        for (TfrxComponent *c : *selected)
+            if (c != page && !qobject_cast<TfrxReport *>(c))
+                list << c;
+        return list;
+    }
+    double HandleSize() const { return scale < 0.7 ? 3 : scale <= 1.7 ? 5 : 7; }
+
+    void DrawGrid(QPainter &p) const;
+    void DrawBands(QPainter &p) const;
+    void DrawMarks(QPainter &p, TfrxComponent *c) const;
+    void DrawHandles(QPainter &p) const;
+    void RebuildLayer();
+    int HandleAt(const QPointF &design) const;
+    QPointF Snap(QPointF delta, bool alt) const;
+    void MoveBy(double dx, double dy);
+    void SizeBy(double dx, double dy);
+    void FinishDrag();
+    void AddGroups();
+    void RebuildObjects();
+};
+
+void TfrxDesignerWorkspace::Private::DrawGrid(QPainter &p) const
+{
+    const QRectF area = PrintableRect();
+    p.save();
+    p.setClipRect(area);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (gridType == gtCm || gridType == gtInch) {
+        const double step = (gridType == gtCm ? fr01cm : 9.6) * scale;
+        const QColor base = gridLCD ? QColor(226, 226, 226) : QColor(232, 232, 232);
+        const QColor light(std::min(255, base.red() + 16), std::min(255, base.green() + 16),
+                           std::min(255, base.blue() + 16));
+        auto lines = [&](bool vertical) {
+            const double extent = vertical ? area.width() : area.height();
+            for (int i = 0; i * step <= extent; ++i) {
+                QColor c;
+                if (i % 10 == 0)
+                    c = base;
+                else if (gridType == gtInch || i % 5 == 0)
+                    c = light;
+                else
+                    continue;
+                if (gridType == gtCm && i % 10 != 0 && i % 5 != 0)
+                    continue;
+                p.setPen(c);
+                const double at = (vertical ? area.left() : area.top()) + i * step;
+                if (vertical)
+                    p.drawLine(QPointF(at, area.top()), QPointF(at, area.bottom()));
+                else
+                    p.drawLine(QPointF(area.left(), at), QPointF(area.right(), at));
+            }
+        };
+        lines(true);
+        lines(false);
+    } else {
+        const double sx = gridX * scale;
+        const double sy = gridY * scale;
+        if (sx > 2 && sy > 2) {
+            p.setPen(gridType == gtDialog ? Qt::black : QColor(128, 128, 128));
+            // One row of dots, stamped down the area.
+            QPolygonF row;
+            for (double x = area.left(); x <= area.right(); x += sx)
+                row << QPointF(x, 0);
+            for (double y = area.top(); y <= area.bottom(); y += sy)
+                p.drawPoints(row.translated(0, y));
+        }
+    }
+    p.restore();
+}
+
+void TfrxDesignerWorkspace::Private::DrawBands(QPainter &p) const
+{
+    const double caption = q->BandCaptionHeight();
+    const QPointF o = Origin();
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(std::max(6, int(std::round(11 * scale))));
+    p.save();
+    p.setFont(font);
+    for (TfrxComponent *c : *objects) {
+        auto *band = qobject_cast<TfrxBand *>(c);
+        if (!band)
+            continue;
+        const QRectF r(o.x() + band->Left() * scale, o.y() + band->Top() * scale, band->Width() * scale,
+                       band->Height() * scale);
+        p.setPen(QColor(160, 160, 160));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        if (caption > 0) {
+            const QRectF strip(r.left(), r.top() - caption * scale, r.width(), caption * scale);
+            p.fillRect(strip, QColor(208, 221, 236));
+            p.setPen(QColor(40, 60, 90));
+            p.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                       band->BandName() + QLatin1String(": ") + band->Name());
+        }
+    }
+    p.restore();
+}
+
+void TfrxDesignerWorkspace::Private::DrawMarks(QPainter &p, TfrxComponent *c) const
+{
+    auto *view = qobject_cast<TfrxView *>(c);
+    if (!view || IsLine(c) || qobject_cast<TfrxDataPage *>(page))
+        return;
+    const frx::TfrxFrameTypes all = frx::ftLeft | frx::ftRight | frx::ftTop | frx::ftBottom;
+    if ((view->Frame()->Typ() & all) == all)
+        return;
+    const QPointF o = Origin();
+    const double L = o.x() + view->AbsLeft() * scale, T = o.y() + view->AbsTop() * scale;
+    const double W = view->Width() * scale, H = view->Height() * scale;
+    p.setPen(QPen(Qt::black, 1));
+    const QLineF lines[] = {{L, T + 3, L, T},         {L, T, L + 4, T},
+                            {L, T + H - 3, L, T + H}, {L, T + H, L + 4, T + H},
+                            {L + W - 3, T, L + W, T}, {L + W, T, L + W, T + 4},
+                            {L + W - 3, T + H, L + W, T + H}, {L + W, T + H, L + W, T + H - 4}};
+    p.drawLines(lines, 8);
+}
+
+void TfrxDesignerWorkspace::Private::RebuildLayer()
+{
+    const qreal dpr = q->devicePixelRatioF();
+    layer = QImage(q->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(dpr);
+    layer.fill(QColor(128, 128, 128));
+    layerValid = true;
+    if (!page)
+        return;
+    QPainter p(&layer);
+    const QRectF paper(PaperGap, PaperGap, PaperWidthPx() * scale, PaperHeightPx() * scale);
+    p.fillRect(paper, color);
+    if (locked)
+        return;
+    if (showGrid)
+        DrawGrid(p);
+
+    TfrxCanvas canvas(p);
+    auto *reportPage = qobject_cast<TfrxReportPage *>(page);
+    if (reportPage) {
+        reportPage->SetIsDesigning(true);
+        frxDrawPageBackground(*reportPage, canvas, scale, scale, PaperGap, PaperGap);
+    }
+    const QPointF o = Origin();
+    if (reportPage && showGuides) {
+        p.setPen(QColor(0, 204, 255));
+        const QRectF area = PrintableRect();
+        for (const QString &g : reportPage->HGuides()) {
+            const double y = o.y() + g.toDouble() * scale;
+            p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        }
+        for (const QString &g : reportPage->VGuides()) {
+            const double x = o.x() + g.toDouble() * scale;
+            p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        }
+    }
+    DrawBands(p);
+    for (TfrxComponent *c : *objects) {
+        auto *view = qobject_cast<TfrxView *>(c);
+        if (!view)
+            continue;
+        bool shown = true;
+        for (TfrxComponent *up = view; up && up != page; up = up->Parent())
+            shown = shown && up->Visible();
+        view->SetIsDesigning(true);
+        if (shown)
+            view->Draw(canvas, scale, scale, o.x(), o.y());
+        DrawMarks(p, view);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    if (reportPage) {
+        QPen dotted(QColor(192, 192, 192), 1, Qt::DotLine);
+        p.setPen(dotted);
+        p.drawRect(PrintableRect().adjusted(-1, -1, 0, 0));
+    }
+    p.setPen(QColor(80, 80, 80));
+    p.drawRect(paper.adjusted(0, 0, -1, -1));
+}
+
+void TfrxDesignerWorkspace::Private::DrawHandles(QPainter &p) const
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    if (views.isEmpty())
+        return;
+    const QPointF o = Origin();
+    const double size = HandleSize();
+    auto square = [&](const QPointF &design, const QColor &c) {
+        const QPointF at = o + design * scale;
+        p.fillRect(QRectF(at.x() - size / 2, at.y() - size / 2, size, size), c);
+    };
+    p.save();
+    if (views.size() == 1) {
+        TfrxComponent *c = views.first();
+        const QRectF r = AbsRect(c);
+        for (int h = 1; h <= 8; ++h)
+            if (!IsLine(c) || h <= 2)
+                square(HandlePoint(r, h), Qt::black);
+    } else {
+        // Corners of every object; the furthest bottom-right corner carries the group handle.
+        QPointF groupCorner(-1e9, -1e9);
+        for (TfrxComponent *c : views) {
+            const QRectF r = AbsRect(c);
+            for (int h = 1; h <= 4; ++h)
+                square(HandlePoint(r, h), Qt::black);
+            const QPointF br = HandlePoint(r, 2);
+            if (br.x() + br.y() > groupCorner.x() + groupCorner.y())
+                groupCorner = br;
+        }
+        square(groupCorner, QColor(0, 128, 128));
+    }
+    p.restore();
+}
+
+int TfrxDesignerWorkspace::Private::HandleAt(const QPointF &design) const
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    if (views.size() != 1)
+        return 0;
+    TfrxComponent *c = views.first();
+    const QRectF r = AbsRect(c);
+    for (int h = 1; h <= 8; ++h) {
+        if (IsLine(c) && h > 2)
+            break;
+        const QPointF pt = HandlePoint(r, h);
+        if (design.x() >= pt.x() - 2 && design.x() <= pt.x() + 3 && design.y() >= pt.y() - 2 &&
+            design.y() <= pt.y() + 3)
+            return h;
+    }
+    return 0;
+}
+
+QPointF TfrxDesignerWorkspace::Private::Snap(QPointF delta, bool alt) const
+{
+    if (gridAlign != alt) {
+        if (std::abs(delta.x()) < gridX && std::abs(delta.y()) < gridY)
+            return QPointF();
+        delta.setX(std::trunc(delta.x() / gridX) * gridX);
+        delta.setY(std::trunc(delta.y() / gridY) * gridY);
+    }
+    return delta;
+}
+
+void TfrxDesignerWorkspace::Private::MoveBy(double dx, double dy)
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    for (TfrxComponent *c : views) {
+        if (c->Restrictions().testFlag(frx::rfDontMove))
+            continue;
+        c->SetLeft(c->Left() + dx);
+        if (!views.contains(c->Parent()))
+            c->SetTop(c->Top() + dy);
+    }
+    changed = changed || dx != 0 || dy != 0;
+}
+
+void TfrxDesignerWorkspace::Private::SizeBy(double dx, double dy)
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    if (views.size() != 1)
+        return;
+    TfrxComponent *c = views.first();
+    if (c->Restrictions().testFlag(frx::rfDontSize))
+        return;
+    double l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+    switch (sizingHandle) {
+    case 1: l += dx; t += dy; w -= dx; h -= dy; break;
+    case 2: w += dx; h += dy; break;
+    case 3: t += dy; w += dx; h -= dy; break;
+    case 4: l += dx; w -= dx; h += dy; break;
+    case 5: w += dx; break;
+    case 6: l += dx; w -= dx; break;
+    case 7: t += dy; h -= dy; break;
+    case 8: h += dy; break;
+    default: return;
+    }
+    // A size that turns negative flips, and the drag goes on with the opposite handle.
+    static const int flipX[] = {0, 3, 4, 1, 2, 6, 5, 7, 8};
+    static const int flipY[] = {0, 4, 3, 2, 1, 5, 6, 8, 7};
+    if (w < 0 && !IsLine(c)) {
+        l += w;
+        w = -w;
+        sizingHandle = flipX[sizingHandle];
+    }
+    if (h < 0 && !IsLine(c)) {
+        t += h;
+        h = -h;
+        sizingHandle = flipY[sizingHandle];
+    }
+    if (l < 0 && !qobject_cast<TfrxBand *>(c->Parent()))
+        l = std::max(l, -c->Parent()->AbsLeft());
+    if (l < 0 && c->Parent() == page)
+        l = 0;
+    c->SetBounds(l, t, w, h);
+    changed = true;
+}
+
+void TfrxDesignerWorkspace::Private::FinishDrag()
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    for (TfrxComponent *c : views)
+        c->SetBounds(Round8(c->Left()), Round8(c->Top()), Round8(c->Width()), Round8(c->Height()));
+    for (int i = 0; i < views.size() && i < savedAligns.size(); ++i)
+        if (auto *view = qobject_cast<TfrxView *>(views[i]))
+            view->SetAlign(savedAligns[i]);
+    savedAligns.clear();
+    if (changed) {
+        q->AdjustBands();
+        changed = false;
+        emit q->Modified();
+    }
+}
+
+void TfrxDesignerWorkspace::Private::AddGroups()
+{
+    if (!selected || !objects)
+        return;
+    QList<int> groups;
+    for (TfrxComponent *c : *selected)
+        if (auto *view = qobject_cast<TfrxView *>(c))
+            if (view->GroupIndex() != 0 && !groups.contains(view->GroupIndex()))
+                groups << view->GroupIndex();
+    if (groups.isEmpty())
+        return;
+    for (TfrxComponent *c : *objects)
+        if (auto *view = qobject_cast<TfrxView *>(c))
+            if (groups.contains(view->GroupIndex()) && !selected->contains(c))
+                selected->append(c);
+}
+
+void TfrxDesignerWorkspace::Private::RebuildObjects()
+{
+    if (!objects || !page)
+        return;
+    objects->clear();
+    *objects << page->AllObjects();
+    if (TfrxReport *report = page->Report())
+        *objects << report;
+    *objects << page;
+    if (selected) {
+        for (qsizetype i = selected->size() - 1; i >= 0; --i)
+            if (!objects->contains(selected->at(i)))
+                selected->removeAt(i);
+        if (selected->isEmpty())
+            selected->append(page);
+    }
+}
+
+// ---- the widget --------------------------------------------------------------------------------------
+
+TfrxDesignerWorkspace::TfrxDesignerWorkspace(QWidget *parent) : QWidget(parent), d(std::make_unique<Private>())
+{
+    d->q = this;
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setObjectName(QStringLiteral("Workspace"));
+}
+
+TfrxDesignerWorkspace::~TfrxDesignerWorkspace() = default;
+
+void TfrxDesignerWorkspace::SetLists(QList<TfrxComponent *> *objects, QList<TfrxComponent *> *selected)
+{
+    d->objects = objects;
+    d->selected = selected;
+}
+
+void TfrxDesignerWorkspace::SetPage(TfrxPage *page)
+{
+    d->page = page;
+    d->locked = false;
+    d->mode = dmNone;
+    const QSize size(int(std::ceil(d->PaperWidthPx() * d->scale + 2 * PaperGap)),
+                     int(std::ceil(d->PaperHeightPx() * d->scale + 2 * PaperGap)));
+    resize(size);
+    setMinimumSize(size);
+    UpdateView();
+}
+
+TfrxPage *TfrxDesignerWorkspace::Page() const { return d->page; }
+
+void TfrxDesignerWorkspace::SetScale(double scale)
+{
+    d->scale = scale;
+    if (d->page && !d->locked)
+        SetPage(d->page);
+}
+
+double TfrxDesignerWorkspace::Scale() const { return d->scale; }
+
+void TfrxDesignerWorkspace::SetGrid(TGridType type, double gridX, double gridY)
+{
+    d->gridType = type;
+    d->gridX = gridX > 0 ? gridX : 1;
+    d->gridY = gridY > 0 ? gridY : 1;
+    UpdateView();
+}
+
+TfrxDesignerWorkspace::TGridType TfrxDesignerWorkspace::GridType() const { return d->gridType; }
+double TfrxDesignerWorkspace::GridX() const { return d->gridX; }
+double TfrxDesignerWorkspace::GridY() const { return d->gridY; }
+
+void TfrxDesignerWorkspace::SetShowGrid(bool value)
+{
+    d->showGrid = value;
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::SetGridAlign(bool value) { d->gridAlign = value; }
+bool TfrxDesignerWorkspace::GridAlign() const { return d->gridAlign; }
+
+void TfrxDesignerWorkspace::SetGridLCD(bool value)
+{
+    d->gridLCD = value;
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::SetShowGuides(bool value)
+{
+    d->showGuides = value;
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::SetColor(const QColor &color)
+{
+    d->color = color;
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::SetBandOptions(bool showCaptions, bool freeBands, int gap)
+{
+    d->showBandCaptions = showCaptions;
+    d->freeBands = freeBands;
+    d->bandsGap = gap;
+}
+
+double TfrxDesignerWorkspace::BandCaptionHeight() const
+{
+    if (!d->showBandCaptions)
+        return 0;
+    switch (d->gridType) {
+    case gtCm: return 5 * fr01cm;
+    case gtInch: return 2 * 9.6;
+    case gtChar: return 17;
+    default: return 16;
+    }
+}
+
+TfrxDesignerWorkspace::TDesignMode TfrxDesignerWorkspace::Mode() const { return d->mode; }
+
+void TfrxDesignerWorkspace::Lock()
+{
+    d->locked = true;
+    d->mode = dmNone;
+    d->page = nullptr;
+    UpdateView();
+}
+
+bool TfrxDesignerWorkspace::Locked() const { return d->locked; }
+
+void TfrxDesignerWorkspace::UpdateView()
+{
+    d->layerValid = false;
+    update();
+}
+
+void TfrxDesignerWorkspace::AdjustBands()
+{
+    if (d->locked || !d->page || !qobject_cast<TfrxReportPage *>(d->page))
+        return;
+    TfrxBandLayout layout;
+    layout.CaptionHeight = BandCaptionHeight();
+    layout.Gap = d->bandsGap;
+    layout.GridY = d->gridY;
+    layout.GridType = d->gridType;
+    layout.FreeBands = d->freeBands;
+    frxArrangeBands(*d->page, layout);
+    d->RebuildObjects();
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::DeleteObjects()
+{
+    if (d->locked || !d->page)
+        return;
+    const QList<TfrxComponent *> views = d->SelectedViews();
+    if (views.isEmpty())
+        return;
+    QString error;
+    for (TfrxComponent *c : views) {
+        // A child deleted with its band is gone already.
+        if (!d->page->AllObjects().contains(c))
+            continue;
+        if (c->Restrictions().testFlag(frx::rfDontDelete))
+            continue;
+        if (c->IsAncestor()) {
+            error = QStringLiteral("Could not delete ") + c->Name() +
+                    QStringLiteral(", it was introduced in the ancestor report");
+            break;
+        }
+        delete c;
+    }
+    // The lists are rebuilt whatever happened, so nothing freed stays in them.
+    d->selected->clear();
+    d->selected->append(d->page);
+    AdjustBands();
+    d->RebuildObjects();
+    emit SelectionChanged();
+    emit Modified();
+    if (!error.isEmpty())
+        Ui::Message(error, QStringLiteral("Error"), UiIcon::Error);
+}
+
+QPointF TfrxDesignerWorkspace::PaperOrigin() const { return QPointF(PaperGap, PaperGap); }
+
+QPointF TfrxDesignerWorkspace::PrintableOrigin() const { return d->Origin(); }
+
+QPointF TfrxDesignerWorkspace::ToDesign(const QPointF &widgetPos) const
+{
+    return (widgetPos - d->Origin()) / d->scale;
+}
+
+TfrxComponent *TfrxDesignerWorkspace::ObjectAt(const QPointF &pt) const
+{
+    if (!d->objects)
+        return nullptr;
+    const double caption = BandCaptionHeight();
+    for (qsizetype i = d->objects->size() - 1; i >= 0; --i) {
+        TfrxComponent *c = d->objects->at(i);
+        if (c == d->page || qobject_cast<TfrxReport *>(c) || !c->Visible())
+            continue;
+        QRectF r = AbsRect(c);
+        if (auto *band = qobject_cast<TfrxBand *>(c)) {
+            if (band->Vertical())
+                r.adjust(-caption, 0, 0, 0);
+            else
+                r.adjust(0, -caption, 0, 0);
+        } else if (!qobject_cast<TfrxView *>(c)) {
+            continue;
+        }
+        if (r.width() == 0)
+            r.adjust(-2, 0, 2, 0);
+        if (r.height() == 0)
+            r.adjust(0, -2, 0, 2);
+        if (auto *line = qobject_cast<TfrxLineView *>(c); line && line->Diagonal()) {
+            const QLineF course(r.topLeft(), r.bottomRight());
+            const QPointF v = course.p2() - course.p1();
+            const double len2 = v.x() * v.x() + v.y() * v.y();
+            const double t = len2 > 0 ? std::clamp(QPointF::dotProduct(pt - course.p1(), v) / len2, 0.0, 1.0) : 0;
+            if (QLineF(pt, course.p1() + v * t).length() <= 5)
+                return c;
+            continue;
+        }
+        if (pt.x() >= r.left() && pt.x() <= r.right() && pt.y() >= r.top() && pt.y() <= r.bottom())
+            return c;
+    }
+    return nullptr;
+}
+
+void TfrxDesignerWorkspace::Select(const QList<TfrxComponent *> &objects)
+{
+    if (!d->selected)
+        return;
+    d->selected->clear();
+    for (TfrxComponent *c : objects)
+        if (c && c != d->page && !d->selected->contains(c))
+            d->selected->append(c);
+    d->AddGroups();
+    if (d->selected->isEmpty() && d->page)
+        d->selected->append(d->page);
+    update();
+    emit SelectionChanged();
+}
+
+void TfrxDesignerWorkspace::resizeEvent(QResizeEvent *event)
+{
+    d->layerValid = false;
+    QWidget::resizeEvent(event);
+}
+
+void TfrxDesignerWorkspace::paintEvent(QPaintEvent *)
+{
+    if (!d->layerValid || d->layer.size() != size() * devicePixelRatioF())
+        d->RebuildLayer();
+    QPainter p(this);
+    p.drawImage(0, 0, d->layer);
+    if (d->locked || !d->page)
+        return;
+    d->DrawHandles(p);
+    if (d->mode == dmSelectionRect && !d->rubberBand.isNull()) {
+        const QPointF o = d->Origin();
+        const QRectF r(o + d->rubberBand.topLeft() * d->scale, d->rubberBand.size() * d->scale);
+        p.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.normalized());
+    }
+}
+
+void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
+{
+    if (d->locked || !d->page || !d->selected)
+        return;
+    setFocus();
+    const QPointF pt = ToDesign(event->position());
+    d->pressPos = pt;
+    d->anchor = pt;
+    d->changed = false;
+    if (event->button() == Qt::RightButton) {
+        TfrxComponent *hit = ObjectAt(pt);
+        if (hit && !d->selected->contains(hit))
+            Select({hit});
+        d->mode = dmNone;
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (!(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        if (const int handle = d->HandleAt(pt)) {
+            d->sizingHandle = handle;
+            d->mode = dmSize;
+            return;
+        }
+    }
+    if (mods & Qt::ControlModifier) {
+        d->mode = dmSelectionRect;
+        d->rubberBand = QRectF(pt, QSizeF());
+        return;
+    }
+    TfrxComponent *hit = ObjectAt(pt);
+    if (!hit) {
+        d->mode = dmSelectionRect;
+        d->rubberBand = QRectF(pt, QSizeF());
+        return;
+    }
+    if (mods & Qt::ShiftModifier) {
+        QList<TfrxComponent *> list = d->SelectedViews();
+        if (list.contains(hit))
+            list.removeAll(hit);
+        else
+            list << hit;
+        Select(list);
+    } else if (!d->selected->contains(hit)) {
+        Select({hit});
+    }
+    if (!d->SelectedViews().isEmpty()) {
+        d->mode = dmMove;
+        d->savedAligns.clear();
+        for (TfrxComponent *c : d->SelectedViews()) {
+            auto *view = qobject_cast<TfrxView *>(c);
+            d->savedAligns << (view ? view->Align() : frx::baNone);
+            if (view)
+                view->SetAlign(frx::baNone);
+        }
+    }
+}
+
+void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
+{
+    if (d->locked || !d->page)
+        return;
+    const QPointF pt = ToDesign(event->position());
+    if (d->mode == dmNone) {
+        const int handle = d->HandleAt(pt);
+        static const Qt::CursorShape cursors[] = {Qt::ArrowCursor,   Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
+                                                  Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
+                                                  Qt::SizeHorCursor, Qt::SizeVerCursor,  Qt::SizeVerCursor};
+        setCursor(cursors[handle]);
+        return;
+    }
+    if (d->mode == dmSelectionRect) {
+        d->rubberBand = QRectF(d->pressPos, pt);
+        update();
+        return;
+    }
+    if (d->mode != dmMove && d->mode != dmSize)
+        return;
+    const QPointF delta = d->Snap(pt - d->anchor, event->modifiers().testFlag(Qt::AltModifier));
+    if (delta.isNull())
+        return;
+    if (d->mode == dmMove)
+        d->MoveBy(delta.x(), delta.y());
+    else
+        d->SizeBy(delta.x(), delta.y());
+    d->anchor += delta;
+    const QList<TfrxComponent *> views = d->SelectedViews();
+    if (views.size() == 1)
+        emit PositionChanged(AbsRect(views.first()));
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (d->locked || !d->page)
+        return;
+    const TDesignMode mode = d->mode;
+    d->mode = dmNone;
+    if (mode == dmSelectionRect) {
+        const QRectF band = d->rubberBand.normalized();
+        d->rubberBand = QRectF();
+        QList<TfrxComponent *> hits;
+        for (TfrxComponent *c : *d->objects) {
+            if (!qobject_cast<TfrxView *>(c) || qobject_cast<TfrxBand *>(c))
+                continue;
+            const QRectF r = AbsRect(c).normalized();
+            // Touching is enough.
+            if (r.left() <= band.right() && r.right() >= band.left() && r.top() <= band.bottom() &&
+                r.bottom() >= band.top())
+                hits << c;
+        }
+        Select(hits);
+        update();
+        return;
+    }
+    if (mode == dmMove || mode == dmSize)
+        d->FinishDrag();
+    Q_UNUSED(event);
+}
+
+void TfrxDesignerWorkspace::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (d->locked || !d->page || event->button() != Qt::LeftButton)
+        return;
+    if (d->SelectedViews().size() == 1)
+        emit EditRequested();
+}
+
+bool TfrxDesignerWorkspace::focusNextPrevChild(bool) { return false; }
+
+void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
+{
+    if (d->locked || !d->page) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    const QList<TfrxComponent *> views = d->SelectedViews();
+    if (key == Qt::Key_Delete && mods == Qt::NoModifier) {
+        DeleteObjects();
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && views.size() == 1) {
+        emit EditRequested();
+        return;
+    }
+    if (key == Qt::Key_Tab && views.size() == 1) {
+        TfrxComponent *c = views.first();
+        TfrxComponent *next = nullptr;
+        if (qobject_cast<TfrxBand *>(c) && !c->Objects().isEmpty()) {
+            next = c->Objects().first();
+        } else if (TfrxComponent *parent = c->Parent()) {
+            const QList<TfrxComponent *> &siblings = parent->Objects();
+            next = siblings[(siblings.indexOf(c) + 1) % siblings.size()];
+        }
+        if (next)
+            Select({next});
+        return;
+    }
+    if (!arrow || views.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const double sx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+    const double sy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+    if (mods == Qt::ControlModifier) {
+        const double stepX = d->gridType == gtChar ? d->gridX : 1;
+        const double stepY = d->gridType == gtChar ? d->gridY : 1;
+        d->MoveBy(sx * stepX, sy * stepY);
+    } else if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        d->MoveBy(sx * d->gridX, sy * d->gridY);
+    } else if (mods == Qt::ShiftModifier) {
+        for (TfrxComponent *c : views) {
+            if (c->Restrictions().testFlag(frx::rfDontSize))
+                continue;
+            const double w = c->Width() + sx * d->gridX;
+            const double h = c->Height() + sy * d->gridY;
+            // A size that would turn negative stays as it is (a rounding rest counts as zero).
+            if (w >= -1e-9)
+                c->SetWidth(Round8(std::max(0.0, w)));
+            if (h >= -1e-9)
+                c->SetHeight(Round8(std::max(0.0, h)));
+        }
+        d->changed = true;
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    d->keyChanged = true;
+    if (views.size() == 1)
+        emit PositionChanged(AbsRect(views.first()));
+    UpdateView();
+}
+
+void TfrxDesignerWorkspace::keyReleaseEvent(QKeyEvent *event)
+{
+    // Held keys repeat the step; the change is reported once, when the key goes up.
+    if (event->isAutoRepeat() || !d->keyChanged) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    d->keyChanged = false;
+    d->changed = false;
+    for (TfrxComponent *c : d->SelectedViews())
+        c->SetBounds(Round8(c->Left()), Round8(c->Top()), Round8(c->Width()), Round8(c->Height()));
+    AdjustBands();
+    emit Modified();
+}
