@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -385,6 +386,7 @@ TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
     d->CreateCentre();
     d->CreateStatusBar();
     d->CreateDocks();
+    d->CreateObjectButtons();
     // What the window shows from its first frame: settings, then the report.
     d->state = TfrxDesignerSettings(report->IniFile()).Restore();
     d->ApplyState();
@@ -413,6 +415,7 @@ void TfrxDesignerForm::Private::ApplyState()
     workspace->SetColor(FromTColor(state.WorkspaceColor));
     workspace->SetBandOptions(state.ShowBandCaptions, state.FreeBands, state.BandsGap);
     workspace->SetScale(scale);
+    zoomBox->setEditText(QString::number(std::lround(scale * 100)) + QLatin1Char('%'));
     reportTreeDock->setVisible(!state.HiddenBars.contains(QStringLiteral("TfrxReportTreeForm")));
     dataTreeDock->setVisible(!state.HiddenBars.contains(QStringLiteral("TfrxDataTreeForm")));
     standardBar->setVisible(!state.HiddenBars.contains(QStringLiteral("StandardTB")));
@@ -465,8 +468,12 @@ void TfrxDesignerForm::showEvent(QShowEvent *event)
     TfrxCustomDesigner::showEvent(event);
     if (!d->shownOnce) {
         d->shownOnce = true;
-        if (d->state.Maximized && !d->state.Geometry.isValid() && !testAttribute(Qt::WA_Resized))
+        if (d->state.Maximized && !d->state.Geometry.isValid() && !testAttribute(Qt::WA_Resized)) {
+            // The whole screen also where no window manager maximizes.
+            if (QScreen *screen = this->screen())
+                setGeometry(screen->availableGeometry());
             setWindowState(windowState() | Qt::WindowMaximized);
+        }
     }
 }
 
@@ -614,7 +621,7 @@ void TfrxDesignerForm::SetPage(TfrxPage *page)
         m_selectedObjects << page;
         d->workspace->SetPage(page);
         d->workspace->AdjustBands();
-        d->scrollBox->setFocus();
+        d->workspace->setFocus();
         d->RestoreScrollPosition();
     } else {
         d->workspace->Lock();

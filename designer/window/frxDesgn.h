@@ -53,6 +53,17 @@ public:
     void SendToBack();
     void Group();
     void Ungroup();
+    // The clipboard: the selection as designer text, and its objects back on the page (they
+    // follow the mouse until a click drops them).
+    void Copy();
+    void Cut();
+    void Paste();
+    // Opens the editor of the first selected object (text: the memo editor; picture: a file).
+    void EditObject();
+    // Arms the insertion of an object class from the objects bar; empty disarms.
+    void ArmInsertion(const QString &className, int flags = 0);
+    // Creates the armed class's object at a rectangle of the current page (design pixels).
+    TfrxComponent *InsertObject(const QRectF &rect);
     // Asks whether to save a modified report before it is closed or replaced; false when the
     // user cancelled or the save did not happen.
     bool AskSaveChanges();

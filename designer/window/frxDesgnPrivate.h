@@ -44,6 +44,9 @@ struct TfrxDesignerForm::Private {
     QDockWidget *dataTreeDock = nullptr;
     QToolBar *standardBar = nullptr;
     QToolBar *objectsBar = nullptr;
+    QAction *selectTool = nullptr;
+    QString insertClass;
+    int insertFlags = 0;
 
     double scale = 1;
     int units = 0;
@@ -86,4 +89,6 @@ struct TfrxDesignerForm::Private {
     void CollectState();
     void SaveSettings();
     void CheckLoadFailed();
+    void CreateObjectButtons();
+    QSizeF DefaultObjectSize(const QString &className, int flags);
 };

@@ -78,6 +78,33 @@ struct TfrxDesignerWorkspace::Private {
     QList<frx::TfrxAlign> savedAligns;
     QRectF rubberBand;     // design pixels, while selecting
     bool keyChanged = false;
+    // Pasted objects following the mouse.
+    bool pasting = false;
+    QList<TfrxComponent *> pasted;
+    // Insertion: the class, its creation flags, the outline (design pixels), the default size.
+    const QMetaObject *insertMeta = nullptr;
+    int insertFlags = 0;
+    QRectF outline;
+    QSizeF defaultSize;
+    bool insertPressed = false;
+
+    bool InsertingLine() const
+    {
+        return insertMeta && insertMeta->inherits(&TfrxCustomLineView::staticMetaObject);
+    }
+    void Park()
+    {
+        const double steps = InsertingLine() ? (gridType == gtChar ? 0.5 : 1) : 1000;
+        outline = QRectF(-steps * gridX, -steps * gridY, defaultSize.width(), defaultSize.height());
+        anchor = outline.topLeft();
+        insertPressed = false;
+    }
+    void FollowMouse(const QPointF &pt, bool alt)
+    {
+        const QPointF delta = Snap(pt - anchor, alt);
+        outline.translate(delta);
+        anchor += delta;
+    }
 
     double PaperWidthPx() const
     {
@@ -561,6 +588,60 @@ double TfrxDesignerWorkspace::BandCaptionHeight() const
 
 TfrxDesignerWorkspace::TDesignMode TfrxDesignerWorkspace::Mode() const { return d->mode; }
 
+void TfrxDesignerWorkspace::BeginPaste(const QList<TfrxComponent *> &objects)
+{
+    if (d->locked || !d->page || objects.isEmpty())
+        return;
+    d->RebuildObjects();
+    Select(objects);
+    double left = 1e9, top = 1e9;
+    for (TfrxComponent *c : objects) {
+        left = std::min(left, c->AbsLeft());
+        top = std::min(top, c->AbsTop());
+    }
+    // As if the button were down 20 pixels into the group.
+    d->anchor = QPointF(left + 20, top + 20);
+    d->pasting = true;
+    d->pasted = objects;
+    d->mode = dmMove;
+    d->changed = true;
+    d->savedAligns.clear();
+    UpdateView();
+}
+
+bool TfrxDesignerWorkspace::Pasting() const { return d->pasting; }
+
+void TfrxDesignerWorkspace::SetInsertion(const QMetaObject *meta, int flags, double defaultWidth, double defaultHeight)
+{
+    d->insertMeta = meta;
+    d->insertFlags = flags;
+    d->defaultSize = QSizeF(defaultWidth, defaultHeight);
+    if (meta) {
+        d->Park();
+        d->mode = d->InsertingLine() ? dmInsertLine : dmInsertObject;
+        setCursor(Qt::CrossCursor);
+    } else {
+        if (d->mode == dmInsertObject || d->mode == dmInsertLine)
+            d->mode = dmNone;
+        unsetCursor();
+    }
+    update();
+}
+
+const QMetaObject *TfrxDesignerWorkspace::InsertionClass() const { return d->insertMeta; }
+
+int TfrxDesignerWorkspace::InsertionFlags() const { return d->insertFlags; }
+
+void TfrxDesignerWorkspace::leaveEvent(QEvent *event)
+{
+    // An armed outline goes out of sight again while the button is up.
+    if (d->insertMeta && !d->insertPressed) {
+        d->Park();
+        update();
+    }
+    QWidget::leaveEvent(event);
+}
+
 void TfrxDesignerWorkspace::Lock()
 {
     d->locked = true;
@@ -700,6 +781,16 @@ void TfrxDesignerWorkspace::paintEvent(QPaintEvent *)
     if (d->locked || !d->page)
         return;
     d->DrawHandles(p);
+    if (d->insertMeta) {
+        const QPointF o = d->Origin();
+        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        const QRectF r(o + d->outline.topLeft() * d->scale, d->outline.size() * d->scale);
+        if (d->InsertingLine())
+            p.drawLine(r.topLeft(), r.bottomRight());
+        else
+            p.drawRect(r.normalized());
+    }
     if (d->mode == dmSelectionRect && !d->rubberBand.isNull()) {
         const QPointF o = d->Origin();
         const QRectF r(o + d->rubberBand.topLeft() * d->scale, d->rubberBand.size() * d->scale);
@@ -715,6 +806,23 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
         return;
     setFocus();
     const QPointF pt = ToDesign(event->position());
+    if (d->pasting) {
+        // The click that drops the pasted objects; it is the one change of the paste.
+        d->pasting = false;
+        d->pasted.clear();
+        d->mode = dmNone;
+        d->changed = true;
+        d->FinishDrag();
+        return;
+    }
+    if (d->insertMeta) {
+        if (event->button() == Qt::LeftButton) {
+            d->FollowMouse(pt, event->modifiers().testFlag(Qt::AltModifier));
+            d->insertPressed = true;
+            update();
+        }
+        return;
+    }
     d->pressPos = pt;
     d->anchor = pt;
     d->changed = false;
@@ -773,6 +881,26 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     if (d->locked || !d->page)
         return;
     const QPointF pt = ToDesign(event->position());
+    const bool alt = event->modifiers().testFlag(Qt::AltModifier);
+    if (d->insertMeta) {
+        if (!d->insertPressed) {
+            d->FollowMouse(pt, alt);
+        } else {
+            double w = pt.x() - d->outline.left();
+            double h = pt.y() - d->outline.top();
+            if (d->gridAlign != alt) {
+                if (std::abs(w) < d->gridX && std::abs(h) < d->gridY) {
+                    update();
+                    return; // within one step: the outline keeps its size
+                }
+                w = std::trunc(w / d->gridX) * d->gridX;
+                h = std::trunc(h / d->gridY) * d->gridY;
+            }
+            d->outline.setSize(QSizeF(w, h));
+        }
+        update();
+        return;
+    }
     if (d->mode == dmNone) {
         const int handle = d->HandleAt(pt);
         static const Qt::CursorShape cursors[] = {Qt::ArrowCursor,   Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
@@ -788,7 +916,7 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     }
     if (d->mode != dmMove && d->mode != dmSize)
         return;
-    const QPointF delta = d->Snap(pt - d->anchor, event->modifiers().testFlag(Qt::AltModifier));
+    const QPointF delta = d->Snap(pt - d->anchor, alt);
     if (delta.isNull())
         return;
     if (d->mode == dmMove)
@@ -804,8 +932,34 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
 
 void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (d->locked || !d->page)
+    if (d->locked || !d->page || d->pasting)
         return;
+    if (d->insertMeta) {
+        if (!d->insertPressed || event->button() != Qt::LeftButton)
+            return;
+        QRectF r = d->outline;
+        const bool line = d->InsertingLine();
+        if (line) {
+            // A line drawn at an angle goes straight.
+            if (std::abs(r.width()) > std::abs(r.height()))
+                r.setHeight(0);
+            else
+                r.setWidth(0);
+        }
+        const bool tooSmall = (r.width() >= 0 && r.width() < 4) || (r.height() > 0 && r.height() < 4);
+        if (tooSmall && !(line && (r.width() != 0 || r.height() != 0)))
+            r.setSize(d->defaultSize);
+        r = QRectF(QPointF(std::min(r.left(), r.right()), std::min(r.top(), r.bottom())),
+                   QSizeF(std::abs(r.width()), std::abs(r.height())));
+        r = QRectF(Round8(r.left()), Round8(r.top()), Round8(r.width()), Round8(r.height()));
+        d->insertPressed = false;
+        d->outline.setSize(d->defaultSize);
+        emit InsertRequested(r);
+        if (d->insertMeta)
+            d->Park();
+        update();
+        return;
+    }
     const TDesignMode mode = d->mode;
     d->mode = dmNone;
     if (mode == dmSelectionRect) {
@@ -849,6 +1003,26 @@ void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (key == Qt::Key_Escape && d->pasting) {
+        // The paste is cancelled: its objects go, nothing is reported.
+        d->pasting = false;
+        d->mode = dmNone;
+        for (TfrxComponent *c : std::as_const(d->pasted))
+            if (d->page->AllObjects().contains(c))
+                delete c;
+        d->pasted.clear();
+        d->selected->clear();
+        d->RebuildObjects();
+        UpdateView();
+        emit SelectionChanged();
+        return;
+    }
+    if (key == Qt::Key_Escape && d->insertMeta) {
+        emit InsertRequested(QRectF());
+        return;
+    }
+    if (d->pasting)
+        return;
     const QList<TfrxComponent *> views = d->SelectedViews();
     if (key == Qt::Key_Delete && mods == Qt::NoModifier) {
         DeleteObjects();

@@ -64,12 +64,22 @@ public:
     TfrxComponent *ObjectAt(const QPointF &designPos) const;
     // Selects exactly these objects (the page when empty) and tells the window.
     void Select(const QList<TfrxComponent *> &objects);
+    // Pasted objects follow the mouse until a click drops them (one change then); Esc removes them.
+    void BeginPaste(const QList<TfrxComponent *> &objects);
+    bool Pasting() const;
+    // Arms an insertion of a class (nullptr disarms): the outline of the default size follows the
+    // mouse; a click or a drag gives the rectangle (InsertRequested). Lines draw a line outline.
+    void SetInsertion(const QMetaObject *meta, int flags, double defaultWidth, double defaultHeight);
+    const QMetaObject *InsertionClass() const;
+    int InsertionFlags() const;
 
 signals:
     void Modified();
     void SelectionChanged();
     void EditRequested();
     void PositionChanged(const QRectF &rect);
+    // An insertion outline is complete: the object's rectangle in design pixels on the page.
+    void InsertRequested(const QRectF &rect);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -80,6 +90,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
