@@ -78,6 +78,41 @@ struct TfrxDesignerWorkspace::Private {
     QList<frx::TfrxAlign> savedAligns;
     QRectF rubberBand;     // design pixels, while selecting
     bool keyChanged = false;
+    // Objects being dragged: the cached layer leaves them out and every frame draws them over it,
+    // so a drag frame repaints only where they were and are.
+    QList<TfrxComponent *> floating;
+    QRectF FloatingRect() const // widget pixels, handles and marks included
+    {
+        QRectF r;
+        const QPointF o = Origin();
+        for (TfrxComponent *c : floating)
+            r = r.united(QRectF(o + QPointF(c->AbsLeft(), c->AbsTop()) * scale,
+                                QSizeF(c->Width(), c->Height()) * scale).normalized());
+        return r.adjusted(-8, -8, 8, 8);
+    }
+    void BeginFloating()
+    {
+        floating.clear();
+        for (TfrxComponent *c : SelectedViews()) {
+            floating << c;
+            floating << c->AllObjects();
+        }
+        layerValid = false;
+    }
+    void DrawObject(QPainter &p, TfrxCanvas &canvas, TfrxComponent *c) const
+    {
+        auto *view = qobject_cast<TfrxView *>(c);
+        if (!view)
+            return;
+        bool shown = true;
+        for (TfrxComponent *up = view; up && up != page; up = up->Parent())
+            shown = shown && up->Visible();
+        view->SetIsDesigning(true);
+        const QPointF o = Origin();
+        if (shown)
+            view->Draw(canvas, scale, scale, o.x(), o.y());
+        DrawMarks(p, view);
+    }
     // Pasted objects following the mouse.
     bool pasting = false;
     QList<TfrxComponent *> pasted;
@@ -149,7 +184,7 @@ struct TfrxDesignerWorkspace::Private {
     double HandleSize() const { return scale < 0.7 ? 3 : scale <= 1.7 ? 5 : 7; }
 
     void DrawGrid(QPainter &p) const;
-    void DrawBands(QPainter &p) const;
+    void DrawBands(QPainter &p, bool floatingOnly = false) const;
     void DrawMarks(QPainter &p, TfrxComponent *c) const;
     void DrawHandles(QPainter &p) const;
     void RebuildLayer();
@@ -211,7 +246,7 @@ void TfrxDesignerWorkspace::Private::DrawGrid(QPainter &p) const
     p.restore();
 }
 
-void TfrxDesignerWorkspace::Private::DrawBands(QPainter &p) const
+void TfrxDesignerWorkspace::Private::DrawBands(QPainter &p, bool floatingOnly) const
 {
     const double caption = q->BandCaptionHeight();
     const QPointF o = Origin();
@@ -221,7 +256,7 @@ void TfrxDesignerWorkspace::Private::DrawBands(QPainter &p) const
     p.setFont(font);
     for (TfrxComponent *c : *objects) {
         auto *band = qobject_cast<TfrxBand *>(c);
-        if (!band)
+        if (!band || floating.contains(c) != floatingOnly)
             continue;
         const QRectF r(o.x() + band->Left() * scale, o.y() + band->Top() * scale, band->Width() * scale,
                        band->Height() * scale);
@@ -295,18 +330,9 @@ void TfrxDesignerWorkspace::Private::RebuildLayer()
         }
     }
     DrawBands(p);
-    for (TfrxComponent *c : *objects) {
-        auto *view = qobject_cast<TfrxView *>(c);
-        if (!view)
-            continue;
-        bool shown = true;
-        for (TfrxComponent *up = view; up && up != page; up = up->Parent())
-            shown = shown && up->Visible();
-        view->SetIsDesigning(true);
-        if (shown)
-            view->Draw(canvas, scale, scale, o.x(), o.y());
-        DrawMarks(p, view);
-    }
+    for (TfrxComponent *c : *objects)
+        if (!floating.contains(c))
+            DrawObject(p, canvas, c);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);
     if (reportPage) {
@@ -437,6 +463,11 @@ void TfrxDesignerWorkspace::Private::SizeBy(double dx, double dy)
 
 void TfrxDesignerWorkspace::Private::FinishDrag()
 {
+    if (!floating.isEmpty()) {
+        floating.clear();
+        layerValid = false;
+        q->update();
+    }
     const QList<TfrxComponent *> views = SelectedViews();
     for (TfrxComponent *c : views)
         c->SetBounds(Round8(c->Left()), Round8(c->Top()), Round8(c->Width()), Round8(c->Height()));
@@ -510,6 +541,7 @@ void TfrxDesignerWorkspace::SetPage(TfrxPage *page)
     d->page = page;
     d->locked = false;
     d->mode = dmNone;
+    d->floating.clear();
     const QSize size(int(std::ceil(d->PaperWidthPx() * d->scale + 2 * PaperGap)),
                      int(std::ceil(d->PaperHeightPx() * d->scale + 2 * PaperGap)));
     resize(size);
@@ -647,6 +679,9 @@ void TfrxDesignerWorkspace::Lock()
     d->locked = true;
     d->mode = dmNone;
     d->page = nullptr;
+    d->floating.clear();
+    d->pasting = false;
+    d->pasted.clear();
     UpdateView();
 }
 
@@ -680,6 +715,8 @@ void TfrxDesignerWorkspace::DeleteObjects()
     const QList<TfrxComponent *> views = d->SelectedViews();
     if (views.isEmpty())
         return;
+    d->floating.clear();
+    d->mode = dmNone;
     QString error;
     for (TfrxComponent *c : views) {
         // A child deleted with its band is gone already.
@@ -780,6 +817,15 @@ void TfrxDesignerWorkspace::paintEvent(QPaintEvent *)
     p.drawImage(0, 0, d->layer);
     if (d->locked || !d->page)
         return;
+    if (!d->floating.isEmpty()) {
+        TfrxCanvas canvas(p);
+        p.save();
+        d->DrawBands(p, true); // the layer leaves out the dragged bands
+        p.restore();
+        for (TfrxComponent *c : std::as_const(*d->objects))
+            if (d->floating.contains(c))
+                d->DrawObject(p, canvas, c);
+    }
     d->DrawHandles(p);
     if (d->insertMeta) {
         const QPointF o = d->Origin();
@@ -919,6 +965,9 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     const QPointF delta = d->Snap(pt - d->anchor, alt);
     if (delta.isNull())
         return;
+    if (d->floating.isEmpty())
+        d->BeginFloating();
+    const QRectF before = d->FloatingRect();
     if (d->mode == dmMove)
         d->MoveBy(delta.x(), delta.y());
     else
@@ -927,7 +976,7 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     const QList<TfrxComponent *> views = d->SelectedViews();
     if (views.size() == 1)
         emit PositionChanged(AbsRect(views.first()));
-    UpdateView();
+    update(before.united(d->FloatingRect()).toAlignedRect());
 }
 
 void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
@@ -1007,6 +1056,7 @@ void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
         // The paste is cancelled: its objects go, nothing is reported.
         d->pasting = false;
         d->mode = dmNone;
+        d->floating.clear();
         for (TfrxComponent *c : std::as_const(d->pasted))
             if (d->page->AllObjects().contains(c))
                 delete c;

@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QImage>
 #include <QTimer>
 #include <QMouseEvent>
 #include <QTest>
@@ -215,6 +216,43 @@ private slots:
         QCOMPARE(LayoutBytes(*w.f.report), before);
         w.form.Redo();
         QVERIFY(w.Obj("Memo3") && w.Obj("Memo4"));
+    }
+
+    void picturesTravelWithTheirBytes()
+    {
+        Window w;
+        auto *picture = new TfrxPictureView(w.f.report);
+        picture->SetParent(w.form.Page());
+        picture->SetName("Picture1");
+        picture->SetBounds(200, 100, 40, 40);
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        TPicture red;
+        red.SetImage(image);
+        picture->SetPicture(red);
+        w.form.SetModified(true);
+        QVERIFY(w.form.SelectObject("Picture1"));
+        w.form.Copy();
+        // Another designer (another process, or after Open) reads the bytes, not an index.
+        Window other;
+        other.form.Paste();
+        auto *pasted = qobject_cast<TfrxPictureView *>(other.Obj("Picture1"));
+        QVERIFY(pasted);
+        QCOMPARE(pasted->Picture(), red);
+    }
+
+    void paintingLeavesABoundMemoAlone()
+    {
+        Window w;
+        auto *memo = qobject_cast<TfrxMemoView *>(w.Obj("Memo1"));
+        memo->SetDataSet(w.f.fd);
+        memo->SetDataField("收件人");
+        memo->SetText("kept");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        w.ws->UpdateView();
+        w.form.grab();
+        QCOMPARE(memo->Text(), QStringLiteral("kept\r\n"));
+        QCOMPARE(LayoutBytes(*w.f.report), before);
     }
 
     void escCancelsAPaste()
