@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 
 #include <cmath>
 
@@ -113,6 +114,10 @@ struct TfrxDesignerWorkspace::Private {
             view->Draw(canvas, scale, scale, o.x(), o.y());
         DrawMarks(p, view);
     }
+    // The in-place editor and the text object it edits.
+    QPlainTextEdit *inplace = nullptr;
+    TfrxCustomMemoView *inplaceMemo = nullptr;
+    QString inplaceOriginal;
     // Pasted objects following the mouse.
     bool pasting = false;
     QList<TfrxComponent *> pasted;
@@ -195,7 +200,50 @@ struct TfrxDesignerWorkspace::Private {
     void FinishDrag();
     void AddGroups();
     void RebuildObjects();
+    TfrxComponent *Nearest(TfrxComponent *from, int key) const;
 };
+
+// The object nearest to `from` in the direction of an arrow key: objects in the strip ahead win by
+// the distance between the leading edges; others ahead count only when they lie more ahead than
+// aside, by their gap scaled past any strip distance.
+TfrxComponent *TfrxDesignerWorkspace::Private::Nearest(TfrxComponent *from, int key) const
+{
+    // Turns a rectangle so that the arrow points to +x.
+    auto turn = [key](const QRectF &r) {
+        switch (key) {
+        case Qt::Key_Left: return QRectF(-r.right(), r.top(), r.width(), r.height());
+        case Qt::Key_Down: return QRectF(r.top(), r.left(), r.height(), r.width());
+        case Qt::Key_Up: return QRectF(-r.bottom(), r.left(), r.height(), r.width());
+        default: return r;
+        }
+    };
+    const QRectF s = turn(AbsRect(from));
+    const double weight = q->width() + q->height();
+    TfrxComponent *best = nullptr;
+    double bestScore = 0;
+    for (TfrxComponent *c : *objects) {
+        if (c == from || !qobject_cast<TfrxView *>(c) || qobject_cast<TfrxBand *>(c))
+            continue;
+        const QRectF r = turn(AbsRect(c));
+        if (r.left() <= s.left())
+            continue;
+        double score;
+        if (r.top() < s.bottom() && r.bottom() > s.top()) {
+            score = r.left() - s.left();
+        } else {
+            const double hgap = std::max(0.0, r.left() - s.right());
+            const double vgap = std::max(0.0, std::max(r.top() - s.bottom(), s.top() - r.bottom()));
+            if ((hgap == 0 && vgap == 0) || hgap < vgap)
+                continue;
+            score = std::hypot(hgap, vgap) * weight;
+        }
+        if (!best || score < bestScore) {
+            best = c;
+            bestScore = score;
+        }
+    }
+    return best;
+}
 
 void TfrxDesignerWorkspace::Private::DrawGrid(QPainter &p) const
 {
@@ -664,6 +712,80 @@ const QMetaObject *TfrxDesignerWorkspace::InsertionClass() const { return d->ins
 
 int TfrxDesignerWorkspace::InsertionFlags() const { return d->insertFlags; }
 
+void TfrxDesignerWorkspace::BeginInplaceEdit(TfrxComponent *component)
+{
+    auto *memo = qobject_cast<TfrxCustomMemoView *>(component);
+    if (!memo || d->locked || memo->Restrictions().testFlag(frx::rfDontModify))
+        return;
+    EndInplaceEdit(true);
+    Select({memo});
+    if (!d->inplace) {
+        d->inplace = new QPlainTextEdit(this);
+        d->inplace->setObjectName(QStringLiteral("InplaceMemo"));
+        d->inplace->setFrameShape(QFrame::NoFrame);
+        d->inplace->setLineWrapMode(QPlainTextEdit::NoWrap);
+        d->inplace->installEventFilter(this);
+    }
+    const QPointF o = d->Origin();
+    const QRectF r(o + QPointF(memo->AbsLeft(), memo->AbsTop()) * d->scale,
+                   QSizeF(memo->Width(), memo->Height()) * d->scale);
+    d->inplace->setGeometry(r.toAlignedRect().adjusted(-1, -1, 1, 1));
+    QFont font(memo->Font()->Name());
+    font.setBold(memo->Font()->Style().testFlag(frx::fsBold));
+    font.setItalic(memo->Font()->Style().testFlag(frx::fsItalic));
+    font.setPixelSize(std::max(4, int(std::round(std::abs(memo->Font()->Height()) * d->scale))));
+    d->inplace->setFont(font);
+    const TColor color = memo->Color();
+    QPalette palette = d->inplace->palette();
+    palette.setColor(QPalette::Base, color == clNone ? QColor(Qt::white) : frxColor(color));
+    d->inplace->setPalette(palette);
+    QString text = memo->Text();
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    d->inplaceOriginal = text;
+    d->inplaceMemo = memo;
+    d->inplace->setPlainText(text);
+    d->inplace->selectAll();
+    d->mode = dmInplaceEdit;
+    d->inplace->show();
+    d->inplace->setFocus();
+}
+
+void TfrxDesignerWorkspace::EndInplaceEdit(bool commit)
+{
+    if (!d->inplace || !d->inplaceMemo)
+        return;
+    TfrxCustomMemoView *memo = d->inplaceMemo;
+    d->inplaceMemo = nullptr;
+    const QString text = d->inplace->toPlainText();
+    d->inplace->hide();
+    d->mode = dmNone;
+    setFocus();
+    if (commit && text != d->inplaceOriginal && d->objects && d->objects->contains(memo)) {
+        QString stored = text;
+        stored.replace(u'\n', QLatin1String("\r\n"));
+        memo->SetText(stored);
+        UpdateView();
+        emit Modified();
+    }
+}
+
+QWidget *TfrxDesignerWorkspace::InplaceEditor() const { return d->inplace; }
+
+bool TfrxDesignerWorkspace::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->inplace && d->inplaceMemo) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            EndInplaceEdit(false);
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut)
+            EndInplaceEdit(true);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TfrxDesignerWorkspace::leaveEvent(QEvent *event)
 {
     // An armed outline goes out of sight again while the button is up.
@@ -682,6 +804,10 @@ void TfrxDesignerWorkspace::Lock()
     d->floating.clear();
     d->pasting = false;
     d->pasted.clear();
+    if (d->inplace) {
+        d->inplaceMemo = nullptr;
+        d->inplace->hide();
+    }
     UpdateView();
 }
 
@@ -868,6 +994,15 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
             update();
         }
         return;
+    }
+    // A click elsewhere commits the in-place editor.
+    if (d->inplaceMemo)
+        EndInplaceEdit(true);
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::AltModifier) {
+        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(ObjectAt(pt))) {
+            BeginInplaceEdit(memo);
+            return;
+        }
     }
     d->pressPos = pt;
     d->anchor = pt;
@@ -1101,7 +1236,28 @@ void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
     }
     const double sx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
     const double sy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
-    if (mods == Qt::ControlModifier) {
+    if (mods == Qt::NoModifier) {
+        if (views.size() == 1)
+            if (TfrxComponent *next = d->Nearest(views.first(), key))
+                Select({next});
+        return;
+    }
+    if (mods == Qt::AltModifier) {
+        // Abut the nearest object in that direction.
+        TfrxComponent *c = views.size() == 1 ? views.first() : nullptr;
+        TfrxComponent *other = c ? d->Nearest(c, key) : nullptr;
+        if (!other || c->Restrictions().testFlag(frx::rfDontMove))
+            return;
+        double absLeft = c->AbsLeft(), absTop = c->AbsTop();
+        switch (key) {
+        case Qt::Key_Right: absLeft = other->AbsLeft() - c->Width(); break;
+        case Qt::Key_Left: absLeft = other->AbsLeft() + other->Width(); break;
+        case Qt::Key_Down: absTop = other->AbsTop() - c->Height(); break;
+        default: absTop = other->AbsTop() + other->Height(); break;
+        }
+        c->SetLeft(c->Left() + absLeft - c->AbsLeft());
+        c->SetTop(c->Top() + absTop - c->AbsTop());
+    } else if (mods == Qt::ControlModifier) {
         const double stepX = d->gridType == gtChar ? d->gridX : 1;
         const double stepY = d->gridType == gtChar ? d->gridY : 1;
         d->MoveBy(sx * stepX, sy * stepY);

@@ -71,6 +71,11 @@ public:
     // mouse; a click or a drag gives the rectangle (InsertRequested). Lines draw a line outline.
     void SetInsertion(const QMetaObject *meta, int flags, double defaultWidth, double defaultHeight);
     const QMetaObject *InsertionClass() const;
+    // The in-place editor over a text object (Alt+click): typing changes the text, leaving it or
+    // clicking elsewhere commits, Esc cancels.
+    void BeginInplaceEdit(TfrxComponent *memo);
+    void EndInplaceEdit(bool commit);
+    QWidget *InplaceEditor() const;
     int InsertionFlags() const;
 
 signals:
@@ -92,6 +97,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void leaveEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Private;

@@ -186,6 +186,51 @@ private slots:
         QVERIFY(qAbs(w.Obj("Memo2")->Left() - (left + 1 + Mm)) < 1e-6);
     }
 
+    void arrowsSelectAndAbut()
+    {
+        Window w;
+        QVERIFY(w.form.SelectObject("Memo1"));
+        QTest::keyClick(w.ws, Qt::Key_Down);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{w.Obj("Memo2")});
+        QTest::keyClick(w.ws, Qt::Key_Down); // nothing below: the selection stays
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{w.Obj("Memo2")});
+        QTest::keyClick(w.ws, Qt::Key_Up, Qt::AltModifier);
+        // Memo2's top meets Memo1's bottom.
+        QVERIFY(qAbs(w.Obj("Memo2")->Top() - (w.Obj("Memo1")->Top() + w.Obj("Memo1")->Height())) < 1e-6);
+        QVERIFY(w.form.Modified());
+    }
+
+    void inplaceEditor()
+    {
+        Window w;
+        w.form.SetScale(1);
+        TfrxComponent *memo = w.Obj("Memo2");
+        const QPoint inside = At(w.ws, memo->AbsLeft() + 4, memo->AbsTop() + 4);
+        Mouse(w.ws, QEvent::MouseButtonPress, inside, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, inside, Qt::AltModifier);
+        QWidget *editor = w.ws->InplaceEditor();
+        QVERIFY(editor && editor->isVisible());
+        // Delete while typing edits the text, it does not delete objects.
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, "Tel 2");
+        QVERIFY(w.Obj("Memo2"));
+        // Esc leaves the text as it was.
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(qobject_cast<TfrxMemoView *>(memo)->Text(), QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+        QVERIFY(!w.form.Modified());
+        // Again, and a click elsewhere commits: one change.
+        Mouse(w.ws, QEvent::MouseButtonPress, inside, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, inside, Qt::AltModifier);
+        QTest::keyClicks(w.ws->InplaceEditor(), "Tel 2");
+        const QPoint away = At(w.ws, 300, 200);
+        Mouse(w.ws, QEvent::MouseButtonPress, away);
+        Mouse(w.ws, QEvent::MouseButtonRelease, away);
+        QCOMPARE(qobject_cast<TfrxMemoView *>(memo)->Text(), QStringLiteral("Tel 2\r\n"));
+        QVERIFY(w.form.Modified());
+        w.form.Undo();
+        QCOMPARE(qobject_cast<TfrxMemoView *>(w.Obj("Memo2"))->Text(), QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+    }
+
     void copyAndPasteTwoMemos()
     {
         Window w;
