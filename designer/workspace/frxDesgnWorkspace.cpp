@@ -78,6 +78,10 @@ struct TfrxDesignerWorkspace::Private {
     int sizingHandle = 0;
     QList<frx::TfrxAlign> savedAligns;
     QRectF rubberBand;     // design pixels, while selecting
+    // Group scaling: the group's rectangle and every object's, as they were at the press.
+    QRectF groupStart;
+    QRectF groupNow;
+    QList<QRectF> scaleStart;
     bool keyChanged = false;
     // Objects being dragged: the cached layer leaves them out and every frame draws them over it,
     // so a drag frame repaints only where they were and are.
@@ -429,6 +433,18 @@ void TfrxDesignerWorkspace::Private::DrawHandles(QPainter &p) const
 int TfrxDesignerWorkspace::Private::HandleAt(const QPointF &design) const
 {
     const QList<TfrxComponent *> views = SelectedViews();
+    if (views.size() > 1) {
+        // The group handle: the bottom-right corner furthest right and down.
+        QPointF corner(-1e9, -1e9);
+        for (TfrxComponent *c : views) {
+            const QPointF br = HandlePoint(AbsRect(c), 2);
+            if (br.x() + br.y() > corner.x() + corner.y())
+                corner = br;
+        }
+        const bool hit = design.x() >= corner.x() - 2 && design.x() <= corner.x() + 3 &&
+                         design.y() >= corner.y() - 2 && design.y() <= corner.y() + 3;
+        return hit ? 9 : 0;
+    }
     if (views.size() != 1)
         return 0;
     TfrxComponent *c = views.first();
@@ -998,12 +1014,6 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
     // A click elsewhere commits the in-place editor.
     if (d->inplaceMemo)
         EndInplaceEdit(true);
-    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::AltModifier) {
-        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(ObjectAt(pt))) {
-            BeginInplaceEdit(memo);
-            return;
-        }
-    }
     d->pressPos = pt;
     d->anchor = pt;
     d->changed = false;
@@ -1019,8 +1029,27 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
     const Qt::KeyboardModifiers mods = event->modifiers();
     if (!(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
         if (const int handle = d->HandleAt(pt)) {
+            if (handle == 9) {
+                d->mode = dmScale;
+                d->scaleStart.clear();
+                QRectF group;
+                for (TfrxComponent *c : d->SelectedViews()) {
+                    d->scaleStart << AbsRect(c);
+                    group = group.isNull() ? AbsRect(c) : group.united(AbsRect(c));
+                }
+                d->groupStart = group;
+                d->groupNow = group;
+                return;
+            }
             d->sizingHandle = handle;
             d->mode = dmSize;
+            return;
+        }
+    }
+    // Alt and a click on a text object: the in-place editor (handles come first).
+    if (mods == Qt::AltModifier) {
+        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(ObjectAt(pt))) {
+            BeginInplaceEdit(memo);
             return;
         }
     }
@@ -1084,6 +1113,10 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     }
     if (d->mode == dmNone) {
         const int handle = d->HandleAt(pt);
+        if (handle == 9) {
+            setCursor(Qt::SizeFDiagCursor);
+            return;
+        }
         static const Qt::CursorShape cursors[] = {Qt::ArrowCursor,   Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
                                                   Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
                                                   Qt::SizeHorCursor, Qt::SizeVerCursor,  Qt::SizeVerCursor};
@@ -1093,6 +1126,37 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     if (d->mode == dmSelectionRect) {
         d->rubberBand = QRectF(d->pressPos, pt);
         update();
+        return;
+    }
+    if (d->mode == dmScale) {
+        const QPointF delta = d->Snap(pt - d->anchor, alt);
+        if (delta.isNull())
+            return;
+        d->anchor += delta;
+        // The group's right and bottom edges follow, never past its left and top.
+        d->groupNow.setWidth(std::max(0.0, d->groupNow.width() + delta.x()));
+        d->groupNow.setHeight(std::max(0.0, d->groupNow.height() + delta.y()));
+        const double kx = d->groupStart.width() > 0 ? d->groupNow.width() / d->groupStart.width() : 1;
+        const double ky = d->groupStart.height() > 0 ? d->groupNow.height() / d->groupStart.height() : 1;
+        const QList<TfrxComponent *> views = d->SelectedViews();
+        for (int i = 0; i < views.size() && i < d->scaleStart.size(); ++i) {
+            TfrxComponent *c = views[i];
+            const QRectF r = d->scaleStart[i];
+            const double absLeft = d->groupStart.left() + (r.left() - d->groupStart.left()) * kx;
+            const double absTop = d->groupStart.top() + (r.top() - d->groupStart.top()) * ky;
+            const frx::TfrxRestrictions restrictions = c->Restrictions();
+            if (!restrictions.testFlag(frx::rfDontMove)) {
+                c->SetLeft(c->Left() + absLeft - c->AbsLeft());
+                c->SetTop(c->Top() + absTop - c->AbsTop());
+            }
+            if (!restrictions.testFlag(frx::rfDontSize)) {
+                c->SetWidth(r.width() * kx);
+                c->SetHeight(r.height() * ky);
+            }
+        }
+        d->changed = true;
+        emit PositionChanged(QRectF(QPointF(kx * 100, ky * 100), QSizeF()));
+        UpdateView();
         return;
     }
     if (d->mode != dmMove && d->mode != dmSize)
@@ -1163,7 +1227,7 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
-    if (mode == dmMove || mode == dmSize)
+    if (mode == dmMove || mode == dmSize || mode == dmScale)
         d->FinishDrag();
     Q_UNUSED(event);
 }

@@ -166,6 +166,28 @@ private slots:
         QCOMPARE(LayoutBytes(*w.f.report), before);
     }
 
+    void groupHandleScales()
+    {
+        Window w;
+        w.form.SetScale(10);
+        w.form.SelectAll();
+        TfrxComponent *a = w.Obj("Memo1");
+        TfrxComponent *b = w.Obj("Memo2");
+        const QRectF group = QRectF(a->AbsLeft(), a->AbsTop(), a->Width(), a->Height())
+                                 .united(QRectF(b->AbsLeft(), b->AbsTop(), b->Width(), b->Height()));
+        const double bTop = b->Top();
+        // Twice as wide and twice as high: drag the group handle by the group's own size.
+        const QPointF corner = group.bottomRight();
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, corner.x(), corner.y()), Qt::AltModifier);
+        QCOMPARE(w.ws->Mode(), TfrxDesignerWorkspace::dmScale);
+        const QPoint end = At(w.ws, corner.x() + group.width(), corner.y() + group.height());
+        Mouse(w.ws, QEvent::MouseMove, end, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, end, Qt::AltModifier);
+        QVERIFY(qAbs(a->Width() - 2 * 94.48825) < 0.2);
+        QVERIFY(qAbs(b->Top() - (group.top() + (bTop - group.top()) * 2)) < 0.2);
+        QVERIFY(w.form.Modified());
+    }
+
     void ctrlRightIsOneDesignPixel_data()
     {
         QTest::addColumn<double>("zoom");
