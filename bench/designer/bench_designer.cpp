@@ -11,8 +11,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -62,7 +62,8 @@ int main(int argc, char *argv[])
     // The template: a ready one, its background replaced by 600 KB, filled up to 40 objects.
     TfrxReport report;
     report.EngineOptions()->SetNewSilentMode(frx::simSilent);
-    frxLoadFromFile(report, QStringLiteral(WAYBILL_SOURCE_DIR "/data/template/t20261201090001/20261201090001.fr3"));
+    frxLoadFromFile(report,
+                    QStringLiteral(WAYBILL_SOURCE_DIR "/data/template/t20261201090001/20261201090001.fr3"));
     auto *page = qobject_cast<TfrxReportPage *>(report.FindObject(QStringLiteral("Page1")));
     if (!page) {
         std::fprintf(stderr, "the ready template did not load\n");
@@ -80,8 +81,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.fr3"));
     frxSaveToFile(report, path);
-    out << "template: " << QFileInfo(path).size() / 1024 << " KB, background " << background.Data().size() / 1024
-        << " KB, " << page->AllObjects().size() << " objects\n";
+    out << "template: " << QFileInfo(path).size() / 1024 << " KB, background "
+        << background.Data().size() / 1024 << " KB, " << page->AllObjects().size() << " objects\n";
 
     // Opening to the first painted frame (load, window, first paint), best of three.
     double best = 1e9;
@@ -123,7 +124,8 @@ int main(int argc, char *argv[])
         form.grab(); // the refreshed views painted
         paintNs += timer.nsecsElapsed();
     }
-    out << "SetModified (snapshot and refresh, 40 objects): " << QString::number(modifyNs / 1e6 / rounds, 'f', 2)
+    out << "SetModified (snapshot and refresh, 40 objects): "
+        << QString::number(modifyNs / 1e6 / rounds, 'f', 2)
         << " ms, then painting the window: " << QString::number(paintNs / 1e6 / rounds, 'f', 2) << " ms\n";
 
     TfrxUndoBuffer undo;
@@ -160,7 +162,8 @@ int main(int argc, char *argv[])
     TfrxComponent *target = big.FindObject(QStringLiteral("Memo20"));
     auto send = [&](QEvent::Type type, const QPointF &design) {
         const QPointF pos = ws->PrintableOrigin() + design * ws->Scale();
-        QMouseEvent event(type, pos, ws->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+        QMouseEvent event(type, pos, ws->mapToGlobal(pos),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(ws, &event);
     };

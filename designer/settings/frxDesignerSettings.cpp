@@ -3,18 +3,24 @@
 #include "platform/IniFile.h"
 
 #include <QDir>
-#include <algorithm>
-#include <cmath>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
 const QString Section = QString::fromLatin1(TfrxDesignerSettings::DesignerSection);
 
-QString Bool(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+QString Bool(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 
-QString Float(double value) { return QString::number(value, 'g', 15); }
+QString Float(double value)
+{
+    return QString::number(value, 'g', 15);
+}
 
 double ReadFloat(const IniFile &ini, const QString &section, const QString &key, double defaultValue)
 {
@@ -90,7 +96,8 @@ bool TfrxDesignerSettings::Read(TfrxDesignerState &state, bool *useDefaults) con
     }
     const int units = ini.ReadInteger(Section, QStringLiteral("Units"), 0);
     state.Units = units >= 0 && units <= 3 ? units : 0;
-    state.ScriptFontName = ini.ReadString(Section, QStringLiteral("ScriptFontName"), QStringLiteral("Courier New"));
+    state.ScriptFontName =
+        ini.ReadString(Section, QStringLiteral("ScriptFontName"), QStringLiteral("Courier New"));
     state.ScriptFontSize = std::clamp(ini.ReadInteger(Section, QStringLiteral("ScriptFontSize"), 10), 4, 72);
     state.MemoFontName = ini.ReadString(Section, QStringLiteral("MemoFontName"), QStringLiteral("Arial"));
     state.MemoFontSize = std::clamp(ini.ReadInteger(Section, QStringLiteral("MemoFontSize"), 10), 4, 72);
@@ -216,11 +223,13 @@ bool TfrxDesignerSettings::Save(const TfrxDesignerState &state)
         IniFile ini(m_fileName);
         ini.WriteStrings(Section, values);
         for (const char *bar : BarNames)
-            ini.WriteStrings(QStringLiteral("ToolBar4.") + QLatin1String(bar),
-                             {{QStringLiteral("Visible"), Bool(!state.HiddenBars.contains(QLatin1String(bar)))}});
+            ini.WriteStrings(
+                QStringLiteral("ToolBar4.") + QLatin1String(bar),
+                {{QStringLiteral("Visible"), Bool(!state.HiddenBars.contains(QLatin1String(bar)))}});
         for (const char *form : ToolWindows)
-            ini.WriteStrings(QStringLiteral("Form4.") + QLatin1String(form),
-                             {{QStringLiteral("Visible"), Bool(!state.HiddenBars.contains(QLatin1String(form)))}});
+            ini.WriteStrings(
+                QStringLiteral("Form4.") + QLatin1String(form),
+                {{QStringLiteral("Visible"), Bool(!state.HiddenBars.contains(QLatin1String(form)))}});
     } catch (const std::exception &) {
         return false;
     }

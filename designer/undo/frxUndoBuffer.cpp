@@ -171,9 +171,15 @@ void TfrxUndoBuffer::ClearRedo()
     DropUnusedPictures();
 }
 
-int TfrxUndoBuffer::UndoCount() const { return int(m_undo.size()); }
+int TfrxUndoBuffer::UndoCount() const
+{
+    return int(m_undo.size());
+}
 
-int TfrxUndoBuffer::RedoCount() const { return int(m_redo.size()); }
+int TfrxUndoBuffer::RedoCount() const
+{
+    return int(m_redo.size());
+}
 
 QByteArray TfrxUndoBuffer::LastUndoText() const
 {
@@ -189,7 +195,10 @@ qint64 TfrxUndoBuffer::SnapshotBytes() const
     return bytes;
 }
 
-qint64 TfrxUndoBuffer::PictureBytes() const { return m_pictures->Bytes(); }
+qint64 TfrxUndoBuffer::PictureBytes() const
+{
+    return m_pictures->Bytes();
+}
 
 void TfrxUndoBuffer::DropUnusedPictures()
 {

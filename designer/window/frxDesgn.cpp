@@ -23,8 +23,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -52,8 +52,8 @@ QColor FromTColor(int color)
 
 // ---- construction ------------------------------------------------------------------------------------
 
-QAction *TfrxDesignerForm::Private::AddAction(const char *name, const QString &caption, const QKeySequence &shortcut,
-                                              void (TfrxDesignerForm::*slot)())
+QAction *TfrxDesignerForm::Private::AddAction(const char *name, const QString &caption,
+                                              const QKeySequence &shortcut, void (TfrxDesignerForm::*slot)())
 {
     auto *action = new QAction(caption, q);
     action->setObjectName(QLatin1String(name));
@@ -79,13 +79,17 @@ void TfrxDesignerForm::Private::CreateActions()
         ->setIcon(icon(QStyle::SP_TitleBarNormalButton));
     AddAction("OpenCmd", QStringLiteral("Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), nullptr)
         ->setIcon(icon(QStyle::SP_DialogOpenButton));
-    QObject::connect(actions.value(QStringLiteral("OpenCmd")), &QAction::triggered, q, [this] { q->OpenFile(); });
+    QObject::connect(actions.value(QStringLiteral("OpenCmd")), &QAction::triggered, q,
+                     [this] { q->OpenFile(); });
     AddAction("SaveCmd", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), nullptr)
         ->setIcon(icon(QStyle::SP_DialogSaveButton));
-    QObject::connect(actions.value(QStringLiteral("SaveCmd")), &QAction::triggered, q, [this] { q->SaveFile(false, true); });
+    QObject::connect(actions.value(QStringLiteral("SaveCmd")), &QAction::triggered, q,
+                     [this] { q->SaveFile(false, true); });
     AddAction("SaveAsCmd", QStringLiteral("Save As..."), {}, nullptr);
-    QObject::connect(actions.value(QStringLiteral("SaveAsCmd")), &QAction::triggered, q, [this] { q->SaveFile(true, true); });
-    AddAction("PreviewCmd", QStringLiteral("Preview"), QKeySequence(Qt::CTRL | Qt::Key_P), &TfrxDesignerForm::Preview)
+    QObject::connect(actions.value(QStringLiteral("SaveAsCmd")), &QAction::triggered, q,
+                     [this] { q->SaveFile(true, true); });
+    AddAction("PreviewCmd", QStringLiteral("Preview"), QKeySequence(Qt::CTRL | Qt::Key_P),
+              &TfrxDesignerForm::Preview)
         ->setIcon(icon(QStyle::SP_FileDialogContentsView));
     AddAction("PageSettingsCmd", QStringLiteral("Page Settings..."), {}, nullptr)
         ->setIcon(icon(QStyle::SP_FileDialogDetailedView));
@@ -94,7 +98,8 @@ void TfrxDesignerForm::Private::CreateActions()
 
     AddAction("UndoCmd", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TfrxDesignerForm::Undo)
         ->setIcon(icon(QStyle::SP_ArrowBack));
-    AddAction("RedoCmd", QStringLiteral("Redo"), {}, &TfrxDesignerForm::Redo)->setIcon(icon(QStyle::SP_ArrowForward));
+    AddAction("RedoCmd", QStringLiteral("Redo"), {}, &TfrxDesignerForm::Redo)
+        ->setIcon(icon(QStyle::SP_ArrowForward));
     AddAction("CutCmd", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
     AddAction("CopyCmd", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
     AddAction("PasteCmd", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), nullptr);
@@ -238,9 +243,9 @@ void TfrxDesignerForm::Private::CreateToolBars()
     zoomBox = new QComboBox(standardBar);
     zoomBox->setObjectName(QStringLiteral("ScaleCB"));
     zoomBox->setEditable(true);
-    zoomBox->addItems({QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%"), QStringLiteral("100%"),
-                       QStringLiteral("150%"), QStringLiteral("200%"), QStringLiteral("Page width"),
-                       QStringLiteral("Whole page")});
+    zoomBox->addItems({QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%"),
+                       QStringLiteral("100%"), QStringLiteral("150%"), QStringLiteral("200%"),
+                       QStringLiteral("Page width"), QStringLiteral("Whole page")});
     zoomBox->setMinimumContentsLength(9);
     QObject::connect(zoomBox, &QComboBox::textActivated, q, &TfrxDesignerForm::SetZoomText);
     standardBar->addWidget(zoomBox);
@@ -321,7 +326,8 @@ void TfrxDesignerForm::Private::CreateCentre()
         UpdateControls();
         UpdateStatus();
     });
-    QObject::connect(workspace, &TfrxDesignerWorkspace::PositionChanged, q, [this](const QRectF &) { UpdateStatus(); });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::PositionChanged, q,
+                     [this](const QRectF &) { UpdateStatus(); });
 }
 
 void TfrxDesignerForm::Private::CreateStatusBar()
@@ -717,7 +723,8 @@ void TfrxDesignerForm::Private::UpdateStatus()
             views << c;
     if (!page) {
         const QTextCursor cursor = codeWindow->textCursor();
-        positionPanel->setText(QStringLiteral("%1; %2").arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1));
+        positionPanel->setText(
+            QStringLiteral("%1; %2").arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1));
         objectPanel->clear();
         return;
     }
@@ -737,10 +744,9 @@ void TfrxDesignerForm::Private::UpdateStatus()
     QString text = c->Name();
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c)) {
         if (memo->IsDataField())
-            text += QStringLiteral(": ") + memo->DataSet()->UserName() + QStringLiteral(".\"") + memo->DataField() +
-                    QLatin1Char('"');
-        else
-        {
+            text += QStringLiteral(": ") + memo->DataSet()->UserName() + QStringLiteral(".\"") +
+                    memo->DataField() + QLatin1Char('"');
+        else {
             QString memoText = memo->Text();
             while (memoText.endsWith(u'\n') || memoText.endsWith(u'\r'))
                 memoText.chop(1);
@@ -761,8 +767,10 @@ void TfrxDesignerForm::Private::UpdateReportTree()
     TfrxReport *report = q->Report();
     if (locked)
         return;
-    auto *root = new QTreeWidgetItem(reportTree, {report->Name().isEmpty() ? QStringLiteral("Report") : report->Name()});
-    std::function<void(QTreeWidgetItem *, TfrxComponent *)> add = [&](QTreeWidgetItem *parent, TfrxComponent *c) {
+    auto *root = new QTreeWidgetItem(reportTree,
+                                     {report->Name().isEmpty() ? QStringLiteral("Report") : report->Name()});
+    std::function<void(QTreeWidgetItem *, TfrxComponent *)> add = [&](QTreeWidgetItem *parent,
+                                                                      TfrxComponent *c) {
         auto *item = new QTreeWidgetItem(parent, {c->Name()});
         for (TfrxComponent *child : c->Objects())
             add(item, child);
@@ -810,7 +818,10 @@ void TfrxDesignerForm::SetScale(double scale)
     }
 }
 
-double TfrxDesignerForm::Scale() const { return d->scale; }
+double TfrxDesignerForm::Scale() const
+{
+    return d->scale;
+}
 
 void TfrxDesignerForm::SetZoomText(const QString &text)
 {
@@ -842,10 +853,18 @@ void TfrxDesignerForm::Private::ApplyGrid()
     if (qobject_cast<TfrxDataPage *>(page))
         u = 2;
     switch (u) {
-    case 0: workspace->SetGrid(TfrxDesignerWorkspace::gtCm, state.Grid1 * fr1cm, state.Grid1 * fr1cm); break;
-    case 1: workspace->SetGrid(TfrxDesignerWorkspace::gtInch, state.Grid2 * 96, state.Grid2 * 96); break;
-    case 2: workspace->SetGrid(TfrxDesignerWorkspace::gtPixel, state.Grid3, state.Grid3); break;
-    default: workspace->SetGrid(TfrxDesignerWorkspace::gtChar, 9.6, 17); break;
+    case 0:
+        workspace->SetGrid(TfrxDesignerWorkspace::gtCm, state.Grid1 * fr1cm, state.Grid1 * fr1cm);
+        break;
+    case 1:
+        workspace->SetGrid(TfrxDesignerWorkspace::gtInch, state.Grid2 * 96, state.Grid2 * 96);
+        break;
+    case 2:
+        workspace->SetGrid(TfrxDesignerWorkspace::gtPixel, state.Grid3, state.Grid3);
+        break;
+    default:
+        workspace->SetGrid(TfrxDesignerWorkspace::gtChar, 9.6, 17);
+        break;
     }
     unitPanel->setText(QLatin1String(UnitNames[std::clamp(u, 0, 3)]));
 }
@@ -859,7 +878,10 @@ void TfrxDesignerForm::SetUnits(int units)
     d->UpdateStatus();
 }
 
-int TfrxDesignerForm::Units() const { return d->units; }
+int TfrxDesignerForm::Units() const
+{
+    return d->units;
+}
 
 bool TfrxDesignerForm::eventFilter(QObject *watched, QEvent *event)
 {
@@ -888,8 +910,8 @@ bool TfrxDesignerForm::SelectObject(const QString &name)
         if (c != m_page && c != Report() && c->Name().compare(name, Qt::CaseInsensitive) == 0) {
             d->workspace->Select({c});
             // Scrolled into view, as a click in the report tree would show it.
-            const QPointF at = d->workspace->PrintableOrigin() +
-                               QPointF(c->AbsLeft(), c->AbsTop()) * d->workspace->Scale();
+            const QPointF at =
+                d->workspace->PrintableOrigin() + QPointF(c->AbsLeft(), c->AbsTop()) * d->workspace->Scale();
             d->scrollBox->ensureVisible(int(at.x()), int(at.y()), 60, 60);
             return true;
         }
@@ -899,20 +921,35 @@ bool TfrxDesignerForm::SelectObject(const QString &name)
 
 // ---- access ------------------------------------------------------------------------------------------
 
-QAction *TfrxDesignerForm::Action(const QString &name) const { return d->actions.value(name); }
+QAction *TfrxDesignerForm::Action(const QString &name) const
+{
+    return d->actions.value(name);
+}
 
-TfrxDesignerWorkspace *TfrxDesignerForm::Workspace() const { return d->workspace; }
+TfrxDesignerWorkspace *TfrxDesignerForm::Workspace() const
+{
+    return d->workspace;
+}
 
-TfrxUndoBuffer *TfrxDesignerForm::UndoBuffer() const { return &d->undo; }
+TfrxUndoBuffer *TfrxDesignerForm::UndoBuffer() const
+{
+    return &d->undo;
+}
 
-QStringList TfrxDesignerForm::RecentFiles() const { return d->state.RecentFiles; }
+QStringList TfrxDesignerForm::RecentFiles() const
+{
+    return d->state.RecentFiles;
+}
 
 QString TfrxDesignerForm::StatusText(int panel) const
 {
     switch (panel) {
-    case 0: return d->unitPanel->text();
-    case 1: return d->positionPanel->text();
-    default: return d->objectPanel->text();
+    case 0:
+        return d->unitPanel->text();
+    case 1:
+        return d->positionPanel->text();
+    default:
+        return d->objectPanel->text();
     }
 }
 

@@ -155,7 +155,8 @@ bool TfrxDesignerForm::Find(const QString &text, bool caseSensitive)
         }
     }
     d->lastFound = -1;
-    Ui::Message(QStringLiteral("Text '%1' not found").arg(text), QStringLiteral("Information"), UiIcon::Information);
+    Ui::Message(QStringLiteral("Text '%1' not found").arg(text), QStringLiteral("Information"),
+                UiIcon::Information);
     d->UpdateControls();
     return false;
 }
@@ -194,7 +195,8 @@ int TfrxDesignerForm::Replace(const QString &text, const QString &replacement, b
         SetModified(true);
     }
     if (!found)
-        Ui::Message(QStringLiteral("Text '%1' not found").arg(text), QStringLiteral("Information"), UiIcon::Information);
+        Ui::Message(QStringLiteral("Text '%1' not found").arg(text), QStringLiteral("Information"),
+                    UiIcon::Information);
     return changed;
 }
 

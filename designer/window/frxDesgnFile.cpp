@@ -38,7 +38,8 @@ bool TfrxDesignerForm::AskSaveChanges()
     if (!m_modified)
         return true;
     // The table's text ends in a blank and one more goes before the name.
-    const QString text = QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
+    const QString text =
+        QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
     switch (Ui::AskYesNoCancel(text, QStringLiteral("Confirm"))) {
     case UiAnswer::Yes:
     case UiAnswer::All:
@@ -60,9 +61,11 @@ void TfrxDesignerForm::closeEvent(QCloseEvent *event)
     const bool wasModified = m_modified;
     QString answerNo;
     if (m_modified) {
-        const QString text = QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
+        const QString text =
+            QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
         const UiAnswer answer = Ui::AskYesNoCancel(text, QStringLiteral("Confirm"));
-        if (answer == UiAnswer::Cancel || ((answer == UiAnswer::Yes || answer == UiAnswer::All) && !SaveFile(false, true))) {
+        if (answer == UiAnswer::Cancel ||
+            ((answer == UiAnswer::Yes || answer == UiAnswer::All) && !SaveFile(false, true))) {
             // Cancelled, or the save did not happen (dialog cancelled, folder read-only): stay open.
             event->ignore();
             return;
@@ -160,7 +163,8 @@ bool TfrxDesignerForm::OpenFile(const QString &name, bool fromCommand)
             return false; // the dialog was cancelled: nothing changes
     }
     if (m_modified) {
-        const QString text = QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
+        const QString text =
+            QStringLiteral("Save changes to ") + QLatin1Char(' ') + ReportTitle() + QLatin1Char('?');
         const UiAnswer answer = Ui::AskYesNoCancel(text, QStringLiteral("Confirm"));
         if (answer == UiAnswer::Cancel)
             return false;
@@ -243,8 +247,8 @@ void TfrxDesignerForm::NewReport()
     auto *memo = new TfrxMemoView(report);
     memo->SetParent(footer);
     memo->SetName(QStringLiteral("Memo1"));
-    memo->SetBounds((page->PaperWidth() - page->LeftMargin() - page->RightMargin() - 20) * fr01cm, 0, 2 * fr1cm,
-                    0.5 * fr1cm);
+    memo->SetBounds((page->PaperWidth() - page->LeftMargin() - page->RightMargin() - 20) * fr01cm, 0,
+                    2 * fr1cm, 0.5 * fr1cm);
     memo->SetHAlign(frx::haRight);
     memo->SetText(QStringLiteral("[Page#]"));
     d->loadFailed = false;

@@ -29,10 +29,8 @@ struct ObjectKind {
 
 // The objects bar of a report page, top to bottom after the select tool.
 const ObjectKind Kinds[] = {
-    {"TfrxMemoView", "Text Object", 0},
-    {"TfrxPictureView", "Picture Object", 0},
-    {"TfrxSysMemoView", "System Text", 0},
-    {"TfrxLineView", "Line", 0},
+    {"TfrxMemoView", "Text Object", 0},    {"TfrxPictureView", "Picture Object", 0},
+    {"TfrxSysMemoView", "System Text", 0}, {"TfrxLineView", "Line", 0},
     {"TfrxShapeView", "Rectangle", 0},
 };
 
@@ -52,7 +50,8 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
         group->addAction(button);
         const QString className = QLatin1String(kind.ClassName);
         const int flags = kind.Flags;
-        QObject::connect(button, &QAction::triggered, q, [this, className, flags] { q->ArmInsertion(className, flags); });
+        QObject::connect(button, &QAction::triggered, q,
+                         [this, className, flags] { q->ArmInsertion(className, flags); });
     }
     QObject::connect(workspace, &TfrxDesignerWorkspace::InsertRequested, q, [this](const QRectF &rect) {
         if (rect.isNull() && rect.width() == 0 && rect.height() == 0 && rect.topLeft().isNull()) {
@@ -62,15 +61,19 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
         q->InsertObject(rect);
     });
     QObject::connect(workspace, &TfrxDesignerWorkspace::EditRequested, q, &TfrxDesignerForm::EditObject);
-    QObject::connect(actions.value(QStringLiteral("EditCmd")), &QAction::triggered, q, &TfrxDesignerForm::EditObject);
-    QObject::connect(actions.value(QStringLiteral("CopyCmd")), &QAction::triggered, q, &TfrxDesignerForm::Copy);
+    QObject::connect(actions.value(QStringLiteral("EditCmd")), &QAction::triggered, q,
+                     &TfrxDesignerForm::EditObject);
+    QObject::connect(actions.value(QStringLiteral("CopyCmd")), &QAction::triggered, q,
+                     &TfrxDesignerForm::Copy);
     QObject::connect(actions.value(QStringLiteral("CutCmd")), &QAction::triggered, q, &TfrxDesignerForm::Cut);
-    QObject::connect(actions.value(QStringLiteral("PasteCmd")), &QAction::triggered, q, &TfrxDesignerForm::Paste);
+    QObject::connect(actions.value(QStringLiteral("PasteCmd")), &QAction::triggered, q,
+                     &TfrxDesignerForm::Paste);
     // Paste follows what the system clipboard holds.
     auto *timer = new QTimer(q);
     timer->setInterval(1000);
     QObject::connect(timer, &QTimer::timeout, q, [this] {
-        actions.value(QStringLiteral("PasteCmd"))->setEnabled(!q->m_page || frxClipboard::ClipboardHasObjects());
+        actions.value(QStringLiteral("PasteCmd"))
+            ->setEnabled(!q->m_page || frxClipboard::ClipboardHasObjects());
     });
     timer->start();
 }
@@ -89,10 +92,14 @@ QSizeF TfrxDesignerForm::Private::DefaultObjectSize(const QString &className, in
         Q_UNUSED(report);
     }
     switch (units) {
-    case 0: return QSizeF(2.5 * fr1cm, 0.5 * fr1cm);
-    case 1: return QSizeF(96, 19.2);
-    case 2: return QSizeF(80, 16);
-    default: return QSizeF(96, 17);
+    case 0:
+        return QSizeF(2.5 * fr1cm, 0.5 * fr1cm);
+    case 1:
+        return QSizeF(96, 19.2);
+    case 2:
+        return QSizeF(80, 16);
+    default:
+        return QSizeF(96, 17);
     }
 }
 
@@ -161,13 +168,15 @@ void TfrxDesignerForm::EditObject()
         memo->SetText(text);
         SetModified(true);
     } else if (auto *picture = qobject_cast<TfrxPictureView *>(c)) {
-        const QString file = Ui::OpenFileName(QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp)|*.png;*.jpg;*.jpeg;*.bmp"),
-                                              QStringLiteral("Picture"));
+        const QString file =
+            Ui::OpenFileName(QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp)|*.png;*.jpg;*.jpeg;*.bmp"),
+                             QStringLiteral("Picture"));
         if (file.isEmpty())
             return;
         TPicture loaded;
         if (!loaded.LoadFromFile(file)) {
-            Ui::Message(QStringLiteral("Unknown picture format: ") + file, QStringLiteral("Error"), UiIcon::Error);
+            Ui::Message(QStringLiteral("Unknown picture format: ") + file, QStringLiteral("Error"),
+                        UiIcon::Error);
             return;
         }
         picture->SetPicture(loaded);

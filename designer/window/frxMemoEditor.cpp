@@ -63,7 +63,10 @@ TfrxMemoEditorForm::TfrxMemoEditorForm(TfrxCustomMemoView *memo, QWidget *parent
     m_text->setFocus();
 }
 
-QString TfrxMemoEditorForm::Text() const { return m_text->toPlainText(); }
+QString TfrxMemoEditorForm::Text() const
+{
+    return m_text->toPlainText();
+}
 
 void TfrxMemoEditorForm::SetText(const QString &text)
 {

@@ -8,7 +8,10 @@
 
 namespace {
 
-double Round8(double value) { return std::round(value * 1e8) / 1e8; }
+double Round8(double value)
+{
+    return std::round(value * 1e8) / 1e8;
+}
 
 // 0 for the bands that go first, 2 for those that go last, 1 for the rest.
 int Group(const TfrxBand *band)
@@ -25,11 +28,16 @@ int Group(const TfrxBand *band)
 double GroupGap(int gridType)
 {
     switch (gridType) {
-    case 0: return 40;
-    case 1: return 37.7953;
-    case 2: return 0.4 * 96;
-    case 4: return 17;
-    default: return 0;
+    case 0:
+        return 40;
+    case 1:
+        return 37.7953;
+    case 2:
+        return 0.4 * 96;
+    case 4:
+        return 17;
+    default:
+        return 0;
     }
 }
 

@@ -21,8 +21,9 @@ namespace {
 bool IsSingleInstance(const QMetaObject *meta)
 {
     for (const QMetaObject *single :
-         {&TfrxReportTitle::staticMetaObject, &TfrxReportSummary::staticMetaObject, &TfrxPageHeader::staticMetaObject,
-          &TfrxPageFooter::staticMetaObject, &TfrxColumnHeader::staticMetaObject, &TfrxColumnFooter::staticMetaObject})
+         {&TfrxReportTitle::staticMetaObject, &TfrxReportSummary::staticMetaObject,
+          &TfrxPageHeader::staticMetaObject, &TfrxPageFooter::staticMetaObject,
+          &TfrxColumnHeader::staticMetaObject, &TfrxColumnFooter::staticMetaObject})
         if (meta == single)
             return true;
     return false;
@@ -34,7 +35,8 @@ bool Accepts(const QMetaObject *meta, const TfrxPage *page)
 {
     if (qobject_cast<const TfrxDataPage *>(page))
         return meta->inherits(&TfrxCustomLineView::staticMetaObject) ||
-               meta->inherits(&TfrxCustomMemoView::staticMetaObject) || meta->inherits(&TfrxShapeView::staticMetaObject);
+               meta->inherits(&TfrxCustomMemoView::staticMetaObject) ||
+               meta->inherits(&TfrxShapeView::staticMetaObject);
     if (!qobject_cast<const TfrxReportPage *>(page))
         return false;
     return meta->inherits(&TfrxView::staticMetaObject) || meta->inherits(&TfrxBand::staticMetaObject);
@@ -55,13 +57,16 @@ QString Element(TfrxComponent *c, double dx, double dy)
     const qsizetype space = text.indexOf(u' ');
     const QString className = space < 0 ? text : text.left(space);
     const QString rest = space < 0 ? QString() : text.mid(space);
-    return QLatin1Char('<') + className + QStringLiteral(" Name=\"") + StrToXML(c->Name()) + QLatin1Char('"') + rest +
-           QStringLiteral("/>");
+    return QLatin1Char('<') + className + QStringLiteral(" Name=\"") + StrToXML(c->Name()) +
+           QLatin1Char('"') + rest + QStringLiteral("/>");
 }
 
 } // namespace
 
-QString frxClipboard::Header() { return QStringLiteral("#FR3 clipboard#"); }
+QString frxClipboard::Header()
+{
+    return QStringLiteral("#FR3 clipboard#");
+}
 
 QString frxClipboard::CopyText(const QList<TfrxComponent *> &selection, TfrxPage *page)
 {

@@ -21,9 +21,15 @@ namespace {
 
 constexpr double PaperGap = 10; // the paper lies this far into the surface
 
-double Round8(double value) { return std::round(value * 1e8) / 1e8; }
+double Round8(double value)
+{
+    return std::round(value * 1e8) / 1e8;
+}
 
-bool IsLine(const TfrxComponent *c) { return qobject_cast<const TfrxCustomLineView *>(c) != nullptr; }
+bool IsLine(const TfrxComponent *c)
+{
+    return qobject_cast<const TfrxCustomLineView *>(c) != nullptr;
+}
 
 QRectF AbsRect(const TfrxComponent *c)
 {
@@ -34,14 +40,22 @@ QRectF AbsRect(const TfrxComponent *c)
 QPointF HandlePoint(const QRectF &r, int handle)
 {
     switch (handle) {
-    case 1: return r.topLeft();
-    case 2: return QPointF(r.left() + r.width(), r.top() + r.height());
-    case 3: return QPointF(r.left() + r.width(), r.top());
-    case 4: return QPointF(r.left(), r.top() + r.height());
-    case 5: return QPointF(r.left() + r.width(), r.top() + r.height() / 2);
-    case 6: return QPointF(r.left(), r.top() + r.height() / 2);
-    case 7: return QPointF(r.left() + r.width() / 2, r.top());
-    default: return QPointF(r.left() + r.width() / 2, r.top() + r.height());
+    case 1:
+        return r.topLeft();
+    case 2:
+        return QPointF(r.left() + r.width(), r.top() + r.height());
+    case 3:
+        return QPointF(r.left() + r.width(), r.top());
+    case 4:
+        return QPointF(r.left(), r.top() + r.height());
+    case 5:
+        return QPointF(r.left() + r.width(), r.top() + r.height() / 2);
+    case 6:
+        return QPointF(r.left(), r.top() + r.height() / 2);
+    case 7:
+        return QPointF(r.left() + r.width() / 2, r.top());
+    default:
+        return QPointF(r.left() + r.width() / 2, r.top() + r.height());
     }
 }
 
@@ -72,12 +86,12 @@ struct TfrxDesignerWorkspace::Private {
     bool layerValid = false;
 
     // Dragging.
-    QPointF anchor;        // design position at which the last step was applied
-    QPointF pressPos;      // design position of the press
-    bool changed = false;  // something moved since the press
+    QPointF anchor;       // design position at which the last step was applied
+    QPointF pressPos;     // design position of the press
+    bool changed = false; // something moved since the press
     int sizingHandle = 0;
     QList<frx::TfrxAlign> savedAligns;
-    QRectF rubberBand;     // design pixels, while selecting
+    QRectF rubberBand; // design pixels, while selecting
     // Group scaling: the group's rectangle and every object's, as they were at the press.
     QRectF groupStart;
     QRectF groupNow;
@@ -92,7 +106,8 @@ struct TfrxDesignerWorkspace::Private {
         const QPointF o = Origin();
         for (TfrxComponent *c : floating)
             r = r.united(QRectF(o + QPointF(c->AbsLeft(), c->AbsTop()) * scale,
-                                QSizeF(c->Width(), c->Height()) * scale).normalized());
+                                QSizeF(c->Width(), c->Height()) * scale)
+                             .normalized());
         return r.adjusted(-8, -8, 8, 8);
     }
     void BeginFloating()
@@ -174,10 +189,12 @@ struct TfrxDesignerWorkspace::Private {
         auto *rp = qobject_cast<TfrxReportPage *>(page);
         if (!rp)
             return QRectF(PaperGap, PaperGap, PaperWidthPx() * scale, PaperHeightPx() * scale);
-        const double height = rp->LargeDesignHeight() ? PaperHeightPx() / fr01cm - rp->TopMargin() - rp->BottomMargin()
-                                                       : rp->PaperHeight() - rp->TopMargin() - rp->BottomMargin();
-        return QRectF(Origin(), QSizeF((rp->PaperWidth() - rp->LeftMargin() - rp->RightMargin()) * fr01cm * scale,
-                                       height * fr01cm * scale));
+        const double height = rp->LargeDesignHeight()
+                                  ? PaperHeightPx() / fr01cm - rp->TopMargin() - rp->BottomMargin()
+                                  : rp->PaperHeight() - rp->TopMargin() - rp->BottomMargin();
+        return QRectF(Origin(),
+                      QSizeF((rp->PaperWidth() - rp->LeftMargin() - rp->RightMargin()) * fr01cm * scale,
+                             height * fr01cm * scale));
     }
     bool IsPageSelected() const { return !selected || selected->isEmpty() || selected->first() == page; }
     QList<TfrxComponent *> SelectedViews() const
@@ -215,10 +232,14 @@ TfrxComponent *TfrxDesignerWorkspace::Private::Nearest(TfrxComponent *from, int 
     // Turns a rectangle so that the arrow points to +x.
     auto turn = [key](const QRectF &r) {
         switch (key) {
-        case Qt::Key_Left: return QRectF(-r.right(), r.top(), r.width(), r.height());
-        case Qt::Key_Down: return QRectF(r.top(), r.left(), r.height(), r.width());
-        case Qt::Key_Up: return QRectF(-r.bottom(), r.left(), r.height(), r.width());
-        default: return r;
+        case Qt::Key_Left:
+            return QRectF(-r.right(), r.top(), r.width(), r.height());
+        case Qt::Key_Down:
+            return QRectF(r.top(), r.left(), r.height(), r.width());
+        case Qt::Key_Up:
+            return QRectF(-r.bottom(), r.left(), r.height(), r.width());
+        default:
+            return r;
         }
     };
     const QRectF s = turn(AbsRect(from));
@@ -338,10 +359,14 @@ void TfrxDesignerWorkspace::Private::DrawMarks(QPainter &p, TfrxComponent *c) co
     const double L = o.x() + view->AbsLeft() * scale, T = o.y() + view->AbsTop() * scale;
     const double W = view->Width() * scale, H = view->Height() * scale;
     p.setPen(QPen(Qt::black, 1));
-    const QLineF lines[] = {{L, T + 3, L, T},         {L, T, L + 4, T},
-                            {L, T + H - 3, L, T + H}, {L, T + H, L + 4, T + H},
-                            {L + W - 3, T, L + W, T}, {L + W, T, L + W, T + 4},
-                            {L + W - 3, T + H, L + W, T + H}, {L + W, T + H, L + W, T + H - 4}};
+    const QLineF lines[] = {{L, T + 3, L, T},
+                            {L, T, L + 4, T},
+                            {L, T + H - 3, L, T + H},
+                            {L, T + H, L + 4, T + H},
+                            {L + W - 3, T, L + W, T},
+                            {L + W, T, L + W, T + 4},
+                            {L + W - 3, T + H, L + W, T + H},
+                            {L + W, T + H, L + W, T + H - 4}};
     p.drawLines(lines, 8);
 }
 
@@ -494,15 +519,42 @@ void TfrxDesignerWorkspace::Private::SizeBy(double dx, double dy)
         return;
     double l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
     switch (sizingHandle) {
-    case 1: l += dx; t += dy; w -= dx; h -= dy; break;
-    case 2: w += dx; h += dy; break;
-    case 3: t += dy; w += dx; h -= dy; break;
-    case 4: l += dx; w -= dx; h += dy; break;
-    case 5: w += dx; break;
-    case 6: l += dx; w -= dx; break;
-    case 7: t += dy; h -= dy; break;
-    case 8: h += dy; break;
-    default: return;
+    case 1:
+        l += dx;
+        t += dy;
+        w -= dx;
+        h -= dy;
+        break;
+    case 2:
+        w += dx;
+        h += dy;
+        break;
+    case 3:
+        t += dy;
+        w += dx;
+        h -= dy;
+        break;
+    case 4:
+        l += dx;
+        w -= dx;
+        h += dy;
+        break;
+    case 5:
+        w += dx;
+        break;
+    case 6:
+        l += dx;
+        w -= dx;
+        break;
+    case 7:
+        t += dy;
+        h -= dy;
+        break;
+    case 8:
+        h += dy;
+        break;
+    default:
+        return;
     }
     // A size that turns negative flips, and the drag goes on with the opposite handle.
     static const int flipX[] = {0, 3, 4, 1, 2, 6, 5, 7, 8};
@@ -583,7 +635,8 @@ void TfrxDesignerWorkspace::Private::RebuildObjects()
 
 // ---- the widget --------------------------------------------------------------------------------------
 
-TfrxDesignerWorkspace::TfrxDesignerWorkspace(QWidget *parent) : QWidget(parent), d(std::make_unique<Private>())
+TfrxDesignerWorkspace::TfrxDesignerWorkspace(QWidget *parent)
+    : QWidget(parent), d(std::make_unique<Private>())
 {
     d->q = this;
     setFocusPolicy(Qt::StrongFocus);
@@ -613,7 +666,10 @@ void TfrxDesignerWorkspace::SetPage(TfrxPage *page)
     UpdateView();
 }
 
-TfrxPage *TfrxDesignerWorkspace::Page() const { return d->page; }
+TfrxPage *TfrxDesignerWorkspace::Page() const
+{
+    return d->page;
+}
 
 void TfrxDesignerWorkspace::SetScale(double scale)
 {
@@ -622,7 +678,10 @@ void TfrxDesignerWorkspace::SetScale(double scale)
         SetPage(d->page);
 }
 
-double TfrxDesignerWorkspace::Scale() const { return d->scale; }
+double TfrxDesignerWorkspace::Scale() const
+{
+    return d->scale;
+}
 
 void TfrxDesignerWorkspace::SetGrid(TGridType type, double gridX, double gridY)
 {
@@ -632,9 +691,18 @@ void TfrxDesignerWorkspace::SetGrid(TGridType type, double gridX, double gridY)
     UpdateView();
 }
 
-TfrxDesignerWorkspace::TGridType TfrxDesignerWorkspace::GridType() const { return d->gridType; }
-double TfrxDesignerWorkspace::GridX() const { return d->gridX; }
-double TfrxDesignerWorkspace::GridY() const { return d->gridY; }
+TfrxDesignerWorkspace::TGridType TfrxDesignerWorkspace::GridType() const
+{
+    return d->gridType;
+}
+double TfrxDesignerWorkspace::GridX() const
+{
+    return d->gridX;
+}
+double TfrxDesignerWorkspace::GridY() const
+{
+    return d->gridY;
+}
 
 void TfrxDesignerWorkspace::SetShowGrid(bool value)
 {
@@ -642,8 +710,14 @@ void TfrxDesignerWorkspace::SetShowGrid(bool value)
     UpdateView();
 }
 
-void TfrxDesignerWorkspace::SetGridAlign(bool value) { d->gridAlign = value; }
-bool TfrxDesignerWorkspace::GridAlign() const { return d->gridAlign; }
+void TfrxDesignerWorkspace::SetGridAlign(bool value)
+{
+    d->gridAlign = value;
+}
+bool TfrxDesignerWorkspace::GridAlign() const
+{
+    return d->gridAlign;
+}
 
 void TfrxDesignerWorkspace::SetGridLCD(bool value)
 {
@@ -675,14 +749,21 @@ double TfrxDesignerWorkspace::BandCaptionHeight() const
     if (!d->showBandCaptions)
         return 0;
     switch (d->gridType) {
-    case gtCm: return 5 * fr01cm;
-    case gtInch: return 2 * 9.6;
-    case gtChar: return 17;
-    default: return 16;
+    case gtCm:
+        return 5 * fr01cm;
+    case gtInch:
+        return 2 * 9.6;
+    case gtChar:
+        return 17;
+    default:
+        return 16;
     }
 }
 
-TfrxDesignerWorkspace::TDesignMode TfrxDesignerWorkspace::Mode() const { return d->mode; }
+TfrxDesignerWorkspace::TDesignMode TfrxDesignerWorkspace::Mode() const
+{
+    return d->mode;
+}
 
 void TfrxDesignerWorkspace::BeginPaste(const QList<TfrxComponent *> &objects)
 {
@@ -705,9 +786,13 @@ void TfrxDesignerWorkspace::BeginPaste(const QList<TfrxComponent *> &objects)
     UpdateView();
 }
 
-bool TfrxDesignerWorkspace::Pasting() const { return d->pasting; }
+bool TfrxDesignerWorkspace::Pasting() const
+{
+    return d->pasting;
+}
 
-void TfrxDesignerWorkspace::SetInsertion(const QMetaObject *meta, int flags, double defaultWidth, double defaultHeight)
+void TfrxDesignerWorkspace::SetInsertion(const QMetaObject *meta, int flags, double defaultWidth,
+                                         double defaultHeight)
 {
     d->insertMeta = meta;
     d->insertFlags = flags;
@@ -724,9 +809,15 @@ void TfrxDesignerWorkspace::SetInsertion(const QMetaObject *meta, int flags, dou
     update();
 }
 
-const QMetaObject *TfrxDesignerWorkspace::InsertionClass() const { return d->insertMeta; }
+const QMetaObject *TfrxDesignerWorkspace::InsertionClass() const
+{
+    return d->insertMeta;
+}
 
-int TfrxDesignerWorkspace::InsertionFlags() const { return d->insertFlags; }
+int TfrxDesignerWorkspace::InsertionFlags() const
+{
+    return d->insertFlags;
+}
 
 void TfrxDesignerWorkspace::BeginInplaceEdit(TfrxComponent *component)
 {
@@ -787,7 +878,10 @@ void TfrxDesignerWorkspace::EndInplaceEdit(bool commit)
     }
 }
 
-QWidget *TfrxDesignerWorkspace::InplaceEditor() const { return d->inplace; }
+QWidget *TfrxDesignerWorkspace::InplaceEditor() const
+{
+    return d->inplace;
+}
 
 bool TfrxDesignerWorkspace::eventFilter(QObject *watched, QEvent *event)
 {
@@ -827,7 +921,10 @@ void TfrxDesignerWorkspace::Lock()
     UpdateView();
 }
 
-bool TfrxDesignerWorkspace::Locked() const { return d->locked; }
+bool TfrxDesignerWorkspace::Locked() const
+{
+    return d->locked;
+}
 
 void TfrxDesignerWorkspace::UpdateView()
 {
@@ -884,9 +981,15 @@ void TfrxDesignerWorkspace::DeleteObjects()
         Ui::Message(error, QStringLiteral("Error"), UiIcon::Error);
 }
 
-QPointF TfrxDesignerWorkspace::PaperOrigin() const { return QPointF(PaperGap, PaperGap); }
+QPointF TfrxDesignerWorkspace::PaperOrigin() const
+{
+    return QPointF(PaperGap, PaperGap);
+}
 
-QPointF TfrxDesignerWorkspace::PrintableOrigin() const { return d->Origin(); }
+QPointF TfrxDesignerWorkspace::PrintableOrigin() const
+{
+    return d->Origin();
+}
 
 QPointF TfrxDesignerWorkspace::ToDesign(const QPointF &widgetPos) const
 {
@@ -919,7 +1022,8 @@ TfrxComponent *TfrxDesignerWorkspace::ObjectAt(const QPointF &pt) const
             const QLineF course(r.topLeft(), r.bottomRight());
             const QPointF v = course.p2() - course.p1();
             const double len2 = v.x() * v.x() + v.y() * v.y();
-            const double t = len2 > 0 ? std::clamp(QPointF::dotProduct(pt - course.p1(), v) / len2, 0.0, 1.0) : 0;
+            const double t =
+                len2 > 0 ? std::clamp(QPointF::dotProduct(pt - course.p1(), v) / len2, 0.0, 1.0) : 0;
             if (QLineF(pt, course.p1() + v * t).length() <= 5)
                 return c;
             continue;
@@ -1117,9 +1221,10 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
             setCursor(Qt::SizeFDiagCursor);
             return;
         }
-        static const Qt::CursorShape cursors[] = {Qt::ArrowCursor,   Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
-                                                  Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
-                                                  Qt::SizeHorCursor, Qt::SizeVerCursor,  Qt::SizeVerCursor};
+        static const Qt::CursorShape cursors[] = {
+            Qt::ArrowCursor,     Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
+            Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
+            Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor};
         setCursor(cursors[handle]);
         return;
     }
@@ -1240,7 +1345,10 @@ void TfrxDesignerWorkspace::mouseDoubleClickEvent(QMouseEvent *event)
         emit EditRequested();
 }
 
-bool TfrxDesignerWorkspace::focusNextPrevChild(bool) { return false; }
+bool TfrxDesignerWorkspace::focusNextPrevChild(bool)
+{
+    return false;
+}
 
 void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
 {
@@ -1249,8 +1357,10 @@ void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
         return;
     }
     const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
     if (key == Qt::Key_Escape && d->pasting) {
         // The paste is cancelled: its objects go, nothing is reported.
         d->pasting = false;
@@ -1314,10 +1424,18 @@ void TfrxDesignerWorkspace::keyPressEvent(QKeyEvent *event)
             return;
         double absLeft = c->AbsLeft(), absTop = c->AbsTop();
         switch (key) {
-        case Qt::Key_Right: absLeft = other->AbsLeft() - c->Width(); break;
-        case Qt::Key_Left: absLeft = other->AbsLeft() + other->Width(); break;
-        case Qt::Key_Down: absTop = other->AbsTop() - c->Height(); break;
-        default: absTop = other->AbsTop() + other->Height(); break;
+        case Qt::Key_Right:
+            absLeft = other->AbsLeft() - c->Width();
+            break;
+        case Qt::Key_Left:
+            absLeft = other->AbsLeft() + other->Width();
+            break;
+        case Qt::Key_Down:
+            absTop = other->AbsTop() - c->Height();
+            break;
+        default:
+            absTop = other->AbsTop() + other->Height();
+            break;
         }
         c->SetLeft(c->Left() + absLeft - c->AbsLeft());
         c->SetTop(c->Top() + absTop - c->AbsTop());

@@ -18,8 +18,19 @@ class TfrxDesignerWorkspace : public QWidget {
     Q_OBJECT
 public:
     enum TGridType { gtPixel, gtCm, gtInch, gtDialog, gtChar };
-    enum TDesignMode { dmNone, dmMove, dmSize, dmSizeBand, dmScale, dmInplaceEdit, dmSelectionRect,
-                       dmInsertObject, dmInsertLine, dmMoveGuide, dmContainer };
+    enum TDesignMode {
+        dmNone,
+        dmMove,
+        dmSize,
+        dmSizeBand,
+        dmScale,
+        dmInplaceEdit,
+        dmSelectionRect,
+        dmInsertObject,
+        dmInsertLine,
+        dmMoveGuide,
+        dmContainer
+    };
 
     explicit TfrxDesignerWorkspace(QWidget *parent = nullptr);
     ~TfrxDesignerWorkspace() override;

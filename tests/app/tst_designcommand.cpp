@@ -1,6 +1,8 @@
 // The main window's design command ("修改") on a ready template with the demo orders: the designer
 // opens modally on the template with the order columns as FD's fields, and a save there reaches
 // the template file, the list and the previews.
+#include "ScriptedUi.h"
+#include "TestHome.h"
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
@@ -11,8 +13,6 @@
 #include "report/io/frxSerializeReport.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
-#include "ScriptedUi.h"
-#include "TestHome.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 // waybill-cli design: the real designer window off screen on a ready template or a layout file.
-#include "cli/CliCommands.h"
 #include "TestHome.h"
+#include "cli/CliCommands.h"
 
 #include <QDir>
 #include <QImage>
@@ -38,8 +38,8 @@ private slots:
         const QByteArray before = home.Read("template/t1/20261201090001.fr3");
         const QString png = home.FilePath("d.png");
         QString out, err;
-        QCOMPARE(Run({"--home", home.Path(), "design", "--template", "0", "--select", "ReceiverName", "--zoom", "0.8",
-                      "--png", png},
+        QCOMPARE(Run({"--home", home.Path(), "design", "--template", "0", "--select", "ReceiverName",
+                      "--zoom", "0.8", "--png", png},
                      &out, &err),
                  0);
         QCOMPARE(out, QStringLiteral("objects 15\n"));
@@ -57,12 +57,15 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::newRow("no picture") << QStringList{"design", "--template", "0"} << 2;
-        QTest::newRow("both sources") << QStringList{"design", "--template", "0", "--layout", "x", "--png", "p"} << 2;
+        QTest::newRow("both sources")
+            << QStringList{"design", "--template", "0", "--layout", "x", "--png", "p"} << 2;
         QTest::newRow("no template") << QStringList{"design", "--template", "7", "--png", "p"} << 2;
-        QTest::newRow("missing layout") << QStringList{"design", "--layout", "/nonexistent.fr3", "--png", "p"} << 1;
-        QTest::newRow("unknown object") << QStringList{"design", "--template", "0", "--select", "Nobody", "--png", "p"}
-                                        << 1;
-        QTest::newRow("bad zoom") << QStringList{"design", "--template", "0", "--zoom", "x", "--png", "p"} << 2;
+        QTest::newRow("missing layout")
+            << QStringList{"design", "--layout", "/nonexistent.fr3", "--png", "p"} << 1;
+        QTest::newRow("unknown object")
+            << QStringList{"design", "--template", "0", "--select", "Nobody", "--png", "p"} << 1;
+        QTest::newRow("bad zoom") << QStringList{"design", "--template", "0", "--zoom", "x", "--png", "p"}
+                                  << 2;
     }
     void errors()
     {

@@ -140,7 +140,8 @@ private slots:
         // A store full of nonsense: the defaults, no crash.
         QFile file(settings.FileName());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Form4.TfrxDesignerForm]\r\nScale=zz\r\nUnits=77\r\nGrid1=-5\r\nRecentFiles=\"\"\"\r\n\x01\x02\xff garbage\r\n");
+        file.write("[Form4.TfrxDesignerForm]\r\nScale=zz\r\nUnits=77\r\nGrid1=-5\r\nRecentFiles="
+                   "\"\"\"\r\n\x01\x02\xff garbage\r\n");
         file.close();
         const TfrxDesignerState garbage = settings.Restore();
         QCOMPARE(garbage.Scale, 1.0);

@@ -12,9 +12,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
-#include <QTimer>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -250,7 +250,8 @@ private slots:
         QCOMPARE(qobject_cast<TfrxMemoView *>(memo)->Text(), QStringLiteral("Tel 2\r\n"));
         QVERIFY(w.form.Modified());
         w.form.Undo();
-        QCOMPARE(qobject_cast<TfrxMemoView *>(w.Obj("Memo2"))->Text(), QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+        QCOMPARE(qobject_cast<TfrxMemoView *>(w.Obj("Memo2"))->Text(),
+                 QStringLiteral("Tel [FD.\"电话\"]\r\n"));
     }
 
     void copyAndPasteTwoMemos()
@@ -343,7 +344,8 @@ private slots:
         QTest::newRow("a page") << "#FR3 clipboard#\n\r<TfrxReportPage Name=\"P\"/>\r\n";
         QTest::newRow("a dataset") << "#FR3 clipboard#\n\r<TfrxUserDataSet Name=\"D\" UserName=\"D\"/>\r\n";
         QTest::newRow("unknown class") << "#FR3 clipboard#\n\r<TfrxNothing Name=\"N\"/>\r\n";
-        QTest::newRow("too large") << "#FR3 clipboard#\n\r<TfrxMemoView Name=\"M\"/>" + QString(10 * 1024 * 1024, u' ');
+        QTest::newRow("too large") << "#FR3 clipboard#\n\r<TfrxMemoView Name=\"M\"/>" +
+                                          QString(10 * 1024 * 1024, u' ');
     }
     void foreignTextPastesNothing()
     {
