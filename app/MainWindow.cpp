@@ -151,8 +151,16 @@ void TFMainWindow::AttachTavrelForm(std::unique_ptr<TTavrelForm> form)
     Commands.PrintOne = [driver](int row) { driver->PrintOne(row); };
     Commands.PreviewOne = [driver](const TTemplatePtr &t, int row) { driver->PreviewOne(t, row); };
     Commands.PreviewTemplate = [driver](const TTemplatePtr &t) { driver->PreviewTemplate(t); };
-    // The designer is not in this version: the command keeps its checks and says so.
-    Commands.Design = nullptr;
+    // After a save in the designer the list and the previews show the new layout.
+    Commands.Design = [this, driver](const TTemplatePtr &t) {
+        if (driver->Design(t)) {
+            const int row = ListBox1->currentRow();
+            ReloadTemplates();
+            ShowTemplateList();
+            if (row >= 0 && row < ListBox1->count())
+                ListBox1->setCurrentRow(row);
+        }
+    };
     Commands.SaveEmptyLayout = [driver](const QString &path, double widthMm, double heightMm) {
         driver->SaveEmptyLayout(path, widthMm, heightMm);
     };

@@ -9,9 +9,11 @@
 #include "engine/print/frxPrinter.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
+#include "designer/frxDesignerRegister.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QThread>
@@ -44,6 +46,7 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     frxRegisterEngine();
     frxRegisterPreview();
     TfrxPreviewPages::Register();
+    frxRegisterDesigner();
     frxInstallPrinterPaperInfo();
 
     auto *mainWindow = new TFMainWindow;
@@ -66,4 +69,20 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
 
     mainWindow->showMaximized();
     return mainWindow;
+}
+
+int DesignOnly(QApplication &app, const QString &fileName)
+{
+    Q_UNUSED(app);
+    InitGlobals();
+    if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(style);
+    frxRegisterEngine();
+    frxRegisterPreview();
+    TfrxPreviewPages::Register();
+    frxRegisterDesigner();
+    frxInstallPrinterPaperInfo();
+    TTavrelForm driver;
+    driver.DesignFile(QFileInfo(fileName).absoluteFilePath());
+    return 0;
 }

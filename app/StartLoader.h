@@ -16,3 +16,7 @@ public:
 // Builds the state, shows the splash for at least `splashMs` after the windows are made, then
 // removes it and shows the main window maximised. Returns the main window (owned by the caller).
 TFMainWindow *StartUp(QApplication &app, int splashMs = 1000);
+
+// The designer alone on a layout file: the engine and designer registered, the state read (for the
+// order columns the data tree offers), no main window. Returns the exit status.
+int DesignOnly(QApplication &app, const QString &fileName);

@@ -5,8 +5,11 @@
 #include "report/host/frxPreviewPagesBase.h"
 #include "report/io/frxSerializeReport.h"
 #include "report/io/frxXMLSerializer.h"
+#include "platform/Exception.h"
+#include "platform/Ui.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
@@ -222,6 +225,41 @@ void TTavrelForm::LoadForPreview(const TTemplatePtr &t, int start, int count)
         fields.append(column.ColName);
     frxUserDataSet1->SetFields(fields);
     SetRange(start, count);
+}
+
+bool TTavrelForm::DesignFile(const QString &fileName)
+{
+    const QByteArray before = [&] {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    try {
+        frxLoadFromFile(*frxReport1, fileName);
+    } catch (const std::exception &e) {
+        Ui::Message(ExceptionText(e), QStringLiteral("Error"), UiIcon::Error);
+    }
+    // A layout that is not there yet is made there when the user saves.
+    if (frxReport1->FileName().isEmpty())
+        frxReport1->SetFileName(fileName);
+    QStringList fields;
+    fields.reserve(OrderColumns.size());
+    for (const TColumn &column : std::as_const(OrderColumns))
+        fields.append(column.ColName);
+    frxUserDataSet1->SetFields(fields);
+    if (frxReport1->Datasets()->Count() == 0)
+        frxReport1->Datasets()->Add(frxUserDataSet1);
+    // A layout made anew walks the orders like the ready templates do.
+    if (before.isEmpty() && !frxReport1->DataSet())
+        frxReport1->SetDataSet(frxUserDataSet1);
+    frxReport1->OpenDesigner(true, false);
+    QFile file(fileName);
+    const QByteArray after = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return after != before;
+}
+
+bool TTavrelForm::Design(const TTemplatePtr &t)
+{
+    return DesignFile(t->LayoutPath());
 }
 
 int TTavrelForm::TemplatePreviewRows()

@@ -60,6 +60,11 @@ public:
     void PreviewTemplate(const TTemplatePtr &t);
     // Loads t's layout with the order column names as the dataset's fields and sets the range.
     void LoadForPreview(const TTemplatePtr &t, int start, int count);
+    // Opens the designer on template t: its layout loaded, the order column names as the dataset's
+    // fields. Returns whether the layout on disk changed (the user saved in the designer).
+    bool Design(const TTemplatePtr &t);
+    // Opens the designer on any layout file (for report authors).
+    bool DesignFile(const QString &fileName);
     // How many rows the template preview walks: the first ten orders, one record without orders.
     static int TemplatePreviewRows();
     // Whether a print job for this printer name would reach an installed queue. A name not in the

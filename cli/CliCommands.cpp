@@ -3,6 +3,7 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/AutoPrintCommands.h"
+#include "cli/DesignCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
@@ -24,6 +25,8 @@ const char *const kUsage =
     "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n"
     "       waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
+    "       waybill-cli [--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
+    "                   [--zoom Z] --png OUT.png\n"
     "       waybill-cli [--home DIR] layout check FILE\n"
     "       waybill-cli [--home DIR] layout resave IN OUT\n"
     "       waybill-cli script check FILE [--language NAME]\n"
@@ -142,6 +145,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Preview(args, out, err);
     if (command == QLatin1String("auto-print"))
         return AutoPrint(args, out, err);
+    if (command == QLatin1String("design"))
+        return Design(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

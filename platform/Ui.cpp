@@ -1,5 +1,6 @@
 #include "platform/Ui.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -58,6 +59,12 @@ bool ConsoleUi::Ask(const QString &text, const QString &caption)
     return false;
 }
 
+UiAnswer ConsoleUi::AskYesNoCancel(const QString &text, const QString &caption, bool)
+{
+    std::fprintf(stderr, "%s: %s (answered Cancel)\n", qUtf8Printable(caption), qUtf8Printable(text));
+    return UiAnswer::Cancel;
+}
+
 QString ConsoleUi::OpenFileName(const QString &, const QString &) { return QString(); }
 
 QString ConsoleUi::SaveFileName(const QString &, const QString &, const QString &) { return QString(); }
@@ -84,6 +91,27 @@ bool WidgetUi::Ask(const QString &text, const QString &caption)
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+UiAnswer WidgetUi::AskYesNoCancel(const QString &text, const QString &caption, bool withAll)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    if (withAll)
+        buttons |= QMessageBox::YesToAll;
+    QMessageBox box(QMessageBox::Question, caption, text, buttons, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    if (withAll)
+        box.button(QMessageBox::YesToAll)->setText(QStringLiteral("All"));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return UiAnswer::Yes;
+    case QMessageBox::No:
+        return UiAnswer::No;
+    case QMessageBox::YesToAll:
+        return UiAnswer::All;
+    default:
+        return UiAnswer::Cancel;
+    }
 }
 
 QString WidgetUi::OpenFileName(const QString &filter, const QString &title)

@@ -8,6 +8,9 @@
 
 enum class UiIcon { None, Information, Warning, Error, Question };
 
+// The answer to a question with more than two buttons. All is offered only when asked for.
+enum class UiAnswer { Yes, No, Cancel, All };
+
 // What a shell call asked for, in the platform's own terms (verb, program or document, parameters).
 struct ShellRequest {
     QString Verb;      // "open" or empty for the default verb
@@ -22,6 +25,8 @@ public:
     virtual void Message(const QString &text, const QString &caption, UiIcon icon) = 0;
     // A Yes/No question; true only for Yes.
     virtual bool Ask(const QString &text, const QString &caption) = 0;
+    // A question with Yes, No and Cancel (and All when withAll); closing the box is Cancel.
+    virtual UiAnswer AskYesNoCancel(const QString &text, const QString &caption, bool withAll) = 0;
     // File-open dialog; filter in the "description|pattern" form. Empty when cancelled.
     virtual QString OpenFileName(const QString &filter, const QString &title) = 0;
     // Save dialog, same conventions.
@@ -39,6 +44,8 @@ UiHost *Install(UiHost *host);
 inline void Message(const QString &text, const QString &caption, UiIcon icon = UiIcon::None)
 { Host().Message(text, caption, icon); }
 inline bool Ask(const QString &text, const QString &caption) { return Host().Ask(text, caption); }
+inline UiAnswer AskYesNoCancel(const QString &text, const QString &caption, bool withAll = false)
+{ return Host().AskYesNoCancel(text, caption, withAll); }
 inline QString OpenFileName(const QString &filter, const QString &title = QString())
 { return Host().OpenFileName(filter, title); }
 inline QString SaveFileName(const QString &filter, const QString &title = QString(),
@@ -51,12 +58,14 @@ inline bool ShellOpen(const QString &verb, const QString &file, const QString &p
 QString QtFilter(const QString &filter);
 } // namespace Ui
 
-// The host used when no window system is wanted: messages go to stderr, questions answer No,
+// The host used when no window system is wanted: messages go to stderr, questions answer No
+// (Cancel where there is one),
 // dialogs are cancelled, shell requests are handed to the desktop without a window.
 class ConsoleUi : public UiHost {
 public:
     void Message(const QString &text, const QString &caption, UiIcon icon) override;
     bool Ask(const QString &text, const QString &caption) override;
+    UiAnswer AskYesNoCancel(const QString &text, const QString &caption, bool withAll) override;
     QString OpenFileName(const QString &filter, const QString &title) override;
     QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
     bool ShellOpen(const ShellRequest &request) override;
@@ -67,6 +76,7 @@ class WidgetUi : public UiHost {
 public:
     void Message(const QString &text, const QString &caption, UiIcon icon) override;
     bool Ask(const QString &text, const QString &caption) override;
+    UiAnswer AskYesNoCancel(const QString &text, const QString &caption, bool withAll) override;
     QString OpenFileName(const QString &filter, const QString &title) override;
     QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
     bool ShellOpen(const ShellRequest &request) override;

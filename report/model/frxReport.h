@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class TfrxCustomDesigner;
 class TfrxCustomEngine;
 class TfrxCustomPreviewPages;
 class TfrxReportPage;
@@ -516,6 +517,18 @@ public:
     virtual void DoProgress(int kind, int progress);
     virtual void DoProgressStop(int kind);
     bool Reloading() const { return m_reloading; }
+    void SetReloading(bool value) { m_reloading = value; }
+
+    // ---- designing (report/host/frxDesignerBase.cpp) ----
+    // The designer window open on this report; nullptr when none is.
+    TfrxCustomDesigner *Designer() const { return m_designer; }
+    void SetDesigner(TfrxCustomDesigner *value) { m_designer = value; }
+    // Whether the last designer session ended with unsaved (or just saved) changes.
+    bool Modified() const { return m_modified; }
+    void SetModified(bool value) { m_modified = value; }
+    // Opens the registered designer on this report; modal returns once the window is closed. Does
+    // nothing when a designer is already open or none is registered.
+    void OpenDesigner(bool modal = true, bool mdiChild = false);
 
     // ---- prepared pages and printing (frxReportPrint.cpp) ----
     // The store of the prepared pages, made on first use by the registered class (the engine layer
@@ -595,6 +608,8 @@ private:
     std::unique_ptr<TfrxCustomEngine> m_engine;
     bool m_terminated = false;
     bool m_reloading = false;
+    bool m_modified = false;
+    TfrxCustomDesigner *m_designer = nullptr;
     TfrxDataSet *m_dataSet = nullptr;
     bool m_dotMatrixReport = false;
     bool m_oldStyleProgress = false;

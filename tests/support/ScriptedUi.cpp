@@ -15,6 +15,12 @@ bool ScriptedUi::Ask(const QString &text, const QString &caption)
     return Answers.isEmpty() ? false : Answers.dequeue();
 }
 
+UiAnswer ScriptedUi::AskYesNoCancel(const QString &text, const QString &caption, bool)
+{
+    Shown.append({text, caption, UiIcon::Question, true});
+    return Choices.isEmpty() ? UiAnswer::Cancel : Choices.dequeue();
+}
+
 QString ScriptedUi::OpenFileName(const QString &filter, const QString &)
 {
     FileFilters.append(filter);

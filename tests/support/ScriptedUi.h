@@ -21,6 +21,7 @@ public:
 
     void Message(const QString &text, const QString &caption, UiIcon icon) override;
     bool Ask(const QString &text, const QString &caption) override;
+    UiAnswer AskYesNoCancel(const QString &text, const QString &caption, bool withAll) override;
     QString OpenFileName(const QString &filter, const QString &title) override;
     QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
     bool ShellOpen(const ShellRequest &request) override;
@@ -29,6 +30,7 @@ public:
     QList<ShellRequest> ShellRequests;  // shell calls, in order
     QStringList FileFilters;            // the filter of each file dialog, in order
     QQueue<bool> Answers;               // answers to questions; an empty queue answers No
+    QQueue<UiAnswer> Choices;           // answers to Yes/No/Cancel questions; empty answers Cancel
     QQueue<QString> FileNames;          // answers to file dialogs; an empty queue cancels
 
     QString LastText() const { return Shown.isEmpty() ? QString() : Shown.last().Text; }

@@ -1,0 +1,16 @@
+#pragma once
+// Band layout of a design page: horizontal bands stacked in the order a page prints them (title,
+// headers first, footers and summary last), a caption strip and a gap between them, and every
+// object handed to the band it lies on (or to the page when it lies on none).
+
+class TfrxPage;
+
+struct TfrxBandLayout {
+    double CaptionHeight = 0;
+    double Gap = 4;
+    double GridY = 1;
+    int GridType = 1; // the workspace's grid type: 0 pixel, 1 cm, 2 inch, 3 dialog, 4 character
+    bool FreeBands = false;
+};
+
+void frxArrangeBands(TfrxPage &page, const TfrxBandLayout &layout);

@@ -1,0 +1,96 @@
+// The main window's design command ("修改") on a ready template with the demo orders: the designer
+// opens modally on the template with the order columns as FD's fields, and a save there reaches
+// the template file, the list and the previews.
+#include "ScriptedUi.h"
+#include "TestHome.h"
+#include "app/MainWindow.h"
+#include "app/Tavrel.h"
+#include "app/TemplateClS.h"
+#include "designer/frxDesignerRegister.h"
+#include "designer/window/frxDesgn.h"
+#include "designer/workspace/frxDesgnWorkspace.h"
+#include "engine/build/frxEngine.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/model/frxPages.h"
+#include "report/model/frxReport.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+class TestDesignCommand : public QObject {
+    Q_OBJECT
+private slots:
+    void designSaveAndReload()
+    {
+        TestHome home;
+        qputenv("XDG_CONFIG_HOME", home.FilePath("xdg").toUtf8());
+        const QString source = QStringLiteral(WAYBILL_SOURCE_DIR "/data/template/t20261201090001/");
+        QFile layout(source + "20261201090001.fr3");
+        QVERIFY(layout.open(QIODevice::ReadOnly));
+        const QByteArray original = layout.readAll();
+        const QString path = home.Write("template/t1/20261201090001.fr3", original);
+        QFile cfg(source + "CFG.INI");
+        QVERIFY(cfg.open(QIODevice::ReadOnly));
+        home.Write("template/t1/CFG.INI", cfg.readAll());
+        QFile ini(QStringLiteral(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        home.Write("config/PRINTER.INI", ini.readAll());
+        InitGlobals(home.Path());
+        frxRegisterEngine();
+        frxRegisterDesigner();
+
+        ScriptedUi ui;
+        TFMainWindow window;
+        window.AttachTavrelForm(std::make_unique<TTavrelForm>());
+        window.show();
+        window.ImportOrderFile(QStringLiteral(WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv"));
+        QVERIFY(!OrderRows.empty());
+        QCOMPARE(window.ListBox1->count(), 1);
+        window.ListBox1->item(0)->setSelected(true);
+        window.ListBox1->setCurrentRow(0);
+
+        TfrxReport *report = window.TavrelForm->frxReport1;
+        QStringList offered;
+        bool seen = false;
+        double movedTo = 0;
+        QTimer::singleShot(0, [&] {
+            auto *form = qobject_cast<TfrxDesignerForm *>(report->Designer());
+            QVERIFY(form);
+            seen = true;
+            QVERIFY(form->isModal() || form->windowModality() == Qt::ApplicationModal);
+            auto *tree = form->findChild<QTreeWidget *>("DataTree");
+            for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
+                for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
+                    offered << tree->topLevelItem(i)->child(j)->text(0);
+            QVERIFY(form->SelectObject("ReceiverName"));
+            movedTo = report->FindObject("ReceiverName")->Left() + 1;
+            QTest::keyClick(form->Workspace(), Qt::Key_Right, Qt::ControlModifier);
+            ui.Choices.enqueue(UiAnswer::Yes);
+            form->close();
+        });
+        window.N17Click();
+        QVERIFY(seen);
+        QVERIFY(!report->Designer());
+        QVERIFY(report->Modified());
+        // FD offered the order columns, each once.
+        QStringList columns;
+        for (const TColumn &c : std::as_const(OrderColumns))
+            columns << c.ColName;
+        QCOMPARE(offered, columns);
+        // The file on disk has the move; the list is back with its line selected.
+        TfrxReport reread;
+        reread.EngineOptions()->SetNewSilentMode(frx::simSilent);
+        frxLoadFromFile(reread, path);
+        QVERIFY(qAbs(reread.FindObject("ReceiverName")->Left() - movedTo) < 1e-6);
+        QCOMPARE(window.ListBox1->count(), 1);
+        QCOMPARE(window.ListBox1->currentRow(), 0);
+        // The picture and every other object came through the save.
+        QVERIFY(!qobject_cast<TfrxReportPage *>(reread.FindObject("Page1"))->BackPicture().IsEmpty());
+    }
+};
+
+QTEST_MAIN(TestDesignCommand)
+#include "tst_designcommand.moc"

@@ -1,0 +1,375 @@
+// The design surface driven with synthesized mouse and key events: insertion, dragging with grid
+// snapping, keyboard steps, the clipboard and the paste that follows the mouse.
+#include "DesignerFixture.h"
+#include "ScriptedUi.h"
+
+#include "designer/window/frxDesgn.h"
+#include "designer/workspace/frxClipboard.h"
+#include "designer/workspace/frxDesgnWorkspace.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr double Mm = 3.77953;
+
+QByteArray LayoutBytes(TfrxReport &report)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    frxSaveToStream(report, &buffer);
+    return bytes;
+}
+
+// The widget position of a design position.
+QPoint At(TfrxDesignerWorkspace *w, double x, double y)
+{
+    const QPointF p = w->PrintableOrigin() + QPointF(x, y) * w->Scale();
+    return QPoint(qRound(p.x()), qRound(p.y()));
+}
+
+void Mouse(QWidget *w, QEvent::Type type, const QPoint &pos, Qt::KeyboardModifiers mods = {},
+           Qt::MouseButtons buttons = Qt::LeftButton)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, pos, w->mapToGlobal(pos), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : buttons, mods);
+    QApplication::sendEvent(w, &event);
+}
+
+// The settings of a user who switched "edit after insert" off.
+struct Settings {
+    explicit Settings(const DesignerFixture &f)
+    {
+        QFile ini(QDir(f.config.path()).filePath("Tavrel.ini"));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[Form4.TfrxDesignerForm]\r\nScale=1\r\nEditAfterInsert=0\r\nMaximized=0\r\n");
+    }
+};
+
+struct Window {
+    DesignerFixture f;
+    Settings settings{f};
+    TfrxDesignerForm form{f.report};
+    TfrxDesignerWorkspace *ws = form.Workspace();
+    Window()
+    {
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1200, 800);
+        form.show();
+    }
+    TfrxComponent *Obj(const char *name) { return f.report->FindObject(QLatin1String(name)); }
+};
+
+} // namespace
+
+class TestWorkspace : public QObject {
+    Q_OBJECT
+private slots:
+    void clickInsertsTheDefaultSizeOnTheGrid()
+    {
+        Window w;
+        w.form.SetScale(1);
+        w.form.ArmInsertion("TfrxMemoView");
+        // 20.2 mm across, 30.4 mm down: the outline's corner lies on the 1 mm grid below it.
+        const QPoint pos = At(w.ws, 20.2 * Mm, 30.4 * Mm);
+        Mouse(w.ws, QEvent::MouseMove, pos, {}, Qt::NoButton);
+        Mouse(w.ws, QEvent::MouseButtonPress, pos);
+        Mouse(w.ws, QEvent::MouseButtonRelease, pos);
+        TfrxComponent *memo = w.Obj("Memo3");
+        QVERIFY(memo);
+        QVERIFY(qAbs(memo->Left() - 20 * Mm) < 1e-6);
+        QVERIFY(qAbs(memo->Top() - 30 * Mm) < 1e-6);
+        QCOMPARE(memo->Width(), 94.48825);
+        QCOMPARE(memo->Height(), 18.89765);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{memo});
+        QVERIFY(w.form.Modified());
+        // Not a line: the select tool is back.
+        QCOMPARE(w.ws->InsertionClass(), nullptr);
+    }
+
+    void editAfterInsertOpensTheMemoEditor()
+    {
+        DesignerFixture f; // first run: the built-in layout has "edit after insert" on
+        TfrxDesignerForm form(f.report);
+        form.show();
+        QString title;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *dialog = QApplication::activeModalWidget()) {
+                title = dialog->windowTitle();
+                dialog->close();
+            }
+        });
+        form.ArmInsertion("TfrxMemoView");
+        const QPoint pos = At(form.Workspace(), 10, 10);
+        Mouse(form.Workspace(), QEvent::MouseMove, pos, {}, Qt::NoButton);
+        Mouse(form.Workspace(), QEvent::MouseButtonPress, pos);
+        Mouse(form.Workspace(), QEvent::MouseButtonRelease, pos);
+        QCOMPARE(title, QStringLiteral("Memo"));
+        QVERIFY(f.report->FindObject("Memo3"));
+    }
+
+    void dragGivesWholeGridSteps()
+    {
+        Window w;
+        w.form.SetScale(1);
+        w.form.ArmInsertion("TfrxShapeView");
+        const QPoint corner = At(w.ws, 10.2 * Mm, 10.2 * Mm);
+        Mouse(w.ws, QEvent::MouseMove, corner, {}, Qt::NoButton);
+        Mouse(w.ws, QEvent::MouseButtonPress, corner);
+        // 15.5 mm across, 0.5 mm down: height 0 (less than one step down).
+        const QPoint end = At(w.ws, 25.7 * Mm, 10.7 * Mm);
+        Mouse(w.ws, QEvent::MouseMove, end);
+        Mouse(w.ws, QEvent::MouseButtonRelease, end);
+        TfrxComponent *shape = w.Obj("Shape1");
+        QVERIFY(shape);
+        QVERIFY(qAbs(shape->Width() - 15 * Mm) < 1e-6);
+        QCOMPARE(shape->Height(), 0.0);
+    }
+
+    void moveSnapsAndCarries_data()
+    {
+        QTest::addColumn<bool>("alt");
+        QTest::addColumn<double>("expectedMm");
+        QTest::newRow("grid") << false << 3.0;
+        QTest::newRow("alt moves freely") << true << 3.1;
+    }
+    void moveSnapsAndCarries()
+    {
+        QFETCH(bool, alt);
+        QFETCH(double, expectedMm);
+        Window w;
+        w.form.SetScale(10); // a screen pixel is a tenth of a design pixel
+        TfrxComponent *memo = w.Obj("Memo1");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        const double left = memo->Left();
+        const double x = memo->AbsLeft() + 5, y = memo->AbsTop() + 5;
+        const Qt::KeyboardModifiers mods = alt ? Qt::AltModifier : Qt::NoModifier;
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, x, y));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, x + 2.5 * Mm, y), mods);
+        if (!alt)
+            QVERIFY(qAbs(memo->Left() - (left + 2 * Mm)) < 1e-6);
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, x + 3.1 * Mm, y), mods);
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, x + 3.1 * Mm, y), mods);
+        QVERIFY2(qAbs(memo->Left() - (left + expectedMm * Mm)) < (alt ? 0.1 : 1e-6),
+                 qPrintable(QString::number((memo->Left() - left) / Mm)));
+        // One change, one snapshot: Undo gives the bytes from before the move.
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    void groupHandleScales()
+    {
+        Window w;
+        w.form.SetScale(10);
+        w.form.SelectAll();
+        TfrxComponent *a = w.Obj("Memo1");
+        TfrxComponent *b = w.Obj("Memo2");
+        const QRectF group = QRectF(a->AbsLeft(), a->AbsTop(), a->Width(), a->Height())
+                                 .united(QRectF(b->AbsLeft(), b->AbsTop(), b->Width(), b->Height()));
+        const double bTop = b->Top();
+        // Twice as wide and twice as high: drag the group handle by the group's own size.
+        const QPointF corner = group.bottomRight();
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, corner.x(), corner.y()), Qt::AltModifier);
+        QCOMPARE(w.ws->Mode(), TfrxDesignerWorkspace::dmScale);
+        const QPoint end = At(w.ws, corner.x() + group.width(), corner.y() + group.height());
+        Mouse(w.ws, QEvent::MouseMove, end, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, end, Qt::AltModifier);
+        QVERIFY(qAbs(a->Width() - 2 * 94.48825) < 0.2);
+        QVERIFY(qAbs(b->Top() - (group.top() + (bTop - group.top()) * 2)) < 0.2);
+        QVERIFY(w.form.Modified());
+    }
+
+    void ctrlRightIsOneDesignPixel_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("50%") << 0.5;
+        QTest::newRow("100%") << 1.0;
+        QTest::newRow("300%") << 3.0;
+    }
+    void ctrlRightIsOneDesignPixel()
+    {
+        QFETCH(double, zoom);
+        Window w;
+        w.form.SetScale(zoom);
+        QVERIFY(w.form.SelectObject("Memo2"));
+        const double left = w.Obj("Memo2")->Left();
+        QTest::keyClick(w.ws, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(w.Obj("Memo2")->Left(), left + 1);
+        QTest::keyClick(w.ws, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(qAbs(w.Obj("Memo2")->Left() - (left + 1 + Mm)) < 1e-6);
+    }
+
+    void arrowsSelectAndAbut()
+    {
+        Window w;
+        QVERIFY(w.form.SelectObject("Memo1"));
+        QTest::keyClick(w.ws, Qt::Key_Down);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{w.Obj("Memo2")});
+        QTest::keyClick(w.ws, Qt::Key_Down); // nothing below: the selection stays
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{w.Obj("Memo2")});
+        QTest::keyClick(w.ws, Qt::Key_Up, Qt::AltModifier);
+        // Memo2's top meets Memo1's bottom.
+        QVERIFY(qAbs(w.Obj("Memo2")->Top() - (w.Obj("Memo1")->Top() + w.Obj("Memo1")->Height())) < 1e-6);
+        QVERIFY(w.form.Modified());
+    }
+
+    void inplaceEditor()
+    {
+        Window w;
+        w.form.SetScale(1);
+        TfrxComponent *memo = w.Obj("Memo2");
+        const QPoint inside = At(w.ws, memo->AbsLeft() + 4, memo->AbsTop() + 4);
+        Mouse(w.ws, QEvent::MouseButtonPress, inside, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, inside, Qt::AltModifier);
+        QWidget *editor = w.ws->InplaceEditor();
+        QVERIFY(editor && editor->isVisible());
+        // Delete while typing edits the text, it does not delete objects.
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, "Tel 2");
+        QVERIFY(w.Obj("Memo2"));
+        // Esc leaves the text as it was.
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(qobject_cast<TfrxMemoView *>(memo)->Text(), QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+        QVERIFY(!w.form.Modified());
+        // Again, and a click elsewhere commits: one change.
+        Mouse(w.ws, QEvent::MouseButtonPress, inside, Qt::AltModifier);
+        Mouse(w.ws, QEvent::MouseButtonRelease, inside, Qt::AltModifier);
+        QTest::keyClicks(w.ws->InplaceEditor(), "Tel 2");
+        const QPoint away = At(w.ws, 300, 200);
+        Mouse(w.ws, QEvent::MouseButtonPress, away);
+        Mouse(w.ws, QEvent::MouseButtonRelease, away);
+        QCOMPARE(qobject_cast<TfrxMemoView *>(memo)->Text(), QStringLiteral("Tel 2\r\n"));
+        QVERIFY(w.form.Modified());
+        w.form.Undo();
+        QCOMPARE(qobject_cast<TfrxMemoView *>(w.Obj("Memo2"))->Text(),
+                 QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+    }
+
+    void copyAndPasteTwoMemos()
+    {
+        Window w;
+        w.form.SetScale(1);
+        w.form.SelectAll();
+        w.form.Copy();
+        const QString text = QApplication::clipboard()->text();
+        QVERIFY(text.startsWith("#FR3 clipboard#\n\r<TfrxMemoView Name=\"Memo1\" Left=\"0\" Top=\"0\""));
+        QVERIFY(text.contains("<TfrxMemoView Name=\"Memo2\" Left=\"0\" Top=\"37.7953\""));
+        const QByteArray before = LayoutBytes(*w.f.report);
+
+        w.form.Paste();
+        QVERIFY(w.ws->Pasting());
+        TfrxComponent *a = w.Obj("Memo3");
+        TfrxComponent *b = w.Obj("Memo4");
+        QVERIFY(a && b);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>({a, b}));
+        // They follow the mouse until a click drops them.
+        // (Half a step more than whole steps: the pointer's pixel rounding stays on the same step.)
+        const QPoint drop = At(w.ws, 20 + 10.5 * Mm, 20 + 20.5 * Mm);
+        Mouse(w.ws, QEvent::MouseMove, drop, {}, Qt::NoButton);
+        Mouse(w.ws, QEvent::MouseButtonPress, drop);
+        Mouse(w.ws, QEvent::MouseButtonRelease, drop);
+        QVERIFY(!w.ws->Pasting());
+        QVERIFY(qAbs(a->Left() - 10 * Mm) < 1e-6 && qAbs(a->Top() - 20 * Mm) < 1e-6);
+        // One Undo takes the whole paste away, Redo brings it back.
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+        w.form.Redo();
+        QVERIFY(w.Obj("Memo3") && w.Obj("Memo4"));
+    }
+
+    void picturesTravelWithTheirBytes()
+    {
+        Window w;
+        auto *picture = new TfrxPictureView(w.f.report);
+        picture->SetParent(w.form.Page());
+        picture->SetName("Picture1");
+        picture->SetBounds(200, 100, 40, 40);
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        TPicture red;
+        red.SetImage(image);
+        picture->SetPicture(red);
+        w.form.SetModified(true);
+        QVERIFY(w.form.SelectObject("Picture1"));
+        w.form.Copy();
+        // Another designer (another process, or after Open) reads the bytes, not an index.
+        Window other;
+        other.form.Paste();
+        auto *pasted = qobject_cast<TfrxPictureView *>(other.Obj("Picture1"));
+        QVERIFY(pasted);
+        QCOMPARE(pasted->Picture(), red);
+    }
+
+    void paintingLeavesABoundMemoAlone()
+    {
+        Window w;
+        auto *memo = qobject_cast<TfrxMemoView *>(w.Obj("Memo1"));
+        memo->SetDataSet(w.f.fd);
+        memo->SetDataField("收件人");
+        memo->SetText("kept");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        w.ws->UpdateView();
+        w.form.grab();
+        QCOMPARE(memo->Text(), QStringLiteral("kept\r\n"));
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    void escCancelsAPaste()
+    {
+        Window w;
+        w.form.SelectObject("Memo1");
+        w.form.Copy();
+        w.form.Paste();
+        QVERIFY(w.Obj("Memo3"));
+        QTest::keyClick(w.ws, Qt::Key_Escape);
+        QVERIFY(!w.Obj("Memo3"));
+        QCOMPARE(w.form.Objects().size(), 4);
+        QVERIFY(!w.form.Modified());
+    }
+
+    void foreignTextPastesNothing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("junk") << "hello <TfrxMemoView Name=\"X\"/>";
+        QTest::newRow("a report") << "#FR3 clipboard#\n\r<TfrxReport Name=\"R\"/>\r\n";
+        QTest::newRow("a page") << "#FR3 clipboard#\n\r<TfrxReportPage Name=\"P\"/>\r\n";
+        QTest::newRow("a dataset") << "#FR3 clipboard#\n\r<TfrxUserDataSet Name=\"D\" UserName=\"D\"/>\r\n";
+        QTest::newRow("unknown class") << "#FR3 clipboard#\n\r<TfrxNothing Name=\"N\"/>\r\n";
+        QTest::newRow("too large") << "#FR3 clipboard#\n\r<TfrxMemoView Name=\"M\"/>" +
+                                          QString(10 * 1024 * 1024, u' ');
+    }
+    void foreignTextPastesNothing()
+    {
+        QFETCH(QString, text);
+        Window w;
+        const int before = int(w.f.report->AllObjects().size());
+        QApplication::clipboard()->setText(text);
+        w.form.Paste();
+        QCOMPARE(int(w.f.report->AllObjects().size()), before);
+        QVERIFY(!w.ws->Pasting());
+    }
+
+    void rubberBandTouchingSelects()
+    {
+        Window w;
+        w.form.SetScale(1);
+        TfrxComponent *memo = w.Obj("Memo1");
+        // From above-left of the page down to the memo's top-left corner exactly.
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, 1, 1));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, memo->AbsLeft(), memo->AbsTop()));
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, memo->AbsLeft(), memo->AbsTop()));
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{memo});
+    }
+};
+
+QTEST_MAIN(TestWorkspace)
+#include "tst_workspace.moc"
