@@ -3,10 +3,7 @@
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
-#include "engine/build/frxEngine.h"
-#include "engine/preview/frxPreview.h"
-#include "engine/pages/frxPreviewPages.h"
-#include "engine/print/frxPrinter.h"
+#include "engine/frxEngineLayer.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
 
@@ -39,12 +36,9 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
 
-    // The report engine's builder and prepared pages; new report pages take their paper from the
-    // current printer.
-    frxRegisterEngine();
-    frxRegisterPreview();
-    TfrxPreviewPages::Register();
-    frxInstallPrinterPaperInfo();
+    // The report engine's builder, prepared pages and preview; new report pages take their paper
+    // from the current printer.
+    frxStartEngineLayer();
 
     auto *mainWindow = new TFMainWindow;
     mainWindow->AttachTavrelForm(std::make_unique<TTavrelForm>());

@@ -4,6 +4,7 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/CliCommands.h"
+#include "engine/print/frxPrinter.h"
 #include "report/model/frxClass.h"
 #include "report/io/frxSerializeReport.h"
 #include "tests/engine/CupsTools.h"
@@ -129,6 +130,21 @@ private slots:
         QCOMPARE(r.Code, 2);
         QCOMPARE(r.Err.trimmed(), message);
         QVERIFY(r.Out.isEmpty());
+    }
+
+    // The command line starts the engine layer as the window does: a new report page takes the
+    // current printer's paper (US Letter on "Margins"), not the placeholder's A4.
+    void newPagesTakeTheCurrentPrintersPaper()
+    {
+        QCOMPARE(RunCli({"--home", m_home.Path(), "templates"}).Code, 0);
+        const QString previous = Printers().CurrentPrinter()->Name();
+        QVERIFY(Printers().SelectPrinterByName(QStringLiteral("Margins")));
+        TfrxReportPage page;
+        page.SetDefaults();
+        QVERIFY(Printers().SelectPrinterByName(previous));
+        QCOMPARE(page.PaperSize(), 1);
+        QCOMPARE(page.PaperWidth(), 216.0);
+        QCOMPARE(page.PaperHeight(), 279.0);
     }
 
     void ordersToPdfWithOffsets_data()

@@ -3,7 +3,7 @@
 // ShowReport's window life and page settings.
 
 #include "ScriptedUi.h"
-#include "engine/build/frxEngine.h"
+#include "engine/frxEngineLayer.h"
 #include "engine/preview/frxPreview.h"
 #include "engine/preview/frxPreviewForm.h"
 #include "engine/pages/frxPreviewPages.h"
@@ -101,12 +101,7 @@ QString ActionTexts(const QMenu *menu)
 class TestPreview : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        frxRegisterEngine();
-        TfrxPreviewPages::Register();
-        frxRegisterPreview();
-    }
+    void initTestCase() { frxStartEngineLayer(); }
 
     void pageRectangleAtZoomOne();
     void zoomRules_data();
