@@ -7,7 +7,7 @@
 #include "engine/print/frxPrinter.h"
 #include "report/model/frxClass.h"
 #include "report/io/frxSerializeReport.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QImage>
 #include <QTest>

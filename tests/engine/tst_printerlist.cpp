@@ -7,7 +7,7 @@
 #include "engine/print/frxPrinterProperties.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxPaper.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include "ScriptedUi.h"
 

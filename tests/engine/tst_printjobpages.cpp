@@ -11,7 +11,7 @@
 #include "report/model/frxPicture.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <QBuffer>

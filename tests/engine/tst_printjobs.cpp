@@ -3,7 +3,7 @@
 // print server, cancelled jobs, print to file and queues that refuse jobs.
 
 #include "engine/print/frxPrinter.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QDir>
 #include <QFile>
