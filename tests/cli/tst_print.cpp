@@ -235,17 +235,16 @@ private slots:
     void rangeToTheQueueAndOnePicture()
     {
         ReceiverPosition(0);
+        const CupsTools::NewJobs jobs;
         const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
                                  "--rows", "3-5", "--printer", "Capture"});
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 3", "printed 4", "printed 5"}));
-        QString jobs;
-        QCOMPARE(CupsTools::Run("lpstat", {"-W", "all", "-o", "Capture"}, &jobs), 0);
-        // The newest job of the queue is ours.
-        int jobId = 0;
-        for (const QString &line : jobs.split('\n', Qt::SkipEmptyParts))
-            jobId = std::max(jobId, line.section(' ', 0, 0).section('-', -1).toInt());
-        QVERIFY(jobId > 0);
+        // One job, on the queue asked for.
+        const QList<PrintSystem::JobState> made = jobs.List();
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(made.first().Queue, QStringLiteral("Capture"));
+        const int jobId = made.first().Id;
         QVERIFY(!CupsTools::WaitForJob(jobId).isEmpty());
         CheckReceivers(CupsTools::JobData(jobId), 2, 3, 0, 0);
 
