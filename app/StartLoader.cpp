@@ -3,10 +3,7 @@
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
-#include "engine/build/frxEngine.h"
-#include "engine/preview/frxPreview.h"
-#include "engine/pages/frxPreviewPages.h"
-#include "engine/print/frxPrinter.h"
+#include "engine/frxEngineLayer.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
 #include "designer/frxDesignerRegister.h"
@@ -41,13 +38,10 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
 
-    // The report engine's builder and prepared pages; new report pages take their paper from the
-    // current printer.
-    frxRegisterEngine();
-    frxRegisterPreview();
-    TfrxPreviewPages::Register();
+    // The report engine's builder, prepared pages and preview; new report pages take their paper
+    // from the current printer.
+    frxStartEngineLayer();
     frxRegisterDesigner();
-    frxInstallPrinterPaperInfo();
 
     auto *mainWindow = new TFMainWindow;
     mainWindow->AttachTavrelForm(std::make_unique<TTavrelForm>());
@@ -77,11 +71,8 @@ int DesignOnly(QApplication &app, const QString &fileName)
     InitGlobals();
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
-    frxRegisterEngine();
-    frxRegisterPreview();
-    TfrxPreviewPages::Register();
+    frxStartEngineLayer();
     frxRegisterDesigner();
-    frxInstallPrinterPaperInfo();
     TTavrelForm driver;
     driver.DesignFile(QFileInfo(fileName).absoluteFilePath());
     return 0;

@@ -8,9 +8,7 @@
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
 #include "cli/ScriptCommands.h"
-#include "engine/build/frxEngine.h"
-#include "engine/preview/frxPreview.h"
-#include "engine/pages/frxPreviewPages.h"
+#include "engine/frxEngineLayer.h"
 #include "platform/Exception.h"
 
 #include <QCoreApplication>
@@ -123,9 +121,7 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return 2;
     }
     const QString command = args.takeFirst();
-    frxRegisterEngine();
-    frxRegisterPreview();
-    TfrxPreviewPages::Register();
+    frxStartEngineLayer();
     if (command == QLatin1String("script"))
         return Script(args, out, err);
     if (command == QLatin1String("layout")) {

@@ -2,7 +2,7 @@
 
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
-#include "engine/build/frxEngine.h"
+#include "engine/frxEngineLayer.h"
 #include "platform/Exception.h"
 #include "report/model/frxReport.h"
 #include "report/io/frxSerializeReport.h"
@@ -60,7 +60,7 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
     if (command == QLatin1String("check") && args.size() == 2) {
         // The script is prepared as a build prepares it (objects, Report, Engine, Outline and the
         // functions registered), so a script that would stop a build is found here.
-        frxRegisterEngine();
+        frxStartEngineLayer();
         const std::unique_ptr<TTavrelForm> host = HostForm();
         TfrxReport &report = *host->frxReport1;
         if (int code = LoadQuietly(report, args[1], err))

@@ -1,5 +1,15 @@
 # Shared helpers for the layer libraries, their tests and the benchmarks.
 
+# Precompiled headers: the Qt and standard headers nearly every file of a layer includes, compiled
+# once per layer and once per test folder instead of once per file.
+option(WAYBILL_PCH "Build with precompiled headers" ON)
+set(WAYBILL_PCH_CORE
+    <QByteArray> <QHash> <QList> <QObject> <QPointer> <QString> <QStringList> <QVariant>
+    <algorithm> <cmath> <functional> <memory> <vector>)
+set(WAYBILL_PCH_GUI ${WAYBILL_PCH_CORE}
+    <QColor> <QFont> <QImage> <QPainter> <QWidget> <QDialog> <QApplication>)
+set(WAYBILL_PCH_TESTS ${WAYBILL_PCH_GUI} <QtTest> <QTemporaryDir>)
+
 # waybill_layer(NAME DEPS...) builds waybill_<NAME> from every .cpp/.h/.qrc in the layer's folder
 # (subfolders included), so adding a file never needs a CMake edit.
 function(waybill_layer name)
@@ -12,6 +22,13 @@ function(waybill_layer name)
     add_library(waybill_${name} STATIC ${sources})
     target_include_directories(waybill_${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(waybill_${name} PUBLIC ${ARGN})
+    if(WAYBILL_PCH)
+        if(name MATCHES "^(platform|script)$")
+            target_precompile_headers(waybill_${name} PRIVATE ${WAYBILL_PCH_CORE})
+        else()
+            target_precompile_headers(waybill_${name} PRIVATE ${WAYBILL_PCH_GUI})
+        endif()
+    endif()
 endfunction()
 
 # waybill_tests(LIBS...) turns every tst_*.cpp of the calling folder into one Qt Test suite run by
@@ -32,6 +49,15 @@ function(waybill_tests)
         target_compile_definitions(${target} PRIVATE
             WAYBILL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
             WAYBILL_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
+        # The folder's suites share one precompiled header (same flags, same definitions).
+        if(WAYBILL_PCH)
+            if(NOT pch_host)
+                target_precompile_headers(${target} PRIVATE ${WAYBILL_PCH_TESTS})
+                set(pch_host ${target})
+            else()
+                target_precompile_headers(${target} REUSE_FROM ${pch_host})
+            endif()
+        endif()
         add_test(NAME ${area}/${base} COMMAND ${target})
         set_tests_properties(${area}/${base} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;FONTCONFIG_FILE=${WAYBILL_FONTCONFIG_FILE}"

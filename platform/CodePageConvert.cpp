@@ -1,9 +1,9 @@
 #include "platform/CodePageConvert.h"
 
+#include "platform/IconvLoop.h"
+
 #include <QHash>
 
-#include <cerrno>
-#include <cstring>
 #include <iconv.h>
 #include <memory>
 #include <mutex>
@@ -68,31 +68,8 @@ QString DecodeCodePage(const QByteArray &bytes, const QString &codePage)
     Converter *converter = FindConverter(codePage, true);
     if (!converter->Usable())
         return QString::fromLatin1(bytes);
-    // No code page needs more than one UTF-16 unit per byte, except for pairs beyond the BMP.
-    out.resize(bytes.size() * 2);
     std::lock_guard<std::mutex> guard(converter->lock);
-    char *in = const_cast<char *>(bytes.constData());
-    size_t inLeft = size_t(bytes.size());
-    char *outStart = reinterpret_cast<char *>(out.data());
-    char *outPtr = outStart;
-    size_t outLeft = size_t(out.size()) * 2;
-    iconv(converter->cd, nullptr, nullptr, nullptr, nullptr);
-    while (inLeft > 0) {
-        if (iconv(converter->cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
-            break;
-        if (errno == E2BIG || outLeft < 2)
-            break; // cannot happen with two units per byte
-        // An invalid or truncated sequence: one replacement character, then on after the byte.
-        const char16_t replacement = 0xFFFD;
-        std::memcpy(outPtr, &replacement, 2);
-        outPtr += 2;
-        outLeft -= 2;
-        ++in;
-        --inLeft;
-        iconv(converter->cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    out.resize((outPtr - outStart) / 2);
-    return out;
+    return IconvDecode(converter->cd, bytes.constData(), bytes.size());
 }
 
 QByteArray EncodeCodePage(const QString &text, const QString &codePage)
@@ -114,28 +91,6 @@ QByteArray EncodeCodePage(const QString &text, const QString &codePage)
             out += c.unicode() < 0x100 ? char(c.unicode()) : '?';
         return out;
     }
-    out.resize(text.size() * 4 + 8);
     std::lock_guard<std::mutex> guard(converter->lock);
-    char *in = reinterpret_cast<char *>(const_cast<QChar *>(text.constData()));
-    size_t inLeft = size_t(text.size()) * 2;
-    char *outPtr = out.data();
-    size_t outLeft = size_t(out.size());
-    iconv(converter->cd, nullptr, nullptr, nullptr, nullptr);
-    while (inLeft > 0) {
-        if (iconv(converter->cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1))
-            break;
-        if (errno == E2BIG || outLeft < 1)
-            break; // cannot happen: four bytes per unit is the most any code page takes
-        // A character the code page cannot hold (or a lone surrogate) becomes "?".
-        *outPtr++ = '?';
-        --outLeft;
-        const char16_t unit = *reinterpret_cast<const char16_t *>(in);
-        const bool pair = unit >= 0xD800 && unit < 0xDC00 && inLeft >= 4;
-        in += pair ? 4 : 2;
-        inLeft -= pair ? 4 : 2;
-        iconv(converter->cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv(converter->cd, nullptr, nullptr, &outPtr, &outLeft);
-    out.resize(outPtr - out.data());
-    return out;
+    return IconvEncode(converter->cd, text);
 }

@@ -291,21 +291,12 @@ struct CallFrame {
     }
 };
 
-TfsScript *RootOf(TfsScript *script)
-{
-    TfsScript *global = TfsScript::GlobalUnit();
-    TfsScript *s = script;
-    while (s->Parent() && s->Parent() != global)
-        s = s->Parent();
-    return s;
-}
-
 } // namespace
 
 Variant TfsProcVariable::Call(Variant *args, int count)
 {
     TfsScript *body = m_program.get();
-    TfsScript *root = RootOf(body);
+    TfsScript *root = body->Root();
     const char marker = 0;
     if (root->m_callDepth == 0)
         root->m_stackBase = &marker;

@@ -406,6 +406,9 @@ public:
     // ---- names ----
     TfsScript *Parent() const { return m_parent; }
     void SetParent(TfsScript *parent) { m_parent = parent; }
+    // The topmost script below the global unit: it holds the call depth, the proxies and the
+    // objects a run creates.
+    TfsScript *Root();
     TfsCustomVariable *Find(const QString &name) const;
     TfsCustomVariable *FindLocal(const QString &name) const;
     TfsClassVariable *FindClass(const QString &name) const;

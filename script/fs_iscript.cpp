@@ -21,17 +21,6 @@ const QObject *CompiledTag()
     return &tag;
 }
 
-// The topmost script below the global unit: it holds the call depth, the proxies and the objects
-// a run creates.
-TfsScript *OwnerOf(TfsScript *script)
-{
-    TfsScript *global = TfsScript::GlobalUnit();
-    TfsScript *s = script;
-    while (s->Parent() && s->Parent() != global)
-        s = s->Parent();
-    return s;
-}
-
 } // namespace
 
 TfsScript::TfsScript(QObject *owner) : QObject(owner), m_parent(GlobalUnit()) {}
@@ -49,6 +38,15 @@ TfsScript::~TfsScript()
     m_index.clear();
     for (const QPointer<QObject> &object : m_created)
         delete object.data();
+}
+
+TfsScript *TfsScript::Root()
+{
+    TfsScript *global = GlobalUnit();
+    TfsScript *s = this;
+    while (s->Parent() && s->Parent() != global)
+        s = s->Parent();
+    return s;
 }
 
 TfsScript *TfsScript::GlobalUnit()
@@ -513,7 +511,7 @@ bool TfsScript::Run()
 
 void TfsScript::Terminate()
 {
-    OwnerOf(this)->m_terminated = true;
+    Root()->m_terminated = true;
     // Every routine body stops too, and so does the code running now.
     std::vector<TfsScript *> pending{this};
     while (!pending.empty()) {
@@ -542,7 +540,7 @@ Variant TfsScript::CallRoutine(TfsCustomVariable *routine, QList<Variant> &param
     for (int i = count; i < routine->ParamCount(); ++i)
         values.push_back(routine->Params(i)->DefValue());
     // A call from the host outside a run starts afresh: an earlier Terminate does not stop it.
-    TfsScript *root = OwnerOf(this);
+    TfsScript *root = Root();
     if (!root->m_isRunning)
         root->m_terminated = false;
     m_errorNoted = false;
@@ -626,7 +624,7 @@ Variant TfsScript::Evaluate(const QString &expression)
 
 QObject *TfsScript::ProxyFor(void *gadget, const QMetaObject *meta)
 {
-    TfsScript *owner = OwnerOf(this);
+    TfsScript *owner = Root();
     if (owner != this)
         return owner->ProxyFor(gadget, meta);
     const std::pair<const void *, const void *> key{gadget, meta};
@@ -641,7 +639,7 @@ QObject *TfsScript::ProxyFor(void *gadget, const QMetaObject *meta)
 
 QObject *TfsScript::StringsProxyFor(QObject *object, void *gadget, const QMetaObject *meta, int propertyIndex)
 {
-    TfsScript *owner = OwnerOf(this);
+    TfsScript *owner = Root();
     if (owner != this)
         return owner->StringsProxyFor(object, gadget, meta, propertyIndex);
     TfsInstance instance;
@@ -662,7 +660,7 @@ QObject *TfsScript::StringsProxyFor(QObject *object, void *gadget, const QMetaOb
 
 void TfsScript::AdoptObject(QObject *object)
 {
-    TfsScript *owner = OwnerOf(this);
+    TfsScript *owner = Root();
     owner->m_created.emplace_back(object);
 }
 
@@ -670,7 +668,7 @@ bool TfsScript::ReleaseObject(QObject *object)
 {
     // The object stays until the script is cleared or freed: other variables of the script may
     // still refer to it, and a reference must never outlive what it points to.
-    TfsScript *owner = OwnerOf(this);
+    TfsScript *owner = Root();
     for (const QPointer<QObject> &created : owner->m_created)
         if (created.data() == object)
             return true;

@@ -118,7 +118,6 @@ private:
     void StartPage();
     void AddPage();
     void EndPage();
-    void FinishPage();
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;

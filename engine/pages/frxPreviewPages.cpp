@@ -19,14 +19,6 @@
 
 namespace {
 
-const double PixelsPerMm = 3.77953;
-
-// Rounds as the page sizes of layouts do: halves to even.
-int RoundEven(double value)
-{
-    return int(std::nearbyint(value));
-}
-
 // The one-letter names the records use for the geometry and for a text object's text.
 QStringView ShortName(QStringView name)
 {
@@ -377,8 +369,8 @@ void TfrxPreviewPages::SetSourcePageSize(TfrxReportPage *page, double height, do
         return;
     TfrxReportPage *copy = m_sourcePages.at(index).Page.get();
     copy->SetPaperSize(256);
-    copy->SetPaperWidth(width / PixelsPerMm);
-    copy->SetPaperHeight(height / PixelsPerMm);
+    copy->SetPaperWidth(width / fr01cm);
+    copy->SetPaperHeight(height / fr01cm);
     copy->UpdateDimensions();
     m_pageCache.clear();
 }
@@ -706,7 +698,7 @@ void TfrxPreviewPages::AddAnchor(const QString &text, double curY)
     item->SetText(QStringLiteral("text=\"%1\" page=\"%2\" top=\"%3\"")
                       .arg(frxStrToXML(text))
                       .arg(m_curPage)
-                      .arg(RoundEven(curY)));
+                      .arg(frxRound(curY)));
 }
 
 int TfrxPreviewPages::GetAnchorPage(const QString &text)
@@ -970,7 +962,7 @@ QSize TfrxPreviewPages::GetPageSize(int index)
         page = GetPage(index);
     if (!page)
         return QSize(0, 0);
-    return QSize(RoundEven(page->PaperWidth() * PixelsPerMm), RoundEven(page->PaperHeight() * PixelsPerMm));
+    return QSize(frxRound(page->PaperWidth() * fr01cm), frxRound(page->PaperHeight() * fr01cm));
 }
 
 void TfrxPreviewPages::ClearCache()

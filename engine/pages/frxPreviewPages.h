@@ -165,7 +165,6 @@ private:
     void BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, TfrxReportPage *page, int sourceIndex);
     void ReadFullPage(TfrxXMLItem *item, TfrxReportPage *page);
     void WriteFullPage(TfrxReportPage *page, TfrxXMLItem *item);
-    void RestorePictures(TfrxComponent *root);
     void LoadPictureIndexes(TfrxComponent *root);
     int SourceIndexOf(const TfrxXMLItem *pageItem) const;
 

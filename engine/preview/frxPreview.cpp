@@ -30,11 +30,6 @@ constexpr int kSmallStep = 8;
 constexpr int kLargeStep = 300;
 constexpr double kThumbnailZoom = 0.1;
 
-int RoundEven(double value)
-{
-    return int(std::nearbyint(value));
-}
-
 // One line of text the page draws, in report pixels from the paper's top-left corner.
 struct TextRecord {
     QString Text;
@@ -78,7 +73,7 @@ void TfrxPageList::Clear()
 void TfrxPageList::AddPage(QSize size)
 {
     m_sizes.push_back(size);
-    m_items.push_back({RoundEven(m_zoom * size.width()), RoundEven(m_zoom * size.height()), 0, 0});
+    m_items.push_back({frxRound(m_zoom * size.width()), frxRound(m_zoom * size.height()), 0, 0});
 }
 
 void TfrxPageList::SetPageSize(int index, QSize size)
@@ -86,8 +81,8 @@ void TfrxPageList::SetPageSize(int index, QSize size)
     if (index < 0 || index >= Count())
         return;
     m_sizes[size_t(index)] = size;
-    m_items[size_t(index)].Width = RoundEven(m_zoom * size.width());
-    m_items[size_t(index)].Height = RoundEven(m_zoom * size.height());
+    m_items[size_t(index)].Width = frxRound(m_zoom * size.width());
+    m_items[size_t(index)].Height = frxRound(m_zoom * size.height());
 }
 
 QSize TfrxPageList::PageSize(int index) const
@@ -99,8 +94,8 @@ void TfrxPageList::SetZoom(double zoom)
 {
     m_zoom = zoom;
     for (size_t i = 0; i < m_items.size(); ++i) {
-        m_items[i].Width = RoundEven(zoom * m_sizes[i].width());
-        m_items[i].Height = RoundEven(zoom * m_sizes[i].height());
+        m_items[i].Width = frxRound(zoom * m_sizes[i].width());
+        m_items[i].Height = frxRound(zoom * m_sizes[i].height());
     }
 }
 
@@ -459,7 +454,7 @@ TfrxPreview::TfrxPreview(TfrxReport *report, QWidget *parent) : QWidget(parent),
         ShowPage(item->data(0, Qt::UserRole).toInt() + 1);
         const int top = item->data(0, Qt::UserRole + 1).toInt();
         if (top > 0)
-            ScrollBy(0, RoundEven(top * m_zoom));
+            ScrollBy(0, frxRound(top * m_zoom));
     });
 }
 
@@ -967,9 +962,9 @@ bool TfrxPreview::Search(int page, int record)
             const QRect pageRect = m_workspace->PageList().PageRect(p);
             const QRectF &b = records[r].Bounds;
             m_refreshing = true;
-            m_workspace->ScrollToRect(QRect(pageRect.left() + RoundEven(b.left() * m_zoom),
-                                            pageRect.top() + RoundEven(b.top() * m_zoom),
-                                            RoundEven(b.width() * m_zoom), RoundEven(b.height() * m_zoom)));
+            m_workspace->ScrollToRect(QRect(pageRect.left() + frxRound(b.left() * m_zoom),
+                                            pageRect.top() + frxRound(b.top() * m_zoom),
+                                            frxRound(b.width() * m_zoom), frxRound(b.height() * m_zoom)));
             m_refreshing = false;
             emit StatusChanged();
             return true;

@@ -225,7 +225,6 @@ private:
     void StartSegment();
     void FinishDrawing();
     void SubmitSegments();
-    void DiscardSegments();
     void ResetAfterDocument();
 
     TfrxPrinterCanvas m_canvas;

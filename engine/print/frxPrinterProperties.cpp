@@ -1,5 +1,7 @@
 #include "engine/print/frxPrinterProperties.h"
 
+#include "report/core/frxRes.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,7 +14,7 @@ using namespace frx;
 TfrxPrinterPropertiesDialog::TfrxPrinterPropertiesDialog(const TfrxCustomPrinter &printer, QWidget *parent)
     : QDialog(parent), m_mode(printer.DeviceMode())
 {
-    setWindowTitle(tr("%1 Properties").arg(printer.Name()));
+    setWindowTitle(frxGet(QStringLiteral("ppCaption")).arg(printer.Name()));
     setObjectName(QStringLiteral("PrinterProperties"));
 
     m_paper = new QComboBox(this);
@@ -36,8 +38,8 @@ TfrxPrinterPropertiesDialog::TfrxPrinterPropertiesDialog(const TfrxCustomPrinter
 
     m_orientation = new QComboBox(this);
     m_orientation->setObjectName(QStringLiteral("Orientation"));
-    m_orientation->addItem(tr("Portrait"), int(poPortrait));
-    m_orientation->addItem(tr("Landscape"), int(poLandscape));
+    m_orientation->addItem(frxGet(QStringLiteral("ppPortrait")), int(poPortrait));
+    m_orientation->addItem(frxGet(QStringLiteral("ppLandscape")), int(poLandscape));
     m_orientation->setCurrentIndex(m_mode.Orientation == poLandscape ? 1 : 0);
 
     m_source = new QComboBox(this);
@@ -48,18 +50,18 @@ TfrxPrinterPropertiesDialog::TfrxPrinterPropertiesDialog(const TfrxCustomPrinter
 
     m_duplex = new QComboBox(this);
     m_duplex->setObjectName(QStringLiteral("Duplex"));
-    m_duplex->addItem(tr("One-sided"), 1);
-    m_duplex->addItem(tr("Two-sided, long edge"), 2);
-    m_duplex->addItem(tr("Two-sided, short edge"), 3);
+    m_duplex->addItem(frxGet(QStringLiteral("ppOneSided")), 1);
+    m_duplex->addItem(frxGet(QStringLiteral("ppLongEdge")), 2);
+    m_duplex->addItem(frxGet(QStringLiteral("ppShortEdge")), 3);
     m_duplex->setCurrentIndex(qBound(0, m_mode.Duplex - 1, 2));
 
     auto *form = new QFormLayout;
-    form->addRow(tr("Paper size:"), m_paper);
-    form->addRow(tr("Width:"), m_width);
-    form->addRow(tr("Height:"), m_height);
-    form->addRow(tr("Orientation:"), m_orientation);
-    form->addRow(tr("Paper source:"), m_source);
-    form->addRow(tr("Two-sided:"), m_duplex);
+    form->addRow(frxGet(QStringLiteral("ppPaperSize")), m_paper);
+    form->addRow(frxGet(QStringLiteral("ppWidth")), m_width);
+    form->addRow(frxGet(QStringLiteral("ppHeight")), m_height);
+    form->addRow(frxGet(QStringLiteral("ppOrientation")), m_orientation);
+    form->addRow(frxGet(QStringLiteral("ppPaperSource")), m_source);
+    form->addRow(frxGet(QStringLiteral("ppTwoSided")), m_duplex);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -8,6 +8,9 @@
 #include "report/core/frxRes.h"
 #include "report/model/frxViews.h"
 
+#include <QMutex>
+#include <QPointer>
+
 #include <algorithm>
 
 // ---- TComponent -----------------------------------------------------------------------------------
@@ -125,6 +128,62 @@ void TComponent::SendFreeNotifications()
 }
 
 void TComponent::Notification(TComponent *, TOperation) {}
+
+// ---- the host program's components ---------------------------------------------------------------
+
+namespace {
+QMutex &GlobalLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QList<QPointer<TComponent>> &GlobalComponents()
+{
+    static QList<QPointer<TComponent>> list;
+    return list;
+}
+
+const char *const kDesignPosition = "frxDesignPosition";
+} // namespace
+
+void frxRegisterGlobalComponent(TComponent *component)
+{
+    QMutexLocker lock(&GlobalLock());
+    auto &list = GlobalComponents();
+    list.removeAll(nullptr);
+    if (component && !list.contains(component))
+        list.append(component);
+}
+
+void frxUnregisterGlobalComponent(TComponent *component)
+{
+    QMutexLocker lock(&GlobalLock());
+    GlobalComponents().removeAll(component);
+    GlobalComponents().removeAll(nullptr);
+}
+
+TComponent *frxFindGlobalComponent(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    QMutexLocker lock(&GlobalLock());
+    for (const QPointer<TComponent> &component : GlobalComponents())
+        if (component && component->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return component;
+    return nullptr;
+}
+
+QPoint frxDesignPosition(const TComponent *component)
+{
+    return component ? component->property(kDesignPosition).toPoint() : QPoint();
+}
+
+void frxSetDesignPosition(TComponent *component, QPoint position)
+{
+    if (component)
+        component->setProperty(kDesignPosition, position);
+}
 
 // ---- TfrxComponent ---------------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -70,6 +71,20 @@ private:
     std::unique_ptr<QList<TComponent *>> m_freeNotifies;
     int m_tag = 0;
 };
+
+// ---- the host program's components ---------------------------------------------------------------
+
+// Forms and data modules of the host program whose components layouts may name as
+// "Form.Component". The windowed program registers its report holder here.
+void frxRegisterGlobalComponent(TComponent *component);
+void frxUnregisterGlobalComponent(TComponent *component);
+// The registered component of that name (ignoring case), or nullptr.
+TComponent *frxFindGlobalComponent(const QString &name);
+
+// Where the report component sits on its host form at design time (the "Left" and "Top" of the
+// report's PropData). Kept beside the object; it has no effect on the layout itself.
+QPoint frxDesignPosition(const TComponent *component);
+void frxSetDesignPosition(TComponent *component, QPoint position);
 
 class TfrxComponent : public TComponent {
     Q_OBJECT

@@ -156,6 +156,18 @@ inline double frxRoundEven(double value)
     return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
 }
 
+// Round half to even, as an int (the rounding every drawing rule uses); out-of-range values and
+// NaN are clamped.
+inline int frxRound(double value)
+{
+    double r = frxRoundEven(value);
+    if (!(r > -2147483647.0))
+        return -2147483647;
+    if (!(r < 2147483647.0))
+        return 2147483647;
+    return int(r);
+}
+
 // Round to 8 decimals, halves to even; paper sizes are kept this way so that values typed in
 // inches or computed from pixels compare equal after a round trip through a file.
 inline double frxRoundTo8(double value)

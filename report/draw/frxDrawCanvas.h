@@ -73,13 +73,3 @@ struct TfrxDrawState {
 // colours, answered with the classic desktop palette so paper output never depends on a theme.
 QColor frxColor(TColor color);
 
-// Round half to even, as an int (the rounding every drawing rule uses).
-inline int frxRound(double value)
-{
-    double r = frxRoundEven(value);
-    if (!(r > -2147483647.0))
-        return -2147483647;
-    if (!(r < 2147483647.0))
-        return 2147483647;
-    return int(r);
-}

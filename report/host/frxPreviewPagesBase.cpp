@@ -13,6 +13,11 @@ void frxRegisterPreviewPagesClass(TfrxPreviewPagesFactory factory)
     Factory() = std::move(factory);
 }
 
+const TfrxPreviewPagesFactory &frxPreviewPagesClass()
+{
+    return Factory();
+}
+
 std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport *report)
 {
     return Factory() ? Factory()(report) : nullptr;

@@ -99,5 +99,7 @@ private:
 using TfrxPreviewPagesFactory = std::function<std::unique_ptr<TfrxCustomPreviewPages>(TfrxReport *)>;
 // Installs the store class the report creates its prepared pages with.
 void frxRegisterPreviewPagesClass(TfrxPreviewPagesFactory factory);
+// The installed class (empty when none is).
+const TfrxPreviewPagesFactory &frxPreviewPagesClass();
 // A new store for report; nullptr when no class is registered.
 std::unique_ptr<TfrxCustomPreviewPages> frxCreatePreviewPages(TfrxReport *report);

@@ -88,7 +88,15 @@ qsizetype FindAttribute(const QString &text, const QString &name)
 
 // ---- escaping -----------------------------------------------------------------------------------
 
-QString StrToXML(const QString &value)
+namespace {
+bool StartsReference(QStringView rest)
+{
+    return rest.startsWith(u"&#") || rest.startsWith(u"&quot;") || rest.startsWith(u"&amp;") ||
+           rest.startsWith(u"&lt;") || rest.startsWith(u"&gt;");
+}
+} // namespace
+
+QString frxEscapeAttribute(const QString &value, bool safeAmpersands)
 {
     const qsizetype n = value.size();
     const QChar *s = value.constData();
@@ -124,22 +132,29 @@ QString StrToXML(const QString &value)
         case '>':
             out += QLatin1String("&#62;");
             break;
-        case '&':
-            if (QStringView(s + i, n - i).startsWith(QLatin1String("&quot;"))) {
+        case '&': {
+            const QStringView rest(s + i, n - i);
+            if (safeAmpersands) {
+                out += escapeAmpersands || StartsReference(rest) ? QLatin1String("&#38;") : QLatin1String("&");
+            } else if (rest.startsWith(QLatin1String("&quot;"))) {
                 out += QLatin1String("&#34;");
                 i += 5;
-            } else if (escapeAmpersands) {
-                out += QLatin1String("&#38;");
             } else {
-                out += QLatin1Char('&');
+                out += escapeAmpersands ? QLatin1String("&#38;") : QLatin1String("&");
             }
             break;
+        }
         default:
             out += s[i];
             break;
         }
     }
     return out;
+}
+
+QString StrToXML(const QString &value)
+{
+    return frxEscapeAttribute(value, false);
 }
 
 QString XMLToStr(const QString &text)

@@ -29,6 +29,10 @@ public:
 // less-than and greater-than become decimal references; the sequence "&quot;" becomes one
 // "&#34;"; in values shorter than 32 characters other ampersands stay as they are.
 QString StrToXML(const QString &value);
+// The escape loop StrToXML runs. With safeAmpersands an ampersand that starts a reference ("&#",
+// "&quot;", "&amp;", "&lt;", "&gt;") is always written "&#38;", so that the text reads back as it
+// was (the layout writer's frxStrToXML); without, StrToXML's rules hold.
+QString frxEscapeAttribute(const QString &value, bool safeAmpersands);
 // Reverses StrToXML and also reads "&quot;", "&amp;", "&lt;" and "&gt;". Anything else that
 // starts with "&" stays as it is.
 QString XMLToStr(const QString &text);

@@ -151,22 +151,6 @@ bool SameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// ---- host program registry ----
-
-QMutex &GlobalLock()
-{
-    static QMutex lock;
-    return lock;
-}
-
-QList<QPointer<TComponent>> &GlobalComponents()
-{
-    static QList<QPointer<TComponent>> list;
-    return list;
-}
-
-const char *const kDesignPosition = "frxDesignPosition";
-
 void CollectStrings(TfrxInitialStrings &strings, const TfrxPropTarget &object, const QString &prefix)
 {
     if (object.IsNull())
@@ -213,59 +197,9 @@ bool IsInitialString(const TfrxInitialStrings &strings, const TfrxPropInfo &prop
 // ---- value text -------------------------------------------------------------------------------------
 
 // Whether an ampersand at i would be read as the start of a reference.
-static bool StartsReference(const QString &value, qsizetype i)
-{
-    const QStringView rest = QStringView(value).mid(i + 1);
-    return rest.startsWith(u'#') || rest.startsWith(u"quot;") || rest.startsWith(u"amp;") ||
-           rest.startsWith(u"lt;") || rest.startsWith(u"gt;");
-}
-
 QString frxStrToXML(const QString &value)
 {
-    const qsizetype n = value.size();
-    const QChar *s = value.constData();
-    qsizetype first = 0;
-    while (first < n) {
-        const char16_t c = s[first].unicode();
-        if (c == '\n' || c == '\r' || c == '"' || c == '&' || c == '<' || c == '>')
-            break;
-        ++first;
-    }
-    if (first == n)
-        return value;
-    const bool escapeAll = n >= 32;
-    QString out;
-    out.reserve(n + 16);
-    out.append(s, first);
-    for (qsizetype i = first; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        switch (c) {
-        case '\n':
-            out += QLatin1String("&#10;");
-            break;
-        case '\r':
-            out += QLatin1String("&#13;");
-            break;
-        case '"':
-            out += QLatin1String("&#34;");
-            break;
-        case '<':
-            out += QLatin1String("&#60;");
-            break;
-        case '>':
-            out += QLatin1String("&#62;");
-            break;
-        case '&':
-            if (escapeAll || StartsReference(value, i))
-                out += QLatin1String("&#38;");
-            else
-                out += QLatin1Char('&');
-            break;
-        default:
-            out += s[i];
-        }
-    }
-    return out;
+    return frxEscapeAttribute(value, true);
 }
 
 QString frxFloatToStr(double value)
@@ -300,46 +234,6 @@ QString frxDecodePassword(const QString &stored)
     for (QChar &c : password)
         c = QChar(char16_t(c.unicode() + 10));
     return password;
-}
-
-// ---- host program registry --------------------------------------------------------------------------
-
-void frxRegisterGlobalComponent(TComponent *component)
-{
-    QMutexLocker lock(&GlobalLock());
-    auto &list = GlobalComponents();
-    list.removeAll(nullptr);
-    if (component && !list.contains(component))
-        list.append(component);
-}
-
-void frxUnregisterGlobalComponent(TComponent *component)
-{
-    QMutexLocker lock(&GlobalLock());
-    GlobalComponents().removeAll(component);
-    GlobalComponents().removeAll(nullptr);
-}
-
-TComponent *frxFindGlobalComponent(const QString &name)
-{
-    if (name.isEmpty())
-        return nullptr;
-    QMutexLocker lock(&GlobalLock());
-    for (const QPointer<TComponent> &component : GlobalComponents())
-        if (component && SameName(component->Name(), name))
-            return component;
-    return nullptr;
-}
-
-QPoint frxDesignPosition(const TComponent *component)
-{
-    return component ? component->property(kDesignPosition).toPoint() : QPoint();
-}
-
-void frxSetDesignPosition(TComponent *component, QPoint position)
-{
-    if (component)
-        component->setProperty(kDesignPosition, position);
 }
 
 // ---- serializer ---------------------------------------------------------------------------------------

@@ -47,20 +47,6 @@ bool frxStrToFloat(QStringView text, double &value);
 QString frxEncodePassword(const QString &password);
 QString frxDecodePassword(const QString &stored);
 
-// ---- the host program's side ------------------------------------------------------------------------
-
-// Forms and data modules of the host program whose components layouts may name as
-// "Form.Component". The windowed program registers its report holder here.
-void frxRegisterGlobalComponent(TComponent *component);
-void frxUnregisterGlobalComponent(TComponent *component);
-// The registered component of that name (ignoring case), or nullptr.
-TComponent *frxFindGlobalComponent(const QString &name);
-
-// Where the report component sits on its host form at design time (the "Left" and "Top" of the
-// report's PropData). Kept beside the object; it has no effect on the layout itself.
-QPoint frxDesignPosition(const TComponent *component);
-void frxSetDesignPosition(TComponent *component, QPoint position);
-
 // ---- the element writer and reader -------------------------------------------------------------------
 
 class TfrxXMLSerializer {

@@ -6,8 +6,7 @@
 #include "app/OrderModel.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
-#include "engine/build/frxEngine.h"
-#include "engine/pages/frxPreviewPages.h"
+#include "engine/frxEngineLayer.h"
 
 #include <QTableView>
 #include <QTest>
@@ -24,11 +23,7 @@ class TestWindowPrint : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        frxRegisterEngine();
-        TfrxPreviewPages::Register();
-    }
+    void initTestCase() { frxStartEngineLayer(); }
 
     void printCommandsMarkWhatWasPrinted()
     {

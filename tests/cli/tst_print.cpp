@@ -4,9 +4,10 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/CliCommands.h"
+#include "engine/print/frxPrinter.h"
 #include "report/model/frxClass.h"
 #include "report/io/frxSerializeReport.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QImage>
 #include <QStringDecoder>
@@ -132,6 +133,21 @@ private slots:
         QCOMPARE(r.Code, 2);
         QCOMPARE(r.Err.trimmed(), message);
         QVERIFY(r.Out.isEmpty());
+    }
+
+    // The command line starts the engine layer as the window does: a new report page takes the
+    // current printer's paper (US Letter on "Margins"), not the placeholder's A4.
+    void newPagesTakeTheCurrentPrintersPaper()
+    {
+        QCOMPARE(RunCli({"--home", m_home.Path(), "templates"}).Code, 0);
+        const QString previous = Printers().CurrentPrinter()->Name();
+        QVERIFY(Printers().SelectPrinterByName(QStringLiteral("Margins")));
+        TfrxReportPage page;
+        page.SetDefaults();
+        QVERIFY(Printers().SelectPrinterByName(previous));
+        QCOMPARE(page.PaperSize(), 1);
+        QCOMPARE(page.PaperWidth(), 216.0);
+        QCOMPARE(page.PaperHeight(), 279.0);
     }
 
     void ordersToPdfWithOffsets_data()
@@ -370,17 +386,16 @@ private slots:
     void rangeToTheQueueAndOnePicture()
     {
         ReceiverPosition(0);
+        const CupsTools::NewJobs jobs;
         const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
                                  "--rows", "3-5", "--printer", "Capture"});
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out.trimmed().split('\n'), QStringList({"printed 3", "printed 4", "printed 5"}));
-        QString jobs;
-        QCOMPARE(CupsTools::Run("lpstat", {"-W", "all", "-o", "Capture"}, &jobs), 0);
-        // The newest job of the queue is ours.
-        int jobId = 0;
-        for (const QString &line : jobs.split('\n', Qt::SkipEmptyParts))
-            jobId = std::max(jobId, line.section(' ', 0, 0).section('-', -1).toInt());
-        QVERIFY(jobId > 0);
+        // One job, on the queue asked for.
+        const QList<PrintSystem::JobState> made = jobs.List();
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(made.first().Queue, QStringLiteral("Capture"));
+        const int jobId = made.first().Id;
         QVERIFY(!CupsTools::WaitForJob(jobId).isEmpty());
         CheckReceivers(CupsTools::JobData(jobId), 2, 3, 0, 0);
 

@@ -1,8 +1,7 @@
 // The builder writing into the report's prepared pages store: one waybill page per order row, with
 // the page's own objects and a band's objects at their places and their text expanded.
 
-#include "engine/build/frxEngine.h"
-#include "engine/pages/frxPreviewPages.h"
+#include "engine/frxEngineLayer.h"
 #include "report/model/frxClass.h"
 
 #include <QtTest>
@@ -10,11 +9,7 @@
 class TestEngineStore : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        frxRegisterEngine();
-        TfrxPreviewPages::Register();
-    }
+    void initTestCase() { frxStartEngineLayer(); }
 
     void waybillsIntoStore()
     {

@@ -1,6 +1,7 @@
 // A system without printers (the print server's socket leads nowhere): the placeholder printer,
 // the platform's paper table, and clear errors from the print system.
 
+#include "engine/frxEngineLayer.h"
 #include "engine/print/frxPrinter.h"
 #include "report/model/frxPaper.h"
 
@@ -151,9 +152,9 @@ private slots:
     // New report pages get A4 portrait from the placeholder printer.
     void reportPagesTakeThePlaceholdersDefaults()
     {
-        frxInstallPrinterPaperInfo();
+        TfrxEngineRegistrations keep;
+        frxStartEngineLayer();
         const TfrxPaperDefaults defaults = frxPaperInfo().DefaultPaper();
-        frxSetPaperInfo(nullptr);
         QCOMPARE(defaults.PaperSize, 9);
         QCOMPARE(defaults.PaperWidth, 210.0);
         QCOMPARE(defaults.PaperHeight, 297.0);

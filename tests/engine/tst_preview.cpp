@@ -3,11 +3,12 @@
 // ShowReport's window life and page settings.
 
 #include "ScriptedUi.h"
-#include "engine/build/frxEngine.h"
+#include "engine/frxEngineLayer.h"
 #include "engine/preview/frxPreview.h"
 #include "engine/preview/frxPreviewForm.h"
 #include "engine/pages/frxPreviewPages.h"
 #include "report/model/frxClass.h"
+#include "tests/support/WaybillReport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,53 +28,22 @@ namespace {
 
 // A waybill report: the order dataset FD walks rows of the field "Name" and every row gives one
 // 100 x 150 mm page with the receiver's name and a fixed line.
-struct Waybills {
-    TfrxReport report;
-    TfrxUserDataSet fd;
-    QStringList names;
-    int row = 0;
-
+struct Waybills : WaybillReport {
     explicit Waybills(int rows, const QString &name = QStringLiteral("Receiver"))
+        : WaybillReport(QRectF(0, 0, 378, 200), QRectF(10, 10, 300, 40))
     {
+        QStringList orders;
         for (int i = 0; i < rows; ++i)
-            names << QStringLiteral("%1 %2").arg(name).arg(i + 1);
-        fd.SetName(QStringLiteral("frxUserDataSet1"));
-        fd.SetUserName(QStringLiteral("FD"));
-        fd.SetFields({QStringLiteral("Name")});
-        fd.SetRangeEnd(frx::reCount);
-        fd.SetRangeEndCount(rows);
-        fd.OnFirst = [this](QObject *) { row = 0; };
-        fd.OnNext = [this](QObject *) { ++row; };
-        fd.OnGetValue = [this](const QString &field, Variant &value) {
-            if (field == QLatin1String("Name") && row < names.size())
-                value = names[row];
-        };
-        report.Datasets()->Add(&fd);
-        report.SetDataSet(&fd);
+            orders << QStringLiteral("%1 %2").arg(name).arg(i + 1);
+        AttachOrders(orders);
         report.EngineOptions()->SetNewSilentMode(frx::simSilent);
         report.PreviewOptions()->SetMaximized(false);
-        report.EnsureDataPage();
-        auto *page = new TfrxReportPage(&report);
-        page->SetName(QStringLiteral("Page1"));
-        page->SetPaper(256, 100, 150);
         page->SetLeftMargin(0);
         page->SetRightMargin(0);
         page->SetTopMargin(0);
         page->SetBottomMargin(0);
-        auto *band = new TfrxMasterData(page);
-        band->SetName(QStringLiteral("MasterData1"));
-        band->SetBounds(0, 0, 378, 200);
-        band->SetRowCount(1);
-        AddMemo(band, QStringLiteral("Memo1"), QStringLiteral("To: [FD.\"Name\"]"), 10);
-        AddMemo(band, QStringLiteral("Memo2"), QStringLiteral("Express waybill\r\nHandle with care"), 60);
-    }
-
-    static void AddMemo(TfrxComponent *parent, const QString &name, const QString &text, double top)
-    {
-        auto *memo = new TfrxMemoView(parent);
-        memo->SetName(name);
-        memo->SetText(text);
-        memo->SetBounds(10, top, 300, 40);
+        memo->SetText(QStringLiteral("To: [FD.\"Name\"]"));
+        AddMemo(QStringLiteral("Memo2"), QRectF(10, 60, 300, 40), QStringLiteral("Express waybill\r\nHandle with care"));
     }
 
     // Builds without a window and returns a prepared, shown preview window on the pages.
@@ -85,7 +55,6 @@ struct Waybills {
         form->show();
         return form;
     }
-    TfrxPreviewPages *Pages() { return static_cast<TfrxPreviewPages *>(report.PreviewPages()); }
 };
 
 QString ActionTexts(const QMenu *menu)
@@ -101,12 +70,7 @@ QString ActionTexts(const QMenu *menu)
 class TestPreview : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        frxRegisterEngine();
-        TfrxPreviewPages::Register();
-        frxRegisterPreview();
-    }
+    void initTestCase() { frxStartEngineLayer(); }
 
     void pageRectangleAtZoomOne();
     void zoomRules_data();

@@ -7,6 +7,7 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
+#include "tests/support/WaybillReport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -17,30 +18,15 @@
 
 namespace {
 
-// A waybill layout: a 100 × 150 mm page with one data band holding two texts and a picture.
-struct Waybill {
-    TfrxReport report;
-    TfrxReportPage *page;
-    TfrxMasterData *band;
-    TfrxMemoView *receiver;
+// The shared waybill with a second text (the phone) and a picture on its band.
+struct Waybill : WaybillReport {
+    TfrxMemoView *receiver = memo;
     TfrxMemoView *phone;
     TfrxPictureView *logo;
 
-    Waybill()
+    Waybill() : WaybillReport(QRectF(0, 20, 300, 200), QRectF(10, 10, 200, 40))
     {
-        TfrxPreviewPages::Register();
-        page = new TfrxReportPage(&report);
-        page->SetName(QStringLiteral("Page1"));
-        page->SetPaper(256, 100, 150);
-        band = new TfrxMasterData(page);
-        band->SetName(QStringLiteral("MasterData1"));
-        band->SetBounds(0, 20, 300, 200);
-        receiver = new TfrxMemoView(band);
-        receiver->SetName(QStringLiteral("Memo1"));
-        receiver->SetBounds(10, 10, 200, 40);
-        phone = new TfrxMemoView(band);
-        phone->SetName(QStringLiteral("Memo2"));
-        phone->SetBounds(10, 60, 200, 20);
+        phone = AddMemo(QStringLiteral("Memo2"), QRectF(10, 60, 200, 20));
         logo = new TfrxPictureView(band);
         logo->SetName(QStringLiteral("Picture1"));
         logo->SetBounds(220, 10, 40, 40);
@@ -50,8 +36,6 @@ struct Waybill {
         picture.SetImage(image);
         logo->SetPicture(picture);
     }
-
-    TfrxPreviewPages *Pages() { return dynamic_cast<TfrxPreviewPages *>(report.PreviewPages()); }
 
     // One page per record, numbered per record as a report-level dataset does.
     void Build(const QStringList &receivers)

@@ -11,7 +11,7 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include "tests/engine/NumberedPages.h"
+#include "tests/support/WaybillReport.h"
 
 #include <QTest>
 #include <QTimer>
@@ -33,27 +33,13 @@
 
 namespace {
 
-// Prepared pages "PAGE1" … "PAGEn" of a 100 × 150 mm layout.
-struct Job {
-    TfrxReport report;
-    TfrxReportPage *page;
-
+// Prepared pages "PAGE1" … "PAGEn" of the waybill, for the queue "Capture".
+struct Job : WaybillReport {
     explicit Job(int count)
     {
-        TfrxPreviewPages::Register();
-        page = new TfrxReportPage(&report);
-        page->SetName(QStringLiteral("Page1"));
-        page->SetPaper(256, 100, 150);
-        auto *band = new TfrxMasterData(page);
-        band->SetName(QStringLiteral("MasterData1"));
-        band->SetBounds(0, 0, 300, 200);
-        auto *memo = new TfrxMemoView(band);
-        memo->SetName(QStringLiteral("Memo1"));
-        memo->SetBounds(40, 40, 200, 30);
-        AppendNumberedPages(report, page, band, memo, count);
+        AppendNumberedPages(count);
         report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
     }
-    TfrxPreviewPages *Pages() { return static_cast<TfrxPreviewPages *>(report.PreviewPages()); }
 };
 
 // Runs what to do with the dialog as soon as the job shows it.
@@ -74,16 +60,6 @@ QString MemoText(TfrxReportPage *page)
 {
     auto *memo = qobject_cast<TfrxMemoView *>(page->FindObject(QStringLiteral("Memo1")));
     return memo ? memo->Text().trimmed() : QString();
-}
-
-QStringList PdfTexts(const QString &pdf)
-{
-    QStringList texts;
-    for (int page = 1; page <= CupsTools::PageSizes(pdf).size(); ++page) {
-        const QList<CupsTools::Word> words = CupsTools::Words(pdf, page);
-        texts << (words.isEmpty() ? QString() : words.first().Text);
-    }
-    return texts;
 }
 
 } // namespace
@@ -177,7 +153,7 @@ private slots:
         const QMap<QString, QString> args = CupsTools::WaitForJob(printer->JobIds().first());
         QCOMPARE(args.value(QStringLiteral("printer")), QStringLiteral("Margins"));
         QCOMPARE(args.value(QStringLiteral("copies")), QStringLiteral("2"));
-        QCOMPARE(PdfTexts(CupsTools::JobData(printer->JobIds().first())),
+        QCOMPARE(CupsTools::FirstWords(CupsTools::JobData(printer->JobIds().first())),
                  (QStringList{QStringLiteral("PAGE4"), QStringLiteral("PAGE3"), QStringLiteral("PAGE2")}));
         TfrxPrintOptions *options = job.report.PrintOptions();
         QVERIFY(options->PageNumbers().isEmpty());
@@ -249,7 +225,7 @@ private slots:
         QVERIFY(job.report.PrintPrepared());
         QVERIFY(Printers().CurrentPrinter()->JobIds().isEmpty());
         const QString pdf = dir.filePath(QStringLiteral("waybills.pdf"));
-        QCOMPARE(PdfTexts(pdf),
+        QCOMPARE(CupsTools::FirstWords(pdf),
                  (QStringList{QStringLiteral("PAGE1"), QStringLiteral("PAGE2"), QStringLiteral("PAGE3")}));
         QVERIFY(job.report.PrintOptions()->FileName().isEmpty());
     }

@@ -2,11 +2,12 @@
 // queue "Capture" (raw, the default) and "Margins" (a driver with 6.35 mm hardware margins at
 // 1200 dpi and two paper sources).
 
+#include "engine/frxEngineLayer.h"
 #include "engine/print/frxPrinter.h"
 #include "engine/print/frxPrinterProperties.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxPaper.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include "ScriptedUi.h"
 
@@ -119,7 +120,8 @@ private slots:
     // New report pages take the current printer's defaults once the printer layer is installed.
     void reportPagesTakeTheCurrentPrintersDefaults()
     {
-        frxInstallPrinterPaperInfo();
+        TfrxEngineRegistrations keep;
+        frxStartEngineLayer();
         TfrxReportPage page;
         QVERIFY(Printers().SelectPrinterByName(QStringLiteral("Margins")));
         page.SetDefaults();
@@ -133,7 +135,6 @@ private slots:
         QCOMPARE(page.PaperSize(), 9);
         QCOMPARE(page.PaperWidth(), 210.0);
         QCOMPARE(page.PaperHeight(), 297.0);
-        frxSetPaperInfo(nullptr);
     }
 
     void listsPapersAndBinsOfTheDriver()

@@ -11,7 +11,7 @@
 #include "report/model/frxPicture.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <QBuffer>
@@ -20,7 +20,7 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include "tests/engine/NumberedPages.h"
+#include "tests/support/WaybillReport.h"
 
 #include <QTest>
 
@@ -28,34 +28,19 @@
 
 namespace {
 
-// Prepared pages "PAGE1" … "PAGEn" of a 100 × 150 mm layout, the text at (40, 40) px on the band.
-struct Job {
-    TfrxReport report;
-    TfrxReportPage *page;
-    TfrxMasterData *band;
-    TfrxMemoView *memo;
-
+// Prepared pages "PAGE1" … "PAGEn" of the waybill for the queue "Capture", the text at (40, 40) px
+// on the band with no gaps.
+struct Job : WaybillReport {
     explicit Job(int count, double leftMargin = 0, double topMargin = 0)
     {
-        TfrxPreviewPages::Register();
-        page = new TfrxReportPage(&report);
-        page->SetName(QStringLiteral("Page1"));
-        page->SetPaper(256, 100, 150);
         page->SetLeftMargin(leftMargin);
         page->SetTopMargin(topMargin);
-        band = new TfrxMasterData(page);
-        band->SetName(QStringLiteral("MasterData1"));
-        band->SetBounds(0, 0, 300, 200);
-        memo = new TfrxMemoView(band);
-        memo->SetName(QStringLiteral("Memo1"));
-        memo->SetBounds(40, 40, 200, 30);
         memo->SetGapX(0);
         memo->SetGapY(0);
-        AppendNumberedPages(report, page, band, memo, count);
+        AppendNumberedPages(count);
         report.PrintOptions()->SetShowDialog(false);
         report.PrintOptions()->SetPrinter(QStringLiteral("Capture"));
     }
-    TfrxPreviewPages *Pages() { return static_cast<TfrxPreviewPages *>(report.PreviewPages()); }
 };
 
 // The first word of every page of a job's captured PDF.
@@ -63,24 +48,7 @@ QStringList PrintedTexts(int jobId)
 {
     if (CupsTools::WaitForJob(jobId).isEmpty())
         return {QStringLiteral("<no job %1>").arg(jobId)};
-    const QString pdf = CupsTools::JobData(jobId);
-    QStringList texts;
-    for (int page = 1; page <= CupsTools::PageSizes(pdf).size(); ++page) {
-        const QList<CupsTools::Word> words = CupsTools::Words(pdf, page);
-        texts << (words.isEmpty() ? QString() : words.first().Text);
-    }
-    return texts;
-}
-
-// The first word of every page of a PDF file.
-QStringList FileTexts(const QString &pdf)
-{
-    QStringList texts;
-    for (int page = 1; page <= CupsTools::PageSizes(pdf).size(); ++page) {
-        const QList<CupsTools::Word> words = CupsTools::Words(pdf, page);
-        texts << (words.isEmpty() ? QString() : words.first().Text);
-    }
-    return texts;
+    return CupsTools::FirstWords(CupsTools::JobData(jobId));
 }
 
 // A scanned form stand-in of about 300 KB as JPEG (noise does not compress).
@@ -96,13 +64,6 @@ QByteArray FormPicture()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", 90);
     return jpeg;
-}
-
-int CapturedJobs()
-{
-    return QDir(QDir(CupsTools::ServerDir()).filePath(QStringLiteral("jobs")))
-        .entryList({QStringLiteral("*.args")}, QDir::Files)
-        .size();
 }
 
 } // namespace
@@ -269,7 +230,7 @@ private slots:
         job.report.PrintOptions()->SetFileName(pdf);
         QVERIFY(job.report.PrintPrepared());
         QVERIFY(Printers().CurrentPrinter()->JobIds().isEmpty());
-        QCOMPARE(FileTexts(pdf), printed);
+        QCOMPARE(CupsTools::FirstWords(pdf), printed);
     }
 
     // A form picture on every page is stored once in a PDF, whether it is a picture object of the
@@ -288,27 +249,21 @@ private slots:
         QVERIFY(jpeg.size() > 200 * 1024);
         TPicture picture;
         QVERIFY(picture.LoadFromData(jpeg));
-        TfrxReport report;
-        TfrxPreviewPages::Register();
-        auto *page = new TfrxReportPage(&report);
-        page->SetName(QStringLiteral("Page1"));
-        page->SetPaper(256, 230, 127);
-        auto *band = new TfrxMasterData(page);
-        band->SetName(QStringLiteral("MasterData1"));
-        band->SetBounds(0, 0, 860, 470);
+        // The waybill on a 230 × 127 mm form, its text over the form's picture.
+        WaybillReport form(QRectF(0, 0, 860, 470), QRectF(40, 40, 300, 30));
+        form.page->SetPaper(256, 230, 127);
         if (background) {
-            page->SetBackPicture(picture);
+            form.page->SetBackPicture(picture);
         } else {
-            auto *view = new TfrxPictureView(band);
+            auto *view = new TfrxPictureView(form.band);
             view->SetName(QStringLiteral("Picture1"));
             view->SetBounds(0, 0, 860, 470);
             view->SetPicture(picture);
+            form.band->SetChildIndex(view, 0);
         }
-        auto *memo = new TfrxMemoView(band);
-        memo->SetName(QStringLiteral("Memo1"));
-        memo->SetBounds(40, 40, 300, 30);
         const int count = 50;
-        AppendNumberedPages(report, page, band, memo, count);
+        form.AppendNumberedPages(count);
+        TfrxReport &report = form.report;
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("forms.pdf"));
         report.PrintOptions()->SetShowDialog(false);
@@ -382,7 +337,7 @@ private slots:
             }
             pages->EndBuild();
         }
-        const int before = CapturedJobs();
+        const CupsTools::NewJobs jobs;
         if (problem == QLatin1String("reject"))
             QCOMPARE(CupsTools::Run(QStringLiteral("cupsreject"), {QStringLiteral("Capture")}), 0);
         bool after = false;
@@ -395,8 +350,7 @@ private slots:
         QCOMPARE(ui.Shown.size(), 1);
         QVERIFY2(ui.LastText().contains(message), qPrintable(ui.LastText()));
         QVERIFY(!Printers().CurrentPrinter()->Printing());
-        QTest::qWait(300);
-        QCOMPARE(CapturedJobs(), before);
+        QVERIFY(jobs.List().isEmpty());
     }
 
     void printerChosenByName()
@@ -418,12 +372,11 @@ private slots:
         job.report.PrintOptions()->SetPageNumbers(QStringLiteral("1,abc"));
         int pagesSeen = 0;
         job.report.OnPrintPage = [&](TfrxReportPage *, int) { ++pagesSeen; };
-        const int before = CapturedJobs();
+        const CupsTools::NewJobs jobs;
         QVERIFY_THROWS_EXCEPTION(EPageListError, job.report.PrintPrepared());
         QCOMPARE(pagesSeen, 0);
         QCOMPARE(job.report.PrintOptions()->PageNumbers(), QStringLiteral("1,abc"));
-        QTest::qWait(300);
-        QCOMPARE(CapturedJobs(), before);
+        QVERIFY(jobs.List().isEmpty());
     }
 
     void terminatedStopsAtTheNextPage()

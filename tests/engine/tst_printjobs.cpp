@@ -3,7 +3,7 @@
 // print server, cancelled jobs, print to file and queues that refuse jobs.
 
 #include "engine/print/frxPrinter.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,13 +48,6 @@ void PrintPages(TfrxCustomPrinter *printer, const QStringList &texts)
         DrawAt(printer, text, 0, 0, 40, 40);
         printer->ClosePage();
     }
-}
-
-int CapturedJobs()
-{
-    return QDir(QDir(CupsTools::ServerDir()).filePath(QStringLiteral("jobs")))
-        .entryList({QStringLiteral("*.args")}, QDir::Files)
-        .size();
 }
 
 } // namespace
@@ -245,7 +238,6 @@ private slots:
             QDir(CupsTools::ServerDir())
                 .filePath(QStringLiteral("spool/d%1-001").arg(id, 5, 10, QLatin1Char('0')));
         QCOMPARE(CupsTools::PageSizes(spooled).size(), 3);
-        QTest::qWait(500);
         QVERIFY(!QFile::exists(CupsTools::JobData(id)));
     }
 
@@ -254,7 +246,7 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("out.pdf"));
         TfrxCustomPrinter *printer = Queue(QStringLiteral("Margins"));
-        const int before = CapturedJobs();
+        const CupsTools::NewJobs jobs;
         printer->SetFileName(file);
         printer->ApplyPrintParams(256, poLandscape, 1, dmNone, 7, 127, 230);
         PrintPages(printer, {QStringLiteral("First")});
@@ -268,8 +260,7 @@ private slots:
         // One file, each page on its own sheet.
         QCOMPARE(CupsTools::PageSizes(file), QList<QSizeF>({QSizeF(652, 360), QSizeF(595, 842)}));
         QCOMPARE(CupsTools::Words(file, 2).value(0).Text, QStringLiteral("Second"));
-        QTest::qWait(300);
-        QCOMPARE(CapturedJobs(), before);
+        QVERIFY(jobs.List().isEmpty());
 
         // Aborted, the file is not left behind half-written.
         const QString aborted = dir.filePath(QStringLiteral("aborted.pdf"));
@@ -302,7 +293,7 @@ private slots:
         QVERIFY(!printer->Printing());
         QCOMPARE(CupsTools::Run(QStringLiteral("cupsaccept"), {"Capture"}), 0);
 
-        const int before = CapturedJobs();
+        const CupsTools::NewJobs jobs;
         PrintPages(printer, {QStringLiteral("Refused")});
         QCOMPARE(CupsTools::Run(QStringLiteral("cupsreject"), {"Capture"}), 0);
         QString message;
@@ -317,8 +308,7 @@ private slots:
                  qPrintable(message));
         QVERIFY(!printer->Printing());
         QVERIFY(printer->JobIds().isEmpty());
-        QTest::qWait(300);
-        QCOMPARE(CapturedJobs(), before);
+        QVERIFY(jobs.List().isEmpty());
     }
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 // Helpers for the suites that print through the private print server of the test run
-// (cups-fixture.sh): what a queue's backend captured, the print system's tools, and what a PDF
-// holds, read with poppler's command-line tools.
+// (tests/engine/cups-fixture.sh): the jobs the server took, what a queue's backend captured, the
+// print system's tools, and what a PDF holds, read with poppler's command-line tools.
+
+#include "platform/PrintSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +16,8 @@
 #include <QStringList>
 #include <QTest>
 #include <QXmlStreamReader>
+
+#include <algorithm>
 
 namespace CupsTools {
 
@@ -116,5 +120,54 @@ inline QList<Word> Words(const QString &pdf, int page)
     }
     return words;
 }
+
+// The first word of every page of a PDF (an empty text for a page without words).
+inline QStringList FirstWords(const QString &pdf)
+{
+    QStringList texts;
+    const qsizetype pages = PageSizes(pdf).size();
+    for (int page = 1; page <= pages; ++page) {
+        const QList<Word> words = Words(pdf, page);
+        texts << (words.isEmpty() ? QString() : words.first().Text);
+    }
+    return texts;
+}
+
+// The jobs the print server takes from now on, on any queue, finished ones included. The server
+// lists a job from the moment it is created, before its backend runs, so "nothing was printed" is
+// known as soon as the run returns: no waiting for a file that a slow backend might write later.
+class NewJobs {
+public:
+    NewJobs() : m_last(NewestId()) {}
+
+    // Oldest first.
+    QList<PrintSystem::JobState> List() const
+    {
+        QList<PrintSystem::JobState> jobs;
+        for (const PrintSystem::JobState &job : PrintSystem::Jobs(QString(), true))
+            if (job.Id > m_last)
+                jobs.append(job);
+        std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.Id < b.Id; });
+        return jobs;
+    }
+    QList<int> Ids() const
+    {
+        QList<int> ids;
+        for (const PrintSystem::JobState &job : List())
+            ids.append(job.Id);
+        return ids;
+    }
+
+private:
+    static int NewestId()
+    {
+        int newest = 0;
+        for (const PrintSystem::JobState &job : PrintSystem::Jobs(QString(), true))
+            newest = std::max(newest, job.Id);
+        return newest;
+    }
+
+    int m_last;
+};
 
 } // namespace CupsTools
