@@ -1,0 +1,551 @@
+// Band placement: the rows of a data band with its groups, headers and footers, and showing one
+// band: preparing its objects, stretching, moving to a new page or splitting, output and restoring
+// the design state.
+
+#include "engine/build/frxEngine.h"
+
+#include "engine/build/frxEngineUnits.h"
+#include "report/model/frxClass.h"
+#include "report/core/frxErrors.h"
+#include "report/expr/frxExpand.h"
+
+#include <QPointer>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+using frxEngineUnits::kEpsilon;
+
+// What a build may change on an object and gives back after showing it.
+struct TfrxSavedState {
+    TfrxComponent *Object;
+    double Left, Top, Width, Height;
+    bool Visible;
+    QString Text;
+};
+
+TfrxSavedState SaveState(TfrxComponent *object)
+{
+    TfrxSavedState state{object,           object->Left(),    object->Top(), object->Width(),
+                         object->Height(), object->Visible(), QString()};
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object))
+        state.Text = memo->Text();
+    return state;
+}
+
+void RestoreState(const TfrxSavedState &state)
+{
+    TfrxComponent *object = state.Object;
+    object->SetLeft(state.Left);
+    object->SetTop(state.Top);
+    object->SetWidth(state.Width);
+    object->SetHeight(state.Height);
+    object->SetVisible(state.Visible);
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(object))
+        if (memo->Text() != state.Text)
+            memo->SetText(state.Text);
+}
+
+bool SameGroupValue(const Variant &a, const Variant &b)
+{
+    try {
+        return Variant::Equal(a, b);
+    } catch (...) {
+        return a.ToString() == b.ToString();
+    }
+}
+} // namespace
+
+void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
+{
+    TfrxDataBand *band = level.Band;
+    QPointer<TfrxDataSet> data = BandDataSet(band);
+    if (!data)
+        return;
+    // A dataset freed while its band runs (by the host or a script) ends the build.
+    const QString dataName = data->UserName();
+    auto gone = [&] {
+        if (data)
+            return false;
+        throw EReportError(QStringLiteral("Dataset \"%1\" does not exist").arg(dataName));
+    };
+    ProcessEvents();
+    CallScript(band->OnMasterDetail(), band);
+    data->First();
+    const int outerLine = m_line;
+    int line = 1;
+    const int rowLimit = band->DataSet() ? band->RowCount() : 0;
+    const int groupCount = int(level.Groups.size());
+    QList<Variant> groupValues(groupCount);
+    QList<int> groupRows(groupCount, 0);
+    const bool keepFooter = band->KeepFooter() && level.Footer;
+
+    auto startGroup = [&](int i) {
+        TfrxBand *header = level.Groups[i].Header;
+        groupRows[i] = 0;
+        if (header->KeepTogether())
+            StartKeep(header);
+        ShowBandAt(header, false);
+        if (header->ReprintOnNewPage())
+            AddHeader(header);
+        if (!header->OutlineText().isEmpty())
+            AddOutline(header->OutlineText(), m_lastBandTop);
+    };
+    auto endGroup = [&](int i) {
+        TfrxBand *header = level.Groups[i].Header;
+        TfrxBand *footer = level.Groups[i].Footer;
+        RemoveHeader(header);
+        if (footer) {
+            auto *groupFooter = qobject_cast<TfrxGroupFooter *>(footer);
+            if (!(groupFooter && groupFooter->HideIfSingleDataRecord() && groupRows[i] == 1))
+                ShowBandAt(footer, false);
+        }
+        if (!header->OutlineText().isEmpty())
+            m_output->Outline()->LevelUp();
+        EndKeep(header);
+    };
+
+    while (data && !data->Eof() && !m_report->Terminated()) {
+        if (!level.Details.isEmpty() && !band->PrintIfDetailEmpty()) {
+            bool any = false;
+            for (const TfrxDataLevel &detail : level.Details)
+                any = any || LevelHasData(detail);
+            m_line = outerLine;
+            gone();
+            if (!any) {
+                data->Next();
+                continue;
+            }
+        }
+        m_line = line;
+        ++m_lineThrough;
+        if (line == 1 && level.Header) {
+            if (band->KeepHeader())
+                StartKeep(level.Header);
+            ShowBandAt(level.Header, false);
+            if (level.Header->ReprintOnNewPage())
+                AddHeader(level.Header);
+        }
+        if (groupCount > 0) {
+            QList<Variant> values(groupCount);
+            for (int i = 0; i < groupCount; ++i) {
+                const QString condition = static_cast<TfrxGroupHeader *>(level.Groups[i].Header)->Condition();
+                values[i] = condition.trimmed().isEmpty() ? Variant() : m_report->Calc(condition);
+            }
+            int start = line == 1 ? 0 : -1;
+            for (int i = 0; i < groupCount && start < 0; ++i)
+                if (!SameGroupValue(values[i], groupValues[i]))
+                    start = i;
+            if (start >= 0) {
+                if (line > 1)
+                    for (int i = groupCount - 1; i >= start; --i)
+                        endGroup(i);
+                for (int i = start; i < groupCount; ++i)
+                    startGroup(i);
+            }
+            groupValues = values;
+            m_line = line;
+        }
+        if (keepFooter) {
+            // Only the last row is kept with the footer: each row ends the keep of the one before.
+            EndKeep(band);
+            StartKeep(band);
+        } else if (band->KeepTogether()) {
+            StartKeep(band);
+        }
+        ShowBandAt(band, false);
+        const bool outline = !band->OutlineText().isEmpty();
+        if (outline)
+            AddOutline(band->OutlineText(), m_lastBandTop);
+        for (const TfrxDataLevel &detail : level.Details) {
+            RunDataLevel(detail);
+            m_line = line;
+        }
+        if (outline)
+            m_output->Outline()->LevelUp();
+        if (line == 1 && level.Header && band->KeepHeader())
+            EndKeep(level.Header);
+        if (!keepFooter && band->KeepTogether())
+            EndKeep(band);
+        if (band->FooterAfterEach() && level.Footer)
+            ShowBandAt(level.Footer, false);
+        for (int &rows : groupRows)
+            ++rows;
+        ++line;
+        gone();
+        data->Next();
+        if (rowLimit > 0 && line > rowLimit)
+            break;
+    }
+    if (line > 1) {
+        m_line = line - 1;
+        for (int i = groupCount - 1; i >= 0; --i)
+            endGroup(i);
+        if (level.Footer && !band->FooterAfterEach())
+            ShowBandAt(level.Footer, false);
+    }
+    EndKeep(band);
+    if (level.Header)
+        RemoveHeader(level.Header);
+    m_line = outerLine;
+}
+
+void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
+{
+    if (!band || band->Vertical())
+        return; // vertical bands are not built
+    // A band is not shown again from its own events (Engine.ShowBand(Self) would never end).
+    if (m_bandsShowing.contains(band))
+        return;
+    m_bandsShowing.insert(band);
+    struct Leave {
+        QSet<TfrxBand *> &showing;
+        TfrxBand *band;
+        ~Leave() { showing.remove(band); }
+    } leave{m_bandsShowing, band};
+    const bool isNull = qobject_cast<TfrxNullBand *>(band) != nullptr;
+    const bool isOverlay = qobject_cast<TfrxOverlay *>(band) != nullptr;
+    const bool isData = qobject_cast<TfrxDataBand *>(band) != nullptr;
+    const bool isGroupHeader = qobject_cast<TfrxGroupHeader *>(band) != nullptr;
+
+    if (band->Visible() && band->KeepChild() && band->Child())
+        StartKeep(band);
+
+    if (band->Visible() && band->StartNewPage() && !fromPageStart &&
+        !((isData || isGroupHeader) && m_line == 1) && m_pageOpen && !m_inPageEnd && m_pageDepth == 0) {
+        if (isGroupHeader && static_cast<TfrxGroupHeader *>(band)->ResetPageNumbers())
+            m_output->ResetLogicalNumbers();
+        m_bandStartingPage = band;
+        NewPage();
+        m_bandStartingPage = nullptr;
+    }
+
+    bool visible = false;
+    // Objects a handler adds to the band while it is shown print with it and go afterwards.
+    const QList<TfrxComponent *> designChildren = isNull ? QList<TfrxComponent *>() : band->Objects();
+    {
+        // Preparing: every object's design state is saved first and comes back after the band
+        // was output, so no expanded text or moved object stays in the layout.
+        std::vector<TfrxSavedState> saved;
+        saved.reserve(band->Objects().size() + 1);
+        saved.push_back(SaveState(band));
+        QList<TfrxView *> views;
+        // The null band carries the page's own objects without becoming their parent.
+        for (TfrxComponent *child : isNull ? m_bands.PageObjects : band->Objects())
+            if (auto *view = qobject_cast<TfrxView *>(child)) {
+                views.append(view);
+                saved.push_back(SaveState(view));
+                if (!m_aggregateTexts.isEmpty())
+                    if (auto it = m_aggregateTexts.constFind(view); it != m_aggregateTexts.constEnd())
+                        static_cast<TfrxCustomMemoView *>(view)->SetText(*it);
+            }
+        // Report code may change any property of an object (its font, its colour): the whole
+        // design state of an object that code can reach is kept in a copy, made when the pages
+        // start, and put back after every showing.
+        std::vector<std::pair<TfrxView *, TfrxComponent *>> copies;
+        if (!m_designCopies.empty())
+            for (size_t i = 1; i < saved.size(); ++i) {
+                auto *view = static_cast<TfrxView *>(saved[i].Object);
+                if (auto it = m_designCopies.find(view); it != m_designCopies.end())
+                    copies.emplace_back(view, it->second.get());
+            }
+        struct Restore {
+            TfrxEngine *engine;
+            std::vector<TfrxSavedState> &saved;
+            std::vector<std::pair<TfrxView *, TfrxComponent *>> &copies;
+            ~Restore()
+            {
+                for (auto &[view, copy] : copies) {
+                    // The picture cache entry the store gave the picture stays valid.
+                    auto *picture = qobject_cast<TfrxPictureView *>(view);
+                    const int index = picture ? picture->ImageIndex() : 0;
+                    const bool changed = picture && picture->IsPictureChanged();
+                    view->Assign(copy);
+                    if (picture) {
+                        picture->SetImageIndex(index);
+                        picture->SetPictureChanged(changed);
+                    }
+                }
+                for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+                    RestoreState(*it);
+                // A text object that showed another's overflow gets its own text back: the
+                // next record's overflow may be none.
+                if (!engine->m_flowTargets.isEmpty())
+                    for (size_t i = 1; i < saved.size(); ++i)
+                        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(saved[i].Object))
+                            engine->ResetFlowTarget(memo);
+            }
+        } restore{this, saved, copies};
+        std::vector<TfrxFlowSource> flowSources;
+        // What an earlier record handed over goes before anything of this band is evaluated: this
+        // record's overflow may be none.
+        if (!m_flowTargets.isEmpty())
+            for (TfrxView *view : views)
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                    ResetFlowTarget(memo->FlowTo());
+
+        if (m_report->OnBeforePrint)
+            m_report->OnBeforePrint(band);
+        CallScript(band->OnBeforePrint(), band);
+        if (!isNull && band->Objects() != designChildren)
+            for (TfrxComponent *child : band->Objects())
+                if (auto *view = qobject_cast<TfrxView *>(child);
+                    view && !designChildren.contains(child) && !views.contains(view))
+                    views.append(view);
+        for (TfrxView *view : views) {
+            if (!band->Visible())
+                break;
+            if (!m_flowTargets.isEmpty())
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                    flowSources.push_back({memo, memo->Text(), memo->LastValue(), memo->FlowTo()->Text(),
+                                           memo->FlowTo()->AllowExpressions()});
+            if (m_report->OnBeforePrint)
+                m_report->OnBeforePrint(view);
+            CallScript(view->OnBeforePrint(), view);
+            if (view->Visible()) {
+                m_report->SetCurObject(view->Name());
+                view->ComputeData();
+                CallScript(view->OnAfterData(), view);
+            }
+        }
+        m_report->SetCurObject(QString());
+
+        // Stretching: objects grow to their content and push the objects below them.
+        QList<TfrxView *> byTop = views;
+        std::stable_sort(byTop.begin(), byTop.end(),
+                         [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
+        for (TfrxView *view : byTop) {
+            auto *stretch = qobject_cast<TfrxStretcheable *>(view);
+            if (!stretch || !view->Visible() || stretch->StretchMode() == frx::smDontStretch)
+                continue;
+            const double oldHeight = view->Height();
+            const double needed = stretch->CalcHeight();
+            if (needed <= oldHeight)
+                continue;
+            const double growth = needed - oldHeight;
+            const double bottom = view->Top() + oldHeight;
+            view->SetHeight(needed);
+            for (TfrxView *other : byTop) {
+                if (other == view || other->Top() < bottom - kEpsilon)
+                    continue;
+                if (other->ShiftMode() == frx::smDontShift)
+                    continue;
+                if (other->ShiftMode() == frx::smWhenOverlapped &&
+                    (other->Left() >= view->Left() + view->Width() ||
+                     other->Left() + other->Width() <= view->Left()))
+                    continue;
+                other->SetTop(other->Top() + growth);
+            }
+        }
+        if (band->Stretched() && !views.isEmpty()) {
+            double maxBottom = 0;
+            for (TfrxView *view : views)
+                if (view->Visible())
+                    maxBottom = std::max(maxBottom, view->Top() + view->Height());
+            band->SetHeight(maxBottom);
+        }
+        CallScript(band->OnAfterCalcHeight(), band);
+        for (TfrxView *view : views)
+            if (auto *stretch = qobject_cast<TfrxStretcheable *>(view))
+                if (stretch->StretchMode() == frx::smMaxHeight)
+                    view->SetHeight(band->Height() - view->Top());
+
+        visible = band->Visible();
+        bool split = false;
+        if (visible && !isNull && !isOverlay && !m_inPageEnd && !fromPageStart && m_pageDepth == 0 &&
+            FreeSpace() < band->Height() - kEpsilon) {
+            const bool taller = band->Height() > PageBodyHeight() + kEpsilon;
+            if ((band->AllowSplit() && !m_keeping) || taller) {
+                if (!band->AllowSplit()) {
+                    if (!(isData && m_line == 1) && m_curY > m_pageTop + kEpsilon) {
+                        m_pendingHeight = band->Height();
+                        m_bandStartingPage = band;
+                        NewPage();
+                        m_bandStartingPage = nullptr;
+                        m_pendingHeight = 0;
+                    }
+                    m_keeping = false;
+                }
+                split = true;
+            } else if (m_curY > m_pageTop + kEpsilon || m_keeping) {
+                // The band moves as a whole; on the new page it is placed whatever its height, so
+                // a band that can never fit does not stop the build.
+                if (!flowSources.empty())
+                    EvaluateFlowAgain(flowSources);
+                m_pendingHeight = band->Height();
+                m_bandStartingPage = band;
+                NewColumn();
+                m_bandStartingPage = nullptr;
+                m_pendingHeight = 0;
+            }
+        }
+
+        if (visible) {
+            QList<TfrxView *> printed;
+            // A sub-report object stands for the bands it prints; it has no look of its own.
+            for (TfrxView *view : views)
+                if (view->Visible() && view->Printable() && !qobject_cast<TfrxSubreport *>(view))
+                    printed.append(view);
+            m_lastBandTop = m_curY;
+            if (split && FreeSpace() < band->Height() - kEpsilon) {
+                SplitBand(band, printed);
+            } else {
+                m_output->AppendBand(band, printed, isNull ? 0 : m_curX, isNull ? 0 : m_curY);
+                if (!isNull)
+                    m_curY += band->Height();
+            }
+            if (!isNull)
+                m_lastBandShown = band;
+        }
+
+        for (TfrxView *view : views) {
+            if (!visible)
+                break;
+            if (m_report->OnAfterPrint)
+                m_report->OnAfterPrint(view);
+            CallScript(view->OnAfterPrint(), view);
+        }
+        if (m_report->OnAfterPrint)
+            m_report->OnAfterPrint(band);
+        CallScript(band->OnAfterPrint(), band);
+    }
+    if (!isNull && band->Objects() != designChildren) {
+        const QList<TfrxComponent *> children = band->Objects();
+        for (TfrxComponent *child : children)
+            if (!designChildren.contains(child))
+                delete child;
+    }
+
+    ResetAggregates(band);
+    // Sub-reports placed in the band print the data bands of their page below it.
+    if (visible && !isNull) {
+        for (TfrxComponent *child : band->Objects()) {
+            auto *subreport = qobject_cast<TfrxSubreport *>(child);
+            if (!subreport || !subreport->Visible() || !subreport->SubPage() ||
+                subreport->SubPage() == m_page)
+                continue;
+            if (m_pageDepth > 0 || m_inPageEnd)
+                continue;
+            TfrxReportPage *subPage = subreport->SubPage();
+            if (!m_pageBands.contains(subPage))
+                continue;
+            const TfrxPageBands subBands = m_pageBands.value(subPage);
+            for (const TfrxDataLevel &level : subBands.Masters) {
+                if (m_report->Terminated())
+                    break;
+                RunDataLevel(level);
+            }
+        }
+    }
+    if (band->Child() && (visible || band->PrintChildIfInvisible()))
+        ShowBandAt(band->Child(), fromPageStart);
+    if (band->KeepChild())
+        EndKeep(band);
+    if (isData && !m_aggregates.empty())
+        AccumulateAggregates(static_cast<TfrxDataBand *>(band), visible);
+}
+
+void TfrxEngine::ResetFlowTarget(TfrxCustomMemoView *target)
+{
+    auto it = m_flowTargets.constFind(target);
+    if (it == m_flowTargets.constEnd())
+        return;
+    if (target->Text() != it->first)
+        target->SetText(it->first);
+    target->SetAllowExpressions(it->second);
+}
+
+void TfrxEngine::EvaluateFlowAgain(const std::vector<TfrxFlowSource> &sources)
+{
+    // Report code tells this call from the first by Engine.SecondScriptCall (a counter it keeps
+    // must not count the record twice).
+    m_secondScriptCall = true;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{m_secondScriptCall};
+    for (const TfrxFlowSource &source : sources) {
+        TfrxCustomMemoView *memo = source.Memo;
+        if (!memo->Visible())
+            continue;
+        // From where the first call started, so that the text is not cut twice, a suppressed
+        // repeat compares with the record before, and the receiving object holds only what this
+        // call hands over.
+        memo->SetText(source.Text);
+        memo->SetLastValue(source.LastValue);
+        if (TfrxCustomMemoView *target = memo->FlowTo()) {
+            target->SetText(source.TargetText);
+            target->SetAllowExpressions(source.TargetExpressions);
+        }
+        if (m_report->OnBeforePrint)
+            m_report->OnBeforePrint(memo);
+        CallScript(memo->OnBeforePrint(), memo);
+        if (memo->Visible()) {
+            m_report->SetCurObject(memo->Name());
+            memo->ComputeData();
+            CallScript(memo->OnAfterData(), memo);
+        }
+    }
+    m_report->SetCurObject(QString());
+}
+
+void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
+{
+    // The band goes out in pieces, each as high as the space left on its page. An object that
+    // crosses the end of a piece moves to the next piece when it fits on a page; one taller than a
+    // page stays in the piece it starts in and is cut off by the page's edge.
+    QList<TfrxView *> remaining = printed;
+    std::stable_sort(remaining.begin(), remaining.end(),
+                     [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
+    const double total = band->Height();
+    const double body = PageBodyHeight();
+    double offset = 0;
+    for (;;) {
+        double free = FreeSpace();
+        if (free <= kEpsilon && m_curY > m_pageTop + kEpsilon) {
+            NewPage();
+            free = FreeSpace();
+        }
+        free = std::max(free, 0.0);
+        double cut = offset + free;
+        for (TfrxView *view : remaining) {
+            const double top = view->Top(), bottom = top + view->Height();
+            if (top < cut - kEpsilon && bottom > cut + kEpsilon && top > offset + kEpsilon &&
+                view->Height() <= body)
+                cut = std::min(cut, top);
+        }
+        QList<TfrxView *> piece, next;
+        for (TfrxView *view : remaining)
+            (view->Top() < cut - kEpsilon || view->Top() <= offset + kEpsilon ? piece : next).append(view);
+        // A page with no room at all (its headers fill it) takes the rest in one piece.
+        if ((free < 1 && m_curY <= m_pageTop + kEpsilon) || (piece.isEmpty() && cut < offset + 1)) {
+            piece += next;
+            next.clear();
+        }
+        const bool last = next.isEmpty() || m_report->Terminated();
+        double height = cut - offset;
+        if (last) {
+            height = std::min(total - offset, std::max(free, 0.0));
+            for (TfrxView *view : piece)
+                height = std::max(height, std::min(total, view->Top() + view->Height()) - offset);
+        }
+        QList<double> tops;
+        for (TfrxView *view : piece) {
+            tops.append(view->Top());
+            view->SetTop(view->Top() - offset);
+        }
+        band->SetHeight(height);
+        m_output->AppendBand(band, piece, m_curX, m_curY);
+        m_curY += height;
+        for (int i = 0; i < piece.size(); ++i)
+            piece[i]->SetTop(tops[i]);
+        band->SetHeight(total);
+        if (last)
+            break;
+        offset = cut;
+        remaining = next;
+        NewPage();
+        ProcessEvents();
+    }
+}
