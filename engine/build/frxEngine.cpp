@@ -108,7 +108,7 @@ bool TfrxEngine::Run()
 {
     m_previousFooterHeight = 0;
     m_output->BeginBuild();
-    m_report->DoProgressStart(0);
+    m_report->DoProgressStart(TfrxProgressKind::Preparing);
     const QDateTime now = QDateTime::currentDateTime();
     m_startDate = kUnixEpochDay + double(QDate(1970, 1, 1).daysTo(now.date()));
     m_startTime = double(now.time().msecsSinceStartOfDay()) / 86400000.0;
@@ -141,7 +141,7 @@ bool TfrxEngine::Run()
             report->Datasets()->Finalize();
             engine->m_output->SetPassInfo(false, false);
             engine->m_output->EndBuild();
-            report->DoProgressStop(0);
+            report->DoProgressStop(TfrxProgressKind::Preparing);
             engine->m_running = false;
             report->SetBuildCounters(nullptr);
             // The layout is reloaded after the build: nothing may point into it.
@@ -446,7 +446,7 @@ void TfrxEngine::AddPage()
     // A data header that ended the previous page is not repeated right away.
     TfrxBand *lastOnPrevious = m_lastBandShown;
     m_output->AppendPage(m_page);
-    m_report->DoProgress(0, m_output->Count());
+    m_report->DoProgress(TfrxProgressKind::Preparing, m_output->Count());
     m_pageOpen = true;
     m_curY = 0;
     ++m_pageDepth;

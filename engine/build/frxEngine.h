@@ -122,7 +122,17 @@ private:
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
+    // Shows one band in its phases (below), each on the showing's state.
     void ShowBandAt(TfrxBand *band, bool fromPageStart);
+    struct TfrxShowing;
+    void StartNewPageFor(TfrxShowing &showing);
+    void PrepareObjects(TfrxShowing &showing);
+    void StretchObjects(TfrxShowing &showing);
+    // Moves to the next page or column when the band does not fit; true when it is to be split.
+    bool MakeRoom(TfrxShowing &showing);
+    void OutputBand(TfrxShowing &showing, bool split);
+    void RaiseAfterPrint(TfrxShowing &showing);
+    void FinishBand(TfrxBand *band, bool fromPageStart, bool visible);
     // A reprinted band at the top of a new page: shown with its Overflow flag set.
     void ShowOverflowBand(TfrxBand *band);
     // Text objects of a band that moves to the next page and pass their overflow on to another

@@ -191,6 +191,61 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
     m_line = outerLine;
 }
 
+// One showing of a band: the objects it shows, their design state saved before anything is
+// evaluated, and put back when the showing ends, so no expanded text or moved object stays in the
+// layout.
+struct TfrxEngine::TfrxShowing {
+    TfrxEngine *Engine;
+    TfrxBand *Band;
+    bool FromPageStart;
+    bool IsNull, IsOverlay, IsData, IsGroupHeader;
+    // The band's own objects before its events ran: objects a handler adds print with the band
+    // and go afterwards.
+    QList<TfrxComponent *> DesignChildren;
+    std::vector<TfrxSavedState> Saved;
+    QList<TfrxView *> Views;
+    // Objects whose whole design state is kept in a copy (report code may change any property).
+    std::vector<std::pair<TfrxView *, TfrxComponent *>> Copies;
+    std::vector<TfrxFlowSource> FlowSources;
+    bool Visible = false;
+
+    TfrxShowing(TfrxEngine *engine, TfrxBand *band, bool fromPageStart)
+        : Engine(engine), Band(band), FromPageStart(fromPageStart),
+          IsNull(qobject_cast<TfrxNullBand *>(band) != nullptr),
+          IsOverlay(qobject_cast<TfrxOverlay *>(band) != nullptr),
+          IsData(qobject_cast<TfrxDataBand *>(band) != nullptr),
+          IsGroupHeader(qobject_cast<TfrxGroupHeader *>(band) != nullptr)
+    {
+        if (!IsNull)
+            DesignChildren = band->Objects();
+    }
+    TfrxShowing(const TfrxShowing &) = delete;
+    TfrxShowing &operator=(const TfrxShowing &) = delete;
+
+    ~TfrxShowing()
+    {
+        for (auto &[view, copy] : Copies) {
+            // The picture cache entry the store gave the picture stays valid.
+            auto *picture = qobject_cast<TfrxPictureView *>(view);
+            const int index = picture ? picture->ImageIndex() : 0;
+            const bool changed = picture && picture->IsPictureChanged();
+            view->Assign(copy);
+            if (picture) {
+                picture->SetImageIndex(index);
+                picture->SetPictureChanged(changed);
+            }
+        }
+        for (auto it = Saved.rbegin(); it != Saved.rend(); ++it)
+            RestoreState(*it);
+        // A text object that showed another's overflow gets its own text back: the next record's
+        // overflow may be none.
+        if (!Engine->m_flowTargets.isEmpty())
+            for (size_t i = 1; i < Saved.size(); ++i)
+                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(Saved[i].Object))
+                    Engine->ResetFlowTarget(memo);
+    }
+};
+
 void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
 {
     if (!band || band->Vertical())
@@ -204,226 +259,232 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
         TfrxBand *band;
         ~Leave() { showing.remove(band); }
     } leave{m_bandsShowing, band};
-    const bool isNull = qobject_cast<TfrxNullBand *>(band) != nullptr;
-    const bool isOverlay = qobject_cast<TfrxOverlay *>(band) != nullptr;
-    const bool isData = qobject_cast<TfrxDataBand *>(band) != nullptr;
-    const bool isGroupHeader = qobject_cast<TfrxGroupHeader *>(band) != nullptr;
 
     if (band->Visible() && band->KeepChild() && band->Child())
         StartKeep(band);
 
-    if (band->Visible() && band->StartNewPage() && !fromPageStart &&
-        !((isData || isGroupHeader) && m_line == 1) && m_pageOpen && !m_inPageEnd && m_pageDepth == 0) {
-        if (isGroupHeader && static_cast<TfrxGroupHeader *>(band)->ResetPageNumbers())
-            m_output->ResetLogicalNumbers();
-        m_bandStartingPage = band;
-        NewPage();
-        m_bandStartingPage = nullptr;
-    }
-
     bool visible = false;
-    // Objects a handler adds to the band while it is shown print with it and go afterwards.
+    const bool isNull = qobject_cast<TfrxNullBand *>(band) != nullptr;
     const QList<TfrxComponent *> designChildren = isNull ? QList<TfrxComponent *>() : band->Objects();
     {
-        // Preparing: every object's design state is saved first and comes back after the band
-        // was output, so no expanded text or moved object stays in the layout.
-        std::vector<TfrxSavedState> saved;
-        saved.reserve(band->Objects().size() + 1);
-        saved.push_back(SaveState(band));
-        QList<TfrxView *> views;
-        // The null band carries the page's own objects without becoming their parent.
-        for (TfrxComponent *child : isNull ? m_bands.PageObjects : band->Objects())
-            if (auto *view = qobject_cast<TfrxView *>(child)) {
-                views.append(view);
-                saved.push_back(SaveState(view));
-                if (!m_aggregateTexts.isEmpty())
-                    if (auto it = m_aggregateTexts.constFind(view); it != m_aggregateTexts.constEnd())
-                        static_cast<TfrxCustomMemoView *>(view)->SetText(*it);
-            }
-        // Report code may change any property of an object (its font, its colour): the whole
-        // design state of an object that code can reach is kept in a copy, made when the pages
-        // start, and put back after every showing.
-        std::vector<std::pair<TfrxView *, TfrxComponent *>> copies;
-        if (!m_designCopies.empty())
-            for (size_t i = 1; i < saved.size(); ++i) {
-                auto *view = static_cast<TfrxView *>(saved[i].Object);
-                if (auto it = m_designCopies.find(view); it != m_designCopies.end())
-                    copies.emplace_back(view, it->second.get());
-            }
-        struct Restore {
-            TfrxEngine *engine;
-            std::vector<TfrxSavedState> &saved;
-            std::vector<std::pair<TfrxView *, TfrxComponent *>> &copies;
-            ~Restore()
-            {
-                for (auto &[view, copy] : copies) {
-                    // The picture cache entry the store gave the picture stays valid.
-                    auto *picture = qobject_cast<TfrxPictureView *>(view);
-                    const int index = picture ? picture->ImageIndex() : 0;
-                    const bool changed = picture && picture->IsPictureChanged();
-                    view->Assign(copy);
-                    if (picture) {
-                        picture->SetImageIndex(index);
-                        picture->SetPictureChanged(changed);
-                    }
-                }
-                for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-                    RestoreState(*it);
-                // A text object that showed another's overflow gets its own text back: the
-                // next record's overflow may be none.
-                if (!engine->m_flowTargets.isEmpty())
-                    for (size_t i = 1; i < saved.size(); ++i)
-                        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(saved[i].Object))
-                            engine->ResetFlowTarget(memo);
-            }
-        } restore{this, saved, copies};
-        std::vector<TfrxFlowSource> flowSources;
-        // What an earlier record handed over goes before anything of this band is evaluated: this
-        // record's overflow may be none.
-        if (!m_flowTargets.isEmpty())
-            for (TfrxView *view : views)
-                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
-                    ResetFlowTarget(memo->FlowTo());
-
-        if (m_report->OnBeforePrint)
-            m_report->OnBeforePrint(band);
-        CallScript(band->OnBeforePrint(), band);
-        if (!isNull && band->Objects() != designChildren)
-            for (TfrxComponent *child : band->Objects())
-                if (auto *view = qobject_cast<TfrxView *>(child);
-                    view && !designChildren.contains(child) && !views.contains(view))
-                    views.append(view);
-        for (TfrxView *view : views) {
-            if (!band->Visible())
-                break;
-            if (!m_flowTargets.isEmpty())
-                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
-                    flowSources.push_back({memo, memo->Text(), memo->LastValue(), memo->FlowTo()->Text(),
-                                           memo->FlowTo()->AllowExpressions()});
-            if (m_report->OnBeforePrint)
-                m_report->OnBeforePrint(view);
-            CallScript(view->OnBeforePrint(), view);
-            if (view->Visible()) {
-                m_report->SetCurObject(view->Name());
-                view->ComputeData();
-                CallScript(view->OnAfterData(), view);
-            }
-        }
-        m_report->SetCurObject(QString());
-
-        // Stretching: objects grow to their content and push the objects below them.
-        QList<TfrxView *> byTop = views;
-        std::stable_sort(byTop.begin(), byTop.end(),
-                         [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
-        for (TfrxView *view : byTop) {
-            auto *stretch = qobject_cast<TfrxStretcheable *>(view);
-            if (!stretch || !view->Visible() || stretch->StretchMode() == frx::smDontStretch)
-                continue;
-            const double oldHeight = view->Height();
-            const double needed = stretch->CalcHeight();
-            if (needed <= oldHeight)
-                continue;
-            const double growth = needed - oldHeight;
-            const double bottom = view->Top() + oldHeight;
-            view->SetHeight(needed);
-            for (TfrxView *other : byTop) {
-                if (other == view || other->Top() < bottom - kEpsilon)
-                    continue;
-                if (other->ShiftMode() == frx::smDontShift)
-                    continue;
-                if (other->ShiftMode() == frx::smWhenOverlapped &&
-                    (other->Left() >= view->Left() + view->Width() ||
-                     other->Left() + other->Width() <= view->Left()))
-                    continue;
-                other->SetTop(other->Top() + growth);
-            }
-        }
-        if (band->Stretched() && !views.isEmpty()) {
-            double maxBottom = 0;
-            for (TfrxView *view : views)
-                if (view->Visible())
-                    maxBottom = std::max(maxBottom, view->Top() + view->Height());
-            band->SetHeight(maxBottom);
-        }
-        CallScript(band->OnAfterCalcHeight(), band);
-        for (TfrxView *view : views)
-            if (auto *stretch = qobject_cast<TfrxStretcheable *>(view))
-                if (stretch->StretchMode() == frx::smMaxHeight)
-                    view->SetHeight(band->Height() - view->Top());
-
-        visible = band->Visible();
-        bool split = false;
-        if (visible && !isNull && !isOverlay && !m_inPageEnd && !fromPageStart && m_pageDepth == 0 &&
-            FreeSpace() < band->Height() - kEpsilon) {
-            const bool taller = band->Height() > PageBodyHeight() + kEpsilon;
-            if ((band->AllowSplit() && !m_keeping) || taller) {
-                if (!band->AllowSplit()) {
-                    if (!(isData && m_line == 1) && m_curY > m_pageTop + kEpsilon) {
-                        m_pendingHeight = band->Height();
-                        m_bandStartingPage = band;
-                        NewPage();
-                        m_bandStartingPage = nullptr;
-                        m_pendingHeight = 0;
-                    }
-                    m_keeping = false;
-                }
-                split = true;
-            } else if (m_curY > m_pageTop + kEpsilon || m_keeping) {
-                // The band moves as a whole; on the new page it is placed whatever its height, so
-                // a band that can never fit does not stop the build.
-                if (!flowSources.empty())
-                    EvaluateFlowAgain(flowSources);
-                m_pendingHeight = band->Height();
-                m_bandStartingPage = band;
-                NewColumn();
-                m_bandStartingPage = nullptr;
-                m_pendingHeight = 0;
-            }
-        }
-
-        if (visible) {
-            QList<TfrxView *> printed;
-            // A sub-report object stands for the bands it prints; it has no look of its own.
-            for (TfrxView *view : views)
-                if (view->Visible() && view->Printable() && !qobject_cast<TfrxSubreport *>(view))
-                    printed.append(view);
-            m_lastBandTop = m_curY;
-            if (split && FreeSpace() < band->Height() - kEpsilon) {
-                SplitBand(band, printed);
-            } else {
-                m_output->AppendBand(band, printed, isNull ? 0 : m_curX, isNull ? 0 : m_curY);
-                if (!isNull)
-                    m_curY += band->Height();
-            }
-            if (!isNull)
-                m_lastBandShown = band;
-        }
-
-        for (TfrxView *view : views) {
-            if (!visible)
-                break;
-            if (m_report->OnAfterPrint)
-                m_report->OnAfterPrint(view);
-            CallScript(view->OnAfterPrint(), view);
-        }
-        if (m_report->OnAfterPrint)
-            m_report->OnAfterPrint(band);
-        CallScript(band->OnAfterPrint(), band);
-    }
+        TfrxShowing showing(this, band, fromPageStart);
+        // 1. A band that starts a new page gets it before anything of it is evaluated.
+        StartNewPageFor(showing);
+        // 2. Preparing: design states saved, events raised, the objects' data computed.
+        PrepareObjects(showing);
+        // 3. Stretching: objects grow to their content and push the objects below them.
+        StretchObjects(showing);
+        // 4. Room on the page: the band moves to the next page (or column) or will be split.
+        visible = showing.Visible = band->Visible();
+        const bool split = visible && MakeRoom(showing);
+        // 5. Output at (CurX, CurY).
+        if (visible)
+            OutputBand(showing, split);
+        // 6. After-print events.
+        RaiseAfterPrint(showing);
+    } // 7. The design state comes back.
+    // 8. Objects added while shown go.
     if (!isNull && band->Objects() != designChildren) {
         const QList<TfrxComponent *> children = band->Objects();
         for (TfrxComponent *child : children)
             if (!designChildren.contains(child))
                 delete child;
     }
+    // 9. What follows the band: its aggregates, sub-reports, child band and the totals.
+    FinishBand(band, fromPageStart, visible);
+}
 
+void TfrxEngine::StartNewPageFor(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    if (band->Visible() && band->StartNewPage() && !showing.FromPageStart &&
+        !((showing.IsData || showing.IsGroupHeader) && m_line == 1) && m_pageOpen && !m_inPageEnd &&
+        m_pageDepth == 0) {
+        if (showing.IsGroupHeader && static_cast<TfrxGroupHeader *>(band)->ResetPageNumbers())
+            m_output->ResetLogicalNumbers();
+        m_bandStartingPage = band;
+        NewPage();
+        m_bandStartingPage = nullptr;
+    }
+}
+
+void TfrxEngine::PrepareObjects(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    showing.Saved.reserve(band->Objects().size() + 1);
+    showing.Saved.push_back(SaveState(band));
+    // The null band carries the page's own objects without becoming their parent.
+    for (TfrxComponent *child : showing.IsNull ? m_bands.PageObjects : band->Objects())
+        if (auto *view = qobject_cast<TfrxView *>(child)) {
+            showing.Views.append(view);
+            showing.Saved.push_back(SaveState(view));
+            if (!m_aggregateTexts.isEmpty())
+                if (auto it = m_aggregateTexts.constFind(view); it != m_aggregateTexts.constEnd())
+                    static_cast<TfrxCustomMemoView *>(view)->SetText(*it);
+        }
+    // Report code may change any property of an object (its font, its colour): the whole design
+    // state of an object that code can reach is kept in a copy, made when the pages start, and
+    // put back after every showing.
+    if (!m_designCopies.empty())
+        for (size_t i = 1; i < showing.Saved.size(); ++i) {
+            auto *view = static_cast<TfrxView *>(showing.Saved[i].Object);
+            if (auto it = m_designCopies.find(view); it != m_designCopies.end())
+                showing.Copies.emplace_back(view, it->second.get());
+        }
+    // What an earlier record handed over goes before anything of this band is evaluated: this
+    // record's overflow may be none.
+    if (!m_flowTargets.isEmpty())
+        for (TfrxView *view : showing.Views)
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                ResetFlowTarget(memo->FlowTo());
+
+    if (m_report->OnBeforePrint)
+        m_report->OnBeforePrint(band);
+    CallScript(band->OnBeforePrint(), band);
+    if (!showing.IsNull && band->Objects() != showing.DesignChildren)
+        for (TfrxComponent *child : band->Objects())
+            if (auto *view = qobject_cast<TfrxView *>(child);
+                view && !showing.DesignChildren.contains(child) && !showing.Views.contains(view))
+                showing.Views.append(view);
+    for (TfrxView *view : showing.Views) {
+        if (!band->Visible())
+            break;
+        if (!m_flowTargets.isEmpty())
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(view); memo && memo->FlowTo())
+                showing.FlowSources.push_back({memo, memo->Text(), memo->LastValue(), memo->FlowTo()->Text(),
+                                               memo->FlowTo()->AllowExpressions()});
+        if (m_report->OnBeforePrint)
+            m_report->OnBeforePrint(view);
+        CallScript(view->OnBeforePrint(), view);
+        if (view->Visible()) {
+            m_report->SetCurObject(view->Name());
+            view->ComputeData();
+            CallScript(view->OnAfterData(), view);
+        }
+    }
+    m_report->SetCurObject(QString());
+}
+
+void TfrxEngine::StretchObjects(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    const QList<TfrxView *> &views = showing.Views;
+    QList<TfrxView *> byTop = views;
+    std::stable_sort(byTop.begin(), byTop.end(), [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
+    for (TfrxView *view : byTop) {
+        auto *stretch = qobject_cast<TfrxStretcheable *>(view);
+        if (!stretch || !view->Visible() || stretch->StretchMode() == frx::smDontStretch)
+            continue;
+        const double oldHeight = view->Height();
+        const double needed = stretch->CalcHeight();
+        if (needed <= oldHeight)
+            continue;
+        const double growth = needed - oldHeight;
+        const double bottom = view->Top() + oldHeight;
+        view->SetHeight(needed);
+        for (TfrxView *other : byTop) {
+            if (other == view || other->Top() < bottom - kEpsilon)
+                continue;
+            if (other->ShiftMode() == frx::smDontShift)
+                continue;
+            if (other->ShiftMode() == frx::smWhenOverlapped &&
+                (other->Left() >= view->Left() + view->Width() || other->Left() + other->Width() <= view->Left()))
+                continue;
+            other->SetTop(other->Top() + growth);
+        }
+    }
+    if (band->Stretched() && !views.isEmpty()) {
+        double maxBottom = 0;
+        for (TfrxView *view : views)
+            if (view->Visible())
+                maxBottom = std::max(maxBottom, view->Top() + view->Height());
+        band->SetHeight(maxBottom);
+    }
+    CallScript(band->OnAfterCalcHeight(), band);
+    for (TfrxView *view : views)
+        if (auto *stretch = qobject_cast<TfrxStretcheable *>(view))
+            if (stretch->StretchMode() == frx::smMaxHeight)
+                view->SetHeight(band->Height() - view->Top());
+}
+
+bool TfrxEngine::MakeRoom(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    if (showing.IsNull || showing.IsOverlay || m_inPageEnd || showing.FromPageStart || m_pageDepth > 0 ||
+        FreeSpace() >= band->Height() - kEpsilon)
+        return false;
+    const bool taller = band->Height() > PageBodyHeight() + kEpsilon;
+    if ((band->AllowSplit() && !m_keeping) || taller) {
+        if (!band->AllowSplit()) {
+            if (!(showing.IsData && m_line == 1) && m_curY > m_pageTop + kEpsilon) {
+                m_pendingHeight = band->Height();
+                m_bandStartingPage = band;
+                NewPage();
+                m_bandStartingPage = nullptr;
+                m_pendingHeight = 0;
+            }
+            m_keeping = false;
+        }
+        return true;
+    }
+    if (m_curY > m_pageTop + kEpsilon || m_keeping) {
+        // The band moves as a whole; on the new page it is placed whatever its height, so a band
+        // that can never fit does not stop the build.
+        if (!showing.FlowSources.empty())
+            EvaluateFlowAgain(showing.FlowSources);
+        m_pendingHeight = band->Height();
+        m_bandStartingPage = band;
+        NewColumn();
+        m_bandStartingPage = nullptr;
+        m_pendingHeight = 0;
+    }
+    return false;
+}
+
+void TfrxEngine::OutputBand(TfrxShowing &showing, bool split)
+{
+    TfrxBand *band = showing.Band;
+    QList<TfrxView *> printed;
+    // A sub-report object stands for the bands it prints; it has no look of its own.
+    for (TfrxView *view : showing.Views)
+        if (view->Visible() && view->Printable() && !qobject_cast<TfrxSubreport *>(view))
+            printed.append(view);
+    m_lastBandTop = m_curY;
+    if (split && FreeSpace() < band->Height() - kEpsilon) {
+        SplitBand(band, printed);
+    } else {
+        m_output->AppendBand(band, printed, showing.IsNull ? 0 : m_curX, showing.IsNull ? 0 : m_curY);
+        if (!showing.IsNull)
+            m_curY += band->Height();
+    }
+    if (!showing.IsNull)
+        m_lastBandShown = band;
+}
+
+void TfrxEngine::RaiseAfterPrint(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    for (TfrxView *view : showing.Views) {
+        if (!showing.Visible)
+            break;
+        if (m_report->OnAfterPrint)
+            m_report->OnAfterPrint(view);
+        CallScript(view->OnAfterPrint(), view);
+    }
+    if (m_report->OnAfterPrint)
+        m_report->OnAfterPrint(band);
+    CallScript(band->OnAfterPrint(), band);
+}
+
+void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
+{
+    const bool isNull = qobject_cast<TfrxNullBand *>(band) != nullptr;
     ResetAggregates(band);
     // Sub-reports placed in the band print the data bands of their page below it.
     if (visible && !isNull) {
         for (TfrxComponent *child : band->Objects()) {
             auto *subreport = qobject_cast<TfrxSubreport *>(child);
-            if (!subreport || !subreport->Visible() || !subreport->SubPage() ||
-                subreport->SubPage() == m_page)
+            if (!subreport || !subreport->Visible() || !subreport->SubPage() || subreport->SubPage() == m_page)
                 continue;
             if (m_pageDepth > 0 || m_inPageEnd)
                 continue;
@@ -442,7 +503,7 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
         ShowBandAt(band->Child(), fromPageStart);
     if (band->KeepChild())
         EndKeep(band);
-    if (isData && !m_aggregates.empty())
+    if (qobject_cast<TfrxDataBand *>(band) && !m_aggregates.empty())
         AccumulateAggregates(static_cast<TfrxDataBand *>(band), visible);
 }
 

@@ -11,9 +11,9 @@
 #include <functional>
 
 namespace {
-bool IsDataKind(int kind)
+bool IsDataKind(TfrxBandKind kind)
 {
-    return kind >= 6 && kind <= 11;
+    return kind >= TfrxBandKind::MasterData && kind <= TfrxBandKind::Data6;
 }
 } // namespace
 
@@ -30,37 +30,43 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
         }
         if (band->Vertical())
             continue; // vertical bands are not built
-        switch (band->BandNumber()) {
-        case 0:
-            if (!qobject_cast<TfrxNullBand *>(band))
-                result.Title = band;
+        switch (band->BandKind()) {
+        case TfrxBandKind::ReportTitle:
+            result.Title = band;
             break;
-        case 1:
+        case TfrxBandKind::ReportSummary:
             result.Summary = band;
             break;
-        case 2:
+        case TfrxBandKind::PageHeader:
             result.PageHeader = band;
             break;
-        case 3:
+        case TfrxBandKind::PageFooter:
             result.PageFooter = band;
             break;
-        case 15:
+        case TfrxBandKind::ColumnHeader:
             result.ColumnHeader = band;
             break;
-        case 16:
+        case TfrxBandKind::ColumnFooter:
             result.ColumnFooter = band;
             break;
-        case 17:
+        case TfrxBandKind::Overlay:
             result.Overlay = band;
             break;
-        case 14:
+        case TfrxBandKind::Child:
             break; // children are reached through their parent band
+        case TfrxBandKind::Unknown:
+            // The builder's own null band is never on a page; a band of another class cannot be
+            // linked and is reported below.
+            if (qobject_cast<TfrxNullBand *>(band))
+                break;
+            ordered.append(band);
+            break;
         default:
             ordered.append(band);
             break;
         }
     }
-    // Bands of kinds 4 to 13 in the order of their position on the page; the key is the formatted
+    // Bands from Header to GroupFooter in the order of their position on the page; the key is the formatted
     // position so that bands a rounding error apart keep their file order.
     std::stable_sort(ordered.begin(), ordered.end(), [](TfrxBand *a, TfrxBand *b) {
         return QString::asprintf("%9.2f", a->Top()) < QString::asprintf("%9.2f", b->Top());
@@ -72,10 +78,10 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
     QHash<int, QList<TfrxGroup>> groupsOf; // by the index of the data band
     QHash<TfrxBand *, int> groupIndex;     // group header -> index of its data band
     for (int i = 0; i < ordered.size(); ++i) {
-        if (ordered[i]->BandNumber() != 12)
+        if (ordered[i]->BandKind() != TfrxBandKind::GroupHeader)
             continue;
         for (int j = i + 1; j < ordered.size(); ++j)
-            if (IsDataKind(ordered[j]->BandNumber())) {
+            if (IsDataKind(ordered[j]->BandKind())) {
                 groupsOf[j].append({ordered[i], nullptr});
                 groupIndex.insert(ordered[i], j);
                 linked[i] = true;
@@ -84,10 +90,10 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
     }
     QList<TfrxBand *> openGroups;
     for (int i = 0; i < ordered.size(); ++i) {
-        const int kind = ordered[i]->BandNumber();
-        if (kind == 12 && linked[i]) {
+        const TfrxBandKind kind = ordered[i]->BandKind();
+        if (kind == TfrxBandKind::GroupHeader && linked[i]) {
             openGroups.append(ordered[i]);
-        } else if (kind == 13 && !openGroups.isEmpty()) {
+        } else if (kind == TfrxBandKind::GroupFooter && !openGroups.isEmpty()) {
             TfrxBand *header = openGroups.takeLast();
             for (TfrxGroup &group : groupsOf[groupIndex.value(header)])
                 if (group.Header == header)
@@ -105,22 +111,22 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
         level.Band = static_cast<TfrxDataBand *>(ordered[index]);
         level.Groups = groupsOf.value(index);
         linked[index] = true;
-        const int kind = ordered[index]->BandNumber();
+        const TfrxBandKind kind = ordered[index]->BandKind();
         // The header stands before the band and its group headers.
         int before = index - 1;
-        while (before >= 0 && ordered[before]->BandNumber() == 12 &&
+        while (before >= 0 && ordered[before]->BandKind() == TfrxBandKind::GroupHeader &&
                groupIndex.value(ordered[before], -1) == index)
             --before;
-        if (before >= 0 && ordered[before]->BandNumber() == 4 && !linked[before]) {
+        if (before >= 0 && ordered[before]->BandKind() == TfrxBandKind::Header && !linked[before]) {
             level.Header = ordered[before];
             linked[before] = true;
         }
         int last = index;
         for (int i = index + 1; i < ordered.size(); ++i) {
-            const int k = ordered[i]->BandNumber();
+            const TfrxBandKind k = ordered[i]->BandKind();
             if (IsDataKind(k) && k <= kind)
                 break;
-            if (k == kind + 1 && kind < 11) {
+            if (kind < TfrxBandKind::Data6 && k == TfrxBandKind(int(kind) + 1)) {
                 level.Details.append(makeLevel(i));
                 last = std::max(last, lastOf.value(level.Details.last().Band, i));
             }
@@ -129,7 +135,7 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
             if (group.Footer)
                 last = std::max(last, int(ordered.indexOf(group.Footer)));
         // The footer is the first footer after the band, its details and its group footers.
-        if (last + 1 < ordered.size() && ordered[last + 1]->BandNumber() == 5 && !linked[last + 1]) {
+        if (last + 1 < ordered.size() && ordered[last + 1]->BandKind() == TfrxBandKind::Footer && !linked[last + 1]) {
             level.Footer = ordered[last + 1];
             linked[last + 1] = true;
             last = last + 1;
@@ -138,7 +144,7 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
         return level;
     };
     for (int i = 0; i < ordered.size(); ++i) {
-        if (ordered[i]->BandNumber() == 6 && !linked[i]) {
+        if (ordered[i]->BandKind() == TfrxBandKind::MasterData && !linked[i]) {
             TfrxDataLevel level = makeLevel(i);
             if (BandDataSet(level.Band))
                 result.Masters.append(level);
@@ -148,13 +154,13 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
         if (linked[i])
             continue;
         TfrxBand *band = ordered[i];
-        const int kind = band->BandNumber();
+        const TfrxBandKind kind = band->BandKind();
         QString text;
-        if (kind == 4 || kind == 5)
+        if (kind == TfrxBandKind::Header || kind == TfrxBandKind::Footer)
             text = QStringLiteral("Unconnected header/footer");
-        else if (kind == 12)
+        else if (kind == TfrxBandKind::GroupHeader)
             text = QStringLiteral("No data band for the group");
-        else if (kind == 13)
+        else if (kind == TfrxBandKind::GroupFooter)
             text = QStringLiteral("No group header for");
         else
             text = QStringLiteral("Incorrect band position:");

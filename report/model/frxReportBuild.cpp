@@ -29,28 +29,28 @@ void TfrxReport::SetTerminated(bool value)
             script->Terminate();
 }
 
-void TfrxReport::DoProgressStart(int kind)
+void TfrxReport::DoProgressStart(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgressStart)
-        OnProgressStart(this, kind);
+        OnProgressStart(this, int(kind));
 }
 
-void TfrxReport::DoProgress(int kind, int progress)
+void TfrxReport::DoProgress(TfrxProgressKind kind, int progress)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgress)
-        OnProgress(this, kind, progress);
+        OnProgress(this, int(kind), progress);
 }
 
-void TfrxReport::DoProgressStop(int kind)
+void TfrxReport::DoProgressStop(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgressStop)
-        OnProgressStop(this, kind);
+        OnProgressStop(this, int(kind));
 }
 
 namespace {
