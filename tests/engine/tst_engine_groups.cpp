@@ -2,6 +2,8 @@
 // groups page by page, keeping bands together, reprinted headers, split bands, aggregates,
 // outline and anchors, page numbering, and the build ending cleanly on bad input.
 
+#include "PreparedPagesReader.h"
+
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
 #include "report/model/frxClass.h"
@@ -74,6 +76,9 @@ struct Fixture {
         page->SetRightMargin(0);
         page->SetTopMargin(0);
         page->SetBottomMargin(0);
+        // The page implementation the case runs with is chosen now.
+        report.PreviewPages();
+        report.Engine();
     }
 
     TfrxEngine *Engine() { return static_cast<TfrxEngine *>(report.Engine()); }
@@ -104,24 +109,24 @@ struct Fixture {
     }
 
     // "text@top" of every object on a page, in the order they were placed.
-    QString PageText(int index)
+    static QString PageText(const PreparedPage &page)
     {
         QStringList items;
-        for (const TfrxPreparedObject &object : Pages().Page(index).Objects) {
-            auto *memo = qobject_cast<TfrxCustomMemoView *>(object.Object.get());
+        for (const PreparedObject &object : page)
             items << QStringLiteral("%1@%2")
-                         .arg(memo ? memo->Text().trimmed() : object.Name)
-                         .arg(object.Object->Top());
-        }
+                         .arg(object.ClassName.contains(QLatin1String("Memo")) ? object.Text : object.Name)
+                         .arg(object.Top);
         return items.join(QStringLiteral(" | "));
     }
+    QString PageText(int index) { return PageText(ReadPreparedPages(report).value(index)); }
     QStringList AllPages()
     {
         QStringList pages;
-        for (int i = 0; i < Pages().Count(); ++i)
-            pages << PageText(i);
+        for (const PreparedPage &page : ReadPreparedPages(report))
+            pages << PageText(page);
         return pages;
     }
+    int PageCount() { return int(ReadPreparedPages(report).size()); }
     bool Build()
     {
         const bool ok = report.BuildPages(true);
@@ -141,6 +146,8 @@ class TestEngineGroups : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { frxRegisterEngine(); }
+    void initTestCase_data() { AddPageImplementations(); }
+    void init() { UsePageImplementation(); }
 
     void masterDetailWithGroupsPageByPage();
     void aggregates_data();
@@ -152,7 +159,6 @@ private slots:
     void allowSplitCutsBandAcrossPages();
     void reprintedHeaderAndPageNumbers();
     void outlineAndAnchors();
-    void keptOutlineAndAnchorsMove_data();
     void keptOutlineAndAnchorsMove();
     void reprintedBandsSeeOverflow();
     void movedBandEvaluatesFlowAgain();
@@ -289,11 +295,8 @@ void TestEngineGroups::keptBandsMoveTogether()
 
 void TestEngineGroups::keepThroughTheStore()
 {
-    // The program's store cuts the kept bands from the page and pastes them on the next one.
-    TfrxPreviewPages::Register();
+    // The store cuts the kept bands from the page and pastes them on the next one.
     Fixture f(100 / kPx);
-    QVERIFY(f.report.PreviewPages() && f.report.Engine());
-    frxRegisterPreviewPagesClass(nullptr);
     f.AddMemo(f.AddBand<TfrxReportTitle>("ReportTitle1", 0, 70), "T", "title");
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 120, 10);
     master->SetRowCount(3);
@@ -301,17 +304,7 @@ void TestEngineGroups::keepThroughTheStore()
     f.AddMemo(master, "M", "row [Line]", 0, 10);
     f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 140, 20), "F", "footer");
     QVERIFY(f.Build());
-    QStringList pages;
-    for (int i = 0; i < f.report.PreviewPages()->Count(); ++i) {
-        QStringList items;
-        for (TfrxComponent *band : f.report.PreviewPages()->GetPage(i)->Objects())
-            for (TfrxComponent *child : band->Objects())
-                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(child))
-                    items
-                        << QStringLiteral("%1@%2").arg(memo->Text().trimmed()).arg(band->Top() + memo->Top());
-        pages << items.join(QStringLiteral(" | "));
-    }
-    QCOMPARE(pages, QStringList({"title@0 | row 1@70 | row 2@80", "row 3@0 | footer@10"}));
+    QCOMPARE(f.AllPages(), QStringList({"title@0 | row 1@70 | row 2@80", "row 3@0 | footer@10"}));
 }
 
 void TestEngineGroups::allowSplitCutsBandAcrossPages()
@@ -361,34 +354,16 @@ void TestEngineGroups::outlineAndAnchors()
     int anchorPage = 0;
     f.report.OnEndDoc = [&](QObject *) { anchorPage = f.Engine()->GetAnchorPage(QStringLiteral("order3")); };
     QVERIFY(f.Build());
-    QStringList outline;
-    for (const auto &entry : f.Pages().OutlineEntries())
-        outline
-            << QStringLiteral("%1:%2:%3@%4").arg(entry.Level).arg(entry.Text).arg(entry.Page).arg(entry.Top);
-    QCOMPARE(outline.join(' '),
+    QCOMPARE(ReadOutline(f.report).join(' '),
              QStringLiteral("1:North:0@0 2:Order 1:0@20 2:Order 2:0@50 1:South:0@80 2:Order 3:1@0"));
     QCOMPARE(anchorPage, 2);
-}
-
-void TestEngineGroups::keptOutlineAndAnchorsMove_data()
-{
-    QTest::addColumn<bool>("store");
-    QTest::newRow("pages in memory") << false;
-    QTest::newRow("the program's store") << true;
 }
 
 void TestEngineGroups::keptOutlineAndAnchorsMove()
 {
     // The North group does not fit below East and moves whole to page 2: its outline entries and
     // anchors must point at page 2, at the tops the bands have there.
-    QFETCH(bool, store);
-    if (store)
-        frxRegisterPreviewPagesClass(
-            [](TfrxReport *report) { return std::make_unique<TfrxPreviewPages>(report); });
     Fixture f(100 / kPx);
-    QCOMPARE(f.report.PreviewPages() != nullptr, store);
-    QVERIFY(f.report.Engine());
-    frxRegisterPreviewPagesClass(nullptr);
     TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"},
                      {{"1", "East"}, {"2", "East"}, {"3", "North"}, {"4", "North"}, {"5", "North"}});
     auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 20);
@@ -404,37 +379,8 @@ void TestEngineGroups::keptOutlineAndAnchorsMove()
     master->SetOnAfterPrint(QStringLiteral("MasterData1OnAfterPrint"));
     QVERIFY(f.Build());
 
-    QStringList outline, anchors;
-    if (store) {
-        auto *pages = dynamic_cast<TfrxPreviewPages *>(f.report.PreviewPages());
-        QVERIFY(pages);
-        QCOMPARE(pages->Count(), 2);
-        std::function<void(TfrxXMLItem *, int)> walk = [&](TfrxXMLItem *item, int level) {
-            for (int i = 0; i < item->Count(); ++i) {
-                TfrxXMLItem *entry = item->Items(i);
-                outline << QStringLiteral("%1:%2:%3@%4")
-                               .arg(level)
-                               .arg(entry->Prop("text"), entry->Prop("page"), entry->Prop("top"));
-                walk(entry, level + 1);
-            }
-        };
-        walk(pages->Document()->Root()->FindItem(QStringLiteral("outline")), 1);
-        TfrxXMLItem *items = pages->Document()->Root()->FindItem(QStringLiteral("anchors"));
-        for (int i = 0; i < items->Count(); ++i)
-            anchors << QStringLiteral("%1:%2@%3")
-                           .arg(items->Items(i)->Prop("text"), items->Items(i)->Prop("page"),
-                                items->Items(i)->Prop("top"));
-    } else {
-        QCOMPARE(f.Pages().Count(), 2);
-        for (const auto &entry : f.Pages().OutlineEntries())
-            outline << QStringLiteral("%1:%2:%3@%4")
-                           .arg(entry.Level)
-                           .arg(entry.Text)
-                           .arg(entry.Page)
-                           .arg(entry.Top);
-        for (const auto &anchor : f.Pages().Anchors())
-            anchors << QStringLiteral("%1:%2@%3").arg(anchor.Text).arg(anchor.Page).arg(anchor.Top);
-    }
+    QCOMPARE(f.PageCount(), 2);
+    const QStringList outline = ReadOutline(f.report), anchors = ReadAnchors(f.report);
     QCOMPARE(outline.join(' '), QStringLiteral("1:East:0@0 2:Order 1:0@20 2:Order 2:0@40 1:North:1@0 "
                                                "2:Order 3:1@20 2:Order 4:1@40 2:Order 5:1@60"));
     QCOMPARE(anchors.join(' '),
@@ -566,12 +512,13 @@ void TestEngineGroups::simplifiedLayoutsBuild()
         dialog->SetName(QStringLiteral("Dialog1"));
     }
     QVERIFY(f.Build());
-    QCOMPARE(f.Pages().Count(), pages);
+    QCOMPARE(f.PageCount(), pages);
     if (kind == "endless")
-        QCOMPARE(f.Pages().EndlessHeight(), 20 * 40.0);
+        QCOMPARE(PreparedPageHeight(f.report, 0), 20 * 40.0);
     if (kind == "columns") { // nine rows in the first column, the tenth at the top of the second
-        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Left(), 50 * kPx);
-        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Top(), 0.0);
+        const PreparedObject last = ReadPreparedPages(f.report).value(0).back();
+        QCOMPARE(last.Left, 50 * kPx);
+        QCOMPARE(last.Top, 0.0);
     }
     if (kind == "subreport")
         QCOMPARE(f.PageText(0),
@@ -643,7 +590,7 @@ void TestEngineGroups::badInputEndsBuild()
     }
     QCOMPARE(f.report.BuildPages(true), error.isEmpty());
     QVERIFY2(f.report.Errors().join('\n').contains(error), qPrintable(f.report.Errors().join('\n')));
-    QCOMPARE(f.Pages().Count(), pages);
+    QCOMPARE(f.PageCount(), pages);
 }
 
 QTEST_MAIN(TestEngineGroups)
