@@ -17,6 +17,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 using frxEngineUnits::kEpsilon;
@@ -190,6 +191,7 @@ bool TfrxEngine::Run()
             }
         }
     }
+    CheckDatasetsEnd(pages);
     if (!m_report->Errors().isEmpty())
         return false;
 
@@ -243,6 +245,36 @@ bool TfrxEngine::Run()
         RunReportPages();
     }
     return true;
+}
+
+void TfrxEngine::CheckDatasetsEnd(const QList<TfrxReportPage *> &pages)
+{
+    // A user dataset that runs to its last record learns where that is only from its end
+    // callback: without one (and without report code that could stop the build) its walk would
+    // never end and the pages would grow until memory runs out.
+    if (Identifiers(m_report->ScriptText()).contains(QStringLiteral("stopreport")))
+        return;
+    QSet<TfrxDataSet *> checked;
+    auto check = [&](TfrxDataSet *data) {
+        if (!data || checked.contains(data))
+            return;
+        checked.insert(data);
+        if (qobject_cast<TfrxUserDataSet *>(data) && data->RangeEnd() == frx::reLast && !data->OnCheckEOF)
+            m_report->AddError(QStringLiteral("Dataset \"%1\" never ends: its RangeEnd is reLast and no end "
+                                              "check is set")
+                                   .arg(data->UserName()));
+    };
+    std::function<void(const QList<TfrxDataLevel> &)> walk = [&](const QList<TfrxDataLevel> &levels) {
+        for (const TfrxDataLevel &level : levels) {
+            check(level.Band->DataSet());
+            walk(level.Details);
+        }
+    };
+    check(m_report->DataSet());
+    for (TfrxReportPage *page : pages) {
+        check(page->DataSet());
+        walk(m_pageBands.value(page).Masters);
+    }
 }
 
 void TfrxEngine::FindObjectsChangedByCode()
@@ -526,16 +558,36 @@ void TfrxEngine::EndPage()
             engine->m_pageOpen = false;
         }
     } done{this};
-    if (m_bands.ColumnFooter)
-        ShowBandAt(m_bands.ColumnFooter, true);
-    if (!m_lastPage) {
-        m_curX = 0;
-        m_curColumn = 1;
+    for (;;) {
+        if (m_bands.ColumnFooter)
+            ShowBandAt(m_bands.ColumnFooter, true);
+        if (!m_lastPage) {
+            m_curX = 0;
+            m_curColumn = 1;
+        }
+        if (!m_lastPage || !m_bands.Summary)
+            break;
+        // The summary that does not fit above the page footer goes to a page of its own (unless
+        // this page holds nothing but its opening bands).
+        const double footer = m_bands.PageFooter ? m_bands.PageFooter->Height() : 0;
+        if (!m_bands.Summary->Visible() || m_page->EndlessHeight() || m_curY <= m_pageTop + kEpsilon ||
+            m_curY + m_bands.Summary->Height() <= m_pageHeight - footer + kEpsilon) {
+            ShowBandAt(m_bands.Summary, true);
+            break;
+        }
+        m_lastPage = false;
+        ShowPageFooter();
+        m_firstPage = false;
+        m_lastPage = true;
+        AddPage();
     }
-    if (m_lastPage && m_bands.Summary)
-        ShowBandAt(m_bands.Summary, true);
     if (m_lastPage && m_page->EndlessHeight())
         m_pageHeight = m_curY + (m_bands.PageFooter ? m_bands.PageFooter->Height() : 0);
+    ShowPageFooter();
+}
+
+void TfrxEngine::ShowPageFooter()
+{
     if (TfrxBand *footer = m_bands.PageFooter) {
         const bool onFirst = footer->property("PrintOnFirstPage").toBool();
         const bool onLast = footer->property("PrintOnLastPage").toBool();

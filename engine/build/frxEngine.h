@@ -118,7 +118,8 @@ private:
     void StartPage();
     void AddPage();
     void EndPage();
-    void FinishPage();
+    // The page footer and an overlay printed on top: the last bands of every page.
+    void ShowPageFooter();
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
@@ -151,6 +152,8 @@ private:
     void ResetFlowTarget(TfrxCustomMemoView *target);
     // Which objects report code may change during the build (their whole state is then kept).
     void FindObjectsChangedByCode();
+    // Refuses user datasets whose walk could never end.
+    void CheckDatasetsEnd(const QList<TfrxReportPage *> &pages);
     void SplitBand(TfrxBand *band, const QList<TfrxView *> &printed);
     void CallScript(const QString &procedure, QObject *object);
     TfrxDataSet *BandDataSet(TfrxDataBand *band) const;

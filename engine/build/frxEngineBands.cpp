@@ -80,7 +80,21 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
     QList<Variant> groupValues(groupCount);
     QList<int> groupRows(groupCount, 0);
     const bool keepFooter = band->KeepFooter() && level.Footer;
-
+    // A group footer shows the last record of its own group: the walk has already moved to the
+    // next group's first record when the footer is due, so the dataset answers from the record
+    // kept before each move while the footers are shown.
+    bool groupFooters = false;
+    for (const TfrxGroup &group : level.Groups)
+        groupFooters = groupFooters || group.Footer;
+    QStringList heldFields;
+    if (groupFooters)
+        data->GetFieldList(heldFields);
+    TfrxDataSet::THeldRecord held;
+    auto holdRecord = [&] {
+        held.clear();
+        for (const QString &field : heldFields)
+            held.insert(field, {data->GetValue(field), data->GetDisplayText(field)});
+    };
     auto startGroup = [&](int i) {
         TfrxBand *header = level.Groups[i].Header;
         groupRows[i] = 0;
@@ -104,6 +118,22 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
         if (!header->OutlineText().isEmpty())
             m_output->Outline()->LevelUp();
         EndKeep(header);
+    };
+
+    auto endGroups = [&](int from, int lastLine) {
+        struct Release {
+            QPointer<TfrxDataSet> &data;
+            ~Release()
+            {
+                if (data)
+                    data->SetHeldRecord(nullptr);
+            }
+        } release{data};
+        if (!heldFields.isEmpty())
+            data->SetHeldRecord(&held);
+        m_line = lastLine;
+        for (int i = groupCount - 1; i >= from; --i)
+            endGroup(i);
     };
 
     while (data && !data->Eof() && !m_report->Terminated()) {
@@ -130,8 +160,14 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
         if (groupCount > 0) {
             QList<Variant> values(groupCount);
             for (int i = 0; i < groupCount; ++i) {
-                const QString condition = static_cast<TfrxGroupHeader *>(level.Groups[i].Header)->Condition();
-                values[i] = condition.trimmed().isEmpty() ? Variant() : m_report->Calc(condition);
+                TfrxBand *header = level.Groups[i].Header;
+                const QString condition = static_cast<TfrxGroupHeader *>(header)->Condition();
+                try {
+                    values[i] = condition.trimmed().isEmpty() ? Variant() : m_report->Calc(condition);
+                } catch (const std::exception &error) {
+                    throw EReportError(QStringLiteral("Group condition of %1: %2")
+                                           .arg(header->Name(), QString::fromUtf8(error.what())));
+                }
             }
             int start = line == 1 ? 0 : -1;
             for (int i = 0; i < groupCount && start < 0; ++i)
@@ -139,8 +175,7 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
                     start = i;
             if (start >= 0) {
                 if (line > 1)
-                    for (int i = groupCount - 1; i >= start; --i)
-                        endGroup(i);
+                    endGroups(start, line - 1);
                 for (int i = start; i < groupCount; ++i)
                     startGroup(i);
             }
@@ -174,14 +209,14 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
             ++rows;
         ++line;
         gone();
+        if (!heldFields.isEmpty())
+            holdRecord();
         data->Next();
         if (rowLimit > 0 && line > rowLimit)
             break;
     }
     if (line > 1) {
-        m_line = line - 1;
-        for (int i = groupCount - 1; i >= 0; --i)
-            endGroup(i);
+        endGroups(0, line - 1);
         if (level.Footer && !band->FooterAfterEach())
             ShowBandAt(level.Footer, false);
     }
@@ -445,9 +480,10 @@ void TfrxEngine::OutputBand(TfrxShowing &showing, bool split)
 {
     TfrxBand *band = showing.Band;
     QList<TfrxView *> printed;
-    // A sub-report object stands for the bands it prints; it has no look of its own.
+    // A sub-report object stands for the bands it prints; it has no look of its own. Objects that
+    // are not Printable stay on the page: the preview shows them, paper leaves them out.
     for (TfrxView *view : showing.Views)
-        if (view->Visible() && view->Printable() && !qobject_cast<TfrxSubreport *>(view))
+        if (view->Visible() && !qobject_cast<TfrxSubreport *>(view))
             printed.append(view);
     m_lastBandTop = m_curY;
     if (split && FreeSpace() < band->Height() - kEpsilon) {

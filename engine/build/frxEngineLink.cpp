@@ -28,8 +28,12 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
                 result.PageObjects.append(child);
             continue;
         }
-        if (band->Vertical())
-            continue; // vertical bands are not built
+        if (band->Vertical()) {
+            // Bands across the page are not built: said once, naming the band, rather than its
+            // content going missing.
+            m_report->AddError(QStringLiteral("Vertical bands are not supported: %1").arg(band->Name()));
+            continue;
+        }
         switch (band->BandKind()) {
         case TfrxBandKind::ReportTitle:
             result.Title = band;

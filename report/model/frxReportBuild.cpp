@@ -195,8 +195,11 @@ bool TfrxReport::PrepareScript()
     // was made with stay.
     script->ClearItems(this);
     script->SetAddedBy(this);
+    // An object named like a variable the build sets itself (Value, Self) is not registered:
+    // report code reaching it under that name would take the variable's values.
     for (TfrxComponent *object : AllObjects())
-        if (!object->Name().isEmpty())
+        if (!object->Name().isEmpty() && object->Name().compare(QLatin1String("Value"), Qt::CaseInsensitive) != 0 &&
+            object->Name().compare(QLatin1String("Self"), Qt::CaseInsensitive) != 0)
             script->AddObject(object->Name(), object);
     for (int i = 0; i < m_datasets.Count(); ++i)
         if (TfrxDataSet *dataSet = m_datasets.Items(i)->DataSet())

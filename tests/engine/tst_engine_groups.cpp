@@ -150,6 +150,9 @@ private slots:
     void init() { UsePageImplementation(); }
 
     void masterDetailWithGroupsPageByPage();
+    void groupedListPageByPage();
+    void objectsNamedLikeScriptNames();
+    void notPrintableKeptForPreview();
     void aggregates_data();
     void aggregates();
     void groupKeepTogetherMovesWholeGroup();
@@ -202,6 +205,65 @@ void TestEngineGroups::masterDetailWithGroupsPageByPage()
         "end 1@90",
         "page 2@0 | region South@10 | order 3@20 | box@30 | bag@40 | qty 8@50 | 3 orders@60 | end 2@90"};
     QCOMPARE(f.AllPages(), expected);
+}
+
+void TestEngineGroups::groupedListPageByPage()
+{
+    // Bands of 10 px on 100 px pages; the column and page footer leave 80 px for the rest. The
+    // group footer shows its own group's last row (field, line and total), also when it moves to
+    // the next page.
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region", "Qty"},
+                     {{"1", "North", "2"}, {"2", "North", "3"}, {"3", "South", "5"}, {"4", "South", "1"},
+                      {"5", "West", "4"}});
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 20, 10), "H", "orders", 0, 10);
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 40, 10);
+    group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
+    f.AddMemo(group, "G", "region [Orders.\"Region\"]", 0, 10);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 10);
+    master->SetDataSet(orders.set);
+    f.AddMemo(master, "M", "[Line]. [Orders.\"Id\"]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxGroupFooter>("GroupFooter1", 80, 10), "GF",
+              "end [Orders.\"Region\"] [Line] qty [SUM(<Orders.\"Qty\">, MasterData1)]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 100, 10), "F", "[COUNT(MasterData1)] orders", 0, 10);
+    f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 120, 10), "S",
+              "total [SUM(<Orders.\"Qty\">, MasterData1)]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxColumnFooter>("ColumnFooter1", 140, 10), "CF", "col [Page]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 160, 10), "PF", "page [Page]", 0, 10);
+    QVERIFY(f.Build());
+    const QStringList expected{
+        "orders@0 | region North@10 | 1. 1@20 | 2. 2@30 | end North 2 qty 5@40 | region South@50 | 3. 3@60 | "
+        "4. 4@70 | col 1@80 | page 1@90",
+        "end South 4 qty 6@0 | region West@10 | 5. 5@20 | end West 5 qty 4@30 | 5 orders@40 | col 2@50 | "
+        "total 15@60 | page 2@90"};
+    QCOMPARE(f.AllPages(), expected);
+}
+
+void TestEngineGroups::objectsNamedLikeScriptNames()
+{
+    // Text objects named like the variables and objects the build declares for report code.
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(2);
+    f.AddMemo(master, "Value", "v[Line]");
+    f.AddMemo(master, "Self", "s[Line]", 20);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"v1@0 | s1@20 | v2@20 | s2@40"}));
+}
+
+void TestEngineGroups::notPrintableKeptForPreview()
+{
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(1);
+    f.AddMemo(master, "Shown", "shown");
+    f.AddMemo(master, "ScreenOnly", "screen only", 20)->SetPrintable(false);
+    QVERIFY(f.Build());
+    const PreparedPage page = ReadPreparedPages(f.report).value(0);
+    const PreparedObject *screenOnly = FindPrepared(page, QStringLiteral("ScreenOnly"));
+    QVERIFY(screenOnly);
+    QCOMPARE(screenOnly->Text, QStringLiteral("screen only"));
+    QVERIFY(!screenOnly->Printable);
 }
 
 void TestEngineGroups::aggregates_data()
@@ -319,7 +381,8 @@ void TestEngineGroups::allowSplitCutsBandAcrossPages()
         f.AddMemo(master, QStringLiteral("M%1").arg(i), QStringLiteral("m%1").arg(i), i * 40, 30);
     f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
     QVERIFY(f.Build());
-    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40", "m2@0 | m3@40", "m4@0 | m5@40 | end@90"}));
+    // The last piece ends at 90: the summary does not fit below it and gets a page of its own.
+    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40", "m2@0 | m3@40", "m4@0 | m5@40", "end@0"}));
 }
 
 void TestEngineGroups::reprintedHeaderAndPageNumbers()
@@ -466,7 +529,6 @@ void TestEngineGroups::simplifiedLayoutsBuild_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("pages");
-    QTest::newRow("vertical band") << "vertical" << 1;
     QTest::newRow("page columns") << "columns" << 1;
     QTest::newRow("endless page") << "endless" << 1;
     QTest::newRow("subreport in band") << "subreport" << 1;
@@ -487,11 +549,7 @@ void TestEngineGroups::simplifiedLayoutsBuild()
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 40);
     master->SetRowCount(kind == "columns" ? 10 : kind == "endless" ? 20 : 2);
     f.AddMemo(master, "M", "row [Line]");
-    if (kind == "vertical") {
-        auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
-        vertical->SetVertical(true);
-        vertical->SetRowCount(3);
-    } else if (kind == "columns") {
+    if (kind == "columns") {
         f.page->SetColumns(2);
         f.page->SetColumnWidth(50);
     } else if (kind == "endless") {
@@ -542,6 +600,12 @@ void TestEngineGroups::badInputEndsBuild_data()
                                                           << "" << 3;
     QTest::newRow("page header fills the page, split band") << "fullheader"
                                                             << "" << 3;
+    QTest::newRow("vertical band") << "vertical"
+                                   << "Vertical bands are not supported: MasterData2" << 0;
+    QTest::newRow("group condition throws") << "condition"
+                                            << "Group condition of GroupHeader2: " << 1;
+    QTest::newRow("user dataset that never ends")
+        << "noend" << "Dataset \"Endless\" never ends: its RangeEnd is reLast and no end check is set" << 0;
     QTest::newRow("page and band share dataset")
         << "pageband"
         << "Cannot use the same dataset for Page.DataSet and Band.DataSet" << 0;
@@ -585,6 +649,20 @@ void TestEngineGroups::badInputEndsBuild()
         f.report.SetScriptText({"procedure MasterData1OnBeforePrint(Sender: TfrxComponent);", "begin",
                                 "  Engine.ShowBand(MasterData1);", "end;", "", "begin", "end."});
         master->SetOnBeforePrint(QStringLiteral("MasterData1OnBeforePrint"));
+    } else if (kind == "condition") {
+        master->SetTop(30);
+        auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader2", 0, 10);
+        group->SetCondition(QStringLiteral("StrToInt('x')"));
+    } else if (kind == "noend") {
+        auto *endless = new TfrxUserDataSet(&f.report);
+        endless->SetName(QStringLiteral("EndlessSet"));
+        endless->SetUserName(QStringLiteral("Endless"));
+        f.report.Datasets()->Add(endless);
+        master->SetDataSet(endless);
+    } else if (kind == "vertical") {
+        auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
+        vertical->SetVertical(true);
+        vertical->SetRowCount(3);
     } else if (kind == "pageband") {
         f.page->SetDataSet(orders->set);
     }
