@@ -462,6 +462,7 @@ void TfrxEngine::StartPage()
             ShowBandAt(m_bands.Title, true);
         }
         m_pageTop = 0;
+        m_columnTop = 0;
     } else {
         AddPage();
     }
@@ -512,17 +513,24 @@ void TfrxEngine::AddPage()
         }
         ShowOverflowBand(band);
     }
+    m_columnTop = m_curY;
+    ShowColumnHeaders(lastOnPrevious);
+}
+
+void TfrxEngine::ShowColumnHeaders(TfrxBand *lastOnPrevious)
+{
+    m_columnRun.Index = 0;
     if (m_bands.ColumnHeader)
         ShowOverflowBand(m_bands.ColumnHeader);
-    // Reprinted data and group headers; while a keep moves its bands over, the headers it carries
-    // are not repeated.
+    // Reprinted data and group headers, at their place in the column; while a keep moves its
+    // bands over, the headers it carries are not repeated.
     const QList<TfrxHeaderEntry> headers = m_headerList;
     for (const TfrxHeaderEntry &entry : headers) {
         if (entry.Band == m_bandStartingPage || entry.Band == lastOnPrevious)
             continue;
         const double savedX = m_curX;
         const int savedLine = m_line, savedLineThrough = m_lineThrough;
-        m_curX = entry.X;
+        m_curX += entry.X;
         m_line = entry.Line;
         m_lineThrough = entry.LineThrough;
         ShowOverflowBand(entry.Band);
@@ -531,6 +539,20 @@ void TfrxEngine::AddPage()
         m_lineThrough = savedLineThrough;
     }
     m_pageTop = m_curY;
+}
+
+double TfrxEngine::ColumnLeft(int column) const
+{
+    if (!m_page || column <= 1)
+        return 0;
+    // Positions the layout gives (millimetres) come first; columns beyond them follow at the
+    // column width.
+    const QStringList positions = m_page->ColumnPositions();
+    bool ok = false;
+    const double position = positions.value(column - 1).trimmed().toDouble(&ok);
+    if (ok)
+        return position * kPixelsPerMm;
+    return (column - 1) * m_page->ColumnWidth() * kPixelsPerMm;
 }
 
 void TfrxEngine::ShowOverflowBand(TfrxBand *band)
@@ -683,11 +705,17 @@ void TfrxEngine::NewColumn()
 {
     const int columns = m_page ? m_page->Columns() : 0;
     if (columns > 1 && m_curColumn < columns && m_pageDepth == 0 && !m_inPageEnd) {
-        // The next page column starts at the column top of this page.
-        const double width = m_page->ColumnWidth() * kPixelsPerMm;
+        // The next page column starts at the column top of this page, under its own column
+        // header and reprinted headers.
         ++m_curColumn;
-        m_curX += width;
-        m_curY = m_pageTop;
+        m_curX = ColumnLeft(m_curColumn);
+        m_curY = m_columnTop;
+        ++m_pageDepth;
+        struct Depth {
+            int &depth;
+            ~Depth() { --depth; }
+        } depth{m_pageDepth};
+        ShowColumnHeaders(nullptr);
         return;
     }
     NewPage();
@@ -752,7 +780,7 @@ void TfrxEngine::AddHeader(TfrxBand *band)
     for (const TfrxHeaderEntry &entry : m_headerList)
         if (entry.Band == band)
             return;
-    m_headerList.append({band, m_curX, m_line, m_lineThrough});
+    m_headerList.append({band, m_curX - ColumnLeft(m_curColumn), m_line, m_lineThrough});
 }
 
 void TfrxEngine::RemoveHeader(TfrxBand *band)

@@ -106,6 +106,7 @@ private:
     // A band repeated at the top of every new page.
     struct TfrxHeaderEntry {
         TfrxBand *Band;
+        // From the left of the page column it was shown in.
         double X;
         // The line counters when the band was first shown: a reprinted header shows them again.
         int Line;
@@ -136,6 +137,10 @@ private:
     void FinishBand(TfrxBand *band, bool fromPageStart, bool visible);
     // A reprinted band at the top of a new page: shown with its Overflow flag set.
     void ShowOverflowBand(TfrxBand *band);
+    // The column header and the reprinted headers at the top of a page or page column.
+    void ShowColumnHeaders(TfrxBand *lastOnPrevious);
+    // The left of a page column (from 1) in pixels.
+    double ColumnLeft(int column) const;
     // Text objects of a band that moves to the next page and pass their overflow on to another
     // text object are evaluated again (SecondScriptCall set) before the band moves.
     struct TfrxFlowSource {
@@ -175,8 +180,19 @@ private:
     TfrxPageBands m_bands;
     QHash<TfrxReportPage *, TfrxPageBands> m_pageBands;
     double m_previousFooterHeight = 0;
-    // CurY below the bands that open every page.
+    // CurY below the bands that open every page, and where page columns start.
     double m_pageTop = 0;
+    double m_columnTop = 0;
+    // A data band printing its records across in columns: the column the next record takes and
+    // the top of the current row of records.
+    struct TfrxColumnRun {
+        TfrxDataBand *Band = nullptr;
+        int Columns = 1;
+        double Step = 0;
+        int Index = 0;
+        double RowTop = 0;
+    };
+    TfrxColumnRun m_columnRun;
     bool m_firstReportPage = false;
     bool m_firstPage = false;
     bool m_lastPage = false;

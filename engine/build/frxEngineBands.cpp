@@ -73,6 +73,27 @@ void TfrxEngine::RunDataLevel(const TfrxDataLevel &level)
     ProcessEvents();
     CallScript(band->OnMasterDetail(), band);
     data->First();
+    // Records across in columns, then down: the columns that fit the page at the band's column
+    // width (0 divides the page width among them).
+    const TfrxColumnRun outerRun = m_columnRun;
+    struct RestoreRun {
+        TfrxColumnRun &run;
+        TfrxColumnRun saved;
+        ~RestoreRun() { run = saved; }
+    } restoreRun{m_columnRun, outerRun};
+    if (band->Columns() > 1) {
+        const double gap = std::max(0.0, band->ColumnGap());
+        int columns = band->Columns();
+        double width = band->ColumnWidth();
+        if (width <= 0)
+            width = (m_pageWidth - gap * (columns - 1)) / columns;
+        width = std::max(width, 1.0);
+        const int fit = int((m_pageWidth + gap + kEpsilon) / (width + gap));
+        columns = std::clamp(fit, 1, columns);
+        m_columnRun = {band, columns, width + gap, 0, 0};
+    } else {
+        m_columnRun = TfrxColumnRun();
+    }
     const int outerLine = m_line;
     int line = 1;
     const int rowLimit = band->DataSet() ? band->RowCount() : 0;
@@ -445,6 +466,9 @@ void TfrxEngine::StretchObjects(TfrxShowing &showing)
 bool TfrxEngine::MakeRoom(TfrxShowing &showing)
 {
     TfrxBand *band = showing.Band;
+    // A record beside others in a row of columns goes where the row started.
+    if (m_columnRun.Band == band && m_columnRun.Index > 0)
+        return false;
     if (showing.IsNull || showing.IsOverlay || m_inPageEnd || showing.FromPageStart || m_pageDepth > 0 ||
         FreeSpace() >= band->Height() - kEpsilon)
         return false;
@@ -486,6 +510,20 @@ void TfrxEngine::OutputBand(TfrxShowing &showing, bool split)
         if (view->Visible() && !qobject_cast<TfrxSubreport *>(view))
             printed.append(view);
     m_lastBandTop = m_curY;
+    if (!showing.IsNull && m_columnRun.Band == band && m_columnRun.Columns > 1) {
+        if (m_columnRun.Index == 0)
+            m_columnRun.RowTop = m_curY;
+        const double top = m_columnRun.RowTop;
+        m_output->AppendBand(band, printed, m_curX + m_columnRun.Index * m_columnRun.Step, top);
+        m_curY = std::max(m_curY, top + band->Height());
+        m_lastBandTop = top;
+        m_columnRun.Index = (m_columnRun.Index + 1) % m_columnRun.Columns;
+        m_lastBandShown = band;
+        return;
+    }
+    // Any other band ends a row of records in columns.
+    if (!showing.IsNull && !showing.IsOverlay)
+        m_columnRun.Index = 0;
     if (split && FreeSpace() < band->Height() - kEpsilon) {
         SplitBand(band, printed);
     } else {

@@ -153,6 +153,9 @@ private slots:
     void groupedListPageByPage();
     void objectsNamedLikeScriptNames();
     void notPrintableKeptForPreview();
+    void dataBandColumns_data();
+    void dataBandColumns();
+    void pageColumnsRepeatHeaders();
     void aggregates_data();
     void aggregates();
     void groupKeepTogetherMovesWholeGroup();
@@ -264,6 +267,76 @@ void TestEngineGroups::notPrintableKeptForPreview()
     QVERIFY(screenOnly);
     QCOMPARE(screenOnly->Text, QStringLiteral("screen only"));
     QVERIFY(!screenOnly->Printable);
+}
+
+void TestEngineGroups::dataBandColumns_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("gap");
+    QTest::addColumn<QString>("placed");
+    // A 100 mm (377.95 px) wide page; a 20 px header, then records of 20 px across and down.
+    QTest::newRow("three across, width and gap")
+        << 3 << 100.0 << 20.0 << "head@0,0 1@0,20 2@120,20 3@240,20 4@0,40 5@120,40 6@240,40 7@0,60";
+    QTest::newRow("width 0 divides the page")
+        << 4 << 0.0 << 0.0 << "head@0,0 1@0,20 2@94.49,20 3@188.98,20 4@283.46,20 5@0,40 6@94.49,40 7@188.98,40";
+    QTest::newRow("columns past the page edge are dropped")
+        << 5 << 100.0 << 0.0 << "head@0,0 1@0,20 2@100,20 3@200,20 4@0,40 5@100,40 6@200,40 7@0,60";
+    QTest::newRow("column wider than the page")
+        << 2 << 500.0 << 0.0 << "head@0,0 1@0,20 2@0,40 3@0,60 4@0,80 5@0,100 6@0,120 7@0,140";
+    QTest::newRow("a thousand columns") << 1000 << 0.0 << 0.0
+                                        << "head@0,0 1@0,20 2@1,20 3@2,20 4@3,20 5@4,20 6@5,20 7@6,20";
+}
+
+void TestEngineGroups::dataBandColumns()
+{
+    QFETCH(int, columns);
+    QFETCH(double, width);
+    QFETCH(double, gap);
+    QFETCH(QString, placed);
+    Fixture f;
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 0, 20), "H", "head");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 40, 20);
+    master->SetRowCount(7);
+    master->SetColumns(columns);
+    master->SetColumnWidth(width);
+    master->SetColumnGap(gap);
+    f.AddMemo(master, "M", "[Line]")->SetWidth(80);
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QCOMPARE(pages.size(), 1);
+    QStringList items;
+    for (const PreparedObject &object : pages[0])
+        items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(std::round(object.Left * 100) / 100).arg(object.Top);
+    QCOMPARE(items.join(' '), placed);
+}
+
+void TestEngineGroups::pageColumnsRepeatHeaders()
+{
+    // Two page columns at the layout's positions (0 and 55 mm); the column header and the
+    // reprinted data header open each column.
+    Fixture f;
+    f.page->SetColumns(2);
+    f.page->SetColumnWidth(50);
+    f.page->SetColumnPositions({"0", "55"});
+    f.AddMemo(f.AddBand<TfrxColumnHeader>("ColumnHeader1", 0, 20), "C", "column");
+    auto *header = f.AddBand<TfrxHeader>("Header1", 30, 20);
+    header->SetReprintOnNewPage(true);
+    f.AddMemo(header, "H", "head");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 100);
+    master->SetRowCount(6);
+    f.AddMemo(master, "M", "row [Line]");
+    QVERIFY(f.Build());
+    QStringList pages;
+    for (const PreparedPage &page : ReadPreparedPages(f.report)) {
+        QStringList items;
+        for (const PreparedObject &object : page)
+            items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
+        pages << items.join(' ');
+    }
+    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
+    QCOMPARE(pages, QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
+                                 "row 4@55,40 row 5@55,140 row 6@55,240"}));
 }
 
 void TestEngineGroups::aggregates_data()
