@@ -627,14 +627,24 @@ void TfrxEngine::EvaluateFlowAgain(const std::vector<TfrxFlowSource> &sources)
 
 void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
 {
-    // The band goes out in pieces, each as high as the space left on its page. An object that
-    // crosses the end of a piece moves to the next piece when it fits on a page; one taller than a
-    // page stays in the piece it starts in and is cut off by the page's edge.
-    QList<TfrxView *> remaining = printed;
-    std::stable_sort(remaining.begin(), remaining.end(),
-                     [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
-    const double total = band->Height();
-    const double body = PageBodyHeight();
+    // The band goes out in pieces, each as high as the space left on its page, over as many
+    // pages as it needs. A text object that crosses the end of a piece keeps the lines that fit
+    // and goes on with the rest in the next piece; other objects (pictures, shapes) move whole to
+    // the next piece. Only an object that is not text and is taller than a whole page is cut off
+    // by the page's edge.
+    struct Part {
+        TfrxView *View;
+        double Top, Height;
+        QString Text;
+    };
+    QList<Part> remaining;
+    for (TfrxView *view : printed) {
+        auto *memo = qobject_cast<TfrxCustomMemoView *>(view);
+        remaining.append({view, view->Top(), view->Height(), memo ? memo->Text() : QString()});
+    }
+    std::stable_sort(remaining.begin(), remaining.end(), [](const Part &a, const Part &b) { return a.Top < b.Top; });
+    auto isText = [](const Part &part) { return qobject_cast<TfrxCustomMemoView *>(part.View) != nullptr; };
+    double total = band->Height();
     double offset = 0;
     for (;;) {
         double free = FreeSpace();
@@ -643,18 +653,59 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
             free = FreeSpace();
         }
         free = std::max(free, 0.0);
+        const bool pageTop = m_curY <= m_pageTop + kEpsilon;
+        // Objects that cannot be cut and cross the end of the piece move to the next one; the end
+        // moves up to their top (which may make another object cross it).
         double cut = offset + free;
-        for (TfrxView *view : remaining) {
-            const double top = view->Top(), bottom = top + view->Height();
-            if (top < cut - kEpsilon && bottom > cut + kEpsilon && top > offset + kEpsilon &&
-                view->Height() <= body)
-                cut = std::min(cut, top);
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const Part &part : remaining)
+                if (!isText(part) && part.Top < cut - kEpsilon && part.Top + part.Height > cut + kEpsilon &&
+                    part.Top > offset + kEpsilon) {
+                    cut = part.Top;
+                    moved = true;
+                }
         }
-        QList<TfrxView *> piece, next;
-        for (TfrxView *view : remaining)
-            (view->Top() < cut - kEpsilon || view->Top() <= offset + kEpsilon ? piece : next).append(view);
-        // A page with no room at all (its headers fill it) takes the rest in one piece.
-        if ((free < 1 && m_curY <= m_pageTop + kEpsilon) || (piece.isEmpty() && cut < offset + 1)) {
+        QList<Part> piece, next;
+        for (const Part &part : remaining) {
+            if (part.Top >= cut - kEpsilon && part.Top > offset + kEpsilon) {
+                next.append(part);
+                continue;
+            }
+            if (!isText(part) || part.Top + part.Height <= cut + kEpsilon || cut >= total - kEpsilon) {
+                piece.append(part);
+                continue;
+            }
+            // A text crossing the end: the lines that fit stay, the others go on.
+            auto *memo = static_cast<TfrxCustomMemoView *>(part.View);
+            memo->SetText(part.Text);
+            memo->SetHeight(part.Height);
+            const double room = cut - part.Top;
+            QString kept, rest;
+            if (!memo->SplitAtHeight(room, kept, rest)) {
+                // All its lines fit: its box ends with the piece.
+                piece.append({part.View, part.Top, room, part.Text});
+                continue;
+            }
+            if (kept.isEmpty() && part.Top > offset + kEpsilon) {
+                // Not one line fits below its top: all of it goes on.
+                next.append({part.View, cut, part.Height - room, part.Text});
+                continue;
+            }
+            if (kept.isEmpty()) {
+                // Not one line fits on the whole piece: it is shown as it is.
+                piece.append(part);
+                continue;
+            }
+            piece.append({part.View, part.Top, room, kept});
+            double restHeight = part.Top + part.Height - cut;
+            memo->SetText(rest);
+            restHeight = std::max(restHeight, memo->CalcHeight());
+            next.append({part.View, cut, restHeight, rest});
+        }
+        // A page with no room at all (its headers fill it) takes the rest in one piece; so does a
+        // piece that could not move on.
+        if ((free < 1 && pageTop) || (piece.isEmpty() && cut < offset + 1)) {
             piece += next;
             next.clear();
         }
@@ -662,23 +713,28 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
         double height = cut - offset;
         if (last) {
             height = std::min(total - offset, std::max(free, 0.0));
-            for (TfrxView *view : piece)
-                height = std::max(height, std::min(total, view->Top() + view->Height()) - offset);
+            for (const Part &part : piece)
+                height = std::max(height, part.Top + part.Height - offset);
         }
-        QList<double> tops;
-        for (TfrxView *view : piece) {
-            tops.append(view->Top());
-            view->SetTop(view->Top() - offset);
+        QList<TfrxView *> views;
+        for (const Part &part : piece) {
+            part.View->SetTop(part.Top - offset);
+            part.View->SetHeight(part.Height);
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(part.View))
+                memo->SetText(part.Text);
+            views.append(part.View);
         }
         band->SetHeight(height);
-        m_output->AppendBand(band, piece, m_curX, m_curY);
+        m_output->AppendBand(band, views, m_curX, m_curY);
         m_curY += height;
-        for (int i = 0; i < piece.size(); ++i)
-            piece[i]->SetTop(tops[i]);
-        band->SetHeight(total);
         if (last)
             break;
         offset = cut;
+        // The texts that go on grow the band when they need more room than their design gave.
+        double bottom = total;
+        for (const Part &part : next)
+            bottom = std::max(bottom, part.Top + part.Height);
+        total = std::max(total, bottom);
         remaining = next;
         NewPage();
         ProcessEvents();

@@ -115,7 +115,7 @@ struct Fixture {
         for (const PreparedObject &object : page)
             items << QStringLiteral("%1@%2")
                          .arg(object.ClassName.contains(QLatin1String("Memo")) ? object.Text : object.Name)
-                         .arg(object.Top);
+                         .arg(std::round(object.Top * 100) / 100 + 0.0);
         return items.join(QStringLiteral(" | "));
     }
     QString PageText(int index) { return PageText(ReadPreparedPages(report).value(index)); }
@@ -163,6 +163,7 @@ private slots:
     void keptBandsMoveTogether();
     void keepThroughTheStore();
     void allowSplitCutsBandAcrossPages();
+    void splitBandLosesNothing();
     void reprintedHeaderAndPageNumbers();
     void outlineAndAnchors();
     void keptOutlineAndAnchorsMove();
@@ -444,8 +445,8 @@ void TestEngineGroups::keepThroughTheStore()
 
 void TestEngineGroups::allowSplitCutsBandAcrossPages()
 {
-    // A 250 px band on 100 px pages, objects every 40 px; the one at 80 crosses the first page's
-    // end and moves to the second piece.
+    // A 250 px band on 100 px pages, text objects every 40 px; the one at 80 crosses the first
+    // page's end, its one line fits above it and its box ends there.
     Fixture f(100 / kPx);
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 250);
     master->SetRowCount(1);
@@ -454,8 +455,50 @@ void TestEngineGroups::allowSplitCutsBandAcrossPages()
         f.AddMemo(master, QStringLiteral("M%1").arg(i), QStringLiteral("m%1").arg(i), i * 40, 30);
     f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
     QVERIFY(f.Build());
-    // The last piece ends at 90: the summary does not fit below it and gets a page of its own.
-    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40", "m2@0 | m3@40", "m4@0 | m5@40", "end@0"}));
+    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40 | m2@80", "m3@20 | m4@60", "m5@0 | end@50"}));
+}
+
+void TestEngineGroups::splitBandLosesNothing()
+{
+    // A text of 40 lines (about 600 px) in a band that may split, on 100 px pages with a 10 px
+    // page footer, and a shape below it: every line prints once, in order, each piece inside its
+    // page's body; the shape moves whole. A summary that follows gets its own room.
+    Fixture f(100 / kPx);
+    QStringList lines;
+    for (int i = 1; i <= 40; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 60);
+    master->SetRowCount(1);
+    master->SetAllowSplit(true);
+    master->SetStretched(true);
+    auto *text = f.AddMemo(master, "Text", lines.join(QStringLiteral("\r\n")), 0, 20);
+    text->SetStretchMode(frx::smActualHeight);
+    auto *shape = new TfrxShapeView(master);
+    shape->SetName(QStringLiteral("Shape"));
+    shape->SetBounds(0, 30, 50, 40);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 200, 10), "PF", "p[Page]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QVERIFY(pages.size() >= 6);
+    QStringList printed;
+    int shapes = 0;
+    for (int i = 0; i < pages.size(); ++i)
+        for (const PreparedObject &object : pages[i]) {
+            if (object.Name == QLatin1String("Text")) {
+                printed += object.Text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+                QVERIFY2(object.Top + object.Height <= 90 + 1e-6, qPrintable(QString::number(i)));
+            } else if (object.Name == QLatin1String("Shape")) {
+                ++shapes;
+                QCOMPARE(object.Height, 40.0);
+                QVERIFY(object.Top + object.Height <= 90 + 1e-6);
+            } else if (object.Name == QLatin1String("PF")) {
+                QVERIFY(qAbs(object.Top - 90) < 1e-6);
+            }
+        }
+    QCOMPARE(printed, lines);
+    QCOMPARE(shapes, 1);
+    QCOMPARE(FindPrepared(pages.back(), QStringLiteral("S"))->Text, QStringLiteral("end"));
 }
 
 void TestEngineGroups::reprintedHeaderAndPageNumbers()
