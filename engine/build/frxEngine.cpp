@@ -192,6 +192,9 @@ bool TfrxEngine::Run()
         }
     }
     CheckDatasetsEnd(pages);
+    for (TfrxComponent *object : m_report->AllObjects())
+        if (auto *subreport = qobject_cast<TfrxSubreport *>(object); subreport && !subreport->SubPage())
+            m_report->AddError(QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
     if (!m_report->Errors().isEmpty())
         return false;
 
@@ -409,6 +412,13 @@ void TfrxEngine::PagePass(TfrxReportPage *page)
         const double savedY = m_curY;
         ShowBandAt(&nullBand, true);
         m_curY = savedY;
+        // A sub-report placed on the page prints once, from its place, before the data bands.
+        for (TfrxComponent *object : m_bands.PageObjects)
+            if (auto *subreport = qobject_cast<TfrxSubreport *>(object)) {
+                const double bottom = m_curY;
+                RunSubreport(subreport, std::max(0.0, m_curY - subreport->Top()));
+                m_curY = std::max(m_curY, bottom);
+            }
     }
 
     if (m_report->OnManualBuild)

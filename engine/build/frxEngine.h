@@ -22,6 +22,7 @@ class TfrxReportPage;
 class TfrxComponent;
 class TfrxCustomMemoView;
 class TfrxView;
+class TfrxSubreport;
 
 // Installs TfrxEngine as the engine of every report made from now on.
 void frxRegisterEngine();
@@ -135,6 +136,8 @@ private:
     void OutputBand(TfrxShowing &showing, bool split);
     void RaiseAfterPrint(TfrxShowing &showing);
     void FinishBand(TfrxBand *band, bool fromPageStart, bool visible);
+    // The bands of a sub-report's page, from its place in the band shown at top (or on the page).
+    void RunSubreport(TfrxSubreport *subreport, double top);
     // A reprinted band at the top of a new page: shown with its Overflow flag set.
     void ShowOverflowBand(TfrxBand *band);
     // The column header and the reprinted headers at the top of a page or page column.
@@ -231,8 +234,9 @@ private:
     int m_keepHeaderCount = 0;
     // Height of the band being placed when it asked for a new page.
     double m_pendingHeight = 0;
-    // Bands being shown right now.
+    // Bands and sub-reports being shown right now.
     QSet<TfrxBand *> m_bandsShowing;
+    QSet<TfrxSubreport *> m_subreportsRunning;
     // Guards against scripts that start pages from inside page start and end.
     int m_pageDepth = 0;
     std::vector<TfrxAggregate> m_aggregates;

@@ -461,6 +461,13 @@ void TfrxEngine::StretchObjects(TfrxShowing &showing)
         if (auto *stretch = qobject_cast<TfrxStretcheable *>(view))
             if (stretch->StretchMode() == frx::smMaxHeight)
                 view->SetHeight(band->Height() - view->Top());
+    // Objects aligned to the band's bottom or filling it follow the stretched band.
+    if (!showing.IsNull)
+        for (TfrxView *view : views)
+            if (view->Align() != frx::baNone) {
+                band->AlignChildren();
+                break;
+            }
 }
 
 bool TfrxEngine::MakeRoom(TfrxShowing &showing)
@@ -554,24 +561,17 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
 {
     const bool isNull = qobject_cast<TfrxNullBand *>(band) != nullptr;
     ResetAggregates(band);
-    // Sub-reports placed in the band print the data bands of their page below it.
+    // Sub-reports placed in the band print their page's bands from where they stand in it.
     if (visible && !isNull) {
-        for (TfrxComponent *child : band->Objects()) {
-            auto *subreport = qobject_cast<TfrxSubreport *>(child);
-            if (!subreport || !subreport->Visible() || !subreport->SubPage() || subreport->SubPage() == m_page)
-                continue;
-            if (m_pageDepth > 0 || m_inPageEnd)
-                continue;
-            TfrxReportPage *subPage = subreport->SubPage();
-            if (!m_pageBands.contains(subPage))
-                continue;
-            const TfrxPageBands subBands = m_pageBands.value(subPage);
-            for (const TfrxDataLevel &level : subBands.Masters) {
-                if (m_report->Terminated())
-                    break;
-                RunDataLevel(level);
+        const double bandTop = m_lastBandTop, bandBottom = m_curY;
+        bool any = false;
+        for (TfrxComponent *child : band->Objects())
+            if (auto *subreport = qobject_cast<TfrxSubreport *>(child)) {
+                any = true;
+                RunSubreport(subreport, bandTop);
             }
-        }
+        if (any)
+            m_curY = std::max(m_curY, bandBottom);
     }
     if (band->Child() && (visible || band->PrintChildIfInvisible()))
         ShowBandAt(band->Child(), fromPageStart);
@@ -579,6 +579,43 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
         EndKeep(band);
     if (qobject_cast<TfrxDataBand *>(band) && !m_aggregates.empty())
         AccumulateAggregates(static_cast<TfrxDataBand *>(band), visible);
+}
+
+void TfrxEngine::RunSubreport(TfrxSubreport *subreport, double top)
+{
+    TfrxReportPage *subPage = subreport->SubPage();
+    if (!subreport->Visible() || !subPage || subPage == m_page || m_pageDepth > 0 || m_inPageEnd ||
+        !m_pageBands.contains(subPage))
+        return;
+    // A sub-report that (through its bands) prints itself again would never end.
+    if (m_subreportsRunning.contains(subreport))
+        return;
+    m_subreportsRunning.insert(subreport);
+    struct Leave {
+        QSet<TfrxSubreport *> &running;
+        TfrxSubreport *subreport;
+        ~Leave() { running.remove(subreport); }
+    } leave{m_subreportsRunning, subreport};
+    const double savedX = m_curX;
+    struct RestoreX {
+        double &x;
+        double saved;
+        ~RestoreX() { x = saved; }
+    } restoreX{m_curX, savedX};
+    m_curX += subreport->Left();
+    m_curY = top + subreport->Top();
+    // The sub-page's title and summary open and close what it prints, its data bands with their
+    // headers, footers and groups in between.
+    const TfrxPageBands subBands = m_pageBands.value(subPage);
+    if (subBands.Title)
+        ShowBandAt(subBands.Title, false);
+    for (const TfrxDataLevel &level : subBands.Masters) {
+        if (m_report->Terminated())
+            break;
+        RunDataLevel(level);
+    }
+    if (subBands.Summary)
+        ShowBandAt(subBands.Summary, false);
 }
 
 void TfrxEngine::ResetFlowTarget(TfrxCustomMemoView *target)

@@ -156,6 +156,8 @@ private slots:
     void dataBandColumns_data();
     void dataBandColumns();
     void pageColumnsRepeatHeaders();
+    void subreportsPrintWhereTheyStand();
+    void alignedObjectsFollowStretchedBand();
     void aggregates_data();
     void aggregates();
     void groupKeepTogetherMovesWholeGroup();
@@ -338,6 +340,66 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
     // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
     QCOMPARE(pages, QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
                                  "row 4@55,40 row 5@55,140 row 6@55,240"}));
+}
+
+void TestEngineGroups::subreportsPrintWhereTheyStand()
+{
+    // A sub-report in a band prints its page's title, rows and summary from its own place, for
+    // every showing of the band; one placed on the page prints once, before the data bands.
+    Fixture f;
+    auto *inner = new TfrxReportPage(&f.report);
+    inner->SetName(QStringLiteral("Page2"));
+    auto add = [&](TfrxBand *band, const QString &name, double top, const QString &text) {
+        band->SetName(name);
+        band->SetTop(top);
+        band->SetHeight(20);
+        f.AddMemo(band, name + QStringLiteral("Text"), text);
+        return band;
+    };
+    add(new TfrxReportTitle(inner), "SubTitle", 0, "sub title");
+    static_cast<TfrxDataBand *>(add(new TfrxMasterData(inner), "SubRows", 40, "s[Line]"))->SetRowCount(2);
+    add(new TfrxReportSummary(inner), "SubSummary", 80, "sub end");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 100, 20);
+    master->SetRowCount(2);
+    f.AddMemo(master, "M", "row [Line]");
+    auto *inBand = new TfrxSubreport(master);
+    inBand->SetName(QStringLiteral("Subreport1"));
+    inBand->SetBounds(30, 10, 100, 10);
+    inBand->SetSubPage(inner);
+    QVERIFY(f.Build());
+    QStringList items;
+    for (const PreparedObject &object : ReadPreparedPages(f.report).value(0))
+        items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(object.Left).arg(object.Top);
+    QCOMPARE(items.join(QStringLiteral(" | ")),
+             QStringLiteral("row 1@0,0 | sub title@30,10 | s1@30,30 | s2@30,50 | sub end@30,70 | row 2@0,90 | "
+                            "sub title@30,100 | s1@30,120 | s2@30,140 | sub end@30,160"));
+
+    auto *onPage = new TfrxSubreport(f.Find<TfrxReportPage>("Page1"));
+    onPage->SetName(QStringLiteral("Subreport2"));
+    onPage->SetBounds(0, 5, 100, 10);
+    onPage->SetSubPage(f.Find<TfrxReportPage>("Page2"));
+    delete f.Find<TfrxSubreport>("Subreport1");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"sub title@5 | s1@25 | s2@45 | sub end@65 | row 1@85 | row 2@105"}));
+}
+
+void TestEngineGroups::alignedObjectsFollowStretchedBand()
+{
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 30);
+    master->SetRowCount(1);
+    master->SetStretched(true);
+    auto *text = f.AddMemo(master, "Text", "a\r\nb\r\nc\r\nd\r\ne\r\nf", 0, 20);
+    text->SetStretchMode(frx::smActualHeight);
+    text->SetWidth(100);
+    auto *bottom = f.AddMemo(master, "Bottom", "bottom", 10, 10);
+    bottom->SetLeft(150);
+    bottom->SetAlign(frx::baBottom);
+    QVERIFY(f.Build());
+    const PreparedPage page = ReadPreparedPages(f.report).value(0);
+    const double grown = FindPrepared(page, QStringLiteral("Text"))->Height;
+    QVERIFY(grown > 30);
+    QCOMPARE(FindPrepared(page, QStringLiteral("Bottom"))->Top, grown - 10);
 }
 
 void TestEngineGroups::aggregates_data()
@@ -680,6 +742,7 @@ void TestEngineGroups::simplifiedLayoutsBuild()
         f.AddMemo(innerBand, "S", "sub [Line]");
         auto *subreport = new TfrxSubreport(master);
         subreport->SetName(QStringLiteral("Subreport1"));
+        subreport->SetTop(20);
         subreport->SetSubPage(inner);
     } else if (kind == "dialog") {
         auto *dialog = new TfrxDialogPage(&f.report);
@@ -696,7 +759,7 @@ void TestEngineGroups::simplifiedLayoutsBuild()
     }
     if (kind == "subreport")
         QCOMPARE(f.PageText(0),
-                 QStringLiteral("row 1@0 | sub 1@40 | sub 2@60 | row 2@80 | sub 1@120 | sub 2@140"));
+                 QStringLiteral("row 1@0 | sub 1@20 | sub 2@40 | row 2@60 | sub 1@80 | sub 2@100"));
 }
 
 void TestEngineGroups::badInputEndsBuild_data()
@@ -722,6 +785,9 @@ void TestEngineGroups::badInputEndsBuild_data()
                                             << "Group condition of GroupHeader2: " << 1;
     QTest::newRow("user dataset that never ends")
         << "noend" << "Dataset \"Endless\" never ends: its RangeEnd is reLast and no end check is set" << 0;
+    QTest::newRow("sub-report without its page") << "nosubpage"
+                                                 << "Sub-report Subreport9 has no page to print" << 0;
+    QTest::newRow("band taller than the page, no split") << "tall" << "" << 3;
     QTest::newRow("page and band share dataset")
         << "pageband"
         << "Cannot use the same dataset for Page.DataSet and Band.DataSet" << 0;
@@ -775,6 +841,11 @@ void TestEngineGroups::badInputEndsBuild()
         endless->SetUserName(QStringLiteral("Endless"));
         f.report.Datasets()->Add(endless);
         master->SetDataSet(endless);
+    } else if (kind == "nosubpage") {
+        auto *subreport = new TfrxSubreport(master);
+        subreport->SetName(QStringLiteral("Subreport9"));
+    } else if (kind == "tall") {
+        master->SetHeight(250);
     } else if (kind == "vertical") {
         auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
         vertical->SetVertical(true);
