@@ -4,10 +4,10 @@
 #include "engine/build/frxEngine.h"
 
 #include "engine/build/frxEngineUnits.h"
-#include "report/model/frxClass.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxErrors.h"
 #include "report/host/frxPreviewPagesBase.h"
+#include "report/model/frxClass.h"
 #include "script/fs_iinterpreter.h"
 
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 
 #include "engine/build/frxEngine.h"
 
-#include "report/model/frxClass.h"
 #include "report/expr/frxExpand.h"
+#include "report/model/frxClass.h"
 
 #include <functional>
 

@@ -5,9 +5,9 @@
 #include "engine/build/frxEngine.h"
 
 #include "engine/build/frxEngineUnits.h"
-#include "report/model/frxClass.h"
 #include "report/core/frxErrors.h"
 #include "report/expr/frxExpand.h"
+#include "report/model/frxClass.h"
 
 #include <QPointer>
 #include <QSet>
@@ -426,7 +426,8 @@ void TfrxEngine::StretchObjects(TfrxShowing &showing)
     TfrxBand *band = showing.Band;
     const QList<TfrxView *> &views = showing.Views;
     QList<TfrxView *> byTop = views;
-    std::stable_sort(byTop.begin(), byTop.end(), [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
+    std::stable_sort(byTop.begin(), byTop.end(),
+                     [](TfrxView *a, TfrxView *b) { return a->Top() < b->Top(); });
     for (TfrxView *view : byTop) {
         auto *stretch = qobject_cast<TfrxStretcheable *>(view);
         if (!stretch || !view->Visible() || stretch->StretchMode() == frx::smDontStretch)
@@ -444,7 +445,8 @@ void TfrxEngine::StretchObjects(TfrxShowing &showing)
             if (other->ShiftMode() == frx::smDontShift)
                 continue;
             if (other->ShiftMode() == frx::smWhenOverlapped &&
-                (other->Left() >= view->Left() + view->Width() || other->Left() + other->Width() <= view->Left()))
+                (other->Left() >= view->Left() + view->Width() ||
+                 other->Left() + other->Width() <= view->Left()))
                 continue;
             other->SetTop(other->Top() + growth);
         }
@@ -679,7 +681,8 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
         auto *memo = qobject_cast<TfrxCustomMemoView *>(view);
         remaining.append({view, view->Top(), view->Height(), memo ? memo->Text() : QString()});
     }
-    std::stable_sort(remaining.begin(), remaining.end(), [](const Part &a, const Part &b) { return a.Top < b.Top; });
+    std::stable_sort(remaining.begin(), remaining.end(),
+                     [](const Part &a, const Part &b) { return a.Top < b.Top; });
     auto isText = [](const Part &part) { return qobject_cast<TfrxCustomMemoView *>(part.View) != nullptr; };
     double total = band->Height();
     double offset = 0;

@@ -139,7 +139,8 @@ TfrxEngine::TfrxPageBands TfrxEngine::PrepareBands(TfrxReportPage *page)
             if (group.Footer)
                 last = std::max(last, int(ordered.indexOf(group.Footer)));
         // The footer is the first footer after the band, its details and its group footers.
-        if (last + 1 < ordered.size() && ordered[last + 1]->BandKind() == TfrxBandKind::Footer && !linked[last + 1]) {
+        if (last + 1 < ordered.size() && ordered[last + 1]->BandKind() == TfrxBandKind::Footer &&
+            !linked[last + 1]) {
             level.Footer = ordered[last + 1];
             linked[last + 1] = true;
             last = last + 1;

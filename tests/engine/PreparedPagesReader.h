@@ -7,8 +7,8 @@
 
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxClass.h"
 #include "report/io/frxXML.h"
+#include "report/model/frxClass.h"
 
 #include <cmath>
 #include <functional>
@@ -89,8 +89,7 @@ inline QList<PreparedPage> ReadPreparedPages(TfrxReport &report)
         return pages;
     for (int i = 0; i < memory->Count(); ++i) {
         PreparedPage page;
-        for (const TfrxPreparedObject &object : memory->Page(i).Objects)
-        {
+        for (const TfrxPreparedObject &object : memory->Page(i).Objects) {
             page.append(ReadPreparedObject(object.Object.get(), object.Object->Left(), object.Object->Top()));
             // The copies in memory keep the layout name beside them.
             page.back().Name = object.Name;
@@ -131,7 +130,11 @@ inline QStringList ReadOutline(TfrxReport &report)
     auto *engine = static_cast<TfrxEngine *>(report.Engine());
     if (const auto *memory = dynamic_cast<const TfrxEngineMemoryPages *>(engine->Output()))
         for (const auto &entry : memory->OutlineEntries())
-            outline << QStringLiteral("%1:%2:%3@%4").arg(entry.Level).arg(entry.Text).arg(entry.Page).arg(entry.Top);
+            outline << QStringLiteral("%1:%2:%3@%4")
+                           .arg(entry.Level)
+                           .arg(entry.Text)
+                           .arg(entry.Page)
+                           .arg(entry.Top);
     return outline;
 }
 

@@ -5,9 +5,9 @@
 
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxClass.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/model/frxClass.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -6,8 +6,8 @@
 
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxClass.h"
 #include "report/io/frxXML.h"
+#include "report/model/frxClass.h"
 
 #include <QtTest>
 
@@ -220,7 +220,10 @@ void TestEngineGroups::groupedListPageByPage()
     // the next page.
     Fixture f(100 / kPx);
     TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region", "Qty"},
-                     {{"1", "North", "2"}, {"2", "North", "3"}, {"3", "South", "5"}, {"4", "South", "1"},
+                     {{"1", "North", "2"},
+                      {"2", "North", "3"},
+                      {"3", "South", "5"},
+                      {"4", "South", "1"},
                       {"5", "West", "4"}});
     f.AddMemo(f.AddBand<TfrxHeader>("Header1", 20, 10), "H", "orders", 0, 10);
     auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 40, 10);
@@ -282,13 +285,14 @@ void TestEngineGroups::dataBandColumns_data()
     QTest::newRow("three across, width and gap")
         << 3 << 100.0 << 20.0 << "head@0,0 1@0,20 2@120,20 3@240,20 4@0,40 5@120,40 6@240,40 7@0,60";
     QTest::newRow("width 0 divides the page")
-        << 4 << 0.0 << 0.0 << "head@0,0 1@0,20 2@94.49,20 3@188.98,20 4@283.46,20 5@0,40 6@94.49,40 7@188.98,40";
+        << 4 << 0.0 << 0.0
+        << "head@0,0 1@0,20 2@94.49,20 3@188.98,20 4@283.46,20 5@0,40 6@94.49,40 7@188.98,40";
     QTest::newRow("columns past the page edge are dropped")
         << 5 << 100.0 << 0.0 << "head@0,0 1@0,20 2@100,20 3@200,20 4@0,40 5@100,40 6@200,40 7@0,60";
     QTest::newRow("column wider than the page")
         << 2 << 500.0 << 0.0 << "head@0,0 1@0,20 2@0,40 3@0,60 4@0,80 5@0,100 6@0,120 7@0,140";
-    QTest::newRow("a thousand columns") << 1000 << 0.0 << 0.0
-                                        << "head@0,0 1@0,20 2@1,20 3@2,20 4@3,20 5@4,20 6@5,20 7@6,20";
+    QTest::newRow("a thousand columns")
+        << 1000 << 0.0 << 0.0 << "head@0,0 1@0,20 2@1,20 3@2,20 4@3,20 5@4,20 6@5,20 7@6,20";
 }
 
 void TestEngineGroups::dataBandColumns()
@@ -310,7 +314,10 @@ void TestEngineGroups::dataBandColumns()
     QCOMPARE(pages.size(), 1);
     QStringList items;
     for (const PreparedObject &object : pages[0])
-        items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(std::round(object.Left * 100) / 100).arg(object.Top);
+        items << QStringLiteral("%1@%2,%3")
+                     .arg(object.Text)
+                     .arg(std::round(object.Left * 100) / 100)
+                     .arg(object.Top);
     QCOMPARE(items.join(' '), placed);
 }
 
@@ -334,12 +341,14 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
     for (const PreparedPage &page : ReadPreparedPages(f.report)) {
         QStringList items;
         for (const PreparedObject &object : page)
-            items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
+            items
+                << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
         pages << items.join(' ');
     }
     // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
-    QCOMPARE(pages, QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
-                                 "row 4@55,40 row 5@55,140 row 6@55,240"}));
+    QCOMPARE(pages,
+             QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
+                          "row 4@55,40 row 5@55,140 row 6@55,240"}));
 }
 
 void TestEngineGroups::subreportsPrintWhereTheyStand()
@@ -370,9 +379,10 @@ void TestEngineGroups::subreportsPrintWhereTheyStand()
     QStringList items;
     for (const PreparedObject &object : ReadPreparedPages(f.report).value(0))
         items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(object.Left).arg(object.Top);
-    QCOMPARE(items.join(QStringLiteral(" | ")),
-             QStringLiteral("row 1@0,0 | sub title@30,10 | s1@30,30 | s2@30,50 | sub end@30,70 | row 2@0,90 | "
-                            "sub title@30,100 | s1@30,120 | s2@30,140 | sub end@30,160"));
+    QCOMPARE(
+        items.join(QStringLiteral(" | ")),
+        QStringLiteral("row 1@0,0 | sub title@30,10 | s1@30,30 | s2@30,50 | sub end@30,70 | row 2@0,90 | "
+                       "sub title@30,100 | s1@30,120 | s2@30,140 | sub end@30,160"));
 
     auto *onPage = new TfrxSubreport(f.Find<TfrxReportPage>("Page1"));
     onPage->SetName(QStringLiteral("Subreport2"));
@@ -784,10 +794,12 @@ void TestEngineGroups::badInputEndsBuild_data()
     QTest::newRow("group condition throws") << "condition"
                                             << "Group condition of GroupHeader2: " << 1;
     QTest::newRow("user dataset that never ends")
-        << "noend" << "Dataset \"Endless\" never ends: its RangeEnd is reLast and no end check is set" << 0;
+        << "noend"
+        << "Dataset \"Endless\" never ends: its RangeEnd is reLast and no end check is set" << 0;
     QTest::newRow("sub-report without its page") << "nosubpage"
                                                  << "Sub-report Subreport9 has no page to print" << 0;
-    QTest::newRow("band taller than the page, no split") << "tall" << "" << 3;
+    QTest::newRow("band taller than the page, no split") << "tall"
+                                                         << "" << 3;
     QTest::newRow("page and band share dataset")
         << "pageband"
         << "Cannot use the same dataset for Page.DataSet and Band.DataSet" << 0;
