@@ -22,6 +22,7 @@ class TfrxReportPage;
 class TfrxComponent;
 class TfrxCustomMemoView;
 class TfrxView;
+class TfrxSubreport;
 
 // Installs TfrxEngine as the engine of every report made from now on.
 void frxRegisterEngine();
@@ -106,6 +107,7 @@ private:
     // A band repeated at the top of every new page.
     struct TfrxHeaderEntry {
         TfrxBand *Band;
+        // From the left of the page column it was shown in.
         double X;
         // The line counters when the band was first shown: a reprinted header shows them again.
         int Line;
@@ -118,12 +120,30 @@ private:
     void StartPage();
     void AddPage();
     void EndPage();
+    // The page footer and an overlay printed on top: the last bands of every page.
+    void ShowPageFooter();
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
+    // Shows one band in its phases (below), each on the showing's state.
     void ShowBandAt(TfrxBand *band, bool fromPageStart);
+    struct TfrxShowing;
+    void StartNewPageFor(TfrxShowing &showing);
+    void PrepareObjects(TfrxShowing &showing);
+    void StretchObjects(TfrxShowing &showing);
+    // Moves to the next page or column when the band does not fit; true when it is to be split.
+    bool MakeRoom(TfrxShowing &showing);
+    void OutputBand(TfrxShowing &showing, bool split);
+    void RaiseAfterPrint(TfrxShowing &showing);
+    void FinishBand(TfrxBand *band, bool fromPageStart, bool visible);
+    // The bands of a sub-report's page, from its place in the band shown at top (or on the page).
+    void RunSubreport(TfrxSubreport *subreport, double top);
     // A reprinted band at the top of a new page: shown with its Overflow flag set.
     void ShowOverflowBand(TfrxBand *band);
+    // The column header and the reprinted headers at the top of a page or page column.
+    void ShowColumnHeaders(TfrxBand *lastOnPrevious);
+    // The left of a page column (from 1) in pixels.
+    double ColumnLeft(int column) const;
     // Text objects of a band that moves to the next page and pass their overflow on to another
     // text object are evaluated again (SecondScriptCall set) before the band moves.
     struct TfrxFlowSource {
@@ -140,6 +160,8 @@ private:
     void ResetFlowTarget(TfrxCustomMemoView *target);
     // Which objects report code may change during the build (their whole state is then kept).
     void FindObjectsChangedByCode();
+    // Refuses user datasets whose walk could never end.
+    void CheckDatasetsEnd(const QList<TfrxReportPage *> &pages);
     void SplitBand(TfrxBand *band, const QList<TfrxView *> &printed);
     void CallScript(const QString &procedure, QObject *object);
     TfrxDataSet *BandDataSet(TfrxDataBand *band) const;
@@ -161,8 +183,19 @@ private:
     TfrxPageBands m_bands;
     QHash<TfrxReportPage *, TfrxPageBands> m_pageBands;
     double m_previousFooterHeight = 0;
-    // CurY below the bands that open every page.
+    // CurY below the bands that open every page, and where page columns start.
     double m_pageTop = 0;
+    double m_columnTop = 0;
+    // A data band printing its records across in columns: the column the next record takes and
+    // the top of the current row of records.
+    struct TfrxColumnRun {
+        TfrxDataBand *Band = nullptr;
+        int Columns = 1;
+        double Step = 0;
+        int Index = 0;
+        double RowTop = 0;
+    };
+    TfrxColumnRun m_columnRun;
     bool m_firstReportPage = false;
     bool m_firstPage = false;
     bool m_lastPage = false;
@@ -201,8 +234,9 @@ private:
     int m_keepHeaderCount = 0;
     // Height of the band being placed when it asked for a new page.
     double m_pendingHeight = 0;
-    // Bands being shown right now.
+    // Bands and sub-reports being shown right now.
     QSet<TfrxBand *> m_bandsShowing;
+    QSet<TfrxSubreport *> m_subreportsRunning;
     // Guards against scripts that start pages from inside page start and end.
     int m_pageDepth = 0;
     std::vector<TfrxAggregate> m_aggregates;

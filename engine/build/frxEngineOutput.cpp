@@ -1,8 +1,8 @@
 #include "engine/build/frxEngineOutput.h"
 
-#include "report/model/frxClass.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/host/frxPreviewPagesBase.h"
+#include "report/model/frxClass.h"
 
 #include "engine/pages/frxPreviewPages.h"
 #include "report/io/frxXML.h"

@@ -19,8 +19,6 @@
 
 namespace {
 
-const int ProgressPrinting = 2;
-
 // The options as they were when the job started come back whatever the job (or a dialog) changed.
 class OptionsGuard {
 public:
@@ -158,7 +156,7 @@ void TfrxPrintJob::TakeSheet(int paperCode)
 void TfrxPrintJob::RunDocument(const QList<int> &pageList)
 {
     m_report->SetTerminated(false);
-    m_report->DoProgressStart(ProgressPrinting);
+    m_report->DoProgressStart(TfrxProgressKind::Printing);
     m_progress = std::make_unique<TfrxProgressSession>(m_report, TfrxProgressSession::Printing);
     const QString name = m_report->ReportOptions()->Name();
     m_printer->SetTitle(!name.isEmpty() ? name : m_report->FileName());
@@ -186,11 +184,11 @@ void TfrxPrintJob::RunDocument(const QList<int> &pageList)
         }
         m_pages.ClearCache();
         m_progress.reset();
-        m_report->DoProgressStop(ProgressPrinting);
+        m_report->DoProgressStop(TfrxProgressKind::Printing);
         throw;
     }
     m_progress.reset();
-    m_report->DoProgressStop(ProgressPrinting);
+    m_report->DoProgressStop(TfrxProgressKind::Printing);
 }
 
 bool TfrxPrintJob::PrintPass(const QList<int> &pageList, int copies, int copyNo)
@@ -278,7 +276,7 @@ bool TfrxPrintJob::PrintPage(int index, int copies, int copyNo)
                     -m_printer->LeftMargin() * dpi.x() / 25.4, -m_printer->TopMargin() * dpi.y() / 25.4,
                     values);
     }
-    m_report->DoProgress(ProgressPrinting, index + 1);
+    m_report->DoProgress(TfrxProgressKind::Printing, index + 1);
     if (m_progress)
         m_progress->Progress(index + 1);
     m_printer->ClosePage();

@@ -301,10 +301,25 @@ void TfrxCustomMemoView::ComputeData()
 void TfrxCustomMemoView::FlowOver()
 {
     TfrxCustomMemoView *target = FlowTo();
+    QString kept, rest;
+    if (!SplitAtHeight(Height(), kept, rest))
+        return; // all of it fits
+    SetText(kept);
+    target->SetText(rest);
+    target->SetAllowExpressions(false);
+}
+
+bool TfrxCustomMemoView::SplitAtHeight(double height, QString &kept, QString &rest)
+{
     TfrxDrawText *engine = DrawTextEngine();
     const QStringList lines = Memo();
-    QString rest;
-    QString kept;
+    const double ownHeight = Height();
+    SetHeight(height);
+    struct Back {
+        TfrxCustomMemoView *memo;
+        double height;
+        ~Back() { memo->SetHeight(height); }
+    } back{this, ownHeight};
     {
         TfrxDrawTextLocker lock(engine);
         PrepareEngine(engine);
@@ -318,7 +333,7 @@ void TfrxCustomMemoView::FlowOver()
         while (fit < wrapped.size() && step > 0 && (fit + 1) * step + extra <= rect.Height() + 1e-9)
             ++fit;
         if (fit >= wrapped.size())
-            return; // all of it fits
+            return false; // all of it fits
         // Walk the plain text along the lines that fit: a wrapped line drops one blank at its
         // break, a source line ends with CR LF.
         const QString &plain = engine->PlainText();
@@ -337,7 +352,5 @@ void TfrxCustomMemoView::FlowOver()
         kept = plain.left(pos);
         rest = plain.mid(pos);
     }
-    SetText(kept);
-    target->SetText(rest);
-    target->SetAllowExpressions(false);
+    return true;
 }

@@ -7,6 +7,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 // ---- TfrxBand -------------------------------------------------------------------------------------
 
 TfrxBand::~TfrxBand()
@@ -64,6 +66,11 @@ void TfrxBand::Notification(TComponent *component, TOperation operation)
 
 int TfrxBand::BandNumber() const
 {
+    return std::max(0, int(BandKind()));
+}
+
+TfrxBandKind TfrxBand::BandKind() const
+{
     static const QMetaObject *const kinds[] = {
         &TfrxReportTitle::staticMetaObject,   &TfrxReportSummary::staticMetaObject,
         &TfrxPageHeader::staticMetaObject,    &TfrxPageFooter::staticMetaObject,
@@ -78,8 +85,8 @@ int TfrxBand::BandNumber() const
     const QMetaObject *meta = metaObject();
     for (int i = 0; i < int(std::size(kinds)); ++i)
         if (kinds[i] == meta)
-            return i;
-    return 0;
+            return TfrxBandKind(i);
+    return TfrxBandKind::Unknown;
 }
 
 QString TfrxBand::BandName() const

@@ -8,6 +8,31 @@
 
 class TfrxChild;
 
+// The kinds of band in the builder's fixed order: data bands nest by it (each data kind takes the
+// next one as its details). Unknown for a band class outside the table (the builder's own null
+// band, a plain data band).
+enum class TfrxBandKind {
+    Unknown = -1,
+    ReportTitle,
+    ReportSummary,
+    PageHeader,
+    PageFooter,
+    Header,
+    Footer,
+    MasterData,
+    DetailData,
+    SubdetailData,
+    Data4,
+    Data5,
+    Data6,
+    GroupHeader,
+    GroupFooter,
+    Child,
+    ColumnHeader,
+    ColumnFooter,
+    Overlay,
+};
+
 class TfrxBand : public TfrxReportComponent {
     Q_OBJECT
     Q_PROPERTY(TFont *Font READ Font WRITE SetFont)
@@ -70,7 +95,9 @@ public:
     bool Stretched() const { return m_stretched; }
     void SetStretched(bool value) { m_stretched = value; }
 
-    // The band's position in the builder's fixed table of kinds; 0 for a class not in it.
+    // The band's kind; Unknown for a class not in the table.
+    TfrxBandKind BandKind() const;
+    // The kind as its number in the table; 0 (as for a report title) for a class not in it.
     int BandNumber() const;
     // The class name less its first "Tfrx" and first "Band".
     QString BandName() const;

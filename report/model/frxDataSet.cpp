@@ -127,6 +127,9 @@ bool TfrxDataSet::HasField(const QString &field)
 
 QString TfrxUserDataSet::GetDisplayText(const QString &field)
 {
+    if (const THeldRecord *held = HeldRecord())
+        if (auto it = held->constFind(field); it != held->constEnd())
+            return it->second;
     QString text;
     if (OnGetValue) {
         Variant value = Variant::Null();
@@ -143,6 +146,9 @@ QString TfrxUserDataSet::GetDisplayText(const QString &field)
 
 Variant TfrxUserDataSet::GetValue(const QString &field)
 {
+    if (const THeldRecord *held = HeldRecord())
+        if (auto it = held->constFind(field); it != held->constEnd())
+            return it->first;
     Variant value = Variant::Null();
     if (OnGetValue)
         OnGetValue(field, value);

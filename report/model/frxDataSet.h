@@ -6,6 +6,7 @@
 #include "report/core/frxComponent.h"
 #include "script/Variant.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QStringList>
@@ -81,6 +82,13 @@ public:
     int DisplayWidth(const QString &field) { return GetDisplayWidth(field); }
     frx::TfrxFieldType FieldType(const QString &field) { return GetFieldType(field); }
 
+    // A record answered instead of the current one while it is set (field -> value and display
+    // text; fields it lacks come from the current record): the builder shows a group footer with
+    // the last record of its group after the walk has moved on to the next group.
+    using THeldRecord = QHash<QString, std::pair<Variant, QString>>;
+    void SetHeldRecord(const THeldRecord *record) { m_heldRecord = record; }
+    const THeldRecord *HeldRecord() const { return m_heldRecord; }
+
     // Host callbacks (never stored).
     TCheckEOFEvent OnCheckEOF;
     TNotifyEvent OnFirst;
@@ -93,6 +101,7 @@ public:
 private:
     QString m_userName;
     TfrxReport *m_reportRef = nullptr;
+    const THeldRecord *m_heldRecord = nullptr;
     int m_rangeEndCount = 0;
     int m_recNo = 0;
     frx::TfrxRangeBegin m_rangeBegin = frx::rbFirst;

@@ -331,6 +331,9 @@ private:
     bool m_compressed = false;
 };
 
+// What a progress notification is about.
+enum class TfrxProgressKind { Preparing = 0, Exporting = 1, Printing = 2 };
+
 class TfrxReport : public TfrxComponent {
     Q_OBJECT
     Q_PROPERTY(QString Version READ Version WRITE SetVersion)
@@ -509,13 +512,14 @@ public:
     TComponentHostEvent OnBeforePrint;
     TComponentHostEvent OnAfterPrint;
     std::function<void(TfrxPage *page)> OnManualBuild;
-    // Progress of kind 0 preparing, 1 exporting, 2 printing.
+    // Progress of a build, an export or a print job; the host events get the kind as its number
+    // (0 preparing, 1 exporting, 2 printing).
     std::function<void(TfrxReport *sender, int kind)> OnProgressStart;
     std::function<void(TfrxReport *sender, int kind, int progress)> OnProgress;
     std::function<void(TfrxReport *sender, int kind)> OnProgressStop;
-    virtual void DoProgressStart(int kind);
-    virtual void DoProgress(int kind, int progress);
-    virtual void DoProgressStop(int kind);
+    virtual void DoProgressStart(TfrxProgressKind kind);
+    virtual void DoProgress(TfrxProgressKind kind, int progress);
+    virtual void DoProgressStop(TfrxProgressKind kind);
     bool Reloading() const { return m_reloading; }
     void SetReloading(bool value) { m_reloading = value; }
 

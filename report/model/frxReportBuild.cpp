@@ -29,28 +29,28 @@ void TfrxReport::SetTerminated(bool value)
             script->Terminate();
 }
 
-void TfrxReport::DoProgressStart(int kind)
+void TfrxReport::DoProgressStart(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgressStart)
-        OnProgressStart(this, kind);
+        OnProgressStart(this, int(kind));
 }
 
-void TfrxReport::DoProgress(int kind, int progress)
+void TfrxReport::DoProgress(TfrxProgressKind kind, int progress)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgress)
-        OnProgress(this, kind, progress);
+        OnProgress(this, int(kind), progress);
 }
 
-void TfrxReport::DoProgressStop(int kind)
+void TfrxReport::DoProgressStop(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
     if (OnProgressStop)
-        OnProgressStop(this, kind);
+        OnProgressStop(this, int(kind));
 }
 
 namespace {
@@ -195,8 +195,11 @@ bool TfrxReport::PrepareScript()
     // was made with stay.
     script->ClearItems(this);
     script->SetAddedBy(this);
+    // An object named like a variable the build sets itself (Value, Self) is not registered:
+    // report code reaching it under that name would take the variable's values.
     for (TfrxComponent *object : AllObjects())
-        if (!object->Name().isEmpty())
+        if (!object->Name().isEmpty() && object->Name().compare(QLatin1String("Value"), Qt::CaseInsensitive) != 0 &&
+            object->Name().compare(QLatin1String("Self"), Qt::CaseInsensitive) != 0)
             script->AddObject(object->Name(), object);
     for (int i = 0; i < m_datasets.Count(); ++i)
         if (TfrxDataSet *dataSet = m_datasets.Items(i)->DataSet())

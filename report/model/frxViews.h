@@ -334,6 +334,9 @@ public:
     TfrxDrawText *DrawTextEngine() const;
     // Splits a text the way SetText does.
     static QStringList SplitText(const QString &value);
+    // The text cut after the lines that fit a box of this object's width and the given height:
+    // kept (the lines that fit) and rest (the others). False when all of it fits.
+    bool SplitAtHeight(double height, QString &kept, QString &rest);
 
     // ---- expansion (frxExpand.cpp) ----
     // The data step: TagStr and URL, the bound field or the bracketed expressions, HideZeros, the

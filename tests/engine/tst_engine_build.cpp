@@ -1,11 +1,13 @@
 // The builder on small layouts: the report-level dataset walk of waybills, the checks that stop a
 // build, pages and bands (new pages, stretching), and the layout left as it was.
 
+#include "PreparedPagesReader.h"
+
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxClass.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/model/frxClass.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -55,6 +57,9 @@ struct Fixture {
         page->SetRightMargin(0);
         page->SetTopMargin(0);
         page->SetBottomMargin(0);
+        // The page implementation the case runs with is chosen now.
+        report.PreviewPages();
+        report.Engine();
     }
 
     TfrxReportPage *Page()
@@ -62,7 +67,16 @@ struct Fixture {
         return static_cast<TfrxReportPage *>(report.FindObject(QStringLiteral("Page1")));
     }
     TfrxEngine *Engine() { return static_cast<TfrxEngine *>(report.Engine()); }
-    const TfrxEngineMemoryPages &Pages() { return *static_cast<TfrxEngineMemoryPages *>(Engine()->Output()); }
+    int PageCount() { return int(ReadPreparedPages(report).size()); }
+    // The copy of a layout object on a prepared page (an empty one when it is missing).
+    PreparedObject Object(int page, const QString &name)
+    {
+        const QList<PreparedPage> pages = ReadPreparedPages(report);
+        const PreparedObject *found = FindPrepared(pages.value(page), name);
+        PreparedObject missing;
+        missing.Name = QStringLiteral("<missing>");
+        return found ? *found : missing;
+    }
 
     TfrxMemoView *AddMemo(TfrxComponent *parent, const QString &name, const QString &text, double top,
                           double height = 20)
@@ -90,8 +104,9 @@ struct Fixture {
     // The expanded text of the copy of a layout object on a prepared page.
     QString TextOn(int page, const QString &name)
     {
-        auto *memo = qobject_cast<TfrxCustomMemoView *>(Pages().Page(page).Find(name));
-        return memo ? memo->Text().trimmed() : QStringLiteral("<missing>");
+        const QList<PreparedPage> pages = ReadPreparedPages(report);
+        const PreparedObject *found = FindPrepared(pages.value(page), name);
+        return found ? found->Text : QStringLiteral("<missing>");
     }
 
     QByteArray Layout()
@@ -109,6 +124,8 @@ class TestEngineBuild : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { frxRegisterEngine(); }
+    void initTestCase_data() { AddPageImplementations(); }
+    void init() { UsePageImplementation(); }
 
     void waybillPagePerRow_data();
     void waybillPagePerRow();
@@ -160,17 +177,17 @@ void TestEngineBuild::waybillPagePerRow()
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     QCOMPARE(f.firstCalls, 1);
     QCOMPARE(f.nextCalls, std::max<int>(0, int(rows.size()) - 1));
-    QCOMPARE(f.Pages().Count(), rows.size());
+    QCOMPARE(f.PageCount(), rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         QCOMPARE(f.TextOn(i, QStringLiteral("Memo1")), QStringLiteral("To: ") + rows[i]);
         QCOMPARE(f.TextOn(i, QStringLiteral("Memo2")), QStringLiteral("fixed"));
-        QCOMPARE(f.Pages().Page(i).Find(QStringLiteral("Memo2"))->Top(), 30.0);
+        QCOMPARE(f.Object(i, QStringLiteral("Memo2")).Top, 30.0);
     }
     // A second build with ClearPrevious starts again; without it the pages are appended.
     QVERIFY(f.report.BuildPages(true));
-    QCOMPARE(f.Pages().Count(), rows.size());
+    QCOMPARE(f.PageCount(), rows.size());
     QVERIFY(f.report.BuildPages(false));
-    QCOMPARE(f.Pages().Count(), 2 * rows.size());
+    QCOMPARE(f.PageCount(), 2 * rows.size());
 }
 
 void TestEngineBuild::layoutUnchangedByBuild()
@@ -191,9 +208,9 @@ void TestEngineBuild::layoutUnchangedByBuild()
     const int designColor = f.report.FindObject(QStringLiteral("Memo1"))->property("Color").toInt();
     const QByteArray before = f.Layout();
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
-    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->Left(), 77.0);
-    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->property("Color").toInt(), 255);
-    QCOMPARE(f.Pages().Page(1).Find(QStringLiteral("Memo1"))->property("Color").toInt(), designColor);
+    QCOMPARE(f.Object(0, QStringLiteral("Memo1")).Left, 77.0);
+    QCOMPARE(f.Object(0, QStringLiteral("Memo1")).Color, 255);
+    QCOMPARE(f.Object(1, QStringLiteral("Memo1")).Color, designColor);
     const QByteArray after = f.Layout();
     if (after != before) {
         const QList<QByteArray> a = before.split('\n'), b = after.split('\n');
@@ -257,8 +274,8 @@ void TestEngineBuild::codeChangesStayOnTheirPage()
     const int designColor = f.report.FindObject(QStringLiteral("Memo2"))->property("Color").toInt();
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     QCOMPARE(f.TextOn(1, QStringLiteral("Memo1")), QStringLiteral("Bob"));
-    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo2"))->property("Color").toInt(), 255);
-    QCOMPARE(f.Pages().Page(1).Find(QStringLiteral("Memo2"))->property("Color").toInt(), designColor);
+    QCOMPARE(f.Object(0, QStringLiteral("Memo2")).Color, 255);
+    QCOMPARE(f.Object(1, QStringLiteral("Memo2")).Color, designColor);
 }
 
 void TestEngineBuild::printIfEmptyFalseSkipsPageWithoutData()
@@ -267,7 +284,7 @@ void TestEngineBuild::printIfEmptyFalseSkipsPageWithoutData()
     f.AddMemo(f.Page(), QStringLiteral("Memo1"), QStringLiteral("x"), 5);
     f.report.EngineOptions()->SetPrintIfEmpty(false);
     QVERIFY(f.report.BuildPages(true));
-    QCOMPARE(f.Pages().Count(), 0);
+    QCOMPARE(f.PageCount(), 0);
 }
 
 void TestEngineBuild::checksStopBuild_data()
@@ -301,7 +318,7 @@ void TestEngineBuild::checksStopBuild()
         f.AddBand<TfrxGroupFooter>(QStringLiteral("GroupFooter1"), 0, 20);
     QVERIFY(!f.report.BuildPages(true));
     QVERIFY2(f.report.Errors().contains(error), qPrintable(f.report.Errors().join('\n')));
-    QCOMPARE(f.Pages().Count(), 0);
+    QCOMPARE(f.PageCount(), 0);
 
     // With simReThrow the same list reaches the caller as one exception.
     f.report.EngineOptions()->SetNewSilentMode(frx::simReThrow);
@@ -334,7 +351,7 @@ void TestEngineBuild::dialogRunnerDecides()
     f.report.SetOnRunDialogs(QStringLiteral("RunDialogs"));
     QCOMPARE(f.report.BuildPages(true), pages > 0);
     QCOMPARE(f.report.Errors(), QStringList());
-    QCOMPARE(f.Pages().Count(), pages);
+    QCOMPARE(f.PageCount(), pages);
 }
 
 void TestEngineBuild::scriptSyntaxError()
@@ -347,7 +364,7 @@ void TestEngineBuild::scriptSyntaxError()
     const QString error = f.report.Errors().first();
     QVERIFY2(QRegularExpression(QStringLiteral("^Script error at \\d+:\\d+: .+")).match(error).hasMatch(),
              qPrintable(error));
-    QCOMPARE(f.Pages().Count(), 0);
+    QCOMPARE(f.PageCount(), 0);
 }
 
 void TestEngineBuild::signedMarginsKeepPrintableArea()
@@ -368,8 +385,8 @@ void TestEngineBuild::signedMarginsKeepPrintableArea()
     QCOMPARE(width, 100 * 3.77953);
     QCOMPARE(height, 150 * 3.77953);
     // Positions stay relative to the printable area; drawing adds the margin.
-    QCOMPARE(f.Pages().Page(0).Find(QStringLiteral("Memo1"))->Left(), 0.0);
-    QCOMPARE(f.Pages().Page(0).Source->LeftMargin(), 5.0);
+    QCOMPARE(f.Object(0, QStringLiteral("Memo1")).Left, 0.0);
+    QCOMPARE(PreparedPageSource(f.report, 0)->LeftMargin(), 5.0);
 
     // Through the program's store and its page drawing, at 96 dpi: a black box at Left 0 starts
     // 5 mm (18.9 px) from the paper's left edge and 3 mm (11.3 px) from its top.
@@ -431,8 +448,8 @@ void TestEngineBuild::bandsMoveToNewPage()
     band->SetStartNewPage(startNewPage);
     f.AddMemo(band, QStringLiteral("Memo1"), QStringLiteral("[Line]"), 0);
     QVERIFY(f.report.BuildPages(true));
-    QCOMPARE(f.Pages().Count(), pages);
-    QCOMPARE(f.Pages().Page(pages - 1).Objects.back().Object->Top(), 0.0);
+    QCOMPARE(f.PageCount(), pages);
+    QCOMPARE(ReadPreparedPages(f.report).value(pages - 1).back().Top, 0.0);
 }
 
 void TestEngineBuild::headerDataFooterOrder()
@@ -455,8 +472,8 @@ void TestEngineBuild::headerDataFooterOrder()
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     auto namesOn = [&](int page) {
         QStringList names;
-        for (const TfrxPreparedObject &object : f.Pages().Page(page).Objects)
-            names << QStringLiteral("%1@%2").arg(object.Name).arg(object.Object->Top());
+        for (const PreparedObject &object : ReadPreparedPages(f.report).value(page))
+            names << QStringLiteral("%1@%2").arg(object.Name).arg(object.Top);
         return names.join(' ');
     };
     // Page 1: title, page header, header, rows 1 and 2 (the body ends at 566.9 - 20); page 2: page
@@ -480,11 +497,10 @@ void TestEngineBuild::stretchedMemoPushesObjectsBelow()
     f.AddMemo(after, QStringLiteral("Next"), QStringLiteral("next"), 0);
 
     QVERIFY(f.report.BuildPages(true));
-    const TfrxPreparedPage &page = f.Pages().Page(0);
-    const double grown = page.Find(QStringLiteral("Memo1"))->Height();
+    const double grown = f.Object(0, QStringLiteral("Memo1")).Height;
     QVERIFY(grown > 10);
-    QCOMPARE(page.Find(QStringLiteral("Below"))->Top(), 20 + grown - 10);
-    QCOMPARE(page.Find(QStringLiteral("Next"))->Top(), 20 + grown - 10 + 20);
+    QCOMPARE(f.Object(0, QStringLiteral("Below")).Top, 20 + grown - 10);
+    QCOMPARE(f.Object(0, QStringLiteral("Next")).Top, 20 + grown - 10 + 20);
 }
 
 void TestEngineBuild::scriptRuntimeErrorEndsBuild()
@@ -493,7 +509,7 @@ void TestEngineBuild::scriptRuntimeErrorEndsBuild()
     f.AddMemo(f.Page(), QStringLiteral("Memo1"), QStringLiteral("[StrToInt('x')]"), 5);
     QVERIFY(!f.report.BuildPages(true));
     QCOMPARE(f.report.Errors().size(), 1);
-    QVERIFY(f.Pages().Count() <= 1);
+    QVERIFY(f.PageCount() <= 1);
     QVERIFY(f.report.FindObject(QStringLiteral("Memo1")));
 }
 
@@ -507,7 +523,7 @@ void TestEngineBuild::stopReportFromScript()
     f.Page()->setProperty("OnBeforePrint", "Page1OnBeforePrint");
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     // The stop is seen before Bob's page pass: only Ann's page exists, and the build is a success.
-    QCOMPARE(f.Pages().Count(), 1);
+    QCOMPARE(f.PageCount(), 1);
     QCOMPARE(f.TextOn(0, QStringLiteral("Memo1")), QStringLiteral("Ann"));
 }
 
@@ -523,7 +539,7 @@ void TestEngineBuild::doublePassKnowsTotalPages()
     };
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     QCOMPARE(seen.join(' '), QStringLiteral("0/0 0/0 0/0 1/3 1/3 1/3"));
-    QCOMPARE(f.Pages().Count(), 3);
+    QCOMPARE(f.PageCount(), 3);
     QCOMPARE(f.firstCalls, 2);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(f.TextOn(i, QStringLiteral("Memo1")), QString::number(i + 1));
@@ -574,10 +590,8 @@ void TestEngineBuild::objectsAddedWhileShownPrintOnce()
     };
     QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
     QStringList texts;
-    for (const TfrxPreparedObject &object : f.Pages().Page(0).Objects)
-        texts << QStringLiteral("%1@%2")
-                     .arg(static_cast<TfrxCustomMemoView *>(object.Object.get())->Text().trimmed())
-                     .arg(object.Object->Top());
+    for (const PreparedObject &object : ReadPreparedPages(f.report).value(0))
+        texts << QStringLiteral("%1@%2").arg(object.Text).arg(object.Top);
     QCOMPARE(texts.join(QStringLiteral(" | ")),
              QStringLiteral("row 1@0 | extra 1@20 | row 2@40 | extra 2@60"));
 }

@@ -2,10 +2,12 @@
 // groups page by page, keeping bands together, reprinted headers, split bands, aggregates,
 // outline and anchors, page numbering, and the build ending cleanly on bad input.
 
+#include "PreparedPagesReader.h"
+
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxClass.h"
 #include "report/io/frxXML.h"
+#include "report/model/frxClass.h"
 
 #include <QtTest>
 
@@ -74,6 +76,9 @@ struct Fixture {
         page->SetRightMargin(0);
         page->SetTopMargin(0);
         page->SetBottomMargin(0);
+        // The page implementation the case runs with is chosen now.
+        report.PreviewPages();
+        report.Engine();
     }
 
     TfrxEngine *Engine() { return static_cast<TfrxEngine *>(report.Engine()); }
@@ -104,24 +109,24 @@ struct Fixture {
     }
 
     // "text@top" of every object on a page, in the order they were placed.
-    QString PageText(int index)
+    static QString PageText(const PreparedPage &page)
     {
         QStringList items;
-        for (const TfrxPreparedObject &object : Pages().Page(index).Objects) {
-            auto *memo = qobject_cast<TfrxCustomMemoView *>(object.Object.get());
+        for (const PreparedObject &object : page)
             items << QStringLiteral("%1@%2")
-                         .arg(memo ? memo->Text().trimmed() : object.Name)
-                         .arg(object.Object->Top());
-        }
+                         .arg(object.ClassName.contains(QLatin1String("Memo")) ? object.Text : object.Name)
+                         .arg(std::round(object.Top * 100) / 100 + 0.0);
         return items.join(QStringLiteral(" | "));
     }
+    QString PageText(int index) { return PageText(ReadPreparedPages(report).value(index)); }
     QStringList AllPages()
     {
         QStringList pages;
-        for (int i = 0; i < Pages().Count(); ++i)
-            pages << PageText(i);
+        for (const PreparedPage &page : ReadPreparedPages(report))
+            pages << PageText(page);
         return pages;
     }
+    int PageCount() { return int(ReadPreparedPages(report).size()); }
     bool Build()
     {
         const bool ok = report.BuildPages(true);
@@ -141,8 +146,18 @@ class TestEngineGroups : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { frxRegisterEngine(); }
+    void initTestCase_data() { AddPageImplementations(); }
+    void init() { UsePageImplementation(); }
 
     void masterDetailWithGroupsPageByPage();
+    void groupedListPageByPage();
+    void objectsNamedLikeScriptNames();
+    void notPrintableKeptForPreview();
+    void dataBandColumns_data();
+    void dataBandColumns();
+    void pageColumnsRepeatHeaders();
+    void subreportsPrintWhereTheyStand();
+    void alignedObjectsFollowStretchedBand();
     void aggregates_data();
     void aggregates();
     void groupKeepTogetherMovesWholeGroup();
@@ -150,9 +165,9 @@ private slots:
     void keptBandsMoveTogether();
     void keepThroughTheStore();
     void allowSplitCutsBandAcrossPages();
+    void splitBandLosesNothing();
     void reprintedHeaderAndPageNumbers();
     void outlineAndAnchors();
-    void keptOutlineAndAnchorsMove_data();
     void keptOutlineAndAnchorsMove();
     void reprintedBandsSeeOverflow();
     void movedBandEvaluatesFlowAgain();
@@ -196,6 +211,205 @@ void TestEngineGroups::masterDetailWithGroupsPageByPage()
         "end 1@90",
         "page 2@0 | region South@10 | order 3@20 | box@30 | bag@40 | qty 8@50 | 3 orders@60 | end 2@90"};
     QCOMPARE(f.AllPages(), expected);
+}
+
+void TestEngineGroups::groupedListPageByPage()
+{
+    // Bands of 10 px on 100 px pages; the column and page footer leave 80 px for the rest. The
+    // group footer shows its own group's last row (field, line and total), also when it moves to
+    // the next page.
+    Fixture f(100 / kPx);
+    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region", "Qty"},
+                     {{"1", "North", "2"},
+                      {"2", "North", "3"},
+                      {"3", "South", "5"},
+                      {"4", "South", "1"},
+                      {"5", "West", "4"}});
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 20, 10), "H", "orders", 0, 10);
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 40, 10);
+    group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
+    f.AddMemo(group, "G", "region [Orders.\"Region\"]", 0, 10);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 10);
+    master->SetDataSet(orders.set);
+    f.AddMemo(master, "M", "[Line]. [Orders.\"Id\"]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxGroupFooter>("GroupFooter1", 80, 10), "GF",
+              "end [Orders.\"Region\"] [Line] qty [SUM(<Orders.\"Qty\">, MasterData1)]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 100, 10), "F", "[COUNT(MasterData1)] orders", 0, 10);
+    f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 120, 10), "S",
+              "total [SUM(<Orders.\"Qty\">, MasterData1)]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxColumnFooter>("ColumnFooter1", 140, 10), "CF", "col [Page]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 160, 10), "PF", "page [Page]", 0, 10);
+    QVERIFY(f.Build());
+    const QStringList expected{
+        "orders@0 | region North@10 | 1. 1@20 | 2. 2@30 | end North 2 qty 5@40 | region South@50 | 3. 3@60 | "
+        "4. 4@70 | col 1@80 | page 1@90",
+        "end South 4 qty 6@0 | region West@10 | 5. 5@20 | end West 5 qty 4@30 | 5 orders@40 | col 2@50 | "
+        "total 15@60 | page 2@90"};
+    QCOMPARE(f.AllPages(), expected);
+}
+
+void TestEngineGroups::objectsNamedLikeScriptNames()
+{
+    // Text objects named like the variables and objects the build declares for report code.
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(2);
+    f.AddMemo(master, "Value", "v[Line]");
+    f.AddMemo(master, "Self", "s[Line]", 20);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"v1@0 | s1@20 | v2@20 | s2@40"}));
+}
+
+void TestEngineGroups::notPrintableKeptForPreview()
+{
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(1);
+    f.AddMemo(master, "Shown", "shown");
+    f.AddMemo(master, "ScreenOnly", "screen only", 20)->SetPrintable(false);
+    QVERIFY(f.Build());
+    const PreparedPage page = ReadPreparedPages(f.report).value(0);
+    const PreparedObject *screenOnly = FindPrepared(page, QStringLiteral("ScreenOnly"));
+    QVERIFY(screenOnly);
+    QCOMPARE(screenOnly->Text, QStringLiteral("screen only"));
+    QVERIFY(!screenOnly->Printable);
+}
+
+void TestEngineGroups::dataBandColumns_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("gap");
+    QTest::addColumn<QString>("placed");
+    // A 100 mm (377.95 px) wide page; a 20 px header, then records of 20 px across and down.
+    QTest::newRow("three across, width and gap")
+        << 3 << 100.0 << 20.0 << "head@0,0 1@0,20 2@120,20 3@240,20 4@0,40 5@120,40 6@240,40 7@0,60";
+    QTest::newRow("width 0 divides the page")
+        << 4 << 0.0 << 0.0
+        << "head@0,0 1@0,20 2@94.49,20 3@188.98,20 4@283.46,20 5@0,40 6@94.49,40 7@188.98,40";
+    QTest::newRow("columns past the page edge are dropped")
+        << 5 << 100.0 << 0.0 << "head@0,0 1@0,20 2@100,20 3@200,20 4@0,40 5@100,40 6@200,40 7@0,60";
+    QTest::newRow("column wider than the page")
+        << 2 << 500.0 << 0.0 << "head@0,0 1@0,20 2@0,40 3@0,60 4@0,80 5@0,100 6@0,120 7@0,140";
+    QTest::newRow("a thousand columns")
+        << 1000 << 0.0 << 0.0 << "head@0,0 1@0,20 2@1,20 3@2,20 4@3,20 5@4,20 6@5,20 7@6,20";
+}
+
+void TestEngineGroups::dataBandColumns()
+{
+    QFETCH(int, columns);
+    QFETCH(double, width);
+    QFETCH(double, gap);
+    QFETCH(QString, placed);
+    Fixture f;
+    f.AddMemo(f.AddBand<TfrxHeader>("Header1", 0, 20), "H", "head");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 40, 20);
+    master->SetRowCount(7);
+    master->SetColumns(columns);
+    master->SetColumnWidth(width);
+    master->SetColumnGap(gap);
+    f.AddMemo(master, "M", "[Line]")->SetWidth(80);
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QCOMPARE(pages.size(), 1);
+    QStringList items;
+    for (const PreparedObject &object : pages[0])
+        items << QStringLiteral("%1@%2,%3")
+                     .arg(object.Text)
+                     .arg(std::round(object.Left * 100) / 100)
+                     .arg(object.Top);
+    QCOMPARE(items.join(' '), placed);
+}
+
+void TestEngineGroups::pageColumnsRepeatHeaders()
+{
+    // Two page columns at the layout's positions (0 and 55 mm); the column header and the
+    // reprinted data header open each column.
+    Fixture f;
+    f.page->SetColumns(2);
+    f.page->SetColumnWidth(50);
+    f.page->SetColumnPositions({"0", "55"});
+    f.AddMemo(f.AddBand<TfrxColumnHeader>("ColumnHeader1", 0, 20), "C", "column");
+    auto *header = f.AddBand<TfrxHeader>("Header1", 30, 20);
+    header->SetReprintOnNewPage(true);
+    f.AddMemo(header, "H", "head");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 100);
+    master->SetRowCount(6);
+    f.AddMemo(master, "M", "row [Line]");
+    QVERIFY(f.Build());
+    QStringList pages;
+    for (const PreparedPage &page : ReadPreparedPages(f.report)) {
+        QStringList items;
+        for (const PreparedObject &object : page)
+            items
+                << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
+        pages << items.join(' ');
+    }
+    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
+    QCOMPARE(pages,
+             QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
+                          "row 4@55,40 row 5@55,140 row 6@55,240"}));
+}
+
+void TestEngineGroups::subreportsPrintWhereTheyStand()
+{
+    // A sub-report in a band prints its page's title, rows and summary from its own place, for
+    // every showing of the band; one placed on the page prints once, before the data bands.
+    Fixture f;
+    auto *inner = new TfrxReportPage(&f.report);
+    inner->SetName(QStringLiteral("Page2"));
+    auto add = [&](TfrxBand *band, const QString &name, double top, const QString &text) {
+        band->SetName(name);
+        band->SetTop(top);
+        band->SetHeight(20);
+        f.AddMemo(band, name + QStringLiteral("Text"), text);
+        return band;
+    };
+    add(new TfrxReportTitle(inner), "SubTitle", 0, "sub title");
+    static_cast<TfrxDataBand *>(add(new TfrxMasterData(inner), "SubRows", 40, "s[Line]"))->SetRowCount(2);
+    add(new TfrxReportSummary(inner), "SubSummary", 80, "sub end");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 100, 20);
+    master->SetRowCount(2);
+    f.AddMemo(master, "M", "row [Line]");
+    auto *inBand = new TfrxSubreport(master);
+    inBand->SetName(QStringLiteral("Subreport1"));
+    inBand->SetBounds(30, 10, 100, 10);
+    inBand->SetSubPage(inner);
+    QVERIFY(f.Build());
+    QStringList items;
+    for (const PreparedObject &object : ReadPreparedPages(f.report).value(0))
+        items << QStringLiteral("%1@%2,%3").arg(object.Text).arg(object.Left).arg(object.Top);
+    QCOMPARE(
+        items.join(QStringLiteral(" | ")),
+        QStringLiteral("row 1@0,0 | sub title@30,10 | s1@30,30 | s2@30,50 | sub end@30,70 | row 2@0,90 | "
+                       "sub title@30,100 | s1@30,120 | s2@30,140 | sub end@30,160"));
+
+    auto *onPage = new TfrxSubreport(f.Find<TfrxReportPage>("Page1"));
+    onPage->SetName(QStringLiteral("Subreport2"));
+    onPage->SetBounds(0, 5, 100, 10);
+    onPage->SetSubPage(f.Find<TfrxReportPage>("Page2"));
+    delete f.Find<TfrxSubreport>("Subreport1");
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"sub title@5 | s1@25 | s2@45 | sub end@65 | row 1@85 | row 2@105"}));
+}
+
+void TestEngineGroups::alignedObjectsFollowStretchedBand()
+{
+    Fixture f;
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 30);
+    master->SetRowCount(1);
+    master->SetStretched(true);
+    auto *text = f.AddMemo(master, "Text", "a\r\nb\r\nc\r\nd\r\ne\r\nf", 0, 20);
+    text->SetStretchMode(frx::smActualHeight);
+    text->SetWidth(100);
+    auto *bottom = f.AddMemo(master, "Bottom", "bottom", 10, 10);
+    bottom->SetLeft(150);
+    bottom->SetAlign(frx::baBottom);
+    QVERIFY(f.Build());
+    const PreparedPage page = ReadPreparedPages(f.report).value(0);
+    const double grown = FindPrepared(page, QStringLiteral("Text"))->Height;
+    QVERIFY(grown > 30);
+    QCOMPARE(FindPrepared(page, QStringLiteral("Bottom"))->Top, grown - 10);
 }
 
 void TestEngineGroups::aggregates_data()
@@ -289,11 +503,8 @@ void TestEngineGroups::keptBandsMoveTogether()
 
 void TestEngineGroups::keepThroughTheStore()
 {
-    // The program's store cuts the kept bands from the page and pastes them on the next one.
-    TfrxPreviewPages::Register();
+    // The store cuts the kept bands from the page and pastes them on the next one.
     Fixture f(100 / kPx);
-    QVERIFY(f.report.PreviewPages() && f.report.Engine());
-    frxRegisterPreviewPagesClass(nullptr);
     f.AddMemo(f.AddBand<TfrxReportTitle>("ReportTitle1", 0, 70), "T", "title");
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 120, 10);
     master->SetRowCount(3);
@@ -301,23 +512,13 @@ void TestEngineGroups::keepThroughTheStore()
     f.AddMemo(master, "M", "row [Line]", 0, 10);
     f.AddMemo(f.AddBand<TfrxFooter>("Footer1", 140, 20), "F", "footer");
     QVERIFY(f.Build());
-    QStringList pages;
-    for (int i = 0; i < f.report.PreviewPages()->Count(); ++i) {
-        QStringList items;
-        for (TfrxComponent *band : f.report.PreviewPages()->GetPage(i)->Objects())
-            for (TfrxComponent *child : band->Objects())
-                if (auto *memo = qobject_cast<TfrxCustomMemoView *>(child))
-                    items
-                        << QStringLiteral("%1@%2").arg(memo->Text().trimmed()).arg(band->Top() + memo->Top());
-        pages << items.join(QStringLiteral(" | "));
-    }
-    QCOMPARE(pages, QStringList({"title@0 | row 1@70 | row 2@80", "row 3@0 | footer@10"}));
+    QCOMPARE(f.AllPages(), QStringList({"title@0 | row 1@70 | row 2@80", "row 3@0 | footer@10"}));
 }
 
 void TestEngineGroups::allowSplitCutsBandAcrossPages()
 {
-    // A 250 px band on 100 px pages, objects every 40 px; the one at 80 crosses the first page's
-    // end and moves to the second piece.
+    // A 250 px band on 100 px pages, text objects every 40 px; the one at 80 crosses the first
+    // page's end, its one line fits above it and its box ends there.
     Fixture f(100 / kPx);
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 250);
     master->SetRowCount(1);
@@ -326,7 +527,50 @@ void TestEngineGroups::allowSplitCutsBandAcrossPages()
         f.AddMemo(master, QStringLiteral("M%1").arg(i), QStringLiteral("m%1").arg(i), i * 40, 30);
     f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
     QVERIFY(f.Build());
-    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40", "m2@0 | m3@40", "m4@0 | m5@40 | end@90"}));
+    QCOMPARE(f.AllPages(), QStringList({"m0@0 | m1@40 | m2@80", "m3@20 | m4@60", "m5@0 | end@50"}));
+}
+
+void TestEngineGroups::splitBandLosesNothing()
+{
+    // A text of 40 lines (about 600 px) in a band that may split, on 100 px pages with a 10 px
+    // page footer, and a shape below it: every line prints once, in order, each piece inside its
+    // page's body; the shape moves whole. A summary that follows gets its own room.
+    Fixture f(100 / kPx);
+    QStringList lines;
+    for (int i = 1; i <= 40; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 60);
+    master->SetRowCount(1);
+    master->SetAllowSplit(true);
+    master->SetStretched(true);
+    auto *text = f.AddMemo(master, "Text", lines.join(QStringLiteral("\r\n")), 0, 20);
+    text->SetStretchMode(frx::smActualHeight);
+    auto *shape = new TfrxShapeView(master);
+    shape->SetName(QStringLiteral("Shape"));
+    shape->SetBounds(0, 30, 50, 40);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 200, 10), "PF", "p[Page]", 0, 10);
+    f.AddMemo(f.AddBand<TfrxReportSummary>("ReportSummary1", 300, 20), "S", "end");
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QVERIFY(pages.size() >= 6);
+    QStringList printed;
+    int shapes = 0;
+    for (int i = 0; i < pages.size(); ++i)
+        for (const PreparedObject &object : pages[i]) {
+            if (object.Name == QLatin1String("Text")) {
+                printed += object.Text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+                QVERIFY2(object.Top + object.Height <= 90 + 1e-6, qPrintable(QString::number(i)));
+            } else if (object.Name == QLatin1String("Shape")) {
+                ++shapes;
+                QCOMPARE(object.Height, 40.0);
+                QVERIFY(object.Top + object.Height <= 90 + 1e-6);
+            } else if (object.Name == QLatin1String("PF")) {
+                QVERIFY(qAbs(object.Top - 90) < 1e-6);
+            }
+        }
+    QCOMPARE(printed, lines);
+    QCOMPARE(shapes, 1);
+    QCOMPARE(FindPrepared(pages.back(), QStringLiteral("S"))->Text, QStringLiteral("end"));
 }
 
 void TestEngineGroups::reprintedHeaderAndPageNumbers()
@@ -361,34 +605,16 @@ void TestEngineGroups::outlineAndAnchors()
     int anchorPage = 0;
     f.report.OnEndDoc = [&](QObject *) { anchorPage = f.Engine()->GetAnchorPage(QStringLiteral("order3")); };
     QVERIFY(f.Build());
-    QStringList outline;
-    for (const auto &entry : f.Pages().OutlineEntries())
-        outline
-            << QStringLiteral("%1:%2:%3@%4").arg(entry.Level).arg(entry.Text).arg(entry.Page).arg(entry.Top);
-    QCOMPARE(outline.join(' '),
+    QCOMPARE(ReadOutline(f.report).join(' '),
              QStringLiteral("1:North:0@0 2:Order 1:0@20 2:Order 2:0@50 1:South:0@80 2:Order 3:1@0"));
     QCOMPARE(anchorPage, 2);
-}
-
-void TestEngineGroups::keptOutlineAndAnchorsMove_data()
-{
-    QTest::addColumn<bool>("store");
-    QTest::newRow("pages in memory") << false;
-    QTest::newRow("the program's store") << true;
 }
 
 void TestEngineGroups::keptOutlineAndAnchorsMove()
 {
     // The North group does not fit below East and moves whole to page 2: its outline entries and
     // anchors must point at page 2, at the tops the bands have there.
-    QFETCH(bool, store);
-    if (store)
-        frxRegisterPreviewPagesClass(
-            [](TfrxReport *report) { return std::make_unique<TfrxPreviewPages>(report); });
     Fixture f(100 / kPx);
-    QCOMPARE(f.report.PreviewPages() != nullptr, store);
-    QVERIFY(f.report.Engine());
-    frxRegisterPreviewPagesClass(nullptr);
     TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"},
                      {{"1", "East"}, {"2", "East"}, {"3", "North"}, {"4", "North"}, {"5", "North"}});
     auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 20);
@@ -404,37 +630,8 @@ void TestEngineGroups::keptOutlineAndAnchorsMove()
     master->SetOnAfterPrint(QStringLiteral("MasterData1OnAfterPrint"));
     QVERIFY(f.Build());
 
-    QStringList outline, anchors;
-    if (store) {
-        auto *pages = dynamic_cast<TfrxPreviewPages *>(f.report.PreviewPages());
-        QVERIFY(pages);
-        QCOMPARE(pages->Count(), 2);
-        std::function<void(TfrxXMLItem *, int)> walk = [&](TfrxXMLItem *item, int level) {
-            for (int i = 0; i < item->Count(); ++i) {
-                TfrxXMLItem *entry = item->Items(i);
-                outline << QStringLiteral("%1:%2:%3@%4")
-                               .arg(level)
-                               .arg(entry->Prop("text"), entry->Prop("page"), entry->Prop("top"));
-                walk(entry, level + 1);
-            }
-        };
-        walk(pages->Document()->Root()->FindItem(QStringLiteral("outline")), 1);
-        TfrxXMLItem *items = pages->Document()->Root()->FindItem(QStringLiteral("anchors"));
-        for (int i = 0; i < items->Count(); ++i)
-            anchors << QStringLiteral("%1:%2@%3")
-                           .arg(items->Items(i)->Prop("text"), items->Items(i)->Prop("page"),
-                                items->Items(i)->Prop("top"));
-    } else {
-        QCOMPARE(f.Pages().Count(), 2);
-        for (const auto &entry : f.Pages().OutlineEntries())
-            outline << QStringLiteral("%1:%2:%3@%4")
-                           .arg(entry.Level)
-                           .arg(entry.Text)
-                           .arg(entry.Page)
-                           .arg(entry.Top);
-        for (const auto &anchor : f.Pages().Anchors())
-            anchors << QStringLiteral("%1:%2@%3").arg(anchor.Text).arg(anchor.Page).arg(anchor.Top);
-    }
+    QCOMPARE(f.PageCount(), 2);
+    const QStringList outline = ReadOutline(f.report), anchors = ReadAnchors(f.report);
     QCOMPARE(outline.join(' '), QStringLiteral("1:East:0@0 2:Order 1:0@20 2:Order 2:0@40 1:North:1@0 "
                                                "2:Order 3:1@20 2:Order 4:1@40 2:Order 5:1@60"));
     QCOMPARE(anchors.join(' '),
@@ -520,7 +717,6 @@ void TestEngineGroups::simplifiedLayoutsBuild_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("pages");
-    QTest::newRow("vertical band") << "vertical" << 1;
     QTest::newRow("page columns") << "columns" << 1;
     QTest::newRow("endless page") << "endless" << 1;
     QTest::newRow("subreport in band") << "subreport" << 1;
@@ -541,11 +737,7 @@ void TestEngineGroups::simplifiedLayoutsBuild()
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 40);
     master->SetRowCount(kind == "columns" ? 10 : kind == "endless" ? 20 : 2);
     f.AddMemo(master, "M", "row [Line]");
-    if (kind == "vertical") {
-        auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
-        vertical->SetVertical(true);
-        vertical->SetRowCount(3);
-    } else if (kind == "columns") {
+    if (kind == "columns") {
         f.page->SetColumns(2);
         f.page->SetColumnWidth(50);
     } else if (kind == "endless") {
@@ -560,22 +752,24 @@ void TestEngineGroups::simplifiedLayoutsBuild()
         f.AddMemo(innerBand, "S", "sub [Line]");
         auto *subreport = new TfrxSubreport(master);
         subreport->SetName(QStringLiteral("Subreport1"));
+        subreport->SetTop(20);
         subreport->SetSubPage(inner);
     } else if (kind == "dialog") {
         auto *dialog = new TfrxDialogPage(&f.report);
         dialog->SetName(QStringLiteral("Dialog1"));
     }
     QVERIFY(f.Build());
-    QCOMPARE(f.Pages().Count(), pages);
+    QCOMPARE(f.PageCount(), pages);
     if (kind == "endless")
-        QCOMPARE(f.Pages().EndlessHeight(), 20 * 40.0);
+        QCOMPARE(PreparedPageHeight(f.report, 0), 20 * 40.0);
     if (kind == "columns") { // nine rows in the first column, the tenth at the top of the second
-        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Left(), 50 * kPx);
-        QCOMPARE(f.Pages().Page(0).Objects.back().Object->Top(), 0.0);
+        const PreparedObject last = ReadPreparedPages(f.report).value(0).back();
+        QCOMPARE(last.Left, 50 * kPx);
+        QCOMPARE(last.Top, 0.0);
     }
     if (kind == "subreport")
         QCOMPARE(f.PageText(0),
-                 QStringLiteral("row 1@0 | sub 1@40 | sub 2@60 | row 2@80 | sub 1@120 | sub 2@140"));
+                 QStringLiteral("row 1@0 | sub 1@20 | sub 2@40 | row 2@60 | sub 1@80 | sub 2@100"));
 }
 
 void TestEngineGroups::badInputEndsBuild_data()
@@ -595,6 +789,17 @@ void TestEngineGroups::badInputEndsBuild_data()
                                                           << "" << 3;
     QTest::newRow("page header fills the page, split band") << "fullheader"
                                                             << "" << 3;
+    QTest::newRow("vertical band") << "vertical"
+                                   << "Vertical bands are not supported: MasterData2" << 0;
+    QTest::newRow("group condition throws") << "condition"
+                                            << "Group condition of GroupHeader2: " << 1;
+    QTest::newRow("user dataset that never ends")
+        << "noend"
+        << "Dataset \"Endless\" never ends: its RangeEnd is reLast and no end check is set" << 0;
+    QTest::newRow("sub-report without its page") << "nosubpage"
+                                                 << "Sub-report Subreport9 has no page to print" << 0;
+    QTest::newRow("band taller than the page, no split") << "tall"
+                                                         << "" << 3;
     QTest::newRow("page and band share dataset")
         << "pageband"
         << "Cannot use the same dataset for Page.DataSet and Band.DataSet" << 0;
@@ -638,12 +843,31 @@ void TestEngineGroups::badInputEndsBuild()
         f.report.SetScriptText({"procedure MasterData1OnBeforePrint(Sender: TfrxComponent);", "begin",
                                 "  Engine.ShowBand(MasterData1);", "end;", "", "begin", "end."});
         master->SetOnBeforePrint(QStringLiteral("MasterData1OnBeforePrint"));
+    } else if (kind == "condition") {
+        master->SetTop(30);
+        auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader2", 0, 10);
+        group->SetCondition(QStringLiteral("StrToInt('x')"));
+    } else if (kind == "noend") {
+        auto *endless = new TfrxUserDataSet(&f.report);
+        endless->SetName(QStringLiteral("EndlessSet"));
+        endless->SetUserName(QStringLiteral("Endless"));
+        f.report.Datasets()->Add(endless);
+        master->SetDataSet(endless);
+    } else if (kind == "nosubpage") {
+        auto *subreport = new TfrxSubreport(master);
+        subreport->SetName(QStringLiteral("Subreport9"));
+    } else if (kind == "tall") {
+        master->SetHeight(250);
+    } else if (kind == "vertical") {
+        auto *vertical = f.AddBand<TfrxMasterData>("MasterData2", 0, 40);
+        vertical->SetVertical(true);
+        vertical->SetRowCount(3);
     } else if (kind == "pageband") {
         f.page->SetDataSet(orders->set);
     }
     QCOMPARE(f.report.BuildPages(true), error.isEmpty());
     QVERIFY2(f.report.Errors().join('\n').contains(error), qPrintable(f.report.Errors().join('\n')));
-    QCOMPARE(f.Pages().Count(), pages);
+    QCOMPARE(f.PageCount(), pages);
 }
 
 QTEST_MAIN(TestEngineGroups)

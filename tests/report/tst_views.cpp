@@ -343,16 +343,18 @@ void TestViews::bandKindsAndNames_data()
 {
     QTest::addColumn<QString>("cls");
     QTest::addColumn<int>("number");
+    QTest::addColumn<TfrxBandKind>("kind");
     QTest::addColumn<QString>("name");
-    QTest::newRow("title") << "TfrxReportTitle" << 0 << "ReportTitle";
-    QTest::newRow("page footer") << "TfrxPageFooter" << 3 << "PageFooter";
-    QTest::newRow("master") << "TfrxMasterData" << 6 << "MasterData";
-    QTest::newRow("data 4") << "TfrxDataBand4" << 9 << "Data4";
-    QTest::newRow("group footer") << "TfrxGroupFooter" << 13 << "GroupFooter";
-    QTest::newRow("child") << "TfrxChild" << 14 << "Child";
-    QTest::newRow("overlay") << "TfrxOverlay" << 17 << "Overlay";
-    QTest::newRow("plain data band") << "TfrxDataBand" << 0 << "Data";
-    QTest::newRow("null band") << "TfrxNullBand" << 0 << "Null";
+    QTest::newRow("title") << "TfrxReportTitle" << 0 << TfrxBandKind::ReportTitle << "ReportTitle";
+    QTest::newRow("page footer") << "TfrxPageFooter" << 3 << TfrxBandKind::PageFooter << "PageFooter";
+    QTest::newRow("master") << "TfrxMasterData" << 6 << TfrxBandKind::MasterData << "MasterData";
+    QTest::newRow("data 4") << "TfrxDataBand4" << 9 << TfrxBandKind::Data4 << "Data4";
+    QTest::newRow("group footer") << "TfrxGroupFooter" << 13 << TfrxBandKind::GroupFooter << "GroupFooter";
+    QTest::newRow("child") << "TfrxChild" << 14 << TfrxBandKind::Child << "Child";
+    QTest::newRow("overlay") << "TfrxOverlay" << 17 << TfrxBandKind::Overlay << "Overlay";
+    // Outside the table: told apart from a report title by the kind.
+    QTest::newRow("plain data band") << "TfrxDataBand" << 0 << TfrxBandKind::Unknown << "Data";
+    QTest::newRow("null band") << "TfrxNullBand" << 0 << TfrxBandKind::Unknown << "Null";
 }
 
 void TestViews::bandKindsAndNames()
@@ -362,6 +364,7 @@ void TestViews::bandKindsAndNames()
     auto *band = qobject_cast<TfrxBand *>(c.get());
     QVERIFY(band);
     QTEST(band->BandNumber(), "number");
+    QTEST(band->BandKind(), "kind");
     QTEST(band->BandName(), "name");
 }
 
