@@ -436,14 +436,17 @@ void TFMainWindow::ToolButtonDataIMPClick()
 
 void TFMainWindow::ImportOrderFile(const QString &path)
 {
+    QStringList warnings;
     try {
-        ImportOrders(path);
+        ImportOrders(path, &warnings);
     } catch (const std::exception &e) {
         // The orders already in the grid stay there and stay printable.
         Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
         return;
     }
     ShowData();
+    if (!warnings.isEmpty())
+        Ui::Message(warnings.join(QLatin1Char('\n')), QStringLiteral("提示"), UiIcon::Warning);
 }
 
 void TFMainWindow::ToolButtonPintCFGClick()
