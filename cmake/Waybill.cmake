@@ -33,6 +33,9 @@ function(waybill_tests)
             WAYBILL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
             WAYBILL_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures")
         add_test(NAME ${area}/${base} COMMAND ${target})
+        if(TARGET waybill_sanitized AND area MATCHES "^(platform|script|report)$")
+            add_dependencies(waybill_sanitized ${target})
+        endif()
         set_tests_properties(${area}/${base} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
             TIMEOUT 300)

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth
     cups cups-client cups-bsd libcups2-dev
     poppler-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()
