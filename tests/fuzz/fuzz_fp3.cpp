@@ -3,7 +3,7 @@
 
 #include "FuzzApp.h"
 #include "engine/pages/frxPreviewPages.h"
-#include "report/model/frxReport.h"
+#include "report/model/frxClass.h"
 
 #include <QBuffer>
 
