@@ -277,7 +277,7 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
 
     QList<int> unclosed;
     try {
-        ImportOrders(AutoOrdersPath(), &unclosed);
+        ImportOrders(AutoOrdersPath(), nullptr, &unclosed);
     } catch (const std::exception &e) {
         host.Message(ExceptionText(e));
         return TAutoResult::ImportFailed;

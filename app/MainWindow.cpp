@@ -478,8 +478,9 @@ void TFMainWindow::ToolButtonDataIMPClick()
 void TFMainWindow::ImportOrderFile(const QString &path)
 {
     QList<int> unclosed;
+    QStringList warnings;
     try {
-        ImportOrders(path, &unclosed);
+        ImportOrders(path, &warnings, &unclosed);
     } catch (const std::exception &e) {
         // The orders already in the grid stay there and stay printable.
         Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
@@ -488,7 +489,9 @@ void TFMainWindow::ImportOrderFile(const QString &path)
     ShowData();
     ShowStatusMessage(QStringLiteral("读入 %1 条订单").arg(OrderRows.size()));
     if (!unclosed.isEmpty())
-        Ui::Message(UnclosedQuoteWarning(unclosed), QStringLiteral("提示"), UiIcon::Warning);
+        warnings << UnclosedQuoteWarning(unclosed);
+    if (!warnings.isEmpty())
+        Ui::Message(warnings.join(QLatin1Char('\n')), QStringLiteral("提示"), UiIcon::Warning);
 }
 
 void TFMainWindow::ToolButton10Click()

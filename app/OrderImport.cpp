@@ -3,8 +3,9 @@
 #include "app/TemplateClS.h"
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
+#include "platform/SafeFile.h"
 
-#include <QFile>
+#include <QDir>
 
 void OrderTextReader::SkipLineBreak()
 {
@@ -106,19 +107,47 @@ std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<
     return rows;
 }
 
-void ImportOrders(const QString &path, QList<int> *unclosedLines)
+void ImportOrders(const QString &path, QStringList *warnings, QList<int> *unclosedLines)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("无法打开订单文件 %1\n%2").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EFileError(QStringLiteral("无法读取订单文件 %1\n%2").arg(path, file.errorString()));
-    file.close();
-    QString text = DecodeText(bytes);
+    QByteArray bytes = ReadOrderFile(path);
+    QList<int> badLines;
+    QString text = DecodeText(bytes, nullptr, &badLines);
     bytes = QByteArray();   // the decoded text is all that is needed from here on
+    if (warnings) {
+        warnings->clear();
+        if (!badLines.isEmpty())
+            warnings->append(BadBytesWarning(path, badLines));
+    }
     std::vector<THashTable> rows = ParseOrderText(text, int(OrderColumns.size()), unclosedLines);
     OrderRows.swap(rows);
+}
+
+// ---- what is read before any record -------------------------------------------------------------
+
+QByteArray ReadOrderFile(const QString &path)
+{
+    if (OrderColumns.isEmpty())
+        throw EFileError(QStringLiteral("没有配置订单列: %1 的 [OrderColumn] 中没有 C_1 … (设置文件缺失或损坏)")
+                             .arg(QDir::toNativeSeparators(PrinterIniPath())));
+    QByteArray bytes;
+    QString why;
+    if (!SafeFile::ReadRegularFile(path, MaxOrderFileBytes, bytes, why))
+        throw EFileError(QStringLiteral("无法读取订单文件 %1\n%2").arg(path, why));
+    const QString kind = BinaryKind(bytes);
+    if (!kind.isEmpty())
+        throw EFileError(QStringLiteral("订单文件 %1 不是文本文件 (%2)").arg(path, kind));
+    return bytes;
+}
+
+QString BadBytesWarning(const QString &path, const QList<int> &lines)
+{
+    QStringList numbers;
+    for (int i = 0; i < lines.size() && i < 20; ++i)
+        numbers << QString::number(lines[i]);
+    if (lines.size() > 20)
+        numbers << QStringLiteral("…");
+    return QStringLiteral("订单文件 %1 中有无效的 UTF-8 字节 (已替换为 \uFFFD), 行: %2")
+        .arg(path, numbers.join(QLatin1String(", ")));
 }
 
 QString UnclosedQuoteWarning(const QList<int> &lines)

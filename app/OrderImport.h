@@ -53,10 +53,21 @@ QStringList SplitOrderLine(QStringView line);
 std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<int> *unclosedLines = nullptr);
 
 // Replaces OrderRows with the rows of the file. A file that cannot be opened or read raises
-// EFileError naming the file and the reason, and OrderRows stays as it was.
-void ImportOrders(const QString &path, QList<int> *unclosedLines = nullptr);
+// EFileError naming the file and the reason, and OrderRows stays as it was. warnings receives what
+// the seller should know about a file that was read (bytes that were not UTF-8, by line);
+// unclosedLines receives the lines whose quotes were not closed properly.
+void ImportOrders(const QString &path, QStringList *warnings = nullptr, QList<int> *unclosedLines = nullptr);
 // The warning naming the lines whose quotes were not closed properly.
 QString UnclosedQuoteWarning(const QList<int> &lines);
+
+// The largest order export read: a marketplace export of a busy year is a few hundred megabytes.
+constexpr qint64 MaxOrderFileBytes = qint64(1024) * 1024 * 1024;
+// The bytes of an order export, after the checks that come before any record: order columns are
+// configured, the file is a regular file of at most MaxOrderFileBytes, and it is text. Raises
+// EFileError saying which check failed.
+QByteArray ReadOrderFile(const QString &path);
+// The warning for bytes of a UTF-8 export that were not UTF-8, with their line numbers.
+QString BadBytesWarning(const QString &path, const QList<int> &lines);
 
 // ---- implementation of the template ----
 

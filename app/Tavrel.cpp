@@ -171,7 +171,7 @@ bool TTavrelForm::BuildRun(int start, int count)
     const QString path = CurrTemplate->LayoutPath();
     // A missing layout would leave a report without pages and end in a bare index error; the
     // seller needs to know which file is gone.
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo::exists(path))
         throw Exception(QStringLiteral("模板文件不存在: %1").arg(QDir::toNativeSeparators(path)));
     frxLoadFromFile(*frxReport1, path);
     TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
@@ -200,6 +200,9 @@ bool TTavrelForm::PrintRange(int start, int count)
     RunningFlag running(PrintRunning);
     // A build that failed has been reported by the engine and has nothing to print.
     if (!BuildRun(start, count))
+        return false;
+    // A cancelled build has only some of the pages: none of them is printed or marked.
+    if (frxReport1->Terminated())
         return false;
     TfrxCustomPreviewPages *pages = frxReport1->PreviewPages();
     if (!pages || pages->Count() == 0)

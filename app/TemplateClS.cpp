@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 QString AppPath;
 int CurrHAO = 0;
@@ -30,17 +31,40 @@ int StrToInt(const QString &text)
         throw Exception(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return value;
 }
+
+// A file name of a template is a plain name inside its folder: with a separator or as ".." it
+// would reach files elsewhere.
+bool PlainFileName(const QString &name)
+{
+    return name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char(':'));
+}
+
+QString TemplateMessage(const QString &folder, const QString &text)
+{
+    return QStringLiteral("模板 %1: %2").arg(QDir::toNativeSeparators(folder), text);
+}
 } // namespace
 
 TTemplate::TTemplate(const QString &folder)
 {
     try {
         const IniFile ini(folder + QStringLiteral("/CFG.INI"));
+        if (const QString problem = ini.Problem(); !problem.isEmpty())
+            throw Exception(TemplateMessage(folder, QStringLiteral("CFG.INI 无法读取 (%1)").arg(problem)));
+        if (QFileInfo::exists(ini.FileName()) && !ini.SectionExists(QStringLiteral("INFO")))
+            throw Exception(TemplateMessage(folder, QStringLiteral("CFG.INI 中没有 [INFO] 段, 不是模板设置文件")));
         TmpName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_NAME"), QStringLiteral("N"));
         TmpColCnt = ini.ReadInteger(QStringLiteral("INFO"), QStringLiteral("TMP_COL_CNT"), 0);
-        TmpFileName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_FILE_NAME"), QStringLiteral("N"));
-        TmpImgName = ini.ReadString(QStringLiteral("INFO"), QStringLiteral("TMP_IMG_NAME"), QStringLiteral("N"));
         TmpPath = folder;
+        for (auto [key, field] : {std::pair{"TMP_FILE_NAME", &TmpFileName}, std::pair{"TMP_IMG_NAME", &TmpImgName}}) {
+            const QString name = ini.ReadString(QStringLiteral("INFO"), QLatin1String(key), QStringLiteral("N"));
+            if (!PlainFileName(name))
+                throw Exception(TemplateMessage(
+                    folder, QStringLiteral("CFG.INI 的 %1 '%2' 不是模板文件夹中的文件名").arg(QLatin1String(key), name)));
+            *field = name;
+        }
+        m_namesRead = true;
         if (ColumnMode == QLatin1String("1"))
             Columns = OrderColumns;
         if (ColumnMode == QLatin1String("0")) {
@@ -65,6 +89,13 @@ TTemplate::TTemplate(const QString &folder)
     }
     if (TmpPath.isEmpty())
         TmpPath = folder;
+    // A record whose settings could not be read names no file at all.
+    if (!m_namesRead) {
+        if (TmpName.isEmpty())
+            TmpName = QStringLiteral("N");
+        TmpFileName = QStringLiteral("N");
+        TmpImgName = QStringLiteral("N");
+    }
 }
 
 QString TTemplate::LayoutPath() const { return TmpPath + QLatin1Char('/') + TmpFileName; }
@@ -131,6 +162,10 @@ void LoadPrinterConfig()
 {
     try {
         const IniFile ini(PrinterIniPath());
+        OrderColumns.clear();
+        if (const QString problem = ini.Problem(); !problem.isEmpty())
+            throw Exception(QStringLiteral("设置文件 %1 无法读取 (%2)")
+                                .arg(QDir::toNativeSeparators(PrinterIniPath()), problem));
         QString hMessage, vMessage;
         CurrHAO = ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_HAO"), &hMessage);
         CurrVAO = ReadOffsetSetting(ini, QStringLiteral("VAR_CURR_VAO"), &vMessage);
@@ -138,10 +173,10 @@ void LoadPrinterConfig()
             if (!message.isEmpty())
                 Ui::Message(message, QStringLiteral("提示"), UiIcon::Warning);
         CurrPrinter = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
-        OrderColumns.clear();
+        // The section is read once: looking each key up again would make a long list quadratic.
+        const QHash<QString, QString> columns = ini.ReadSectionValues(QStringLiteral("OrderColumn"));
         for (int i = 1;; ++i) {
-            const QString name =
-                ini.ReadString(QStringLiteral("OrderColumn"), QStringLiteral("C_%1").arg(i), QStringLiteral("N"));
+            const QString name = columns.value(QStringLiteral("c_%1").arg(i), QStringLiteral("N"));
             if (name == QLatin1String("N"))
                 break;
             TColumn column;

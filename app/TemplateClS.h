@@ -36,6 +36,9 @@ public:
 
     // TmpPath, a separator and TmpFileName.
     QString LayoutPath() const;
+
+private:
+    bool m_namesRead = false;
 };
 using TTemplatePtr = std::shared_ptr<TTemplate>;
 

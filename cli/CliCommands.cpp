@@ -12,6 +12,7 @@
 #include "platform/Exception.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 const char *const kUsage =
@@ -77,14 +78,17 @@ int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
         return 2;
     }
     QList<int> unclosed;
+    QStringList warnings;
     try {
-        ImportOrders(args[0], &unclosed);
+        ImportOrders(args[0], &warnings, &unclosed);
     } catch (const std::exception &e) {
         err << "waybill-cli: " << ExceptionText(e) << '\n';
         return 2;
     }
     if (!unclosed.isEmpty())
         err << "waybill-cli: " << UnclosedQuoteWarning(unclosed) << '\n';
+    for (const QString &warning : std::as_const(warnings))
+        err << "waybill-cli: warning: " << warning << '\n';
     for (size_t r = 0; r < OrderRows.size(); ++r) {
         out << "{\"row\": " << r;
         for (int j = 1; j <= OrderColumns.size(); ++j) {
@@ -112,8 +116,17 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QStringList args = arguments;
     QString home;
-    if (args.size() >= 2 && args[0] == QLatin1String("--home")) {
+    if (!args.isEmpty() && args[0] == QLatin1String("--home")) {
+        // A folder that is not there would quietly give a program without settings or templates.
+        if (args.size() < 2 || args[1].isEmpty()) {
+            err << "waybill-cli: option --home needs a folder\n" << kUsage;
+            return 2;
+        }
         home = args[1];
+        if (!QFileInfo(home).isDir()) {
+            err << "waybill-cli: the home folder " << home << " does not exist\n";
+            return 2;
+        }
         args = args.mid(2);
     }
     if (args.isEmpty()) {

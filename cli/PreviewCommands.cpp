@@ -2,6 +2,7 @@
 
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/OutputFiles.h"
 #include "cli/PrintCommands.h"
 #include "engine/preview/frxPreview.h"
 #include "engine/preview/frxPreviewForm.h"
@@ -30,15 +31,23 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         err << kPreviewUsage;
         return 2;
     }
+    if (const QString problem = OutputProblem(QStringLiteral("--png"), options.Png); !problem.isEmpty()) {
+        err << "waybill-cli: " << problem << '\n';
+        return 2;
+    }
     QString message;
-    if (!PrepareDriver(options, message)) {
+    QStringList warnings;
+    const bool prepared = PrepareDriver(options, message, &warnings);
+    for (const QString &warning : std::as_const(warnings))
+        err << "waybill-cli: warning: " << warning << '\n';
+    if (!prepared) {
         err << message << '\n';
         return 2;
     }
     const int rows = int(OrderRows.size());
     int start = 0, count = TTavrelForm::TemplatePreviewRows();
     if (!options.Rows.isEmpty() && !ParseRows(options.Rows, rows, start, count)) {
-        err << "waybill-cli: rows '" << options.Rows << "' are not within 1-" << rows << '\n';
+        err << "waybill-cli: " << RowsError(options.Rows, rows) << '\n';
         return 2;
     }
 
@@ -62,10 +71,11 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
     form->Preview()->ShowPage(std::clamp(options.Page, 1, std::max(1, pageCount)));
     if (options.Zoom > 0 && options.Zoom != 1.0)
         form->Preview()->SetZoom(options.Zoom);
-    const bool saved = form->Grab().save(options.Png, "PNG");
+    QString why;
+    const bool saved = SavePng(form->Grab(), options.Png, why);
     delete form;
     if (!saved) {
-        err << "waybill-cli: cannot write " << options.Png << '\n';
+        err << "waybill-cli: cannot write " << options.Png << ": " << why << '\n';
         return 1;
     }
     out << "pages " << pageCount << '\n';

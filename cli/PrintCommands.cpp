@@ -3,6 +3,7 @@
 #include "app/OrderImport.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/OutputFiles.h"
 #include "platform/Exception.h"
 #include "report/draw/frxDrawPage.h"
 #include "report/host/frxPreviewPagesBase.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -69,8 +71,9 @@ bool RenderPage(TfrxReport *report, int pageNo, const QString &path, QString &er
         values.TotalPages = count;
         frxDrawPage(*page, painter, PngDpi / 96.0, PngDpi / 96.0, 0, 0, values);
     }
-    if (!image.save(path, "PNG")) {
-        error = QStringLiteral("cannot write %1").arg(path);
+    QString why;
+    if (!Cli::SavePng(image, path, why)) {
+        error = QStringLiteral("cannot write %1: %2").arg(path, why);
         return false;
     }
     return true;
@@ -82,7 +85,8 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString &name = args[i];
-        if (i + 1 >= args.size()) {
+        // An empty value (an unset shell variable) would quietly fall back to a default.
+        if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
             error = QStringLiteral("option %1 needs a value").arg(name);
             return false;
         }
@@ -150,7 +154,15 @@ bool Cli::ParseRows(const QString &text, int rowCount, int &start, int &count)
     return true;
 }
 
-bool Cli::PrepareDriver(const DriverOptions &options, QString &message)
+QString Cli::RowsError(const QString &text, int rowCount)
+{
+    static const QRegularExpression range(QStringLiteral("^\\s*[+-]?\\d+\\s*(-\\s*[+-]?\\d+\\s*)?$"));
+    if (!range.match(text).hasMatch())
+        return QStringLiteral("rows '%1' is not a range (A-B or N)").arg(text);
+    return QStringLiteral("rows '%1' are not within 1-%2").arg(text).arg(rowCount);
+}
+
+bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringList *warnings)
 {
     CurrTemplate = options.Template.isEmpty() ? nullptr : FindTemplate(options.Template);
     if (!CurrTemplate) {
@@ -159,7 +171,7 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message)
     }
     if (!options.Orders.isEmpty()) {
         try {
-            ImportOrders(options.Orders);
+            ImportOrders(options.Orders, warnings);
         } catch (const std::exception &e) {
             message = ExceptionText(e);
             return false;
@@ -182,9 +194,20 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         err << "waybill-cli: choose one of --printer, --pdf and --png\n" << kPrintUsage;
         return 2;
     }
+    for (const auto &[option, path] : {std::pair{"--pdf", options.Pdf}, std::pair{"--png", options.Png}}) {
+        const QString problem = path.isEmpty() ? QString() : OutputProblem(QLatin1String(option), path);
+        if (!problem.isEmpty()) {
+            err << "waybill-cli: " << problem << '\n';
+            return 2;
+        }
+    }
     // The checks of the window, in its order: template, printer, orders.
     QString message;
-    if (!PrepareDriver(options, message)) {
+    QStringList warnings;
+    const bool prepared = PrepareDriver(options, message, &warnings);
+    for (const QString &warning : std::as_const(warnings))
+        err << "waybill-cli: warning: " << warning << '\n';
+    if (!prepared) {
         err << message << '\n';
         return 2;
     }
@@ -207,7 +230,7 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     int start = 0, count = 0;
     if (!ParseRows(options.Rows, int(OrderRows.size()), start, count)) {
-        err << "waybill-cli: rows '" << options.Rows << "' are not within 1-" << OrderRows.size() << '\n';
+        err << "waybill-cli: " << RowsError(options.Rows, int(OrderRows.size())) << '\n';
         return 2;
     }
     if (options.HasOffsetX)
@@ -217,9 +240,20 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
 
     TTavrelForm driver;
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
+    InterruptWatch interrupt(driver.frxReport1);
+    auto interrupted = [&] {
+        if (!interrupt.Interrupted())
+            return false;
+        err << "waybill-cli: interrupted\n";
+        return true;
+    };
     try {
         if (!options.Png.isEmpty()) {
-            if (!driver.BuildRange(start, count)) {
+            const bool built = driver.BuildRange(start, count);
+            if (interrupted())
+                return InterruptedStatus();
+            if (!built) {
                 err << "waybill-cli: the pages could not be built\n";
                 return 1;
             }
@@ -230,11 +264,17 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
             return 0;
         }
         driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
-        if (!driver.PrintRange(start, count)) {
+        const bool printed = driver.PrintRange(start, count);
+        // A job that completed before the interrupt was seen is printed and marked all the same.
+        if (!printed && interrupted())
+            return InterruptedStatus();
+        if (!printed) {
             err << "waybill-cli: nothing was printed\n";
             return 1;
         }
     } catch (const std::exception &e) {
+        if (interrupted())
+            return InterruptedStatus();
         err << ExceptionText(e) << '\n';
         return 1;
     }

@@ -33,8 +33,11 @@ struct DriverOptions {
 // unknown option or a value that is not a number.
 bool ParseDriverOptions(const QStringList &args, DriverOptions &options, QString &error);
 // Imports the orders and selects the template (CurrTemplate); false with the window's message.
-bool PrepareDriver(const DriverOptions &options, QString &message);
+// warnings receives what the import warns about.
+bool PrepareDriver(const DriverOptions &options, QString &message, QStringList *warnings = nullptr);
 // The 0-based first row and the row count of "A-B" or "A" (1-based, inclusive), all rows when
 // empty; false when the range lies outside the imported rows.
 bool ParseRows(const QString &text, int rowCount, int &start, int &count);
+// The message for rows ParseRows refused: not a range at all, or outside the imported rows.
+QString RowsError(const QString &text, int rowCount);
 } // namespace Cli

@@ -1,5 +1,6 @@
 #include "cli/ScriptCommands.h"
 
+#include "platform/SafeFile.h"
 #include "script/fs_iinterpreter.h"
 
 #include <QFile>
@@ -59,12 +60,13 @@ int Cli::Script(const QStringList &arguments, QTextStream &out, QTextStream &err
     script.SetSyntaxType(language);
 
     if (command == QLatin1String("check")) {
-        QFile file(args[1]);
-        if (!file.open(QIODevice::ReadOnly)) {
-            err << "waybill-cli: cannot read " << args[1] << ": " << file.errorString() << '\n';
+        QByteArray bytes;
+        QString why;
+        if (!SafeFile::ReadRegularFile(args[1], 64 * SafeFile::MB, bytes, why)) {
+            err << "waybill-cli: cannot read " << args[1] << ": " << why << '\n';
             return 2;
         }
-        script.SetText(QString::fromUtf8(file.readAll()));
+        script.SetText(QString::fromUtf8(bytes));
         script.SetIncludePaths({QFileInfo(args[1]).absolutePath()});
         if (script.Compile()) {
             out << "ok\n";

@@ -59,6 +59,9 @@ function(waybill_tests)
             endif()
         endif()
         add_test(NAME ${area}/${base} COMMAND ${target})
+        if(TARGET waybill_sanitized AND area MATCHES "^(platform|script|report)$")
+            add_dependencies(waybill_sanitized ${target})
+        endif()
         set_tests_properties(${area}/${base} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;FONTCONFIG_FILE=${WAYBILL_FONTCONFIG_FILE}"
             TIMEOUT 300)

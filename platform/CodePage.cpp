@@ -5,6 +5,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <mutex>
 
@@ -135,6 +138,124 @@ bool PlausibleUtf8(const QByteArray &bytes)
 }
 } // namespace
 
+namespace {
+// UTF-16 without a byte-order mark: the ASCII characters of a CSV or INI file (commas, digits,
+// line breaks) put a zero byte in every other place, always on the same side. Text in any 8-bit
+// encoding has no zero bytes at all.
+TextEncoding Utf16ByZeros(const QByteArray &bytes)
+{
+    if (bytes.size() < 4 || bytes.size() % 2 != 0)
+        return TextEncoding::Legacy;
+    const qsizetype n = std::min<qsizetype>(bytes.size(), 8192);
+    qsizetype evenZeros = 0, oddZeros = 0;
+    for (qsizetype i = 0; i + 1 < n; i += 2) {
+        evenZeros += bytes[i] == '\0';
+        oddZeros += bytes[i + 1] == '\0';
+    }
+    const qsizetype pairs = n / 2;
+    if (oddZeros >= 2 && oddZeros * 5 >= pairs && evenZeros * 20 <= oddZeros)
+        return TextEncoding::Utf16LE;
+    if (evenZeros >= 2 && evenZeros * 5 >= pairs && oddZeros * 20 <= evenZeros)
+        return TextEncoding::Utf16BE;
+    return TextEncoding::Legacy;
+}
+
+// Walks bytes that are not all valid UTF-8: the number of well-formed multi-byte characters, of
+// bytes that belong to none, and (when lines is given) the lines those bytes are on.
+struct Utf8Tally {
+    qsizetype Good = 0;
+    qsizetype Bad = 0;
+};
+
+Utf8Tally TallyUtf8(const QByteArray &bytes, QList<int> *lines)
+{
+    Utf8Tally tally;
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    int line = 1;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            line += c == '\n';
+            ++i;
+            continue;
+        }
+        int extra = -1;
+        unsigned min = 0, cp = 0;
+        if ((c & 0xE0) == 0xC0) { extra = 1; min = 0x80; cp = c & 0x1F; }
+        else if ((c & 0xF0) == 0xE0) { extra = 2; min = 0x800; cp = c & 0x0F; }
+        else if ((c & 0xF8) == 0xF0) { extra = 3; min = 0x10000; cp = c & 0x07; }
+        bool ok = extra > 0 && n - i > extra;
+        for (int k = 1; ok && k <= extra; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        ok = ok && cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        if (ok) {
+            ++tally.Good;
+            i += extra + 1;
+            continue;
+        }
+        ++tally.Bad;
+        if (lines && (lines->isEmpty() || lines->last() != line))
+            lines->append(line);
+        ++i;
+    }
+    return tally;
+}
+
+// Text that is UTF-8 but for a few bytes (a cut-off character, one damaged byte): the legacy code
+// page would garble every other character of it. Legacy text read as UTF-8 is mostly bad bytes,
+// with a well-formed pair here and there by accident (about one character in twelve).
+bool MostlyUtf8(const QByteArray &bytes)
+{
+    const Utf8Tally tally = TallyUtf8(bytes, nullptr);
+    return tally.Good >= 8 && tally.Bad * 4 <= tally.Good;
+}
+} // namespace
+
+QString BinaryKind(const QByteArray &bytes)
+{
+    struct Signature {
+        const char *Bytes;
+        int Size;
+        const char *Kind;
+    };
+    static const Signature signatures[] = {
+        {"\x89PNG\r\n\x1A\n", 8, "a PNG picture"},
+        {"\xFF\xD8\xFF", 3, "a JPEG picture"},
+        {"GIF8", 4, "a GIF picture"},
+        {"%PDF-", 5, "a PDF document"},
+        {"PK\x03\x04", 4, "a ZIP archive or Office document"},
+        {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "an Office document"},
+        {"\x1F\x8B", 2, "a gzip archive"},
+        {"Rar!\x1A\x07", 6, "a RAR archive"},
+        {"7z\xBC\xAF\x27\x1C", 6, "a 7-Zip archive"},
+        {"\x7F" "ELF", 4, "a program"},
+    };
+    for (const Signature &signature : signatures) {
+        if (bytes.startsWith(QByteArrayView(signature.Bytes, signature.Size)))
+            return QString::fromLatin1(signature.Kind);
+    }
+    // Byte-order marks say text; UTF-16 has zero bytes of its own.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || Utf16ByZeros(bytes) != TextEncoding::Legacy)
+        return QString();
+    const QByteArrayView head = QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 8192));
+    if (head.contains('\0'))
+        return QStringLiteral("binary data with NUL bytes");
+    // Control characters other than tabs, line and page breaks and escapes are rare in text.
+    qsizetype controls = 0;
+    for (char c : head) {
+        const auto u = static_cast<unsigned char>(c);
+        controls += u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != 0x1B;
+    }
+    if (controls * 20 > head.size())
+        return QStringLiteral("binary data");
+    return QString();
+}
+
 TextEncoding DetectEncoding(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -150,32 +271,40 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
             break;
         }
     }
+    const TextEncoding utf16 = Utf16ByZeros(bytes);
+    if (utf16 != TextEncoding::Legacy)
+        return utf16;
     if (ascii)
         return TextEncoding::Legacy;
     if (!IsValidUtf8(bytes.constData(), bytes.size()))
-        return TextEncoding::Legacy;
+        return MostlyUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Legacy;
     if (PlausibleUtf8(bytes) || DecodeLegacy(bytes).contains(QChar(0xFFFD)))
         return TextEncoding::Utf8;
     return TextEncoding::Legacy;
 }
 
-QString DecodeText(const QByteArray &bytes, TextEncoding *detected)
+QString DecodeText(const QByteArray &bytes, TextEncoding *detected, QList<int> *badLines)
 {
     const TextEncoding encoding = DetectEncoding(bytes);
     if (detected)
         *detected = encoding;
+    if (badLines)
+        badLines->clear();
     switch (encoding) {
     case TextEncoding::Utf8Bom:
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    case TextEncoding::Utf8:
-        return QString::fromUtf8(bytes);
+    case TextEncoding::Utf8: {
+        const QByteArrayView body = QByteArrayView(bytes).sliced(encoding == TextEncoding::Utf8Bom ? 3 : 0);
+        if (badLines && !IsValidUtf8(body.data(), body.size()))
+            TallyUtf8(body.toByteArray(), badLines);
+        return QString::fromUtf8(body);
+    }
     case TextEncoding::Utf16LE: {
         QStringDecoder d(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
-        return d.decode(QByteArrayView(bytes).sliced(2));
+        return d.decode(QByteArrayView(bytes).sliced(bytes.startsWith("\xFF\xFE") ? 2 : 0));
     }
     case TextEncoding::Utf16BE: {
         QStringDecoder d(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
-        return d.decode(QByteArrayView(bytes).sliced(2));
+        return d.decode(QByteArrayView(bytes).sliced(bytes.startsWith("\xFE\xFF") ? 2 : 0));
     }
     case TextEncoding::Legacy:
         break;

@@ -1,16 +1,18 @@
 #pragma once
 // Text encodings of the files sellers bring: order exports and INI files written by other
-// programs. A byte-order mark decides; without one, valid UTF-8 is UTF-8 and anything else is the
-// legacy code page (GB18030 unless TAVREL_CODEPAGE names another).
+// programs. A byte-order mark decides; without one, UTF-16 shows itself by the zero bytes of its
+// ASCII characters, text that is UTF-8 but for a few bad bytes is UTF-8 (those bytes replaced), and
+// anything else is the legacy code page (GB18030 unless TAVREL_CODEPAGE names another).
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 enum class TextEncoding {
     Legacy,     // the legacy code page; also what a plain ASCII file is taken to be
     Utf8,       // UTF-8 without a byte-order mark
     Utf8Bom,
-    Utf16LE,    // with its byte-order mark
+    Utf16LE,    // with its byte-order mark, or recognised without one
     Utf16BE,
 };
 
@@ -24,8 +26,14 @@ bool IsValidUtf8(const char *data, qsizetype size);
 // accident (GBK text whose UTF-8 reading scatters over unrelated alphabets) are legacy.
 TextEncoding DetectEncoding(const QByteArray &bytes);
 
-// Decodes a whole file's bytes; the byte-order mark is not part of the text.
-QString DecodeText(const QByteArray &bytes, TextEncoding *detected = nullptr);
+// Decodes a whole file's bytes; the byte-order mark is not part of the text. badLines receives the
+// 1-based lines of a UTF-8 file that held bytes which are not UTF-8 (each shown as U+FFFD).
+QString DecodeText(const QByteArray &bytes, TextEncoding *detected = nullptr, QList<int> *badLines = nullptr);
+
+// What kind of file other than text the bytes begin like ("a PNG picture", "a ZIP archive or Office
+// document", "binary data with NUL bytes"), judged by the signature and the first kilobytes; an
+// empty text for text.
+QString BinaryKind(const QByteArray &bytes);
 
 // Encodes text for a file in the given encoding, with the byte-order mark where it has one.
 QByteArray EncodeText(const QString &text, TextEncoding encoding);

@@ -1,6 +1,9 @@
 #include "platform/IniFile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -41,10 +44,21 @@ void IniFile::Load() const
         return;
     m_loaded = true;
     m_lines.clear();
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return;   // a missing or unreadable file reads as empty: every value is its default
-    const QByteArray bytes = file.readAll();
+    m_problem.clear();
+    if (!QFileInfo::exists(m_fileName))
+        return;   // a missing file reads as empty: every value is its default
+    // So does one that cannot be read, with the reason kept for the caller to tell.
+    QByteArray bytes;
+    QString why;
+    if (!SafeFile::ReadRegularFile(m_fileName, MaxFileBytes, bytes, why)) {
+        m_problem = why;
+        return;
+    }
+    const QString kind = BinaryKind(bytes);
+    if (!kind.isEmpty()) {
+        m_problem = QStringLiteral("not a text file (%1)").arg(kind);
+        return;
+    }
     const QString text = DecodeText(bytes, &m_encoding);
     m_lineEnd = text.contains(QLatin1String("\r\n")) || !text.contains(QLatin1Char('\n'))
                     ? QStringLiteral("\r\n") : QStringLiteral("\n");
@@ -138,6 +152,29 @@ QStringList IniFile::ReadSection(const QString &section) const
     return keys;
 }
 
+QHash<QString, QString> IniFile::ReadSectionValues(const QString &section) const
+{
+    QHash<QString, QString> values;
+    const int s = FindSection(section);
+    if (s < 0)
+        return values;
+    QString name, k, v;
+    for (int i = s + 1; i < m_lines.size() && !IsSectionHeader(m_lines[i], &name); ++i) {
+        if (SplitKeyLine(m_lines[i], &k, &v)) {
+            const QString folded = k.toCaseFolded();
+            if (!values.contains(folded))
+                values.insert(folded, v.left(MaxValueLength));
+        }
+    }
+    return values;
+}
+
+QString IniFile::Problem() const
+{
+    Load();
+    return m_problem;
+}
+
 QStringList IniFile::ReadSections() const
 {
     Load();
@@ -184,6 +221,9 @@ void IniFile::WriteStrings(const QString &section, const QList<QPair<QString, QS
     QStringList lines = m_lines;
     m_lines = before;
 
+    // A device or a pipe under the name is never replaced by a file.
+    if (!SafeFile::OutputProblem(m_fileName).isEmpty())
+        throw EFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
     QFile existing(m_fileName);
     const bool isNew = !existing.exists();
     const TextEncoding encoding = isNew ? TextEncoding::Legacy : m_encoding;

@@ -6,6 +6,7 @@
 #include "platform/CodePage.h"
 #include "platform/Exception.h"
 
+#include <QHash>
 #include <QStringList>
 
 class IniFile {
@@ -22,6 +23,9 @@ public:
     int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
     // Keys of a section in file order; empty when the section is missing.
     QStringList ReadSection(const QString &section) const;
+    // Every key of a section with its value as ReadString gives it, keys case-folded (the first
+    // line of a key wins, as in ReadString); one pass over the file, however many keys it holds.
+    QHash<QString, QString> ReadSectionValues(const QString &section) const;
     QStringList ReadSections() const;
     bool SectionExists(const QString &section) const;
     bool ValueExists(const QString &section, const QString &key) const;
@@ -34,10 +38,16 @@ public:
     // Several keys of one section in one write: either all of them reach the file or none.
     void WriteStrings(const QString &section, const QList<QPair<QString, QString>> &values);
 
+    // Why a file that exists could not be read (not a regular file, too large, not text); empty when
+    // it was read or does not exist. Such a file reads as empty.
+    QString Problem() const;
+
     // Parses an integer the way ReadInteger does.
     static bool ParseInteger(const QString &text, int *value);
 
     static constexpr int MaxValueLength = 2047;
+    // Settings files are a few kilobytes; anything past this is not one.
+    static constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 
 private:
     void Load() const;
@@ -49,4 +59,5 @@ private:
     mutable QStringList m_lines;
     mutable TextEncoding m_encoding = TextEncoding::Legacy;
     mutable QString m_lineEnd = QStringLiteral("\r\n");
+    mutable QString m_problem;
 };

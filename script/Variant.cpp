@@ -252,6 +252,8 @@ Variant Variant::CreateArray(int lowBound, int highBound)
 {
     if (highBound < lowBound - 1)
         throw EVariantArrayBoundsError();
+    if (qint64(highBound) - lowBound + 1 > MaxArrayLength)
+        throw EOutOfMemory();
     Variant v{QList<Variant>()};
     v.m_array->lowBound = lowBound;
     v.m_array->items.resize(qsizetype(highBound) - lowBound + 1);
@@ -404,8 +406,10 @@ static Variant Arith(ArithOp op, const Variant &a, const Variant &b)
 Variant Variant::Add(const Variant &a, const Variant &b)
 {
     if (a.m_type == varUString) {
-        if (b.m_type == varUString)
+        if (b.m_type == varUString) {
+            CheckStringLength(qint64(a.m_string.size()) + b.m_string.size());
             return Variant(a.m_string + b.m_string);
+        }
         if (b.m_type == varEmpty)
             return a;
     } else if (b.m_type == varUString && a.m_type == varEmpty) {
@@ -598,7 +602,10 @@ Variant Variant::Negate(const Variant &a)
 
 Variant Variant::Concat(const Variant &a, const Variant &b)
 {
-    return Variant(a.ToString() + b.ToString());
+    const QString left = a.ToString();
+    const QString right = b.ToString();
+    CheckStringLength(qint64(left.size()) + right.size());
+    return Variant(left + right);
 }
 
 // ---- comparison ---------------------------------------------------------------------------------
@@ -909,6 +916,8 @@ void Variant::ArrayRedim(int highBound)
     qint64 count = qint64(highBound) - m_array->lowBound + 1;
     if (count < 0)
         throw EVariantArrayBoundsError();
+    if (count > MaxArrayLength)
+        throw EOutOfMemory();
     Detach();
     m_array->items.resize(count);
 }

@@ -123,6 +123,24 @@ public:
     QString ClassName() const override { return QStringLiteral("EInvalidOp"); }
 };
 
+// A string or array past the size scripts may build (MaxStringLength, MaxArrayLength): a
+// runaway script ends with this error instead of taking the machine's memory.
+class EOutOfMemory : public EVariantError {
+public:
+    EOutOfMemory() : EVariantError(QStringLiteral("Out of memory")) {}
+    QString ClassName() const override { return QStringLiteral("EOutOfMemory"); }
+};
+
+// 256 MB of UTF-16 text, and of array elements.
+inline constexpr qsizetype MaxStringLength = qsizetype(128) * 1024 * 1024;
+inline constexpr qsizetype MaxArrayLength = qsizetype(8) * 1024 * 1024;
+// Raises EOutOfMemory when a text of that many UTF-16 units is more than a script may build.
+inline void CheckStringLength(qint64 length)
+{
+    if (length > MaxStringLength)
+        throw EOutOfMemory();
+}
+
 // ---- number and date text ------------------------------------------------------------------------
 // The conventions for turning numbers and dates into text and back, in one place. The defaults are
 // those of the Chinese locale the product is sold in: "." decimals, "," thousands, yyyy-mm-dd dates.

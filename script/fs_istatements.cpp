@@ -37,6 +37,13 @@ void TfsStatement::Execute()
     }
 }
 
+void TfsStatement::NextTurn()
+{
+    TfsScript *main = m_program->MainProgram();
+    if (main->OnRunLine)
+        main->OnRunLine(main, m_unit, m_pos);
+}
+
 void TfsStatement::Run()
 {
     TfsScript *main = m_program->MainProgram();
@@ -44,6 +51,10 @@ void TfsStatement::Run()
         main->OnRunLine(main, m_unit, m_pos);
     try {
         Execute();
+    } catch (const std::bad_alloc &) {
+        // Whatever else grew past what the machine has ends the script the same way.
+        main->NoteErrorPosition(m_unit, m_pos);
+        throw EOutOfMemory();
     } catch (...) {
         main->NoteErrorPosition(m_unit, m_pos);
         throw;
@@ -66,6 +77,7 @@ void TfsAssignPlusStmt::Execute()
     Variant *storage = Target->ValueRef();
     if (storage && storage->IsString() && e.IsString()) {
         // Append in place: a loop that builds a text grows one buffer instead of copying it.
+        CheckStringLength(qint64(storage->StringRef().size()) + e.StringRef().size());
         Variant taken = std::move(*storage);
         QString text = taken.StringRef();
         taken = Variant();
@@ -144,7 +156,9 @@ void TfsCaseStmt::Execute()
 void TfsRepeatStmt::Execute()
 {
     TfsScript *program = m_program;
-    while (!program->m_terminated) {
+    for (bool first = true; !program->m_terminated; first = false) {
+        if (!first)
+            NextTurn();
         TfsStatement::Execute();
         if (program->m_breakCalled || program->m_exitCalled)
             break;
@@ -159,7 +173,9 @@ void TfsRepeatStmt::Execute()
 void TfsWhileStmt::Execute()
 {
     TfsScript *program = m_program;
-    while (!program->m_terminated) {
+    for (bool first = true; !program->m_terminated; first = false) {
+        if (!first)
+            NextTurn();
         bool condition = Condition->GetValue().ToBool();
         if (condition == Inverse)
             break;
@@ -178,6 +194,8 @@ void TfsForStmt::Execute()
     const qint64 to = EndValue->GetValue().ToInt();
     const qint64 step = Down ? -1 : 1;
     for (qint64 i = from; Down ? i >= to : i <= to; i += step) {
+        if (i != from)
+            NextTurn();
         if (program->m_terminated)
             break;
         Variable->SetValue(Variant(int(i)));
@@ -198,7 +216,9 @@ void TfsVbForStmt::Execute()
     const bool down = Variant::Compare(step, Variant(0)) == Variant::Order::Less;
     if (Variant::Equal(step, Variant(0)))
         throw EfsRuntimeError(QStringLiteral("ERangeError"), QStringLiteral("For loop step cannot be zero"));
-    for (;;) {
+    for (bool first = true;; first = false) {
+        if (!first)
+            NextTurn();
         Variable->SetValue(value);
         value = Variable->GetValue();
         Variant::Order order = Variant::Compare(value, end);
@@ -226,7 +246,9 @@ void TfsCppForStmt::Execute()
 {
     TfsScript *program = m_program;
     m_init->Execute();
-    while (!program->m_terminated) {
+    for (bool first = true; !program->m_terminated; first = false) {
+        if (!first)
+            NextTurn();
         if (Condition && !Condition->GetValue().ToBool())
             break;
         TfsStatement::Execute();

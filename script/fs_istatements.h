@@ -1,7 +1,8 @@
 #pragma once
 // Statements: a statement list runs its statements in order and stops when the script is
 // terminated or a statement sets the break, continue or exit flag of its program. Before each
-// statement the main program's OnRunLine event learns the unit and the position.
+// statement, and again before every further turn of a loop (so that a host can stop a loop whose
+// body is empty), the main program's OnRunLine event learns the unit and the position.
 
 #include "script/fs_iexpression.h"
 
@@ -24,6 +25,9 @@ public:
     const QString &Position() const { return m_pos; }
 
 protected:
+    // The line event for one more turn of a loop.
+    void NextTurn();
+
     TfsScript *m_program;
     QString m_unit;
     QString m_pos;

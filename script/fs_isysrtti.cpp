@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -362,6 +363,7 @@ void TfsScript::AddRTTI()
                 p[0] = array;
             } else {
                 QString text = p[0].ToString();
+                CheckStringLength(length);
                 text.resize(length, QChar(0));
                 p[0] = Variant(text);
             }
@@ -500,6 +502,13 @@ void TfsScript::AddRTTI()
             QList<Variant> bounds = ArgumentList(p[0]);
             if (bounds.size() < 2 || bounds.size() % 2 != 0)
                 throw EVariantArrayBoundsError();
+            // Every dimension may be within bounds and their product still past any memory.
+            qint64 total = 1;
+            for (int k = 0; k + 1 < bounds.size(); k += 2) {
+                total *= std::max<qint64>(0, qint64(bounds[k + 1].ToInt()) - bounds[k].ToInt() + 1);
+                if (total > MaxArrayLength)
+                    throw EOutOfMemory();
+            }
             return CreateArray(bounds, 0, p[1].ToInt());
         },
         other);

@@ -20,6 +20,7 @@ packages=(
     poppler-utils
     libzint-dev
     zbar-tools libzxing-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

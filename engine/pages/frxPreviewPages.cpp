@@ -1,7 +1,10 @@
 #include "engine/pages/frxPreviewPages.h"
 
+#include "platform/SafeFile.h"
+
 #include "engine/print/frxPrintJob.h"
 #include "platform/Exception.h"
+#include "platform/SafeFile.h"
 #include "report/model/frxBands.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/draw/frxDrawPage.h"
@@ -13,6 +16,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QVarLengthArray>
 
 #include <cmath>
@@ -813,8 +817,10 @@ void TfrxPreviewPages::LoadPictureIndexes(TfrxComponent *root)
 }
 
 void TfrxPreviewPages::BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, TfrxReportPage *page,
-                                     int sourceIndex)
+                                     int sourceIndex, int depth)
 {
+    if (depth > MaxObjectDepth)
+        return;
     for (int i = 0; i < item->Count(); ++i) {
         TfrxXMLItem *child = item->Items(i);
         TfrxComponent *object = nullptr;
@@ -859,7 +865,7 @@ void TfrxPreviewPages::BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, T
         }
         if (object->Parent() != parent)
             object->SetParent(parent);
-        BuildChildren(child, object, page, sourceIndex);
+        BuildChildren(child, object, page, sourceIndex, depth + 1);
     }
 }
 
@@ -1130,16 +1136,25 @@ void TfrxPreviewPages::SaveToStream(QIODevice *stream)
 
 void TfrxPreviewPages::SaveToFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    // Written beside the old file and renamed over it only when complete; never over a device.
+    QString problem = SafeFile::OutputProblem(fileName);
+    QSaveFile file(fileName);
+    if (problem.isEmpty() && !file.open(QIODevice::WriteOnly))
+        problem = file.errorString();
+    if (!problem.isEmpty())
+        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, problem));
     SaveToStream(&file);
+    if (!file.commit())
+        throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
 }
 
 bool TfrxPreviewPages::LoadFromFile(const QString &fileName, bool exceptionIfNotFound)
 {
     if (!QFileInfo::exists(fileName) && !exceptionIfNotFound)
         return false;
+    // A device or a pipe would be read for ever.
+    if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isFile())
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". not a regular file").arg(fileName));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));

@@ -32,6 +32,10 @@ QList<TfrxAttribute> frxSplitAttributes(QStringView text);
 
 class TfrxPreviewPages : public TfrxCustomPreviewPages {
 public:
+    // Objects nested deeper than MaxObjectDepth below the page are left out, as the layout reader
+    // leaves them out: the component tree's own walks recurse, and a hostile file could otherwise
+    // drive them into the stack's end.
+    static constexpr int MaxObjectDepth = 100;
     explicit TfrxPreviewPages(TfrxReport *report);
     ~TfrxPreviewPages() override;
 
@@ -162,7 +166,8 @@ private:
     void WriteObject(TfrxComponent *object, TfrxXMLItem *parentItem, bool fullObjects);
     QString DiffText(TfrxComponent *object, SourceObject &source, bool geometryOnly);
     std::unique_ptr<TfrxReportPage> BuildPage(TfrxXMLItem *item);
-    void BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, TfrxReportPage *page, int sourceIndex);
+    void BuildChildren(TfrxXMLItem *item, TfrxComponent *parent, TfrxReportPage *page, int sourceIndex,
+                       int depth = 1);
     void ReadFullPage(TfrxXMLItem *item, TfrxReportPage *page);
     void WriteFullPage(TfrxReportPage *page, TfrxXMLItem *item);
     void LoadPictureIndexes(TfrxComponent *root);

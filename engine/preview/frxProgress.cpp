@@ -182,6 +182,10 @@ TfrxProgressSession::TfrxProgressSession(TfrxReport *report, Kind kind, bool fir
     if (!report || !report->ShowProgress() || !CanShow())
         return;
     m_window = std::make_unique<TfrxProgress>();
+    // Report code that runs long between two notifications is stopped at once (through the
+    // report's script line check).
+    QObject::connect(m_window->CancelButton(), &QPushButton::clicked, m_window.get(),
+                     [report] { report->SetTerminated(true); });
     // The message comes with the first notification, as the work reaches its first page.
     m_window->Execute(0, QString(), true, false);
     QCoreApplication::processEvents();

@@ -4,8 +4,10 @@
 // dragged by its body. While it is shown the window that was active before is disabled, so the
 // user cannot start a second job from it; it is enabled again when the progress window goes.
 //
-// Cancel only raises a flag and closes the window: the work notices it at its next progress
-// notification (TfrxProgressSession::Progress / Poll), which sets the report's Terminated.
+// Cancel raises a flag and closes the window: the work notices it at its next progress
+// notification (TfrxProgressSession::Progress / Poll), which sets the report's Terminated. A
+// session also sets Terminated at once, so that a report script running between notifications
+// stops too.
 
 #include <QPoint>
 #include <QPointer>

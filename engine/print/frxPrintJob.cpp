@@ -175,7 +175,13 @@ void TfrxPrintJob::RunDocument(const QList<int> &pageList)
         }
         if (m_documentOpen) {
             m_documentOpen = false;
-            m_printer->CloseDocument();
+            // A cancel that arrived with the last page still cancels the whole job.
+            if (m_report->Terminated()) {
+                m_printer->CancelDocument();
+                m_cancelled = true;
+            } else {
+                m_printer->CloseDocument();
+            }
         }
     } catch (...) {
         if (m_documentOpen) {

@@ -1,5 +1,6 @@
 #include "engine/print/frxPrinter.h"
 
+#include "platform/SafeFile.h"
 #include "platform/Ui.h"
 #include "report/model/frxPaper.h"
 #include "report/core/frxRes.h"
@@ -16,13 +17,6 @@
 #include <mutex>
 
 namespace {
-// Only a regular file is the job's own to delete: printing "to" a device must never remove it.
-void RemoveOutputFile(const QString &path)
-{
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
-}
-
 // The PDF writer does not report a write that failed (a full disk, a device that takes nothing):
 // a file that lacks its end-of-file marker was cut short.
 bool CompletePdf(const QString &path)
@@ -200,8 +194,7 @@ TfrxCustomPrinter::~TfrxCustomPrinter()
         if (m_canvas.m_painter.isActive())
             m_canvas.m_painter.end();
         m_device.reset();
-        if (!m_fileName.isEmpty())
-            RemoveOutputFile(m_fileName);
+        m_output.reset(); // the file printed to stays as it was
     }
 }
 
@@ -393,12 +386,14 @@ void TfrxCustomPrinter::OpenDocument()
         if (!CanOpenDevice(&why))
             throw EPrinterError(why);
     } else {
-        // The file is created now so that a folder that cannot take it stops the job before a
-        // single page is drawn.
-        QFile probe(m_fileName);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EPrinterError(
-                QStringLiteral("Cannot create the file %1: %2").arg(m_fileName, probe.errorString()));
+        // The pages go to a temporary file beside the target, made now so that a folder that cannot
+        // take it stops the job before a single page is drawn; the target itself changes only when
+        // the job is complete.
+        auto output = std::make_unique<SafeFile::OutputFile>(m_fileName);
+        QString why;
+        if (!output->Open(why))
+            throw EPrinterError(QStringLiteral("Cannot create the file %1: %2").arg(m_fileName, why));
+        m_output = std::move(output);
     }
     m_docName = m_title.isEmpty() ? frxPrinterTexts::DocumentTitle() : m_title;
     m_jobIds.clear();
@@ -421,7 +416,7 @@ void TfrxCustomPrinter::StartSegment()
         segment->Path = segment->File->fileName();
         segment->File->close();
     } else {
-        segment->Path = m_fileName;
+        segment->Path = m_output ? m_output->TempPath() : m_fileName;
     }
     segment->Options = JobOptionsOf(m_devMode);
 
@@ -542,6 +537,7 @@ void TfrxCustomPrinter::SubmitSegments()
 void TfrxCustomPrinter::ResetAfterDocument()
 {
     m_segments.clear();
+    m_output.reset(); // removes the temporary file unless it became the target
     m_pageOpen = false;
     m_printing = false;
     m_docName.clear();
@@ -566,12 +562,11 @@ void TfrxCustomPrinter::CloseDocument()
         drawn = drawn || segment->Pages > 0;
     if (m_drawError) {
         error = QStringLiteral("The print file could not be written completely; nothing was printed.");
-        if (!m_fileName.isEmpty())
-            RemoveOutputFile(m_fileName);
     } else if (!m_fileName.isEmpty()) {
-        // A document without pages is no PDF; leave no empty file behind.
-        if (!drawn)
-            RemoveOutputFile(m_fileName);
+        // A document without pages is no PDF: the file stays as it was.
+        QString why;
+        if (drawn && m_output && !m_output->Commit(why))
+            error = QStringLiteral("Cannot write the file %1: %2").arg(m_fileName, why);
     } else if (drawn) {
         try {
             SubmitSegments();
@@ -591,7 +586,7 @@ void TfrxCustomPrinter::CancelDocument()
     m_pageOpen = false;
     FinishDrawing();
     if (!m_fileName.isEmpty()) {
-        RemoveOutputFile(m_fileName);
+        m_output.reset();
     } else if (!m_drawError) {
         // The pages drawn so far go to the print system held and are cancelled at once: the job
         // shows up as cancelled, with its pages, and nothing of it prints. When the print system

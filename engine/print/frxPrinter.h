@@ -16,6 +16,7 @@
 #include "engine/print/frxPaperNames.h"
 #include "platform/Exception.h"
 #include "platform/PrintSystem.h"
+#include "platform/SafeFile.h"
 #include "report/core/frxTypes.h"
 
 #include <QFont>
@@ -231,6 +232,8 @@ private:
     QString m_docName;
     std::unique_ptr<QPrinter> m_device;
     QList<std::shared_ptr<Segment>> m_segments;
+    // Printing to a file: the temporary file beside it that replaces it when the job completes.
+    std::unique_ptr<SafeFile::OutputFile> m_output;
     bool m_pageOpen = false;
     bool m_drawError = false;
     QList<int> m_jobIds;

@@ -29,6 +29,10 @@ TfrxReportScript::TfrxReportScript(TfrxReport *report)
     m_script->setObjectName(QStringLiteral("ReportScript"));
     frxAddExpressionFunctions(report, m_script.get());
     m_expressions->SetParent(m_script.get());
+    // Report code that never ends can still be cancelled.
+    auto line = [report](TfsScript *sender, const QString &, const QString &) { report->ScriptLineReached(sender); };
+    m_script->OnRunLine = line;
+    m_expressions->OnRunLine = line;
 }
 
 TfrxReportScript::~TfrxReportScript()

@@ -1,6 +1,7 @@
 #include "report/io/frxSerializeReport.h"
 
 #include "platform/Exception.h"
+#include "platform/SafeFile.h"
 #include "platform/Ui.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxErrors.h"
@@ -250,6 +251,11 @@ void frxLoadFromStream(TfrxReport &report, QIODevice *stream)
 
 void frxSaveToFile(TfrxReport &report, const QString &fileName)
 {
+    // A device or a pipe under the name is never replaced by a file.
+    const QString problem = SafeFile::OutputProblem(fileName);
+    if (!problem.isEmpty())
+        throw EFileError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), problem));
     report.SetParentReport(frxRelativeParentReport(report.ParentReport(), fileName));
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -270,10 +276,14 @@ bool frxLoadFromFile(TfrxReport &report, const QString &fileName, bool exception
     const bool exists = !fileName.isEmpty() && QFileInfo::exists(fileName);
     if (!exists && !exceptionIfNotFound)
         return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    // Only a regular file of a sane size: a device would be read for ever.
+    QByteArray bytes;
+    QString why;
+    if (!SafeFile::ReadRegularFile(fileName, frxMaxLayoutBytes, bytes, why))
+        throw EFileError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), why));
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     report.SetFileName(fileName);
     LoadReport(report, &file, lastPassword);
     return exists;

@@ -38,9 +38,12 @@ void frxSaveToFile(TfrxReport &report, const QString &fileName);
 // An ancestor path with a drive letter ("C:\layouts\base.fr3") relative to the folder of fileName
 // ("..\base.fr3" for "C:\layouts\sub\x.fr3"); unchanged without a drive or on another drive.
 QString frxRelativeParentReport(const QString &parent, const QString &fileName);
+// The largest layout file read: real ones are a few megabytes even with pictures.
+constexpr qint64 frxMaxLayoutBytes = 200 * 1024 * 1024;
 // Resets the report and forgets its file name; then, when the file exists (or exceptionIfNotFound
 // is set, and opening the missing file raises EFileError), reads it and remembers its name.
-// Returns whether the file existed.
+// Returns whether the file existed. Anything but a regular file, and a file over frxMaxLayoutBytes,
+// raises EFileError saying so.
 bool frxLoadFromFile(TfrxReport &report, const QString &fileName, bool exceptionIfNotFound = false);
 
 // ---- single components ----

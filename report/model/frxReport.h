@@ -496,6 +496,10 @@ public:
     bool Terminated() const { return m_terminated; }
     // True also stops the running script.
     void SetTerminated(bool value);
+    // Called by the report's scripts before every statement (and every turn of a loop): stops the
+    // script once Terminated is set, and lets the window's events through every few dozen
+    // milliseconds, so that a Cancel (or an interrupt) reaches a script that never ends.
+    void ScriptLineReached(TfsScript *sender);
     // The builder; nullptr when no engine was registered.
     TfrxCustomEngine *Engine();
     // The script prepared as a build prepares it; false (and the error added) when it does not
@@ -611,6 +615,8 @@ private:
     std::shared_ptr<TfrxCustomPreviewPages> m_previewPages;
     std::unique_ptr<TfrxCustomEngine> m_engine;
     bool m_terminated = false;
+    unsigned m_scriptLines = 0;
+    qint64 m_scriptEventsAt = 0; // when ScriptLineReached last let events through (ms, monotonic)
     bool m_reloading = false;
     bool m_modified = false;
     TfrxCustomDesigner *m_designer = nullptr;

@@ -8,6 +8,8 @@
 #include "script/fs_iinterpreter.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
@@ -27,6 +29,30 @@ void TfrxReport::SetTerminated(bool value)
     if (value)
         if (TfsScript *script = Script())
             script->Terminate();
+}
+
+void TfrxReport::ScriptLineReached(TfsScript *sender)
+{
+    if (m_terminated) {
+        sender->Terminate();
+        return;
+    }
+    // The clock is read only every 64 statements: a tight loop runs several million a second.
+    if (++m_scriptLines % 64 != 0)
+        return;
+    static QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    const qint64 now = clock.elapsed();
+    if (now - m_scriptEventsAt < 40)
+        return;
+    m_scriptEventsAt = now;
+    if (!m_engineOptions.EnableThreadSafe() && QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    if (m_terminated)
+        sender->Terminate();
 }
 
 void TfrxReport::DoProgressStart(TfrxProgressKind kind)
@@ -310,8 +336,17 @@ bool TfrxReport::BuildPages(bool clearPrevious)
                 if (OnAfterScriptCompile)
                     OnAfterScriptCompile(this);
                 TfsScript *script = Script();
-                if (script && script->HasMainStatements())
-                    script->Execute();
+                if (script && script->HasMainStatements()) {
+                    try {
+                        script->Execute();
+                    } catch (const Exception &e) {
+                        // Where the main block stopped, as a compile error says where.
+                        if (script->ErrorPos().isEmpty())
+                            throw;
+                        throw Exception(
+                            QStringLiteral("Script error at %1: %2").arg(script->ErrorPos(), e.Message()));
+                    }
+                }
                 if (!m_terminated) {
                     if (engine->Run()) {
                         if (OnEndDoc)

@@ -4,6 +4,7 @@
 #include "ScriptedUi.h"
 #include "TestHome.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 class TestCatalogue : public QObject {
@@ -98,6 +99,72 @@ private slots:
         QCOMPARE(ui.Shown[0].Caption, QString("error-temp"));
         QCOMPARE(ui.Shown[0].Text, QString("'wide' is not a valid integer value"));
         QCOMPARE(t.TmpName, QString("x"));
+    }
+
+    // A template's file names are plain names inside its folder: a CFG.INI that points elsewhere
+    // used to load and print that file.
+    void fileNamesStayInTheTemplateFolder_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("parent folders") << "TMP_FILE_NAME" << "../../../elsewhere/x.fr3";
+        QTest::newRow("absolute") << "TMP_FILE_NAME" << "/etc/passwd";
+        QTest::newRow("parent itself") << "TMP_FILE_NAME" << "..";
+        QTest::newRow("backslash") << "TMP_FILE_NAME" << "..\\x.fr3";
+        QTest::newRow("picture") << "TMP_IMG_NAME" << "../x.jpg";
+    }
+    void fileNamesStayInTheTemplateFolder()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        TestHome home;
+        QString ini = "[INFO]\nTMP_NAME=x\nTMP_FILE_NAME=t.fr3\nTMP_IMG_NAME=demo.jpg\n";
+        ini.replace(QRegularExpression(key + "=[^\n]*"), key + "=" + name);
+        home.Write("template/x/CFG.INI", ini.toUtf8());
+        ScriptedUi ui;
+        TTemplate t(home.FilePath("template/x"));
+        QCOMPARE(ui.Shown.size(), 1);
+        QCOMPARE(ui.Shown[0].Caption, QString("error-temp"));
+        QCOMPARE(ui.Shown[0].Text, QString("模板 %1: CFG.INI 的 %2 '%3' 不是模板文件夹中的文件名")
+                                       .arg(QDir::toNativeSeparators(home.FilePath("template/x")), key, name));
+        QCOMPARE(t.TmpName, QString("x"));
+        QCOMPARE(t.LayoutPath(), home.FilePath("template/x/N"));
+        QCOMPARE(t.TmpImgName, QString("N"));
+    }
+
+    // A CFG.INI that is no settings file says which template and why, once.
+    void garbageSettingsNameTheTemplate_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1A\n\0\0", 10) << "CFG.INI 无法读取 (not a text file (a PNG picture))";
+        QTest::newRow("no [INFO]") << QByteArray("just some words\nand more\n") << "CFG.INI 中没有 [INFO] 段, 不是模板设置文件";
+    }
+    void garbageSettingsNameTheTemplate()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, why);
+        TestHome home;
+        home.Write("template/g/CFG.INI", bytes);
+        ScriptedUi ui;
+        TTemplate t(home.FilePath("template/g"));
+        QCOMPARE(ui.Shown.size(), 1);
+        QCOMPARE(ui.Shown[0].Text, QString("模板 %1: %2").arg(QDir::toNativeSeparators(home.FilePath("template/g")), why));
+        QCOMPARE(t.TmpName, QString("N"));
+        QCOMPARE(t.TmpFileName, QString("N"));
+    }
+
+    void manyOrderColumns()
+    {
+        TestHome home;
+        QByteArray ini = "[OrderColumn]\r\n";
+        for (int i = 1; i <= 20000; ++i)
+            ini += "C_" + QByteArray::number(i) + "=col" + QByteArray::number(i) + "\r\n";
+        home.Write("config/PRINTER.INI", ini);
+        InitGlobals(home.Path());
+        QCOMPARE(OrderColumns.size(), 20000);
+        QCOMPARE(OrderColumns.last().ColName, QString("col20000"));
+        QCOMPARE(OrderColumns.last().ColIndex, 20000);
     }
 
     void splitString_data()

@@ -377,10 +377,11 @@ private slots:
             QSKIP("no /dev/full here");
         const Result r = RunCli({"--home", m_home.Path(), "print", "--orders", m_orders, "--template", "0",
                                  "--rows", "1-3", "--pdf", "/dev/full"});
-        QCOMPARE(r.Code, 1);
+        // A device is refused before anything is printed, and never removed or replaced.
+        QCOMPARE(r.Code, 2);
         QVERIFY(r.Out.isEmpty());
-        QVERIFY2(r.Err.contains("nothing was printed"), qPrintable(r.Err));
-        QVERIFY(QFileInfo::exists("/dev/full")); // a device is never removed as a failed print file
+        QVERIFY2(r.Err.contains("not a regular file"), qPrintable(r.Err));
+        QVERIFY(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile());
     }
 
     void rangeToTheQueueAndOnePicture()

@@ -148,6 +148,9 @@ private slots:
     void hostEventsInOrder();
     void objectsAddedWhileShownPrintOnce();
     void stopReportFromScript();
+    void endlessScriptIsCancelled_data();
+    void endlessScriptIsCancelled();
+    void runawayScriptMemoryEndsBuild();
 };
 
 void TestEngineBuild::waybillPagePerRow_data()
@@ -525,6 +528,50 @@ void TestEngineBuild::stopReportFromScript()
     // The stop is seen before Bob's page pass: only Ann's page exists, and the build is a success.
     QCOMPARE(f.PageCount(), 1);
     QCOMPARE(f.TextOn(0, QStringLiteral("Memo1")), QStringLiteral("Ann"));
+}
+
+void TestEngineBuild::endlessScriptIsCancelled_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("memo");
+    QTest::newRow("main block") << QStringList{"begin", "  while true do;", "end."} << QStringLiteral("x");
+    QTest::newRow("function of a text")
+        << QStringList{"function Endless(n: Integer): Integer;", "begin", "  repeat until false;", "end;",
+                       "", "begin", "end."}
+        << QStringLiteral("[Endless(1)]");
+    QTest::newRow("loop with a body")
+        << QStringList{"var i: Integer;", "begin", "  while true do", "    i := i + 1;", "end."}
+        << QStringLiteral("x");
+}
+
+void TestEngineBuild::endlessScriptIsCancelled()
+{
+    // A Cancel arrives as an event while the script runs: it ends the build with no pages and no
+    // message, long before the loop would.
+    QFETCH(QStringList, script);
+    QFETCH(QString, memo);
+    Fixture f({"Ann", "Bob", "Cy"});
+    f.AddMemo(f.Page(), QStringLiteral("Memo1"), memo, 5);
+    f.report.SetScriptText(script);
+    QTimer::singleShot(200, [&] { f.report.SetTerminated(true); });
+    QElapsedTimer clock;
+    clock.start();
+    f.report.BuildPages(true);
+    QVERIFY2(clock.elapsed() < 1200, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(f.report.Errors(), QStringList());
+    QVERIFY(f.report.Terminated());
+    QVERIFY(f.Pages().Count() <= 1);
+}
+
+void TestEngineBuild::runawayScriptMemoryEndsBuild()
+{
+    Fixture f({"Ann"});
+    f.AddMemo(f.Page(), QStringLiteral("Memo1"), QStringLiteral("x"), 5);
+    f.report.SetScriptText({"var s: String; i: Integer;", "begin", "  s := 'x';", "  for i := 1 to 40 do",
+                            "    s := s + s;", "end."});
+    QVERIFY(!f.report.BuildPages(true));
+    QCOMPARE(f.report.Errors(), QStringList{QStringLiteral("Script error at 5:5: Out of memory")});
+    QCOMPARE(f.Pages().Count(), 0);
 }
 
 void TestEngineBuild::doublePassKnowsTotalPages()

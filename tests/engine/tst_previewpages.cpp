@@ -469,6 +469,13 @@ private slots:
                    "u=\"p\"/></b1></page0></previewpages>"
                    "<picturecache><item stream=\"FFD8GARBAGE\"/></picturecache></preparedreport>"
             << 1 << QStringLiteral("p");
+        // Six thousand nested records used to run the page builder into the stack's end; what lies
+        // deeper than the layout reader's limit is left out.
+        QTest::newRow("deeply nested records")
+            << head + source + dictionary + "<previewpages><page0><b1 t=\"20\"><m1 u=\"deep\"/>" +
+                   QByteArray("<b1>").repeated(6000) + QByteArray("</b1>").repeated(6000) +
+                   "</b1></page0></previewpages></preparedreport>"
+            << 1 << QStringLiteral("deep");
     }
 
     void damagedFiles()
@@ -488,6 +495,14 @@ private slots:
         TfrxMemoView *memo = MemoOf(page, QStringLiteral("Memo1"));
         QCOMPARE(memo ? memo->Memo().join(QString()) : QString(), memoText);
         QVERIFY(!store->GetPage(pages));
+        int depth = 0;
+        for (TfrxComponent *object : page->AllObjects()) {
+            int d = 0;
+            for (TfrxComponent *p = object; p && p != page; p = p->Parent())
+                ++d;
+            depth = std::max(depth, d);
+        }
+        QVERIFY(depth <= TfrxPreviewPages::MaxObjectDepth);
     }
 
     // Entries are recognised by their first bytes; metafiles and icons have no reader and stay

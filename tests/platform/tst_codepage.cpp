@@ -28,6 +28,17 @@ private slots:
         // A truncated two-byte character at the end must not swallow the text before it.
         QTest::newRow("broken tail") << QByteArray("\xd5\xc5\xc8") << int(TextEncoding::Legacy)
                                      << QString::fromUtf8("张\xEF\xBF\xBD");
+        // One damaged byte used to turn a whole UTF-8 export into GB18030 mojibake.
+        const QString rows = QString::fromUtf8("收货人,地址\n张三,浙江省杭州市\n李四,上海市浦东新区\n");
+        QByteArray damaged = rows.toUtf8();
+        damaged.insert(damaged.indexOf("李四"), '\xFF');
+        QTest::newRow("utf-8 with one bad byte")
+            << damaged << int(TextEncoding::Utf8) << QString(rows).insert(rows.indexOf(u"李四"), QChar(0xFFFD));
+        // Without a byte-order mark UTF-16 shows itself by the zero bytes of its ASCII characters.
+        QTest::newRow("utf-16le without bom") << EncodeText(rows, TextEncoding::Utf16LE).mid(2)
+                                              << int(TextEncoding::Utf16LE) << rows;
+        QTest::newRow("utf-16be without bom") << EncodeText(rows, TextEncoding::Utf16BE).mid(2)
+                                              << int(TextEncoding::Utf16BE) << rows;
     }
     void detectsAndDecodes()
     {
@@ -37,6 +48,48 @@ private slots:
         TextEncoding detected;
         QCOMPARE(DecodeText(bytes, &detected), text);
         QCOMPARE(int(detected), encoding);
+    }
+
+    void badUtf8BytesAreReportedByLine()
+    {
+        QByteArray bytes = QString::fromUtf8("订单,收货人\n1,张三\n2,李四\n3,王五\n").toUtf8();
+        bytes.insert(bytes.indexOf("张"), '\x80');
+        bytes.insert(bytes.indexOf("王"), "\xC3(");
+        QList<int> lines;
+        TextEncoding detected;
+        const QString text = DecodeText(bytes, &detected, &lines);
+        QCOMPARE(int(detected), int(TextEncoding::Utf8));
+        QCOMPARE(lines, QList<int>({2, 4}));
+        QCOMPARE(text.count(QChar(0xFFFD)), 2);
+        QVERIFY(text.contains(QString::fromUtf8("李四")));
+        // Legacy text with many bytes that are not UTF-8 stays legacy, and has no bad lines.
+        DecodeText(EncodeLegacy(QString::fromUtf8("订单,收货人\n1,张三\n")), &detected, &lines);
+        QCOMPARE(int(detected), int(TextEncoding::Legacy));
+        QVERIFY(lines.isEmpty());
+    }
+
+    void binaryIsNotText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("png") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << "a PNG picture";
+        QTest::newRow("xlsx") << QByteArray("PK\x03\x04\x14\0\x06\0", 8) << "a ZIP archive or Office document";
+        QTest::newRow("pdf") << QByteArray("%PDF-1.4\n") << "a PDF document";
+        QTest::newRow("nul bytes") << QByteArray("a,b\r\nc\0d,e\r\n", 12) << "binary data with NUL bytes";
+        QByteArray noise(4096, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 31 + 1); // control characters, no NUL
+        QTest::newRow("control characters") << noise << "binary data";
+        QTest::newRow("csv") << QByteArray("a,b\r\n\t1,\"x\"\r\n") << QString();
+        QTest::newRow("utf-16 without bom") << EncodeText(QStringLiteral("a,b\r\n1,2\r\n"), TextEncoding::Utf16LE).mid(2)
+                                            << QString();
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void binaryIsNotText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, kind);
+        QCOMPARE(BinaryKind(bytes), kind);
     }
 
     void utf8Validation_data()

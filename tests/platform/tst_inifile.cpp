@@ -1,8 +1,11 @@
 #include "platform/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestIniFile : public QObject {
     Q_OBJECT
@@ -124,6 +127,55 @@ private slots:
             QCOMPARE(e.Message(), QString("Unable to write to %1").arg(m_dir.filePath("missing-folder/PRINTER.INI")));
         }
         QCOMPARE(ini.ReadString("SYS", "A", "none"), QString("none"));
+    }
+
+    void sectionValuesInOnePass()
+    {
+        const QString path = Write("cols.ini", "[OrderColumn]\r\nC_1=a\r\nc_2 = \"b\"\r\nC_1=later\r\n[SYS]\r\nC_3=x\r\n");
+        const QHash<QString, QString> values = IniFile(path).ReadSectionValues("ordercolumn");
+        QCOMPARE(values.size(), 2);
+        QCOMPARE(values.value("c_1"), QString("a")); // the first line of a key wins, as in ReadString
+        QCOMPARE(values.value("c_2"), QString("b"));
+        QVERIFY(IniFile(path).ReadSectionValues("none").isEmpty());
+    }
+
+    // What is not a settings file reads as empty (a device would be read for ever) and says why;
+    // it is never replaced by a write.
+    void notASettingsFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("device") << "/dev/zero" << "not a regular file";
+        QTest::newRow("pipe") << "FIFO" << "not a regular file";
+        QTest::newRow("folder") << "FOLDER" << "not a regular file";
+        QTest::newRow("binary") << "BINARY" << "not a text file (binary data with NUL bytes)";
+        QTest::newRow("missing") << "MISSING" << "";
+    }
+    void notASettingsFile()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, problem);
+        if (path == "FOLDER")
+            path = m_dir.path();
+        else if (path == "BINARY")
+            path = Write("binary.ini", QByteArray("[SYS]\r\nA=1\0\0\0\x01\x02", 15));
+        else if (path == "MISSING")
+            path = m_dir.filePath("missing.ini");
+        else if (path == "FIFO") {
+            path = m_dir.filePath("pipe.ini");
+            if (!QFileInfo::exists(path) && mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+                QSKIP("no named pipes here");
+        }
+        else if (!QFileInfo::exists(path))
+            QSKIP("no such device here");
+        const IniFile ini(path);
+        QCOMPARE(ini.ReadString("SYS", "A", "default"), QString("default"));
+        QCOMPARE(ini.Problem(), problem);
+        if (path.endsWith("pipe.ini")) {
+            IniFile writable(path);
+            QVERIFY_THROWS_EXCEPTION(EFileError, writable.WriteString("SYS", "A", "1"));
+            QVERIFY(!QFileInfo(path).isFile());
+        }
     }
 };
 

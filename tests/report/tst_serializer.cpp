@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 #include <QtEndian>
 
 #include <memory>
@@ -969,6 +971,26 @@ void tst_Serializer::files()
 
     QVERIFY_THROWS_EXCEPTION(EFileError,
                              frxSaveToFile(*host.report, dir.filePath(QStringLiteral("no/such/dir/x.fr3"))));
+
+    // A device or a pipe is no layout file: reading one used to go on for ever, and saving replaced
+    // the node with a file.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.fr3"));
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    for (const QString &device : {QStringLiteral("/dev/zero"), pipe}) {
+        try {
+            frxLoadFromFile(*loaded.report, device);
+            QFAIL("no error raised");
+        } catch (const EFileError &e) {
+            QVERIFY2(e.Message().endsWith(QStringLiteral("not a regular file")), qPrintable(e.Message()));
+        }
+    }
+    try {
+        frxSaveToFile(*host.report, pipe);
+        QFAIL("no error raised");
+    } catch (const EFileError &e) {
+        QVERIFY2(e.Message().endsWith(QStringLiteral("not a regular file")), qPrintable(e.Message()));
+    }
+    QVERIFY(!QFileInfo(pipe).isFile());
 }
 
 void tst_Serializer::optionsKeptOrRestored()

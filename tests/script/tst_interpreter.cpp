@@ -525,6 +525,22 @@ private slots:
         QTest::newRow("unbounded recursion")
             << "procedure R(n: Integer);\nbegin\n  R(n + 1);\nend;\nbegin\n  R(0);\nend."
             << "runtime: Stack overflow @ 3:3";
+        // Runaway memory ends the script with an error of its own instead of taking the machine.
+        QTest::newRow("string doubled forty times")
+            << "var s: String; i: Integer;\nbegin\n  s := 'x';\n  for i := 1 to 40 do\n    s := s + s;\nend."
+            << "runtime: Out of memory @ 5:5";
+        QTest::newRow("string doubled in an expression")
+            << "var s: String; i: Integer;\nbegin\n  s := 'x';\n  for i := 1 to 40 do\n    s := s + '' + s;\nend."
+            << "runtime: Out of memory @ 5:5";
+        QTest::newRow("huge SetLength") << "var s: String;\nbegin\n  SetLength(s, 2000000000);\nend."
+                                        << "runtime: Out of memory @ 3:3";
+        QTest::newRow("huge array")
+            << "var a: Variant;\nbegin\n  a := VarArrayCreate([0, 9000000, 0, 9000000], 12);\nend."
+            << "runtime: Out of memory @ 3:3";
+        QTest::newRow("out of memory can be caught")
+            << "var s: String;\nbegin\n  try SetLength(s, 2000000000); except Print(ExceptionClassName); end;\n"
+               "  Print(Length(s));\nend."
+            << "EOutOfMemory|0";
         QTest::newRow("handled error leaves no position")
             << "begin\n  try RaiseException('x'); except end;\n  Print('ok');\nend."
             << "ok";
@@ -577,6 +593,32 @@ private slots:
         QVERIFY(second.Compile());
         second.Execute();
         QCOMPARE(second.GetVariables(QStringLiteral("n")).ToInt(), 50);
+    }
+
+    // A loop with an empty body has no statement of its own: each turn still reaches the line
+    // event, so that a host can stop it.
+    void emptyLoopsReachTheLineEvent_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("while") << "begin\n  while True do;\nend.";
+        QTest::newRow("repeat") << "begin\n  repeat until False;\nend.";
+        QTest::newRow("for") << "var i: Integer;\nbegin\n  for i := 0 to 2147483647 do;\nend.";
+        QTest::newRow("in a routine") << "procedure Loop;\nbegin\n  while True do;\nend;\nbegin\n  Loop;\nend.";
+    }
+    void emptyLoopsReachTheLineEvent()
+    {
+        QFETCH(QString, source);
+        TfsScript script;
+        int lines = 0;
+        script.OnRunLine = [&](TfsScript *sender, const QString &, const QString &) {
+            if (++lines == 100)
+                sender->Terminate();
+        };
+        script.SetText(source);
+        QVERIFY(script.Compile());
+        script.Execute();
+        QVERIFY(script.Terminated());
+        QCOMPARE(lines, 100);
     }
 
     void runLineSeesEveryStatement()

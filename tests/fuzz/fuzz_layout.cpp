@@ -4,8 +4,9 @@
 #include "report/model/frxClass.h"
 #include "report/io/frxSerializeReport.h"
 
+#include "FuzzApp.h"
+
 #include <QBuffer>
-#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdio>
@@ -31,14 +32,7 @@ void Load(TfrxReport &report, const QByteArray &bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static int argc = 1;
-    static char name[] = "fuzz_layout";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication *app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    FuzzApplication("fuzz_layout");
 
     TfrxReport report;
     report.EngineOptions()->SetNewSilentMode(frx::simSilent);
