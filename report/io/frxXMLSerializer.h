@@ -27,6 +27,7 @@ class TfrxComponent;
 class TfrxReport;
 class TfrxXMLItem;
 struct TfrxInitialStrings;
+struct TfrxStoredElement;
 
 // ---- value text -----------------------------------------------------------------------------------
 
@@ -147,6 +148,12 @@ private:
                          const TfrxCollection &collection);
 
     void BeginObject(TfrxComponent *component);
+    // An element of an unknown class becomes a placeholder that keeps it (frxUnknown.h).
+    TfrxComponent *KeepUnknownElement(TfrxXMLItem *item, TfrxComponent *parent);
+    void WriteStoredElement(const TfrxStoredElement &element, TfrxXMLItem *item);
+    // The report's lists and a text object's display formats written as child elements with one
+    // "item" element per entry; false when item is not such a list.
+    bool ReadListElement(TfrxXMLItem *item, TfrxComponent *parent);
     void PrepareReading(TfrxComponent *scope);
     void ReadChildren(TfrxXMLItem *item, TfrxComponent *component, int depth);
     TfrxComponent *CreateElement(TfrxXMLItem *item, TfrxComponent *parent);
@@ -157,6 +164,7 @@ private:
     void ReadPicturePropData(const TfrxPropTarget &target, const TfrxPropInfo &prop, QStringView raw,
                              const QString &attribute);
     void ReadCollection(class TfrxValueReader &reader, TfrxCollection &collection, bool &damaged);
+    void ReadStreamedCollection(class TfrxValueReader &reader, TfrxCollection &collection, bool &damaged);
     void DropReferencesInto(const TfrxCollection &collection);
     QObject *FindReference(const QString &name) const;
     QString DescribeTarget(const TfrxPropTarget &object) const;

@@ -17,4 +17,5 @@
 #include "report/model/frxStyles.h"
 #include "report/core/frxTypes.h"
 #include "report/model/frxVariables.h"
+#include "report/model/frxUnknown.h"
 #include "report/model/frxViews.h"
