@@ -35,6 +35,9 @@ const QHash<QString, Entry> &Registry()
             Make<TfrxGroupFooter>(),     Make<TfrxColumnHeader>(),   Make<TfrxColumnFooter>(),
             Make<TfrxChild>(),           Make<TfrxOverlay>(),        Make<TfrxNullBand>(),
             Make<TfrxCustomMemoView>(),  Make<TfrxCustomLineView>(), Make<TfrxDataSet>(),
+            // dot-matrix layouts
+            Make<TfrxDMPMemoView>(),     Make<TfrxDMPSysMemoView>(), Make<TfrxDMPLineView>(),
+            Make<TfrxDMPCommand>(),
         };
         QHash<QString, Entry> map;
         for (const Entry &entry : entries)

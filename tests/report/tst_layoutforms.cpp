@@ -2,6 +2,7 @@
 // this program cannot draw survive a save unchanged; the report's lists are read in every form
 // they are stored in (child elements, the component stream's collections); bad lists load what
 // they can and say what was skipped.
+#include "report/draw/frxDrawPage.h"
 #include "report/io/frxPropData.h"
 #include "report/io/frxSerializeReport.h"
 #include "report/io/frxXMLSerializer.h"
@@ -9,6 +10,8 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -137,6 +140,7 @@ private slots:
     void listsInEveryForm();
     void badLists_data();
     void badLists();
+    void dotMatrixLayouts();
 };
 
 void tst_LayoutForms::unknownObjectsAndPicturesSurvive()
@@ -337,6 +341,45 @@ void tst_LayoutForms::badLists()
     again.EngineOptions()->SetNewSilentMode(frx::simSilent);
     Load(again, saved);
     QCOMPARE(Save(again), saved);
+}
+
+void tst_LayoutForms::dotMatrixLayouts()
+{
+    TfrxReport report;
+    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    const QByteArray input = Fixture(QStringLiteral("dot_matrix.fr3"));
+    Load(report, input);
+    QCOMPARE(report.Errors(), QStringList());
+    // Positions and sizes on whole character cells of 9.6 x 17 pixels.
+    const QStringList checks = {
+        "MasterData1.Top=17",    "MasterData1.Height=34",          "DMPMemo1.Left=9.6",
+        "DMPMemo1.Top=0",        "DMPMemo1.Width=201.6",           "DMPMemo1.Height=17",
+        "DMPMemo1.FontStyle=33", "DMPMemo1.Font.Name=Courier New", "DMPLine1.Width=297.6",
+        "DMPLine1.Top=17",       "DMPCommand1.Command=#27#69",     "DMPCommand1.Left=403.2"};
+    for (const QString &check : checks) {
+        const qsizetype eq = check.indexOf(u'=');
+        QCOMPARE(Probe(report, check.left(eq)), check.mid(eq + 1));
+    }
+    const QByteArray first = Save(report);
+    QVERIFY(first.contains("<TfrxDMPMemoView Name=\"DMPMemo1\" Left=\"9.6\""));
+    QVERIFY(first.contains("FontStyle=\"33\""));
+    Load(report, first);
+    QCOMPARE(Save(report), first);
+
+    // Drawn by the ordinary path: the text in the page's font, bold as its FontStyle asks.
+    auto *page = qobject_cast<TfrxReportPage *>(report.FindObject(QStringLiteral("Page1")));
+    QVERIFY(page);
+    QImage image(page->Width(), page->Height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        frxDrawPage(*page, painter, 1, 1, 0, 0);
+    }
+    int dark = 0;
+    for (int y = 17; y < 17 + 17; ++y)
+        for (int x = 10; x < 210; ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
 }
 
 QTEST_MAIN(tst_LayoutForms)
