@@ -3,6 +3,7 @@
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
+#include "engine/preview/frxDialogForm.h"
 #include "engine/build/frxEngine.h"
 #include "engine/preview/frxPreview.h"
 #include "engine/pages/frxPreviewPages.h"
@@ -43,6 +44,7 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     // current printer.
     frxRegisterEngine();
     frxRegisterPreview();
+    frxRegisterDialogForms();
     TfrxPreviewPages::Register();
     frxInstallPrinterPaperInfo();
 

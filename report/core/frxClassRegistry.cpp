@@ -38,6 +38,12 @@ const QHash<QString, Entry> &Registry()
             // dot-matrix layouts
             Make<TfrxDMPMemoView>(),     Make<TfrxDMPSysMemoView>(), Make<TfrxDMPLineView>(),
             Make<TfrxDMPCommand>(),
+            // dialog pages
+            Make<TfrxLabelControl>(),    Make<TfrxEditControl>(),    Make<TfrxMemoControl>(),
+            Make<TfrxButtonControl>(),   Make<TfrxBitBtnControl>(),  Make<TfrxCheckBoxControl>(),
+            Make<TfrxRadioButtonControl>(), Make<TfrxListBoxControl>(), Make<TfrxCheckListBoxControl>(),
+            Make<TfrxComboBoxControl>(), Make<TfrxDateEditControl>(), Make<TfrxGroupBoxControl>(),
+            Make<TfrxPanelControl>(),    Make<TfrxDBLookupComboBox>(),
         };
         QHash<QString, Entry> map;
         for (const Entry &entry : entries)

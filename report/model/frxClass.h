@@ -6,6 +6,7 @@
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
 #include "report/model/frxDMP.h"
+#include "report/model/frxDialogControls.h"
 #include "report/core/frxErrors.h"
 #include "report/model/frxFrame.h"
 #include "report/core/frxMeta.h"

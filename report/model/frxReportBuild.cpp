@@ -309,6 +309,10 @@ bool TfrxReport::BuildPages(bool clearPrevious)
                 TfsScript *script = Script();
                 if (script && script->HasMainStatements())
                     script->Execute();
+                // The dialog pages come after the main block; a dialog that is not confirmed ends
+                // the build without pages.
+                if (!m_terminated && !frxRunDialogs(*this))
+                    m_terminated = true;
                 if (!m_terminated) {
                     if (engine->Run()) {
                         if (OnEndDoc)
