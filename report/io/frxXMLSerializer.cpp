@@ -587,7 +587,11 @@ void TfrxXMLSerializer::WriteComponent(TfrxComponent *component, TfrxXMLItem *it
         TfrxComponent *c = step.component;
         const bool root = c == component;
         if (const TfrxStoredElement *element = root ? nullptr : frxStoredElement(c)) {
-            WriteStoredElement(*element, step.item);
+            // One an ancestor brought is the ancestor's to write.
+            if (c->IsAncestor() && m_ancestor)
+                delete step.item; // leaves its parent's list
+            else
+                WriteStoredElement(*element, step.item);
             continue;
         }
         step.item->SetName(!root && c->IsAncestor() ? QStringLiteral("inherited") : c->ClassName());
@@ -603,6 +607,8 @@ void TfrxXMLSerializer::WriteComponent(TfrxComponent *component, TfrxXMLItem *it
             throw;
         }
         c->SetIsWriting(wasWriting);
+        if (!root && c->IsAncestor() && m_ancestor)
+            text = AncestorDiff(c, text);
         step.item->SetText(text.startsWith(QLatin1Char(' ')) ? text.mid(1) : text);
         if (!saveChildren)
             continue;
@@ -1054,8 +1060,10 @@ TfrxComponent *TfrxXMLSerializer::CreateElement(TfrxXMLItem *item, TfrxComponent
             component = existing;
     }
     if (!component) {
+        // An object its ancestor no longer has (or an ancestor that could not be read): kept as
+        // it stands, so that a save gives it back.
         if (inherited)
-            return nullptr;
+            return parent ? KeepUnknownElement(item, parent) : nullptr;
         component = frxCreateComponent(className, parent);
         if (!component)
             return nullptr;
@@ -1368,4 +1376,55 @@ bool TfrxXMLSerializer::ReadListElement(TfrxXMLItem *item, TfrxComponent *parent
                      .replace(QLatin1String("%1"), memo->Name().isEmpty() ? memo->ClassName() : memo->Name())
                      .replace(QLatin1String("%2"), QString::number(entries)));
     return true;
+}
+
+// ---- inherited layouts --------------------------------------------------------------------------------
+
+QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString &text)
+{
+    TfrxComponent *original = m_ancestor->FindObject(component->Name());
+    if (!original || original->metaObject() != component->metaObject())
+        return text;
+    auto attributes = [](const QString &attributeText) {
+        std::vector<std::pair<QString, QString>> list;
+        ScanAttributes(attributeText, [&](QStringView name, QStringView raw) {
+            list.emplace_back(name.toString(), raw.toString());
+            return true;
+        });
+        return list;
+    };
+    const bool wasWriting = original->IsWriting();
+    original->SetIsWriting(true);
+    const auto theirs = attributes(ObjToXML(TfrxPropTarget(original)));
+    original->SetIsWriting(wasWriting);
+    const auto ours = attributes(text);
+
+    QString out;
+    for (const auto &[name, raw] : ours) {
+        const bool same = name == QLatin1String("Name") ||
+                          std::any_of(theirs.begin(), theirs.end(),
+                                      [&](const auto &a) { return a.first == name && a.second == raw; });
+        if (name == QLatin1String("Name") || !same)
+            out += QLatin1Char(' ') + name + QLatin1String("=\"") + raw + QLatin1Char('"');
+    }
+    // A value the ancestor stores that this object has back at its default is written as it is here.
+    QString full;
+    for (const auto &[name, raw] : theirs) {
+        const bool present =
+            std::any_of(ours.begin(), ours.end(), [&](const auto &a) { return a.first == name; });
+        if (present)
+            continue;
+        if (full.isEmpty()) {
+            const bool saveDefaults = m_saveDefaultValues;
+            m_saveDefaultValues = true;
+            full = ObjToXML(TfrxPropTarget(component));
+            m_saveDefaultValues = saveDefaults;
+        }
+        for (const auto &[fullName, fullRaw] : attributes(full))
+            if (fullName == name) {
+                out += QLatin1Char(' ') + name + QLatin1String("=\"") + fullRaw + QLatin1Char('"');
+                break;
+            }
+    }
+    return out;
 }

@@ -80,6 +80,10 @@ public:
     bool SaveDefaultValues() const { return m_saveDefaultValues; }
     void SetSaveDefaultValues(bool value) { m_saveDefaultValues = value; }
 
+    // The report an inherited layout's ancestor objects come from: such an object is written as
+    // an "inherited" element with only the attributes that differ from its ancestor's.
+    void SetAncestor(TfrxReport *ancestor) { m_ancestor = ancestor; }
+
     // Whether ObjToXML adds a component's own data ("Text", "PropData"); on by default. The
     // prepared pages write a text object's text themselves, under another name.
     void SetWriteOwnData(bool value) { m_writeOwnData = value; }
@@ -169,7 +173,10 @@ private:
     QObject *FindReference(const QString &name) const;
     QString DescribeTarget(const TfrxPropTarget &object) const;
 
+    QString AncestorDiff(TfrxComponent *component, const QString &text);
+
     TfrxReport *m_report;
+    TfrxReport *m_ancestor = nullptr;
     TfrxComponent *m_lookupRoot = nullptr;
     const TfrxInitialStrings *m_initialStrings = nullptr; // of the component being written
     QPointer<QObject> m_currentHolder;                    // the component whose attributes are being applied

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -141,6 +142,8 @@ private slots:
     void badLists_data();
     void badLists();
     void dotMatrixLayouts();
+    void inheritedLayouts();
+    void ancestorsMissingOrCyclic();
 };
 
 void tst_LayoutForms::unknownObjectsAndPicturesSurvive()
@@ -380,6 +383,92 @@ void tst_LayoutForms::dotMatrixLayouts()
         for (int x = 10; x < 210; ++x)
             dark += qGray(image.pixel(x, y)) < 128;
     QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
+}
+
+namespace {
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray BaseLayout(const QByteArray &titleText)
+{
+    return Layout("",
+                  "<TfrxReportPage Name=\"Page1\" PaperWidth=\"100\" PaperHeight=\"150\">"
+                  "<TfrxMemoView Name=\"Memo1\" Left=\"10\" Top=\"10\" Width=\"100\" Height=\"20\" "
+                  "Text=\"base text\"/>"
+                  "<TfrxMemoView Name=\"Memo2\" Left=\"10\" Top=\"40\" Width=\"100\" Height=\"20\" Text=\"" +
+                      titleText + "\"/></TfrxReportPage>");
+}
+
+const QByteArray kChild = Layout("ParentReport=\"base.fr3\"",
+                                 "<inherited Name=\"Page1\"><inherited Name=\"Memo1\" Text=\"child text\"/>"
+                                 "<TfrxMemoView Name=\"Memo3\" Text=\"own\"/></inherited>");
+} // namespace
+
+void tst_LayoutForms::inheritedLayouts()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("base.fr3"), BaseLayout("title"));
+    WriteFile(dir.filePath("child.fr3"), kChild);
+    TfrxReport report;
+    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    QVERIFY(frxLoadFromFile(report, dir.filePath("child.fr3")));
+    QCOMPARE(report.Errors(), QStringList());
+    QCOMPARE(Probe(report, "Memo1.Text"), QStringLiteral("child text"));
+    QCOMPARE(Probe(report, "Memo2.Text"), QStringLiteral("title"));
+    QCOMPARE(Probe(report, "Memo3.Text"), QStringLiteral("own"));
+    QCOMPARE(Probe(report, "Page1.PaperWidth"), QStringLiteral("100"));
+    QVERIFY(report.FindObject("Memo2")->IsAncestor());
+    QVERIFY(!report.FindObject("Memo3")->IsAncestor());
+
+    // Only the child's own changes are saved.
+    const QByteArray saved = Save(report);
+    QVERIFY2(saved.contains("<inherited Name=\"Memo1\" Text=\"child text\"/>"), saved.constData());
+    QVERIFY(saved.contains("<inherited Name=\"Memo2\"/>"));
+    QVERIFY(saved.contains("<TfrxMemoView Name=\"Memo3\""));
+    QVERIFY(!saved.contains("title") && !saved.contains("base text") && !saved.contains("PaperWidth"));
+    WriteFile(dir.filePath("child.fr3"), saved);
+
+    // A change of the ancestor reaches the child; the child's own change stays.
+    WriteFile(dir.filePath("base.fr3"), BaseLayout("new title"));
+    QVERIFY(frxLoadFromFile(report, dir.filePath("child.fr3")));
+    QCOMPARE(report.Errors(), QStringList());
+    QCOMPARE(Probe(report, "Memo1.Text"), QStringLiteral("child text"));
+    QCOMPARE(Probe(report, "Memo2.Text"), QStringLiteral("new title"));
+    QCOMPARE(Save(report), saved);
+
+    // Loading another layout afterwards leaves nothing of the ancestor behind.
+    Load(report, Layout("", "<TfrxReportPage Name=\"Other\"/>"));
+    QVERIFY(!report.FindObject("Memo2"));
+}
+
+void tst_LayoutForms::ancestorsMissingOrCyclic()
+{
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("child.fr3"), kChild);
+    TfrxReport report;
+    report.EngineOptions()->SetNewSilentMode(frx::simSilent);
+    QVERIFY(frxLoadFromFile(report, dir.filePath("child.fr3")));
+    QCOMPARE(report.Errors(), QStringList{"Cannot find the ancestor layout base.fr3"});
+    // What the child holds is kept for its save.
+    const QByteArray saved = Save(report);
+    QVERIFY(saved.contains("<inherited Name=\"Page1\">"));
+    QVERIFY(saved.contains("<inherited Name=\"Memo1\" Text=\"child text\"/>"));
+    QVERIFY(saved.contains("Name=\"Memo3\""));
+
+    // Two layouts that inherit from each other.
+    WriteFile(dir.filePath("a.fr3"), Layout("ParentReport=\"b.fr3\"", "<TfrxReportPage Name=\"PageA\"/>"));
+    WriteFile(dir.filePath("b.fr3"), Layout("ParentReport=\"a.fr3\"", "<TfrxReportPage Name=\"PageB\"/>"));
+    QVERIFY(frxLoadFromFile(report, dir.filePath("a.fr3")));
+    QCOMPARE(report.Errors(), QStringList{"The ancestor layout a.fr3 inherits from its own descendant"});
+    QVERIFY(report.FindObject("PageA") && report.FindObject("PageB"));
+    // A layout that names itself.
+    WriteFile(dir.filePath("self.fr3"), Layout("ParentReport=\"self.fr3\"", "<TfrxReportPage Name=\"P\"/>"));
+    QVERIFY(frxLoadFromFile(report, dir.filePath("self.fr3")));
+    QCOMPARE(report.Errors(), QStringList{"The ancestor layout self.fr3 inherits from its own descendant"});
 }
 
 QTEST_MAIN(tst_LayoutForms)
