@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Tavrel.h"
 #include "engine/frxEngineLayer.h"
+#include "engine/preview/frxDialogForm.h"
 #include "app/TemplateClS.h"
 #include "app/about.h"
 #include "designer/frxDesignerRegister.h"
@@ -41,6 +42,7 @@ TFMainWindow *StartUp(QApplication &app, int splashMs)
     // The report engine's builder, prepared pages and preview; new report pages take their paper
     // from the current printer.
     frxStartEngineLayer();
+    frxRegisterDialogForms();
     frxRegisterDesigner();
 
     auto *mainWindow = new TFMainWindow;
@@ -72,6 +74,7 @@ int DesignOnly(QApplication &app, const QString &fileName)
     if (QStyle *style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
     frxStartEngineLayer();
+    frxRegisterDialogForms();
     frxRegisterDesigner();
     TTavrelForm driver;
     driver.DesignFile(QFileInfo(fileName).absoluteFilePath());

@@ -81,9 +81,14 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
         TfrxReport &report = *host->frxReport1;
         if (int code = LoadQuietly(report, args[1], err))
             return code;
-        if (!report.Errors().isEmpty()) {
-            for (const QString &error : report.Errors())
-                out << error << '\n';
+        // Objects of unknown classes are kept and written back as they were; any other error
+        // means a part of the file was not read, and writing would lose it.
+        bool lossy = false;
+        for (const QString &error : report.Errors()) {
+            out << error << '\n';
+            lossy = lossy || !error.startsWith(QLatin1String("Cannot find class "));
+        }
+        if (lossy) {
             err << "waybill-cli: " << args[1] << " did not load cleanly; " << args[2] << " was not written\n";
             return 1;
         }

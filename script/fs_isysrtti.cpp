@@ -4,6 +4,7 @@
 #include "script/fs_iinterpreter.h"
 
 #include "platform/Ui.h"
+#include "script/fs_iconstants.h"
 #include "script/fs_ilibrary.h"
 #include "script/fs_imeta.h"
 
@@ -141,6 +142,18 @@ void TfsScript::AddRTTI()
     };
     for (const auto &[name, code] : codes)
         AddConst(QLatin1String(name), QStringLiteral("Integer"), Variant(code));
+    // The platform's named values that report scripts use: colours, character sets, dialog
+    // results, and the pen styles as an enumeration of their own.
+    for (const TfsNamedConstant &color : fsColorConstants())
+        AddConst(QLatin1String(color.Name), QStringLiteral("TColor"), Variant(color.Value));
+    for (const TfsNamedConstant &charset : fsCharsetConstants())
+        AddConst(QLatin1String(charset.Name), QStringLiteral("Integer"), Variant(charset.Value));
+    for (const TfsNamedConstant &result : fsModalResults())
+        AddConst(QLatin1String(result.Name), QStringLiteral("Integer"), Variant(result.Value));
+    QStringList penStyles;
+    for (const TfsNamedConstant &style : fsPenStyles())
+        penStyles << QLatin1String(style.Name);
+    AddEnum(QStringLiteral("TPenStyle"), penStyles.join(QLatin1Char(',')));
 
     // ---- variables ----
     AddVariable(QStringLiteral("ExceptionClassName"), QStringLiteral("String"), Variant(QString()));

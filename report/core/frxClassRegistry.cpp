@@ -37,6 +37,15 @@ const QHash<QString, Entry> &Registry()
             Make<TfrxCustomMemoView>(),  Make<TfrxCustomLineView>(), Make<TfrxDataSet>(),
             Make<TfrxBarCodeView>(),     Make<TfrxBarcode2DView>(),  Make<TfrxQRcode>(),
             Make<TfrxQRCode>(),
+            // dot-matrix layouts
+            Make<TfrxDMPMemoView>(),     Make<TfrxDMPSysMemoView>(), Make<TfrxDMPLineView>(),
+            Make<TfrxDMPCommand>(),
+            // dialog pages
+            Make<TfrxLabelControl>(),    Make<TfrxEditControl>(),    Make<TfrxMemoControl>(),
+            Make<TfrxButtonControl>(),   Make<TfrxBitBtnControl>(),  Make<TfrxCheckBoxControl>(),
+            Make<TfrxRadioButtonControl>(), Make<TfrxListBoxControl>(), Make<TfrxCheckListBoxControl>(),
+            Make<TfrxComboBoxControl>(), Make<TfrxDateEditControl>(), Make<TfrxGroupBoxControl>(),
+            Make<TfrxPanelControl>(),    Make<TfrxDBLookupComboBox>(),
         };
         QHash<QString, Entry> map;
         for (const Entry &entry : entries)

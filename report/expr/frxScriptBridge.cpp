@@ -1,11 +1,18 @@
 #include "report/expr/frxScriptBridge.h"
 
 #include "report/model/frxReport.h"
+#include "report/core/frxTypes.h"
+#include "report/model/frxDMP.h"
 #include "script/fs_iinterpreter.h"
+#include "script/fs_imeta.h"
 
 void frxAddExpressionFunctions(TfrxReport *report, TfsScript *script)
 {
     script->AddVariable(QStringLiteral("Value"), QStringLiteral("Variant"), Variant::Null());
+    // Every value name of the report's enumerations and sets (haCenter, fsBold, skEllipse,
+    // smActualHeight, ...), also those of classes the script does not otherwise see.
+    fsMeta::RegisterEnums(script, &frx::staticMetaObject);
+    fsMeta::RegisterEnums(script, &frxdmp::staticMetaObject);
     script->AddMethod(
         QStringLiteral("function Get(Name: String): Variant"),
         [report](QObject *, TfsParams &params) { return report->ScriptGet(params[0].ToString()); });

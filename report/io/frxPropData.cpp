@@ -2,9 +2,11 @@
 
 #include "platform/CodePage.h"
 #include "report/model/frxPicture.h"
+#include "script/Variant.h"
 
 #include <QtEndian>
 
+#include <cmath>
 #include <limits>
 
 // ---- writing --------------------------------------------------------------------------------------
@@ -242,6 +244,136 @@ bool TfrxValueReader::ReadBinary(QByteArray &bytes)
     return true;
 }
 
+bool TfrxValueReader::ReadValueText(QString &text)
+{
+    TfrxValueType type;
+    if (!PeekType(type))
+        return false;
+    const qsizetype start = m_pos;
+    const char *p;
+    auto fail = [&] {
+        m_pos = start;
+        return false;
+    };
+    auto floatText = [&](double value) {
+        text = Variant::FloatToText(value);
+        return true;
+    };
+    switch (type) {
+    case TfrxValueType::Int8:
+    case TfrxValueType::Int16:
+    case TfrxValueType::Int32:
+    case TfrxValueType::Int64: {
+        qint64 number;
+        if (!ReadInteger(number))
+            return false;
+        text = QString::number(number);
+        return true;
+    }
+    case TfrxValueType::String:
+    case TfrxValueType::LString:
+    case TfrxValueType::WString:
+    case TfrxValueType::Utf8String:
+        return ReadString(text);
+    case TfrxValueType::Ident: {
+        ++m_pos;
+        if (!Take(1, p))
+            return fail();
+        const qsizetype length = quint8(*p);
+        if (!Take(length, p))
+            return fail();
+        text = QString::fromLatin1(p, length);
+        return true;
+    }
+    case TfrxValueType::False:
+    case TfrxValueType::True:
+        ++m_pos;
+        text = type == TfrxValueType::True ? QStringLiteral("True") : QStringLiteral("False");
+        return true;
+    case TfrxValueType::Nil:
+        ++m_pos;
+        text.clear();
+        return true;
+    case TfrxValueType::Set: {
+        ++m_pos;
+        QStringList members;
+        for (;;) {
+            if (!Take(1, p))
+                return fail();
+            const qsizetype length = quint8(*p);
+            if (length == 0)
+                break;
+            if (!Take(length, p))
+                return fail();
+            members.append(QString::fromLatin1(p, length));
+        }
+        text = QLatin1Char('[') + members.join(QLatin1Char(',')) + QLatin1Char(']');
+        return true;
+    }
+    case TfrxValueType::Extended: {
+        ++m_pos;
+        if (!Take(10, p))
+            return fail();
+        // 64-bit mantissa with its integer bit, 15-bit exponent biased by 16383, sign.
+        const quint64 mantissa = qFromLittleEndian<quint64>(p);
+        const quint16 top = qFromLittleEndian<quint16>(p + 8);
+        const int exponent = top & 0x7FFF;
+        double value = 0;
+        if (exponent == 0x7FFF)
+            value = mantissa << 1 ? std::numeric_limits<double>::quiet_NaN()
+                                  : std::numeric_limits<double>::infinity();
+        else if (mantissa != 0)
+            value = std::ldexp(double(mantissa), exponent - 16383 - 63);
+        return floatText(top & 0x8000 ? -value : value);
+    }
+    case TfrxValueType::Single: {
+        ++m_pos;
+        if (!Take(4, p))
+            return fail();
+        return floatText(qFromLittleEndian<float>(p));
+    }
+    case TfrxValueType::Double:
+    case TfrxValueType::Date: {
+        ++m_pos;
+        if (!Take(8, p))
+            return fail();
+        return floatText(qFromLittleEndian<double>(p));
+    }
+    case TfrxValueType::Currency: {
+        ++m_pos;
+        if (!Take(8, p))
+            return fail();
+        return floatText(double(qFromLittleEndian<qint64>(p)) / 10000.0);
+    }
+    default:
+        return false;
+    }
+}
+
+bool TfrxValueReader::SkipCollection()
+{
+    // Items hold named values, which may be collections again: a few levels are real, more is a
+    // damaged (or hostile) stream.
+    if (m_nesting >= 8 || !Expect(TfrxValueType::Collection))
+        return false;
+    ++m_nesting;
+    bool ok = true;
+    while (ok && !NextIsListEnd()) {
+        qint64 order;
+        TfrxValueType type;
+        if (PeekType(type) &&
+            (type == TfrxValueType::Int8 || type == TfrxValueType::Int16 || type == TfrxValueType::Int32))
+            ReadInteger(order);
+        ok = ReadListBegin();
+        while (ok && !NextIsListEnd()) {
+            QString name;
+            ok = ReadName(name) && SkipValue();
+        }
+    }
+    --m_nesting;
+    return ok;
+}
+
 bool TfrxValueReader::SkipValue()
 {
     // Lists nest; count them instead of recursing, so a stream of nested list starts is harmless.
@@ -258,6 +390,10 @@ bool TfrxValueReader::SkipValue()
             ++m_pos;
             ++depth;
             continue;
+        case TfrxValueType::Collection:
+            if (!SkipCollection())
+                return false;
+            break;
         case TfrxValueType::Null:
             if (depth == 0)
                 return false;
@@ -283,7 +419,9 @@ bool TfrxValueReader::SkipValue()
                 return false;
             break;
         default:
-            return false;
+            if (!ReadValueText(text))
+                return false;
+            break;
         }
     } while (depth > 0);
     return true;
@@ -365,6 +503,10 @@ QByteArray frxPictureGraphicData(const TPicture &picture)
     data.reserve(1 + className.size() + 4 + file.size());
     data.append(char(className.size()));
     data.append(className);
+    if (picture.IsStoredOnly()) {
+        data.append(file); // as it was read, length or not
+        return data;
+    }
     // PNG images store their chunks directly; the other classes put the file's length first.
     if (picture.GraphicClassName() != QLatin1String("TPngImage")) {
         char length[4];

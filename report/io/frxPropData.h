@@ -24,6 +24,18 @@ enum class TfrxValueType : quint8 {
     WString = 18,    // 4-byte count, then that many UTF-16LE code units
     Int64 = 19,      // 8 bytes; written only for integers that do not fit 32 bits
     Utf8String = 20, // 4-byte length, then that many UTF-8 bytes
+    // Read only: what the platform's component streams hold besides the types above.
+    Extended = 5,    // 10-byte extended float
+    Ident = 7,       // an identifier (value name, component reference): 1-byte length, then it
+    False = 8,
+    True = 9,
+    Set = 11,        // member names as 1-byte-length strings, ended by an empty one
+    Nil = 13,
+    Collection = 14, // items, each an optional integer and a list of named values; ends with a Null
+    Single = 15,     // 4-byte float
+    Currency = 16,   // 8-byte integer in ten-thousandths
+    Date = 17,       // 8-byte float, days
+    Double = 21,     // 8-byte float
 };
 
 class TfrxValueWriter {
@@ -61,6 +73,7 @@ public:
     // The type byte of the next value without taking it.
     bool PeekType(TfrxValueType &type) const;
     bool ReadListBegin() { return Expect(TfrxValueType::List); }
+    bool ReadCollectionBegin() { return Expect(TfrxValueType::Collection); }
     // True (and taken) when the next value is the end of a list.
     bool NextIsListEnd();
     bool ReadListEnd() { return Expect(TfrxValueType::Null); }
@@ -69,16 +82,22 @@ public:
     // (what writers without Unicode strings put there).
     bool ReadString(QString &value);
     bool ReadBinary(QByteArray &bytes);
+    // A single value of any kind but list, collection and binary as the text a layout attribute
+    // gives it: integers and floats as numbers, identifiers as they are, False/True, a set as
+    // "[a,b]", nil as an empty text.
+    bool ReadValueText(QString &text);
     // Passes over one value of any of the types above, lists included.
     bool SkipValue();
 
 private:
     bool Expect(TfrxValueType type);
     bool Take(qsizetype count, const char *&data);
+    bool SkipCollection();
     bool TakeLength(quint32 &length);
 
     QByteArray m_data;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 // Upper-case hexadecimal, two digits per byte.

@@ -149,10 +149,72 @@ void ReadDocument(TfrxReport &report, TfrxXMLItem *root, bool truncated, TfrxXML
     serializer.ResolveReferences();
 }
 
+// ---- inherited layouts ----
+
+// Reads the chain of ancestor layouts of a layout (ParentReport, a file name relative to the
+// folder of baseFile) into the report, the farthest ancestor first, and marks everything read as
+// introduced by an ancestor. A missing ancestor or one that leads back to a layout of the chain is
+// named in the errors; what was read up to there stays.
+void ReadAncestors(TfrxReport &report, const QString &parentReport, const QString &baseFile,
+                   QStringList &chain, TfrxXMLSerializer &errors)
+{
+    QString name = parentReport.trimmed();
+    name.replace(u'\\', u'/');
+    const QString path = QFileInfo(name).isAbsolute() || baseFile.isEmpty()
+                             ? name
+                             : QFileInfo(baseFile).dir().filePath(name);
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        errors.AddError(Res("SAncestorMissing", "Cannot find the ancestor layout %1")
+                            .replace(QLatin1String("%1"), parentReport));
+        return;
+    }
+    const QString canonical = info.canonicalFilePath();
+    if (chain.contains(canonical) || chain.size() >= 32) {
+        errors.AddError(Res("SAncestorCycle", "The ancestor layout %1 inherits from its own descendant")
+                            .replace(QLatin1String("%1"), parentReport));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        errors.AddError(Res("SAncestorMissing", "Cannot find the ancestor layout %1")
+                            .replace(QLatin1String("%1"), parentReport));
+        return;
+    }
+    chain.append(canonical);
+    try {
+        bool truncated = false;
+        std::unique_ptr<TfrxXMLItem> root = ReadLayout(&file, truncated);
+        if (root->Name() != QLatin1String("TfrxReport"))
+            throw TfrxInvalidXMLException();
+        const QString grandParent = root->Prop(QStringLiteral("ParentReport"));
+        if (!grandParent.isEmpty())
+            ReadAncestors(report, grandParent, path, chain, errors);
+        TfrxXMLSerializer serializer(&report);
+        serializer.ReadComponent(root.get(), &report);
+        serializer.ResolveReferences();
+        serializer.FinishLoading();
+        for (const QString &error : serializer.Errors())
+            errors.AddError(error);
+    } catch (const std::exception &e) {
+        errors.AddError(Res("SAncestorDamaged", "The ancestor layout %1 could not be read: %2")
+                            .replace(QLatin1String("%1"), parentReport)
+                            .replace(QLatin1String("%2"), ExceptionText(e)));
+    }
+    chain.removeLast();
+    // The data page comes first in the ancestor as in any layout, so the child's finds it there.
+    report.EnsureDataPage();
+    for (TfrxComponent *component : report.AllObjects())
+        component->SetIsAncestor(true);
+}
+
 void LoadReport(TfrxReport &report, QIODevice *stream, const QString &lastPassword)
 {
     report.ClearErrors();
     const RememberedOptions options(report);
+    // Objects of an earlier layout's ancestor go too: the ancestor is read again below.
+    for (TfrxComponent *component : report.AllObjects())
+        component->SetIsAncestor(false);
     report.ClearObjects();
 
     TfrxXMLSerializer serializer(&report);
@@ -160,6 +222,15 @@ void LoadReport(TfrxReport &report, QIODevice *stream, const QString &lastPasswo
     try {
         bool truncated = false;
         std::unique_ptr<TfrxXMLItem> root = ReadLayout(stream, truncated);
+        if (root->Name() == QLatin1String("TfrxReport")) {
+            const QString parent = root->Prop(QStringLiteral("ParentReport"));
+            if (!parent.isEmpty()) {
+                QStringList chain;
+                if (!report.FileName().isEmpty())
+                    chain << QFileInfo(report.FileName()).canonicalFilePath();
+                ReadAncestors(report, parent, report.FileName(), chain, serializer);
+            }
+        }
         ReadDocument(report, root.get(), truncated, serializer);
         serializer.FinishLoading();
         for (const QString &error : serializer.Errors())
@@ -223,6 +294,23 @@ void WriteDocument(TfrxComponent &component, TfrxReport *report, QIODevice *stre
     document.SetAutoIndent(true);
     TfrxXMLSerializer serializer(report);
     serializer.SetSaveDefaultValues(saveDefaultValues);
+    // An inherited layout keeps only what differs from its ancestor, so that a change of the
+    // ancestor reaches it.
+    std::unique_ptr<TfrxReport> ancestor;
+    if (report && &component == report && !report->ParentReport().isEmpty()) {
+        bool inherits = false;
+        for (TfrxComponent *c : report->AllObjects())
+            inherits = inherits || c->IsAncestor();
+        if (inherits) {
+            ancestor = std::make_unique<TfrxReport>();
+            QStringList chain;
+            if (!report->FileName().isEmpty())
+                chain << QFileInfo(report->FileName()).canonicalFilePath();
+            TfrxXMLSerializer ignored(ancestor.get());
+            ReadAncestors(*ancestor, report->ParentReport(), report->FileName(), chain, ignored);
+            serializer.SetAncestor(ancestor.get());
+        }
+    }
     serializer.WriteComponent(&component, document.Root(), saveChildren);
     document.SaveToStream(stream);
 }

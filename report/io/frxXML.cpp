@@ -178,19 +178,32 @@ QString XMLToStr(const QString &text)
         }
         QStringView rest(s + i, n - i);
         if (rest.size() > 2 && s[i + 1] == QLatin1Char('#')) {
-            // "&#" decimal digits ";": anything else leaves the ampersand as it is.
-            qsizetype j = i + 2;
+            // "&#" decimal digits ";" or "&#x" hexadecimal digits ";": anything else leaves the
+            // ampersand as it is.
+            const bool hex = s[i + 2] == QLatin1Char('x') || s[i + 2] == QLatin1Char('X');
+            const qsizetype digits = hex ? i + 3 : i + 2;
+            qsizetype j = digits;
             char32_t code = 0;
             bool tooBig = false;
-            while (j < n && s[j].unicode() >= '0' && s[j].unicode() <= '9') {
-                code = code * 10 + (s[j].unicode() - '0');
+            while (j < n) {
+                const char16_t c = s[j].unicode();
+                int digit;
+                if (c >= '0' && c <= '9')
+                    digit = c - '0';
+                else if (hex && c >= 'a' && c <= 'f')
+                    digit = c - 'a' + 10;
+                else if (hex && c >= 'A' && c <= 'F')
+                    digit = c - 'A' + 10;
+                else
+                    break;
+                code = code * (hex ? 16 : 10) + char32_t(digit);
                 if (code > 0x10FFFF) {
                     tooBig = true;
                     code = 0x110000;
                 }
                 ++j;
             }
-            if (j > i + 2 && j < n && s[j] == QLatin1Char(';') && !tooBig) {
+            if (j > digits && j < n && s[j] == QLatin1Char(';') && !tooBig) {
                 if (code > 0xFFFF) {
                     out += QChar(QChar::highSurrogate(code));
                     out += QChar(QChar::lowSurrogate(code));

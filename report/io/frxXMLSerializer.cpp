@@ -5,11 +5,13 @@
 #include "report/core/frxCollection.h"
 #include "report/core/frxComponent.h"
 #include "report/core/frxErrors.h"
-#include "report/io/frxPropData.h"
-#include "report/model/frxReport.h"
 #include "report/core/frxRes.h"
-#include "report/model/frxViews.h"
+#include "report/io/frxPropData.h"
 #include "report/io/frxXML.h"
+#include "report/model/frxReport.h"
+#include "report/model/frxUnknown.h"
+#include "report/model/frxViews.h"
+#include "script/fs_iconstants.h"
 
 #include <QHash>
 #include <QMetaObject>
@@ -478,6 +480,14 @@ void TfrxXMLSerializer::WriteComponent(TfrxComponent *component, TfrxXMLItem *it
         work.pop_back();
         TfrxComponent *c = step.component;
         const bool root = c == component;
+        if (const TfrxStoredElement *element = root ? nullptr : frxStoredElement(c)) {
+            // One an ancestor brought is the ancestor's to write.
+            if (c->IsAncestor() && m_ancestor)
+                delete step.item; // leaves its parent's list
+            else
+                WriteStoredElement(*element, step.item);
+            continue;
+        }
         step.item->SetName(!root && c->IsAncestor() ? QStringLiteral("inherited") : c->ClassName());
         QString text;
         if (!root)
@@ -491,6 +501,8 @@ void TfrxXMLSerializer::WriteComponent(TfrxComponent *component, TfrxXMLItem *it
             throw;
         }
         c->SetIsWriting(wasWriting);
+        if (!root && c->IsAncestor() && m_ancestor)
+            text = AncestorDiff(c, text);
         step.item->SetText(text.startsWith(QLatin1Char(' ')) ? text.mid(1) : text);
         if (!saveChildren)
             continue;
@@ -628,9 +640,13 @@ void TfrxXMLSerializer::SetPropValue(const TfrxPropTarget &target, const TfrxPro
     case TfrxPropKind::Integer:
     case TfrxPropKind::Int64: {
         qint64 number;
-        if (!ParseInteger(value, prop.Kind() == TfrxPropKind::Integer, number))
+        int color;
+        if (ParseInteger(value, prop.Kind() == TfrxPropKind::Integer, number))
+            prop.SetOrdinal(target, number);
+        else if (fsColorValue(value, color)) // colours written by name ("clWhite")
+            prop.SetOrdinal(target, color);
+        else
             throw EReportError(InvalidInteger(value));
-        prop.SetOrdinal(target, number);
         return;
     }
     case TfrxPropKind::Set: {
@@ -730,7 +746,11 @@ void TfrxXMLSerializer::ReadObjectPropData(const TfrxPropTarget &object, QString
             break; // an entry this program does not know ends the data, as in other readers
         DropReferencesInto(*collection);
         collection->Clear();
-        ReadCollection(reader, *collection, damaged);
+        TfrxValueType type;
+        if (reader.PeekType(type) && type == TfrxValueType::Collection)
+            ReadStreamedCollection(reader, *collection, damaged);
+        else
+            ReadCollection(reader, *collection, damaged);
         if (damaged)
             break;
     }
@@ -759,6 +779,69 @@ void TfrxXMLSerializer::ReadCollection(TfrxValueReader &reader, TfrxCollection &
                 return;
             }
             XMLToObj(text, TfrxPropTarget(item));
+        }
+    }
+}
+
+void TfrxXMLSerializer::ReadStreamedCollection(TfrxValueReader &reader, TfrxCollection &collection,
+                                               bool &damaged)
+{
+    // The platform's own collection form: per item an optional order number and a list of named
+    // values, the names being the item's (dotted) property names as in an attribute text. Values
+    // an item cannot take (binary data, nested collections) are passed over.
+    if (!reader.ReadCollectionBegin()) {
+        damaged = true;
+        return;
+    }
+    while (!reader.NextIsListEnd()) {
+        TfrxValueType type;
+        if (!reader.PeekType(type)) {
+            damaged = true;
+            return;
+        }
+        if (type == TfrxValueType::Int8 || type == TfrxValueType::Int16 || type == TfrxValueType::Int32) {
+            qint64 order;
+            reader.ReadInteger(order);
+        }
+        if (!reader.ReadListBegin()) {
+            damaged = true;
+            return;
+        }
+        const TfrxPropTarget item(collection.AddItem());
+        while (!reader.NextIsListEnd()) {
+            QString name;
+            if (!reader.ReadName(name) || !reader.PeekType(type)) {
+                damaged = true;
+                return;
+            }
+            QString value;
+            if (type == TfrxValueType::List) {
+                // A list of strings ("Description.Strings").
+                QStringList lines;
+                reader.ReadListBegin();
+                while (!reader.NextIsListEnd()) {
+                    QString line;
+                    if (!reader.ReadString(line)) {
+                        damaged = true;
+                        return;
+                    }
+                    lines.append(line);
+                }
+                if (name.endsWith(QLatin1String(".Strings")))
+                    name = name.left(name.size() - 8) + QLatin1String(".Text");
+                value = JoinLines(lines);
+            } else if (!reader.ReadValueText(value)) {
+                if (!reader.SkipValue()) {
+                    damaged = true;
+                    return;
+                }
+                continue;
+            }
+            try {
+                ApplyAttribute(item, name, frxStrToXML(value));
+            } catch (const std::exception &e) {
+                AddError(ExceptionText(e));
+            }
         }
     }
 }
@@ -794,8 +877,21 @@ void TfrxXMLSerializer::ReadPicturePropData(const TfrxPropTarget &target, const 
         QString className;
         if (data.isEmpty()) {
             prop.SetPicture(target, picture);
-        } else if (frxPictureFromGraphicData(std::move(data), picture, className)) {
+        } else if (frxPictureFromGraphicData(data, picture, className)) {
             prop.SetPicture(target, picture);
+        } else if (!className.isEmpty()) {
+            // A class this program does not draw (a metafile, an icon): its data is kept as it
+            // stands and written back unchanged.
+            const qsizetype start = 1 + className.toLatin1().size();
+            picture.SetStoredGraphic(className, data.mid(start));
+            prop.SetPicture(target, picture);
+            // A picture of a kind it does draw but could not read will not print: say so.
+            if (className == QLatin1String("TJPEGImage") || className == QLatin1String("TBitmap") ||
+                className == QLatin1String("TPngImage"))
+                AddError(Res("SUnsupportedPicture", "Cannot read the %1 picture in %2 of %3")
+                             .replace(QLatin1String("%1"), className)
+                             .replace(QLatin1String("%2"), attribute)
+                             .replace(QLatin1String("%3"), DescribeTarget(target)));
         } else {
             AddError(Res("SUnsupportedPicture", "Cannot read the %1 picture in %2 of %3")
                          .replace(QLatin1String("%1"), className.isEmpty() ? QStringLiteral("?") : className)
@@ -820,11 +916,13 @@ TfrxComponent *TfrxXMLSerializer::CreateElement(TfrxXMLItem *item, TfrxComponent
 {
     const QString &className = item->Name();
     const bool inherited = className == QLatin1String("inherited");
+    if (!inherited && parent && ReadListElement(item, parent))
+        return nullptr;
     if (!inherited) {
         const QMetaObject *meta = frxFindClass(className);
         if (!meta) {
             AddError(frxGet(QStringLiteral("SCannotFindClass")) + className);
-            return nullptr;
+            return parent ? KeepUnknownElement(item, parent) : nullptr;
         }
         if (meta->inherits(&TfrxReport::staticMetaObject)) {
             AddError(Res("SNestedReport", "A report inside %1 was skipped")
@@ -856,8 +954,10 @@ TfrxComponent *TfrxXMLSerializer::CreateElement(TfrxXMLItem *item, TfrxComponent
             component = existing;
     }
     if (!component) {
+        // An object its ancestor no longer has (or an ancestor that could not be read): kept as
+        // it stands, so that a save gives it back.
         if (inherited)
-            return nullptr;
+            return parent ? KeepUnknownElement(item, parent) : nullptr;
         component = frxCreateComponent(className, parent);
         if (!component)
             return nullptr;
@@ -903,7 +1003,7 @@ TfrxComponent *TfrxXMLSerializer::ReadElement(TfrxXMLItem *item, TfrxComponent *
     } catch (const std::exception &e) {
         AddError(ExceptionText(e));
     }
-    if (component)
+    if (component && !frxStoredElement(component))
         ReadChildren(item, component, 2);
     return component;
 }
@@ -937,7 +1037,7 @@ void TfrxXMLSerializer::ReadChildren(TfrxXMLItem *item, TfrxComponent *component
         } catch (const std::exception &e) {
             AddError(ExceptionText(e));
         }
-        if (created && child->Count() > 0)
+        if (created && child->Count() > 0 && !frxStoredElement(created))
             stack.push_back({child, created, 0}); // invalidates `level`, which is not used again
     }
 }
@@ -1019,4 +1119,206 @@ void TfrxXMLSerializer::FinishLoading()
         if (component->metaObject()->indexOfMethod("Loaded()") >= 0)
             QMetaObject::invokeMethod(component, "Loaded", Qt::DirectConnection);
     }
+}
+
+// ---- elements kept as they were read ------------------------------------------------------------------
+
+namespace {
+
+// A copy of an element and its subtree. Levels beyond the reader's own limit are left out (the
+// reader reports them); what is kept is freed again by plain recursion, so its depth must be bounded.
+TfrxStoredElement StoreElement(const TfrxXMLItem *item, int depth, bool &tooDeep)
+{
+    TfrxStoredElement element;
+    element.Name = item->Name();
+    element.Text = item->Text();
+    if (depth >= kMaxDepth) {
+        tooDeep = tooDeep || item->Count() > 0;
+        return element;
+    }
+    element.Children.reserve(item->Count());
+    for (int i = 0; i < item->Count(); ++i)
+        element.Children.append(StoreElement(item->Items(i), depth + 1, tooDeep));
+    return element;
+}
+
+void RestoreElement(const TfrxStoredElement &element, TfrxXMLItem *item)
+{
+    item->SetName(element.Name);
+    item->SetText(element.Text);
+    for (const TfrxStoredElement &child : element.Children)
+        RestoreElement(child, item->Add());
+}
+
+} // namespace
+
+void TfrxXMLSerializer::WriteStoredElement(const TfrxStoredElement &element, TfrxXMLItem *item)
+{
+    RestoreElement(element, item);
+}
+
+TfrxComponent *TfrxXMLSerializer::KeepUnknownElement(TfrxXMLItem *item, TfrxComponent *parent)
+{
+    bool tooDeep = false;
+    TfrxStoredElement element = StoreElement(item, 0, tooDeep);
+    if (tooDeep && !m_depthReported) {
+        AddError(Res("SLayoutTooDeep", "Objects nested deeper than %1 levels were skipped")
+                     .replace(QLatin1String("%1"), QString::number(kMaxDepth)));
+        m_depthReported = true;
+    }
+    TfrxComponent *unknown;
+    if (qobject_cast<TfrxReport *>(parent))
+        unknown = new TfrxUnknownPage(parent);
+    else
+        unknown = new TfrxUnknownObject(parent);
+    // Its place and size, so a designer can show where it is; the name, so the object can be found
+    // (a name another object of the layout already holds stays in the element only).
+    ScanAttributes(item->Text(), [&](QStringView attribute, QStringView raw) {
+        double number;
+        if (SameName(attribute, u"Name")) {
+            const QString name = XMLToStr(raw.toString());
+            try {
+                if (TComponent::IsValidIdent(name) && !(m_lookupRoot && m_lookupRoot->FindObject(name)))
+                    unknown->SetName(name);
+            } catch (const std::exception &) {
+            }
+        } else if (SameName(attribute, u"Left") && frxStrToFloat(raw, number)) {
+            unknown->SetLeft(number);
+        } else if (SameName(attribute, u"Top") && frxStrToFloat(raw, number)) {
+            unknown->SetTop(number);
+        } else if (SameName(attribute, u"Width") && frxStrToFloat(raw, number)) {
+            unknown->SetWidth(number);
+        } else if (SameName(attribute, u"Height") && frxStrToFloat(raw, number)) {
+            unknown->SetHeight(number);
+        }
+        return true;
+    });
+    if (auto *page = qobject_cast<TfrxUnknownPage *>(unknown))
+        page->SetElement(std::move(element));
+    else
+        static_cast<TfrxUnknownObject *>(unknown)->SetElement(std::move(element));
+    m_loaded.append(unknown);
+    return unknown;
+}
+
+// ---- lists written as child elements ------------------------------------------------------------------
+
+bool TfrxXMLSerializer::ReadListElement(TfrxXMLItem *item, TfrxComponent *parent)
+{
+    const QString &name = item->Name();
+    auto skipped = [&](const TfrxXMLItem *child) {
+        AddError(Res("SSkippedListElement", "Unexpected element %1 in %2 was skipped")
+                     .replace(QLatin1String("%1"), child->Name())
+                     .replace(QLatin1String("%2"), name));
+    };
+    // Entries are "item" elements; anything else in a list has no place in it.
+    auto isEntry = [](const TfrxXMLItem *child) {
+        return child->Name().compare(QLatin1String("item"), Qt::CaseInsensitive) == 0;
+    };
+
+    if (auto *report = qobject_cast<TfrxReport *>(parent)) {
+        TfrxCollection *collection = nullptr;
+        if (name == QLatin1String("Datasets"))
+            collection = report->Datasets();
+        else if (name == QLatin1String("Variables"))
+            collection = report->Variables();
+        else if (name == QLatin1String("Styles"))
+            collection = report->Styles();
+        if (!collection)
+            return false;
+        // Like the PropData form: the element holds the whole list.
+        DropReferencesInto(*collection);
+        collection->Clear();
+        m_currentHolder = report;
+        for (int i = 0; i < item->Count(); ++i) {
+            TfrxXMLItem *child = item->Items(i);
+            if (!isEntry(child)) {
+                skipped(child);
+                continue;
+            }
+            if (child->Count() > 0)
+                skipped(child->Items(0));
+            XMLToObj(child->Text(), TfrxPropTarget(collection->AddItem()));
+        }
+        return true;
+    }
+
+    auto *memo = qobject_cast<TfrxCustomMemoView *>(parent);
+    if (!memo || name != QLatin1String("Formats"))
+        return false;
+    // A text object formats every expression with its one DisplayFormat: the first entry is it.
+    int entries = 0;
+    bool differ = false; // formats equal to the first lose nothing
+    QString first;
+    m_currentHolder = memo;
+    for (int i = 0; i < item->Count(); ++i) {
+        TfrxXMLItem *child = item->Items(i);
+        if (!isEntry(child) || child->Count() > 0) {
+            skipped(isEntry(child) ? child->Items(0) : child);
+            if (!isEntry(child))
+                continue;
+        }
+        if (entries++ == 0) {
+            first = child->Text();
+            XMLToObj(first, TfrxPropTarget(memo->DisplayFormat()));
+        } else if (child->Text() != first) {
+            differ = true;
+        }
+    }
+    if (differ)
+        AddError(Res("SExtraFormats", "%1 has %2 display formats; only the first is used")
+                     .replace(QLatin1String("%1"), memo->Name().isEmpty() ? memo->ClassName() : memo->Name())
+                     .replace(QLatin1String("%2"), QString::number(entries)));
+    return true;
+}
+
+// ---- inherited layouts --------------------------------------------------------------------------------
+
+QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString &text)
+{
+    TfrxComponent *original = m_ancestor->FindObject(component->Name());
+    if (!original || original->metaObject() != component->metaObject())
+        return text;
+    auto attributes = [](const QString &attributeText) {
+        std::vector<std::pair<QString, QString>> list;
+        ScanAttributes(attributeText, [&](QStringView name, QStringView raw) {
+            list.emplace_back(name.toString(), raw.toString());
+            return true;
+        });
+        return list;
+    };
+    const bool wasWriting = original->IsWriting();
+    original->SetIsWriting(true);
+    const auto theirs = attributes(ObjToXML(TfrxPropTarget(original)));
+    original->SetIsWriting(wasWriting);
+    const auto ours = attributes(text);
+
+    QString out;
+    for (const auto &[name, raw] : ours) {
+        const bool same = name == QLatin1String("Name") ||
+                          std::any_of(theirs.begin(), theirs.end(),
+                                      [&](const auto &a) { return a.first == name && a.second == raw; });
+        if (name == QLatin1String("Name") || !same)
+            out += QLatin1Char(' ') + name + QLatin1String("=\"") + raw + QLatin1Char('"');
+    }
+    // A value the ancestor stores that this object has back at its default is written as it is here.
+    QString full;
+    for (const auto &[name, raw] : theirs) {
+        const bool present =
+            std::any_of(ours.begin(), ours.end(), [&](const auto &a) { return a.first == name; });
+        if (present)
+            continue;
+        if (full.isEmpty()) {
+            const bool saveDefaults = m_saveDefaultValues;
+            m_saveDefaultValues = true;
+            full = ObjToXML(TfrxPropTarget(component));
+            m_saveDefaultValues = saveDefaults;
+        }
+        for (const auto &[fullName, fullRaw] : attributes(full))
+            if (fullName == name) {
+                out += QLatin1Char(' ') + name + QLatin1String("=\"") + fullRaw + QLatin1Char('"');
+                break;
+            }
+    }
+    return out;
 }

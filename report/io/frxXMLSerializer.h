@@ -27,6 +27,7 @@ class TfrxComponent;
 class TfrxReport;
 class TfrxXMLItem;
 struct TfrxInitialStrings;
+struct TfrxStoredElement;
 
 // ---- value text -----------------------------------------------------------------------------------
 
@@ -64,6 +65,10 @@ public:
     // Write every stored property, also those equal to their default.
     bool SaveDefaultValues() const { return m_saveDefaultValues; }
     void SetSaveDefaultValues(bool value) { m_saveDefaultValues = value; }
+
+    // The report an inherited layout's ancestor objects come from: such an object is written as
+    // an "inherited" element with only the attributes that differ from its ancestor's.
+    void SetAncestor(TfrxReport *ancestor) { m_ancestor = ancestor; }
 
     // Whether ObjToXML adds a component's own data ("Text", "PropData"); on by default. The
     // prepared pages write a text object's text themselves, under another name.
@@ -133,6 +138,12 @@ private:
                          const TfrxCollection &collection);
 
     void BeginObject(TfrxComponent *component);
+    // An element of an unknown class becomes a placeholder that keeps it (frxUnknown.h).
+    TfrxComponent *KeepUnknownElement(TfrxXMLItem *item, TfrxComponent *parent);
+    void WriteStoredElement(const TfrxStoredElement &element, TfrxXMLItem *item);
+    // The report's lists and a text object's display formats written as child elements with one
+    // "item" element per entry; false when item is not such a list.
+    bool ReadListElement(TfrxXMLItem *item, TfrxComponent *parent);
     void PrepareReading(TfrxComponent *scope);
     void ReadChildren(TfrxXMLItem *item, TfrxComponent *component, int depth);
     TfrxComponent *CreateElement(TfrxXMLItem *item, TfrxComponent *parent);
@@ -143,11 +154,15 @@ private:
     void ReadPicturePropData(const TfrxPropTarget &target, const TfrxPropInfo &prop, QStringView raw,
                              const QString &attribute);
     void ReadCollection(class TfrxValueReader &reader, TfrxCollection &collection, bool &damaged);
+    void ReadStreamedCollection(class TfrxValueReader &reader, TfrxCollection &collection, bool &damaged);
     void DropReferencesInto(const TfrxCollection &collection);
     QObject *FindReference(const QString &name) const;
     QString DescribeTarget(const TfrxPropTarget &object) const;
 
+    QString AncestorDiff(TfrxComponent *component, const QString &text);
+
     TfrxReport *m_report;
+    TfrxReport *m_ancestor = nullptr;
     TfrxComponent *m_lookupRoot = nullptr;
     const TfrxInitialStrings *m_initialStrings = nullptr; // of the component being written
     QPointer<QObject> m_currentHolder;                    // the component whose attributes are being applied

@@ -4,6 +4,7 @@
 
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
+#include "report/model/frxDialogTypes.h"
 #include "report/model/frxFrame.h"
 #include "report/model/frxPaper.h"
 #include "report/model/frxViews.h"
@@ -241,11 +242,51 @@ public:
     explicit TfrxDMPPage(TComponent *owner = nullptr) : TfrxReportPage(owner) {}
 };
 
-// A script dialog form; not used by waybill layouts.
+// A script dialog form: the controls on it (frxDialogControls.h) are shown as a modal window before
+// a build in the windowed program; headless builds take the controls' stored values.
 class TfrxDialogPage : public TfrxPage {
     Q_OBJECT
+    Q_PROPERTY(frxdlg::TFormBorderStyle BorderStyle MEMBER m_borderStyle)
+    Q_PROPERTY(QString Caption MEMBER m_caption)
+    Q_PROPERTY(int Color MEMBER m_color)
+    Q_PROPERTY(double Height READ Height WRITE SetHeight)
+    Q_PROPERTY(double Left READ Left WRITE SetLeft)
+    Q_PROPERTY(frxdlg::TPosition Position MEMBER m_position)
+    Q_PROPERTY(double Top READ Top WRITE SetTop)
+    Q_PROPERTY(double Width READ Width WRITE SetWidth)
+    Q_PROPERTY(QString OnActivate MEMBER m_onActivate)
+    Q_PROPERTY(QString OnClick MEMBER m_onClick)
+    Q_PROPERTY(QString OnDeactivate MEMBER m_onDeactivate)
+    Q_PROPERTY(QString OnHide MEMBER m_onHide)
+    Q_PROPERTY(QString OnKeyDown MEMBER m_onKeyDown)
+    Q_PROPERTY(QString OnKeyPress MEMBER m_onKeyPress)
+    Q_PROPERTY(QString OnKeyUp MEMBER m_onKeyUp)
+    Q_PROPERTY(QString OnResize MEMBER m_onResize)
+    Q_PROPERTY(QString OnShow MEMBER m_onShow)
+    Q_CLASSINFO("Default.BorderStyle", "bsDialog")
+    Q_CLASSINFO("Type.Color", "TColor")
+    Q_CLASSINFO("Default.Position", "poScreenCenter")
 public:
-    explicit TfrxDialogPage(TComponent *owner = nullptr) : TfrxPage(owner) {}
+    explicit TfrxDialogPage(TComponent *owner = nullptr);
+    QString BaseName() const override { return QStringLiteral("DialogPage"); }
+
+    frxdlg::TFormBorderStyle BorderStyle() const { return m_borderStyle; }
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString &value) { m_caption = value; }
+    TColor Color() const { return m_color; }
+    frxdlg::TPosition Position() const { return m_position; }
+    QString OnActivate() const { return m_onActivate; }
+    QString OnShow() const { return m_onShow; }
+    QString OnHide() const { return m_onHide; }
+    QString OnClick() const { return m_onClick; }
+
+private:
+    QString m_caption;
+    QString m_onActivate, m_onClick, m_onDeactivate, m_onHide, m_onKeyDown, m_onKeyPress, m_onKeyUp,
+        m_onResize, m_onShow;
+    TColor m_color = TColor(0xFF00000F); // clBtnFace
+    frxdlg::TFormBorderStyle m_borderStyle = frxdlg::bsDialog;
+    frxdlg::TPosition m_position = frxdlg::poScreenCenter;
 };
 
 // Holder of the report's non-visual components, named "Data".

@@ -45,7 +45,18 @@ bool TPicture::LoadFromGraphic(const QString &className, const QByteArray &bytes
     m_size = size;
     m_image = QImage();
     m_decoded = false;
+    m_storedOnly = false;
     return true;
+}
+
+void TPicture::SetStoredGraphic(const QString &className, const QByteArray &bytes)
+{
+    m_className = className;
+    m_data = bytes;
+    m_size = QSize(0, 0);
+    m_image = QImage();
+    m_decoded = true;
+    m_storedOnly = !bytes.isEmpty() || !className.isEmpty();
 }
 
 bool TPicture::LoadFromData(const QByteArray &bytes)
@@ -77,6 +88,7 @@ void TPicture::SetImage(const QImage &image, const QString &className)
     m_size = image.size();
     m_image = image;
     m_decoded = true;
+    m_storedOnly = false;
 }
 
 const QImage &TPicture::Image() const
@@ -96,4 +108,5 @@ void TPicture::Clear()
     m_size = QSize(0, 0);
     m_image = QImage();
     m_decoded = true;
+    m_storedOnly = false;
 }

@@ -13,7 +13,7 @@ class TPicture {
 public:
     TPicture() = default;
 
-    bool IsEmpty() const { return m_data.isEmpty(); }
+    bool IsEmpty() const { return m_data.isEmpty() && !m_storedOnly; }
     // Pixel size of the image; 0 when empty.
     int Width() const { return m_size.width(); }
     int Height() const { return m_size.height(); }
@@ -31,6 +31,12 @@ public:
     bool LoadFromFile(const QString &fileName);
     // Loads bytes of a named graphic class. The class must match what the bytes are.
     bool LoadFromGraphic(const QString &className, const QByteArray &bytes);
+    // Keeps the stored data of a graphic class this program does not draw (metafiles, icons): the
+    // bytes that follow the class name in a layout, written back unchanged. Such a picture is not
+    // empty but has no image and no size.
+    void SetStoredGraphic(const QString &className, const QByteArray &bytes);
+    // Whether the picture holds such stored data.
+    bool IsStoredOnly() const { return m_storedOnly; }
     // Takes an image made in the program; it is kept as PNG (lossless) unless asked otherwise.
     void SetImage(const QImage &image, const QString &className = QStringLiteral("TPngImage"));
     void Clear();
@@ -50,4 +56,5 @@ private:
     QSize m_size{0, 0};
     mutable QImage m_image;
     mutable bool m_decoded = true;
+    bool m_storedOnly = false;
 };

@@ -347,6 +347,10 @@ bool TfrxReport::BuildPages(bool clearPrevious)
                             QStringLiteral("Script error at %1: %2").arg(script->ErrorPos(), e.Message()));
                     }
                 }
+                // The dialog pages come after the main block; a dialog that is not confirmed ends
+                // the build without pages.
+                if (!m_terminated && !frxRunDialogs(*this))
+                    m_terminated = true;
                 if (!m_terminated) {
                     if (engine->Run()) {
                         if (OnEndDoc)

@@ -536,6 +536,9 @@ public:
     void SetPictureChanged(bool value) { m_pictureChanged = value; }
 
     void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;
+    // The data step: TagStr and URL expanded; with a FileLink the picture is loaded from that file
+    // (frxPictureLink.cpp).
+    void ComputeData() override;
 
 protected:
     void PictureChanged();

@@ -163,6 +163,7 @@ Instance Make(const QString &cls)
         {QStringLiteral("TfrxStretcheable"), [] { return new TfrxStretcheable(nullptr); }},
         {QStringLiteral("TfrxBand"), [] { return new TfrxBand(nullptr); }},
         {QStringLiteral("TfrxPage"), [] { return new TfrxPage(nullptr); }},
+        {QStringLiteral("TfrxDialogControl"), [] { return new TfrxDialogControl(nullptr); }},
     };
     if (bases.contains(cls)) {
         TComponent *c = bases[cls]();

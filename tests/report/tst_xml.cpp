@@ -140,8 +140,10 @@ void tst_Xml::unescape_data()
                                    << "a&#";
     QTest::newRow("&#; without digits") << "&#;"
                                         << "&#;";
-    QTest::newRow("hexadecimal reference stays") << "&#x41;"
-                                                 << "&#x41;";
+    QTest::newRow("hexadecimal references") << "&#x27;&#X4e2D;&#x1F600;"
+                                            << QString::fromUcs4(U"'\u4e2d\U0001F600");
+    QTest::newRow("&#x without digits") << "&#x;&#xg;"
+                                        << "&#x;&#xg;";
     QTest::newRow("letters before ;") << "&#12a;"
                                       << "&#12a;";
     QTest::newRow("code too large") << "&#99999999999999999999;"

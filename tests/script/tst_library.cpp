@@ -144,6 +144,16 @@ private slots:
             {"VarType(Null) = varNull", "True"},
             {"VarType(VarArrayCreate([1, 2], varInteger)) = varArray + varVariant", "True"},
             {"(Random >= 0) and (Random < 1)", "True"},
+            // the platform's named values
+            {"IntToStr(clRed) + ' ' + IntToStr(clBlack) + ' ' + IntToStr(clWhite)", "255 0 16777215"},
+            {"IntToStr(clNavy) + ' ' + IntToStr(clMoneyGreen) + ' ' + IntToStr(clNone)",
+             "8388608 12639424 536870911"},
+            {"IntToStr(clWindow) + ' ' + IntToStr(clBtnFace) + ' ' + IntToStr(clMenuBar)",
+             "-16777211 -16777201 -16777186"},
+            {"IntToStr(GB2312_CHARSET) + ' ' + IntToStr(DEFAULT_CHARSET)", "134 1"},
+            {"IntToStr(mrOk) + ' ' + IntToStr(mrCancel)", "1 2"},
+            {"psDash = psDash", "True"},
+            {"VarToStr(psInsideFrame)", "6"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
