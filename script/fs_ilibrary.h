@@ -4,7 +4,7 @@
 // for a number or date) or the variant errors. Format, FormatFloat and FormatDateTime live with
 // Variant (they are shared with value formatting).
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QString>
 

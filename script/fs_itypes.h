@@ -3,7 +3,7 @@
 // arguments a host routine receives, host callback types and the errors raised while a program
 // is translated or runs.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 #include "script/fs_ierrors.h"
 
 #include <QString>

@@ -16,7 +16,7 @@
 // Everything here is computed once per class and cached; name lookups ignore case.
 
 #include "report/model/frxPicture.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QList>
 #include <QMetaEnum>

@@ -7,7 +7,7 @@
 #include "report/core/frxRes.h"
 #include "report/draw/frxBarcodeSymbol.h"
 #include "report/draw/frxDrawText.h"
-#include "report/model/frxBarcode.h"
+#include "report/objects/frxBarcode.h"
 #include "report/model/frxReport.h"
 
 #include <QPainter>

@@ -4,7 +4,7 @@
 // everything else is compiled by the script engine as a one-function program, once per distinct
 // text, and kept in the report's expression cache.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QHash>
 #include <QString>

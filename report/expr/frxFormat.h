@@ -4,7 +4,7 @@
 
 #include "report/model/frxFrame.h"
 #include "report/core/frxTypes.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QString>
 

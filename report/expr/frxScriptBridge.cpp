@@ -2,7 +2,7 @@
 
 #include "report/model/frxReport.h"
 #include "report/core/frxTypes.h"
-#include "report/model/frxDMP.h"
+#include "report/objects/frxDMP.h"
 #include "script/fs_iinterpreter.h"
 #include "script/fs_imeta.h"
 

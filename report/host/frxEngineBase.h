@@ -3,7 +3,7 @@
 // engine/, which registers its factory at start-up (frxRegisterEngine there), so the report layer
 // never links against the layer above it.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QObject>
 #include <QSet>

@@ -2,7 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "report/model/frxPicture.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QtEndian>
 

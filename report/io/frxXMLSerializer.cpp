@@ -9,7 +9,7 @@
 #include "report/io/frxPropData.h"
 #include "report/io/frxXML.h"
 #include "report/model/frxReport.h"
-#include "report/model/frxUnknown.h"
+#include "report/objects/frxUnknown.h"
 #include "report/model/frxViews.h"
 #include "script/fs_iconstants.h"
 

@@ -2,12 +2,12 @@
 // The whole report model in one include: components, pages, views, bands, datasets, the report.
 
 #include "report/model/frxBands.h"
-#include "report/model/frxBarcode.h"
+#include "report/objects/frxBarcode.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
-#include "report/model/frxDMP.h"
-#include "report/model/frxDialogControls.h"
+#include "report/objects/frxDMP.h"
+#include "report/objects/frxDialogControls.h"
 #include "report/core/frxErrors.h"
 #include "report/model/frxFrame.h"
 #include "report/core/frxMeta.h"
@@ -20,5 +20,5 @@
 #include "report/model/frxStyles.h"
 #include "report/core/frxTypes.h"
 #include "report/model/frxVariables.h"
-#include "report/model/frxUnknown.h"
+#include "report/objects/frxUnknown.h"
 #include "report/model/frxViews.h"

@@ -4,7 +4,7 @@
 // alias (UserName), also those that live on the host program's form rather than in the report.
 
 #include "report/core/frxComponent.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QHash>
 #include <QList>

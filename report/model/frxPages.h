@@ -4,7 +4,7 @@
 
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
-#include "report/model/frxDialogTypes.h"
+#include "report/objects/frxDialogTypes.h"
 #include "report/model/frxFrame.h"
 #include "report/model/frxPaper.h"
 #include "report/model/frxViews.h"

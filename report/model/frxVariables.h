@@ -3,7 +3,7 @@
 // after it, up to the next heading, belong to that category. Names compare ignoring case.
 
 #include "report/core/frxCollection.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 // Variant arithmetic, comparison and conversion: the rules report expressions and scripts rely on.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QDateTime>
 #include <QObject>

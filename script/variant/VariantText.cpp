@@ -1,7 +1,7 @@
 // Numbers and dates as text and back: the conventions the script library and value formatting
 // share with variant conversions.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QDateTime>
 

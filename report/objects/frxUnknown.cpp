@@ -1,4 +1,4 @@
-#include "report/model/frxUnknown.h"
+#include "report/objects/frxUnknown.h"
 
 TfrxUnknownObject::TfrxUnknownObject(TComponent *owner) : TfrxComponent(owner)
 {

@@ -1,4 +1,4 @@
-#include "report/model/frxBarcode.h"
+#include "report/objects/frxBarcode.h"
 
 #include "report/draw/frxBarcodeSymbol.h"
 #include "report/expr/frxExpand.h"

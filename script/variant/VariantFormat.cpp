@@ -2,7 +2,7 @@
 // (printf style). The script library exposes them under these names and text objects format their
 // values with them, so a number prints the same in a script and in a DisplayFormat.
 
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QDate>
 #include <QTime>

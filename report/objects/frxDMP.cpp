@@ -1,4 +1,4 @@
-#include "report/model/frxDMP.h"
+#include "report/objects/frxDMP.h"
 
 double frxSnapToCharX(double value)
 {

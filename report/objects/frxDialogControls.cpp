@@ -1,8 +1,8 @@
-#include "report/model/frxDialogControls.h"
+#include "report/objects/frxDialogControls.h"
 
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QDate>
 

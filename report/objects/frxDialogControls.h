@@ -8,7 +8,7 @@
 
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
-#include "report/model/frxDialogTypes.h"
+#include "report/objects/frxDialogTypes.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "script/Variant.h"
+#include "script/variant/Variant.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
