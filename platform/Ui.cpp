@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -67,6 +68,13 @@ UiAnswer ConsoleUi::AskYesNoCancel(const QString &text, const QString &caption, 
 
 QString ConsoleUi::OpenFileName(const QString &, const QString &) { return QString(); }
 
+bool ConsoleUi::RunDialog(QDialog &dialog)
+{
+    std::fprintf(stderr, "%s (cancelled)\n", qUtf8Printable(dialog.windowTitle()));
+    dialog.setResult(QDialog::Rejected);
+    return false;
+}
+
 QString ConsoleUi::SaveFileName(const QString &, const QString &, const QString &) { return QString(); }
 
 bool ConsoleUi::ShellOpen(const ShellRequest &request) { return QDesktopServices::openUrl(TargetOf(request)); }
@@ -125,3 +133,5 @@ QString WidgetUi::SaveFileName(const QString &filter, const QString &title, cons
 }
 
 bool WidgetUi::ShellOpen(const ShellRequest &request) { return QDesktopServices::openUrl(TargetOf(request)); }
+
+bool WidgetUi::RunDialog(QDialog &dialog) { return dialog.exec() == QDialog::Accepted; }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+
 enum class UiIcon { None, Information, Warning, Error, Question };
 
 // The answer to a question with more than two buttons. All is offered only when asked for.
@@ -33,6 +35,9 @@ public:
     virtual QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) = 0;
     // Hands a document, folder or address to the desktop. Returns whether the desktop accepted it.
     virtual bool ShellOpen(const ShellRequest &request) = 0;
+    // Runs a dialog of our own (built and filled by the caller) modally; true when it was
+    // accepted. The caller reads the dialog's fields afterwards, and only on true.
+    virtual bool RunDialog(QDialog &dialog) = 0;
 };
 
 namespace Ui {
@@ -53,14 +58,15 @@ inline QString SaveFileName(const QString &filter, const QString &title = QStrin
 { return Host().SaveFileName(filter, title, suggested); }
 inline bool ShellOpen(const QString &verb, const QString &file, const QString &params = QString())
 { return Host().ShellOpen({verb, file, params}); }
+inline bool RunDialog(QDialog &dialog) { return Host().RunDialog(dialog); }
 
 // Converts a "description|pattern|description|pattern" filter into Qt's ";;" form.
 QString QtFilter(const QString &filter);
 } // namespace Ui
 
 // The host used when no window system is wanted: messages go to stderr, questions answer No
-// (Cancel where there is one),
-// dialogs are cancelled, shell requests are handed to the desktop without a window.
+// (Cancel where there is one), dialogs are cancelled, shell requests are handed to the desktop
+// without a window.
 class ConsoleUi : public UiHost {
 public:
     void Message(const QString &text, const QString &caption, UiIcon icon) override;
@@ -69,9 +75,10 @@ public:
     QString OpenFileName(const QString &filter, const QString &title) override;
     QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
     bool ShellOpen(const ShellRequest &request) override;
+    bool RunDialog(QDialog &dialog) override;
 };
 
-// The host of the desktop program: QMessageBox, QFileDialog and QDesktopServices.
+// The host of the desktop program: QMessageBox, QFileDialog, QDesktopServices and QDialog::exec.
 class WidgetUi : public UiHost {
 public:
     void Message(const QString &text, const QString &caption, UiIcon icon) override;
@@ -80,4 +87,5 @@ public:
     QString OpenFileName(const QString &filter, const QString &title) override;
     QString SaveFileName(const QString &filter, const QString &title, const QString &suggested) override;
     bool ShellOpen(const ShellRequest &request) override;
+    bool RunDialog(QDialog &dialog) override;
 };

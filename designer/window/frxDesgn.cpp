@@ -115,7 +115,11 @@ void TfrxDesignerForm::Private::CreateActions()
     AddAction("UngroupCmd", QStringLiteral("Ungroup"), {}, &TfrxDesignerForm::Ungroup);
     AddAction("EditCmd", QStringLiteral("Edit..."), {}, nullptr);
     AddAction("FindCmd", QStringLiteral("Find..."), QKeySequence(Qt::CTRL | Qt::Key_F), nullptr);
+    QObject::connect(actions.value(QStringLiteral("FindCmd")), &QAction::triggered, q,
+                     [this] { q->ShowFindDialog(false); });
     AddAction("ReplaceCmd", QStringLiteral("Replace..."), QKeySequence(Qt::CTRL | Qt::Key_R), nullptr);
+    QObject::connect(actions.value(QStringLiteral("ReplaceCmd")), &QAction::triggered, q,
+                     [this] { q->ShowFindDialog(true); });
     AddAction("FindNextCmd", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3), nullptr);
     QObject::connect(actions.value(QStringLiteral("FindNextCmd")), &QAction::triggered, q,
                      [this] { q->Find(lastFindText, lastFindCase); });

@@ -42,12 +42,18 @@ public:
     void Undo();
     void Redo();
     void Preview();
-    // Finds the next text object holding text (after the last hit); false with the "not found"
-    // message when there is none.
-    bool Find(const QString &text, bool caseSensitive);
-    // Replaces text in every text object that holds it, asking for each (Yes, No, Cancel, All);
-    // the number of objects changed.
-    int Replace(const QString &text, const QString &replacement, bool caseSensitive);
+    // Finds the next text object holding text (after the last hit), or on the Code tab the next
+    // place in the script (from its first line when fromTop); false with the "not found" message
+    // when there is none.
+    bool Find(const QString &text, bool caseSensitive, bool fromTop = false);
+    // Replaces text in every text object that holds it (on the Code tab: at every place in the
+    // script), asking for each (Yes, No, Cancel, All) unless all; the number of replacements.
+    // Each Yes is one change; everything replaced after All is one change together.
+    int Replace(const QString &text, const QString &replacement, bool caseSensitive, bool all = false,
+                bool fromTop = false);
+    // The search dialog of Find (or of Replace); it searches or replaces only when the user
+    // pressed its button.
+    void ShowFindDialog(bool replace = false);
     void SelectAll();
     void BringToFront();
     void SendToBack();

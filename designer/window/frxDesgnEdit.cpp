@@ -3,6 +3,7 @@
 #include "designer/window/frxDesgn.h"
 
 #include "designer/window/frxDesgnPrivate.h"
+#include "designer/window/frxSearchDialog.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "platform/Ui.h"
 #include "report/model/frxBands.h"
@@ -128,7 +129,7 @@ void TfrxDesignerForm::Preview()
 
 // ---- find and replace --------------------------------------------------------------------------------
 
-bool TfrxDesignerForm::Find(const QString &text, bool caseSensitive)
+bool TfrxDesignerForm::Find(const QString &text, bool caseSensitive, bool fromTop)
 {
     if (text.isEmpty())
         return false;
@@ -141,8 +142,12 @@ bool TfrxDesignerForm::Find(const QString &text, bool caseSensitive)
         QTextDocument::FindFlags flags;
         if (caseSensitive)
             flags |= QTextDocument::FindCaseSensitively;
-        if (d->codeWindow->find(text, flags))
+        if (fromTop)
+            d->codeWindow->moveCursor(QTextCursor::Start);
+        if (d->codeWindow->find(text, flags)) {
+            d->UpdateControls();
             return true;
+        }
     } else {
         for (qsizetype i = d->lastFound + 1; i < m_objects.size(); ++i) {
             auto *memo = qobject_cast<TfrxCustomMemoView *>(m_objects[i]);
@@ -161,43 +166,102 @@ bool TfrxDesignerForm::Find(const QString &text, bool caseSensitive)
     return false;
 }
 
-int TfrxDesignerForm::Replace(const QString &text, const QString &replacement, bool caseSensitive)
+int TfrxDesignerForm::Replace(const QString &text, const QString &replacement, bool caseSensitive, bool all,
+                              bool fromTop)
 {
-    if (text.isEmpty() || !m_page)
+    if (text.isEmpty())
         return 0;
     d->lastFindText = text;
     d->lastFindCase = caseSensitive;
     const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     int changed = 0;
-    bool all = false;
+    // Hits replaced after "All" are one change, reported once at the end; each "Yes" is its own.
+    int pending = 0;
     bool found = false;
-    const QList<TfrxComponent *> objects = m_objects;
-    for (TfrxComponent *c : objects) {
-        auto *memo = qobject_cast<TfrxCustomMemoView *>(c);
-        if (!memo || !memo->Text().contains(text, cs))
-            continue;
+    // Asks about one hit; false stops the whole replace (Cancel).
+    auto confirm = [&](bool &replace) {
         found = true;
-        d->workspace->Select({memo});
         UiAnswer answer = UiAnswer::All;
         if (!all)
             answer = Ui::AskYesNoCancel(QStringLiteral("Replace this occurence of '%1'?").arg(text),
                                         QStringLiteral("Confirm"), true);
         if (answer == UiAnswer::Cancel)
-            break;
-        if (answer == UiAnswer::No)
-            continue;
+            return false;
+        replace = answer != UiAnswer::No;
         if (answer == UiAnswer::All)
             all = true;
-        QString value = memo->Text();
-        value.replace(text, replacement, cs);
-        memo->SetText(value);
+        return true;
+    };
+    auto replaced = [&] {
         ++changed;
+        if (all) {
+            ++pending;
+            return;
+        }
+        d->codeChanged = false;
+        SetModified(true);
+    };
+    if (!m_page) {
+        QTextDocument *document = d->codeWindow->document();
+        QTextDocument::FindFlags flags;
+        if (caseSensitive)
+            flags |= QTextDocument::FindCaseSensitively;
+        int position = fromTop ? 0 : d->codeWindow->textCursor().selectionStart();
+        for (;;) {
+            QTextCursor hit = document->find(text, position, flags);
+            if (hit.isNull())
+                break;
+            d->codeWindow->setTextCursor(hit);
+            bool replace = false;
+            if (!confirm(replace))
+                break;
+            if (replace) {
+                hit.insertText(replacement);
+                replaced();
+            }
+            position = hit.position();
+        }
+    } else {
+        const QList<TfrxComponent *> objects = m_objects;
+        for (TfrxComponent *c : objects) {
+            auto *memo = qobject_cast<TfrxCustomMemoView *>(c);
+            if (!memo || !memo->Text().contains(text, cs))
+                continue;
+            d->workspace->Select({memo});
+            bool replace = false;
+            if (!confirm(replace))
+                break;
+            if (!replace)
+                continue;
+            QString value = memo->Text();
+            value.replace(text, replacement, cs);
+            memo->SetText(value);
+            replaced();
+        }
+    }
+    if (pending > 0) {
+        d->codeChanged = false;
         SetModified(true);
     }
     if (!found)
         Ui::Message(QStringLiteral("Text '%1' not found").arg(text), QStringLiteral("Information"),
                     UiIcon::Information);
+    d->UpdateControls();
     return changed;
+}
+
+void TfrxDesignerForm::ShowFindDialog(bool replace)
+{
+    TfrxSearchDialog dialog(replace, m_page == nullptr, this);
+    dialog.SetFindText(d->lastFindText);
+    dialog.SetCaseSensitive(d->lastFindCase);
+    if (!Ui::RunDialog(dialog))
+        return;
+    if (replace)
+        Replace(dialog.FindText(), dialog.ReplaceText(), dialog.CaseSensitive(), dialog.ReplaceAll(),
+                dialog.SearchFromTop());
+    else
+        Find(dialog.FindText(), dialog.CaseSensitive(), dialog.SearchFromTop());
 }
 
 // ---- selection, order, groups ------------------------------------------------------------------------

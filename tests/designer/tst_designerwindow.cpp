@@ -10,8 +10,14 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 
 namespace {
@@ -30,6 +36,22 @@ void NudgeRight(TfrxDesignerForm &form, const QString &name)
 {
     QVERIFY(form.SelectObject(name));
     QTest::keyClick(form.Workspace(), Qt::Key_Right, Qt::ControlModifier);
+}
+
+// What a user does in the search dialog: types the texts, sets "Case sensitive" and presses a
+// button (by its object name).
+std::function<void(QDialog &)> Fill(const QString &find, const QString &replacement, bool caseSensitive,
+                                    const QString &button, bool fromTop = false)
+{
+    return [=](QDialog &dialog) {
+        dialog.findChild<QLineEdit *>("FindEdit")->setText(find);
+        if (auto *edit = dialog.findChild<QLineEdit *>("ReplaceEdit"))
+            edit->setText(replacement);
+        dialog.findChild<QCheckBox *>("CaseSensitiveBox")->setChecked(caseSensitive);
+        if (fromTop)
+            dialog.findChild<QCheckBox *>("SearchFromTopBox")->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
+    };
 }
 
 } // namespace
@@ -321,6 +343,120 @@ private slots:
         auto *memo2 = qobject_cast<TfrxMemoView *>(f.report->FindObject("Memo2"));
         QCOMPARE(memo2->Text(), QStringLiteral("Tel [FD .\"电话\"]\r\n"));
         QVERIFY(form.Modified());
+    }
+
+    void findDialog()
+    {
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        // Nothing typed: the Find button stays disabled, the dialog can only be cancelled.
+        ui.DialogSteps.enqueue([](QDialog &dialog) {
+            QVERIFY(!dialog.findChild<QPushButton *>("OkButton")->isEnabled());
+            QVERIFY(!dialog.findChild<QCheckBox *>("SearchFromTopBox")->isEnabled()); // a page
+            QCOMPARE(dialog.findChild<QCheckBox *>("CaseSensitiveBox")->text(), QStringLiteral("Case sensitive"));
+            QCOMPARE(dialog.findChild<QCheckBox *>("SearchFromTopBox")->text(), QStringLiteral("Search from top"));
+        });
+        form.Action("FindCmd")->trigger();
+        QCOMPARE(ui.DialogTitles, QStringList{"Find text"});
+        QVERIFY(!form.Action("FindNextCmd")->isEnabled());
+        ui.DialogSteps.enqueue(Fill("TEL", {}, false, "OkButton"));
+        form.Action("FindCmd")->trigger();
+        QCOMPARE(form.SelectedObjects(), QList<TfrxComponent *>{f.report->FindObject("Memo2")});
+        QVERIFY(form.Action("FindNextCmd")->isEnabled());
+        // F3 goes on after Memo2: nothing more.
+        form.Action("FindNextCmd")->trigger();
+        QCOMPARE(ui.Shown.last().Text, QStringLiteral("Text 'TEL' not found"));
+        QCOMPARE(ui.Shown.last().Caption, QStringLiteral("Information"));
+        // The dialog opens on the last search; case sensitive, "TEL" is nowhere.
+        ui.DialogSteps.enqueue([](QDialog &dialog) {
+            QCOMPARE(dialog.findChild<QLineEdit *>("FindEdit")->text(), QStringLiteral("TEL"));
+            Fill("TEL", {}, true, "OkButton")(dialog);
+        });
+        ui.Clear();
+        form.Action("FindCmd")->trigger();
+        QCOMPARE(ui.LastText(), QStringLiteral("Text 'TEL' not found"));
+        QVERIFY(!form.Modified());
+    }
+
+    void replaceDialog_data()
+    {
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("answers"); // Y, N, C, A: the answers to the questions, in order
+        QTest::addColumn<bool>("memo1Changed");
+        QTest::addColumn<bool>("memo2Changed");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("undoSteps");
+        QTest::newRow("cancel") << "fd." << false << "CancelButton" << "" << false << false << 0 << 0;
+        QTest::newRow("replace all button") << "fd." << false << "ReplaceAllButton" << "" << true << true << 0 << 1;
+        QTest::newRow("all at the first hit") << "FD." << true << "OkButton" << "A" << true << true << 1 << 1;
+        QTest::newRow("yes then all") << "FD." << false << "OkButton" << "YA" << true << true << 2 << 2;
+        QTest::newRow("no then yes") << "FD." << false << "OkButton" << "NY" << false << true << 2 << 1;
+        QTest::newRow("yes then cancel") << "FD." << false << "OkButton" << "YC" << true << false << 2 << 1;
+        QTest::newRow("case sensitive miss") << "fd." << true << "ReplaceAllButton" << "" << false << false << 0 << 0;
+    }
+
+    void replaceDialog()
+    {
+        QFETCH(QString, find);
+        QFETCH(bool, caseSensitive);
+        QFETCH(QString, button);
+        QFETCH(QString, answers);
+        QFETCH(bool, memo1Changed);
+        QFETCH(bool, memo2Changed);
+        QFETCH(int, questions);
+        QFETCH(int, undoSteps);
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        const QByteArray before = LayoutBytes(*f.report);
+        const int undoCount = form.UndoBuffer()->UndoCount();
+        for (QChar c : answers)
+            ui.Choices.enqueue(c == u'Y' ? UiAnswer::Yes : c == u'N' ? UiAnswer::No : c == u'A' ? UiAnswer::All : UiAnswer::Cancel);
+        ui.DialogSteps.enqueue(Fill(find, "DS.", caseSensitive, button));
+        form.Action("ReplaceCmd")->trigger();
+        QCOMPARE(ui.DialogTitles, QStringList{"Replace text"});
+        int asked = 0;
+        for (const ShownMessage &m : std::as_const(ui.Shown))
+            if (m.Question) {
+                QCOMPARE(m.Text, QStringLiteral("Replace this occurence of '%1'?").arg(find));
+                ++asked;
+            }
+        QCOMPARE(asked, questions);
+        auto text = [&](const char *name) { return qobject_cast<TfrxMemoView *>(f.report->FindObject(name))->Text(); };
+        QCOMPARE(text("Memo1"), memo1Changed ? QStringLiteral("[DS.\"收件人\"]\r\n") : QStringLiteral("[FD.\"收件人\"]\r\n"));
+        QCOMPARE(text("Memo2"), memo2Changed ? QStringLiteral("Tel [DS.\"电话\"]\r\n") : QStringLiteral("Tel [FD.\"电话\"]\r\n"));
+        QCOMPARE(form.UndoBuffer()->UndoCount() - undoCount, undoSteps);
+        QCOMPARE(form.Modified(), undoSteps > 0);
+        if (button != QLatin1String("CancelButton") && !memo1Changed && !memo2Changed)
+            QCOMPARE(ui.LastText(), QStringLiteral("Text '%1' not found").arg(find));
+        // Undo as many times as there were changes: the layout is back where it started.
+        for (int i = 0; i < undoSteps; ++i)
+            form.Undo();
+        QCOMPARE(LayoutBytes(*f.report), before);
+    }
+
+    void replaceDialogOnTheCode()
+    {
+        DesignerFixture f;
+        f.report->SetScriptText({"begin", "  x := 1;", "  x := 2;", "end."});
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        form.findChild<QTabBar *>()->setCurrentIndex(0);
+        QVERIFY(!form.Page());
+        auto *code = form.findChild<QPlainTextEdit *>("CodeWindow");
+        // The cursor is past the first assignment; from the top, Replace All takes both.
+        QTextCursor cursor = code->textCursor();
+        cursor.setPosition(code->toPlainText().indexOf("x := 2"));
+        code->setTextCursor(cursor);
+        const int undoCount = form.UndoBuffer()->UndoCount();
+        ui.DialogSteps.enqueue(Fill("x :=", "y :=", true, "ReplaceAllButton", true));
+        form.Action("ReplaceCmd")->trigger();
+        QCOMPARE(f.report->ScriptText(), QStringList({"begin", "  y := 1;", "  y := 2;", "end."}));
+        QCOMPARE(form.UndoBuffer()->UndoCount() - undoCount, 1);
+        QVERIFY(ui.Shown.isEmpty());
     }
 
     void deleteRebuildsTheLists()

@@ -1,5 +1,7 @@
 #include "ScriptedUi.h"
 
+#include <QDialog>
+
 ScriptedUi::ScriptedUi() : m_previous(Ui::Install(this)) {}
 
 ScriptedUi::~ScriptedUi() { Ui::Install(m_previous); }
@@ -37,4 +39,17 @@ bool ScriptedUi::ShellOpen(const ShellRequest &request)
 {
     ShellRequests.append(request);
     return true;
+}
+
+bool ScriptedUi::RunDialog(QDialog &dialog)
+{
+    DialogTitles.append(dialog.windowTitle());
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    if (!DialogSteps.isEmpty())
+        DialogSteps.dequeue()(dialog);
+    // A step that pressed no closing button leaves the dialog open: closing it is Cancel.
+    if (dialog.isVisible())
+        dialog.reject();
+    return dialog.result() == QDialog::Accepted;
 }
