@@ -1,20 +1,36 @@
 #include "cli/CliCommands.h"
+#include "cli/CliHelp.h"
+#include "platform/Session.h"
 
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationVersion(QStringLiteral(WAYBILL_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+
+    // Help, version and wrong options are answered before anything else starts.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    bool handled = false;
+    QStringList commandLine;
+    const int early = Cli::Intercept(arguments, out, err, handled, commandLine);
+    if (handled)
+        return early;
+
+    // Run as root or from cron there is no runtime folder; Qt would say so on stderr at every run.
+    Session::EnsureRuntimeFolder();
     // Text is measured and drawn with real fonts, which needs a GUI application; the command line
     // never shows a window on screen, so it runs on the offscreen platform unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    out.setEncoding(QStringConverter::Utf8);
-    err.setEncoding(QStringConverter::Utf8);
-    const int code = Cli::Run(app.arguments().mid(1), out, err);
+    const int code = Cli::Run(commandLine, out, err);
     out.flush();
     err.flush();
     return code;
