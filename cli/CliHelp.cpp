@@ -224,7 +224,7 @@ QString Cli::ManPage()
     text += QStringLiteral(".SH SYNOPSIS\n");
     for (const CommandEntry &c : Commands())
         for (const QString &line : QString::fromUtf8(c.Usage).split(u'\n'))
-            text += line.startsWith(u' ') ? Roff(line.trimmed()) + QStringLiteral("\n.br\n")
+            text += line.startsWith(u' ') ? QStringLiteral("\\ \\ \\ \\ ") + Roff(line.trimmed()) + QStringLiteral("\n.br\n")
                                           : QStringLiteral("\\fBwaybill\\-cli\\fR ") + Roff(line) + QStringLiteral("\n.br\n");
     text += QStringLiteral("\\fBwaybill\\-cli\\fR \\-\\-help | \\-\\-version\n");
     text += QStringLiteral(".SH DESCRIPTION\nThe headless front end of the waybill printer: the program's print "
