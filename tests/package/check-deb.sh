@@ -3,7 +3,7 @@
 # control data (dependencies, the desktop entry, the manual page) and a first start of the unpacked
 # waybill-cli, which must set up the user's data folder and write nothing under the prefix.
 # Usage: check-deb.sh BUILD_DIR SOURCE_DIR. Exit 77 (skipped) without dpkg-deb.
-set -euo pipefail
+set -eu  # no pipefail: grep -q may end a pipe early
 build=$1
 source=$2
 command -v dpkg-deb >/dev/null || { echo "dpkg-deb is missing; skipped"; exit 77; }
