@@ -1,9 +1,11 @@
 #include "cli/CliCommands.h"
 #include "cli/CliHelp.h"
+#include "cli/CliProgress.h"
 #include "platform/Session.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -30,7 +32,20 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Long print runs show how far they are, on a terminal only.
+    std::unique_ptr<Cli::ProgressLine> progress;
+    const qsizetype at = commandLine.value(0) == QLatin1String("--home") ? 2 : 0;
+    const QString command = commandLine.value(at);
+    if ((command == QLatin1String("print") || command == QLatin1String("auto-print")) && Session::StderrIsTerminal()) {
+        progress = std::make_unique<Cli::ProgressLine>([](const QString &text) {
+            std::fputs(text.toUtf8().constData(), stderr);
+            std::fflush(stderr);
+        });
+        TfrxReport::SetProgressObserver(progress.get());
+    }
     const int code = Cli::Run(commandLine, out, err);
+    TfrxReport::SetProgressObserver(nullptr);
+    progress.reset();
     out.flush();
     err.flush();
     return code;

@@ -4,6 +4,15 @@
 #include <cerrno>
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 #include <sys/stat.h>
@@ -58,3 +67,5 @@ bool Session::HasDesktop()
     return true;
 #endif
 }
+
+bool Session::StderrIsTerminal() { return ::isatty(fileno(stderr)) != 0; }

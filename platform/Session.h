@@ -15,4 +15,7 @@ QString EnsureRuntimeFolder();
 // Whether a window platform can be reached: a display (DISPLAY or WAYLAND_DISPLAY) or a platform
 // named in QT_QPA_PLATFORM. Always true on systems whose desktop needs no display variable.
 bool HasDesktop();
+
+// Whether stderr is a terminal a person watches (not a file, a pipe or a cron mail).
+bool StderrIsTerminal();
 } // namespace Session

@@ -29,10 +29,18 @@ void TfrxReport::SetTerminated(bool value)
             script->Terminate();
 }
 
+namespace {
+TfrxReport::ProgressObserver *g_progressObserver = nullptr;
+}
+
+void TfrxReport::SetProgressObserver(ProgressObserver *observer) { g_progressObserver = observer; }
+
 void TfrxReport::DoProgressStart(int kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Start(this, kind);
     if (OnProgressStart)
         OnProgressStart(this, kind);
 }
@@ -41,6 +49,8 @@ void TfrxReport::DoProgress(int kind, int progress)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Progress(this, kind, progress);
     if (OnProgress)
         OnProgress(this, kind, progress);
 }
@@ -49,6 +59,8 @@ void TfrxReport::DoProgressStop(int kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Stop(this, kind);
     if (OnProgressStop)
         OnProgressStop(this, kind);
 }

@@ -1,7 +1,9 @@
 // The two programs as a seller's desktop and a server's cron meet them: help, version and usage
 // errors with their exit statuses, no Qt noise on stderr without a runtime folder, and the window
 // saying plainly that it needs a desktop session.
+#include "cli/CliCommands.h"
 #include "cli/CliHelp.h"
+#include "cli/CliProgress.h"
 #include "TestHome.h"
 
 #include <QProcess>
@@ -32,6 +34,17 @@ Run Start(const QString &program, const QStringList &args, const QProcessEnviron
 
 class TestDesktop : public QObject {
     Q_OBJECT
+
+    // The settings and the first ready template in a program folder.
+    static void ReadyTemplate(const TestHome &home)
+    {
+        for (const QString &file : {"config/PRINTER.INI", "template/t20261201090001/CFG.INI",
+                                    "template/t20261201090001/20261201090001.fr3"}) {
+            QFile in(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + file);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            home.Write(file, in.readAll());
+        }
+    }
 
 private slots:
     void helpVersionAndUsageErrors_data()
@@ -124,12 +137,7 @@ private slots:
     {
         QFETCH(QString, runtime);
         TestHome home;
-        for (const QString &file : {"config/PRINTER.INI", "template/t20261201090001/CFG.INI",
-                                    "template/t20261201090001/20261201090001.fr3"}) {
-            QFile in(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + file);
-            QVERIFY(in.open(QIODevice::ReadOnly));
-            home.Write(file, in.readAll());
-        }
+        ReadyTemplate(home);
         QDir().mkpath(home.FilePath("tmp"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("XDG_RUNTIME_DIR");
@@ -153,6 +161,44 @@ private slots:
         const QByteArray folder = QFile::encodeName(home.FilePath(QStringLiteral("tmp/runtime-%1").arg(::geteuid())));
         QCOMPARE(::stat(folder.constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0700u);
+    }
+
+    // The progress line of a print run: orders built of those asked for, then pages printed of those
+    // built, and cleared when the printer has everything.
+    void progressLineFollowsAPrintRun()
+    {
+        TestHome home;
+        ReadyTemplate(home);
+        QStringList shown;
+        Cli::ProgressLine line([&shown](const QString &text) { shown << text; }, 0);
+        TfrxReport::SetProgressObserver(&line);
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int code = Cli::Run({"--home", home.Path(), "print", "--orders",
+                                   WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv", "--template", "0", "--rows",
+                                   "3-9", "--pdf", home.FilePath("out.pdf")},
+                                  o, e);
+        TfrxReport::SetProgressObserver(nullptr);
+        QCOMPARE(code, 0);
+        QVERIFY(!shown.isEmpty());
+        for (const QString &text : shown)
+            QVERIFY2(text.startsWith("\r\033[K"), qPrintable(text));
+        QCOMPARE(shown.first(), QString("\r\033[Korders built 0/7"));
+        QVERIFY(shown.contains("\r\033[Korders built 7/7"));
+        QVERIFY(shown.contains("\r\033[Korders built 7/7, pages printed 0/7"));
+        const QString last = shown[shown.size() - 2];
+        QVERIFY2(last.startsWith("\r\033[Korders built 7/7, pages printed 7/7"), qPrintable(last));
+        QVERIFY2(!last.contains("left"), qPrintable(last));
+        QCOMPARE(shown.last(), QString("\r\033[K"));
+        // Counts only grow within a phase.
+        int previous = -1;
+        for (const QString &text : shown) {
+            const int printed = text.section("pages printed ", 1).section('/', 0, 0).toInt();
+            if (text.contains("pages printed")) {
+                QVERIFY(printed >= previous);
+                previous = printed;
+            }
+        }
     }
 
     void versionNeedsNoDisplay()
@@ -184,5 +230,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDesktop)
+QTEST_MAIN(TestDesktop)
 #include "tst_desktop.moc"
