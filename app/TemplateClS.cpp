@@ -1,6 +1,7 @@
 #include "app/TemplateClS.h"
 
 #include "app/FunctionPAK.h"
+#include "app/ProgramHome.h"
 #include "platform/IniFile.h"
 #include "platform/Ui.h"
 #include "report/draw/frxFontTable.h"
@@ -107,12 +108,11 @@ QString TemplateRoot() { return AppPath + QStringLiteral("template/"); }
 void InitGlobals(const QString &home)
 {
     try {
-        QString folder = home;
-        if (folder.isEmpty())
-            folder = qEnvironmentVariable("TAVREL_HOME");
-        if (folder.isEmpty())
-            folder = QCoreApplication::applicationDirPath();
-        AppPath = QDir(folder).absolutePath();
+        QString problem;
+        AppPath = FindProgramHome(home, &problem);
+        // The seller hears why templates or settings are missing; what is there is still used.
+        if (!problem.isEmpty())
+            Ui::Message(problem, QStringLiteral("error"), UiIcon::Error);
         if (!AppPath.endsWith(QLatin1Char('/')))
             AppPath += QLatin1Char('/');
         // Fonts the user added beside the program draw text like the ones it comes with.

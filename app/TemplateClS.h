@@ -42,7 +42,7 @@ private:
 };
 using TTemplatePtr = std::shared_ptr<TTemplate>;
 
-extern QString AppPath;                  // program folder (or TAVREL_HOME), ending with a separator
+extern QString AppPath;                  // program folder (see FindProgramHome), ending with a separator
 extern int CurrHAO;
 extern int CurrVAO;
 extern QString CurrPrinter;
@@ -54,7 +54,8 @@ extern QString ColumnMode;
 extern int AutoPrintBusy;
 
 // Builds the global state. `home` names the program folder; when empty it is TAVREL_HOME, or
-// else the folder of the program file. Errors are shown ("error") and start-up goes on.
+// else the folder of the program file, or the user's data folder of an installed program (see
+// FindProgramHome). Errors are shown ("error") and start-up goes on.
 void InitGlobals(const QString &home = QString());
 void LoadPrinterConfig();
 

@@ -7,7 +7,7 @@ cd "$root"
 bash scripts/setup.sh
 bash scripts/build.sh
 rm -rf out/waybill
-cmake --install build --prefix out/waybill >/dev/null
+cmake --install build --prefix out/waybill --component folder >/dev/null
 echo "run: program folder is $root/out/waybill"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

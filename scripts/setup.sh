@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the waybill printer needs to build, run and test.
 # libzint encodes barcodes; zbar-tools (zbarimg) and libzxing-dev decode them in the tests.
+# dpkg-dev (dpkg-shlibdeps) and file are what CPack needs to make the Debian package.
 # Only packages that are missing are installed; running it twice costs nothing.
 set -euo pipefail
 
@@ -21,6 +22,7 @@ packages=(
     libzint-dev
     zbar-tools libzxing-dev
     clang libclang-rt-14-dev
+    dpkg-dev file
 )
 
 missing=()

@@ -524,6 +524,16 @@ public:
     virtual void DoProgressStart(TfrxProgressKind kind);
     virtual void DoProgress(TfrxProgressKind kind, int progress);
     virtual void DoProgressStop(TfrxProgressKind kind);
+    // Hears the progress of every report of the process besides the report's own events (the
+    // command line's progress line); nullptr for none. Not owned.
+    class ProgressObserver {
+    public:
+        virtual ~ProgressObserver() = default;
+        virtual void Start(TfrxReport *report, int kind) = 0;
+        virtual void Progress(TfrxReport *report, int kind, int progress) = 0;
+        virtual void Stop(TfrxReport *report, int kind) = 0;
+    };
+    static void SetProgressObserver(ProgressObserver *observer);
     bool Reloading() const { return m_reloading; }
     void SetReloading(bool value) { m_reloading = value; }
 

@@ -31,6 +31,13 @@ void TfrxReport::SetTerminated(bool value)
             script->Terminate();
 }
 
+namespace {
+TfrxReport::ProgressObserver *g_progressObserver = nullptr;
+}
+
+void TfrxReport::SetProgressObserver(ProgressObserver *observer) { g_progressObserver = observer; }
+
+
 void TfrxReport::ScriptLineReached(TfsScript *sender)
 {
     if (m_terminated) {
@@ -59,6 +66,8 @@ void TfrxReport::DoProgressStart(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Start(this, int(kind));
     if (OnProgressStart)
         OnProgressStart(this, int(kind));
 }
@@ -67,6 +76,8 @@ void TfrxReport::DoProgress(TfrxProgressKind kind, int progress)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Progress(this, int(kind), progress);
     if (OnProgress)
         OnProgress(this, int(kind), progress);
 }
@@ -75,6 +86,8 @@ void TfrxReport::DoProgressStop(TfrxProgressKind kind)
 {
     if (m_engineOptions.EnableThreadSafe())
         return;
+    if (g_progressObserver)
+        g_progressObserver->Stop(this, int(kind));
     if (OnProgressStop)
         OnProgressStop(this, int(kind));
 }
