@@ -79,6 +79,17 @@ const QList<CommandEntry> &Commands()
          "failed download exits 1.",
          {{"once", nullptr, "Run once (required)."}, kPrintOptions[1], kPrintOptions[3], kPrintOptions[4],
           kPrintOptions[7], kPrintOptions[8]}},
+        {"design",
+         "[--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
+         "    [--zoom Z] --png OUT.png",
+         "Save a picture of the designer window.",
+         "Opens the program's designer off screen on a template or any layout file, selects the named object, "
+         "saves a picture of the whole window and writes \"objects <count>\" (the objects of the page shown).",
+         {kPrintOptions[1],
+          {"layout", "FILE", "A layout file to open instead of a template."},
+          {"select", "NAME", "The object to select."},
+          {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
+          {"png", "OUT.png", "The picture to write."}}},
         {"layout", "[--home DIR] layout check FILE\n[--home DIR] layout resave IN OUT", "Check or resave a layout file.",
          "check writes the load errors of a layout, one a line (exit 0 clean, 1 errors, 2 unreadable); resave "
          "loads a layout and writes it again as the window would.",
