@@ -42,14 +42,14 @@ private slots:
                       "--zoom", "0.8", "--png", png},
                      &out, &err),
                  0);
-        QCOMPARE(out, QStringLiteral("objects 15\n"));
+        QCOMPARE(out, QStringLiteral("objects 16\n")); // 15 fields and the order number's barcode
         const QImage image(png);
         QVERIFY(image.width() >= 800 && image.height() >= 500);
         // Looking is not editing: the template stays as it was.
         QCOMPARE(home.Read("template/t1/20261201090001.fr3"), before);
         out.clear();
         QCOMPARE(Run({"design", "--layout", layout, "--png", png}, &out, &err), 0);
-        QCOMPARE(out, QStringLiteral("objects 15\n"));
+        QCOMPARE(out, QStringLiteral("objects 16\n")); // 15 fields and the order number's barcode
     }
 
     void errors_data()
