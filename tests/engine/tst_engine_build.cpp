@@ -560,7 +560,7 @@ void TestEngineBuild::endlessScriptIsCancelled()
     QVERIFY2(clock.elapsed() < 1200, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(f.report.Errors(), QStringList());
     QVERIFY(f.report.Terminated());
-    QVERIFY(f.Pages().Count() <= 1);
+    QVERIFY(f.PageCount() <= 1);
 }
 
 void TestEngineBuild::runawayScriptMemoryEndsBuild()
@@ -571,7 +571,7 @@ void TestEngineBuild::runawayScriptMemoryEndsBuild()
                             "    s := s + s;", "end."});
     QVERIFY(!f.report.BuildPages(true));
     QCOMPARE(f.report.Errors(), QStringList{QStringLiteral("Script error at 5:5: Out of memory")});
-    QCOMPARE(f.Pages().Count(), 0);
+    QCOMPARE(f.PageCount(), 0);
 }
 
 void TestEngineBuild::doublePassKnowsTotalPages()
