@@ -15,7 +15,7 @@
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
 #include "engine/print/frxPrinter.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QComboBox>
 #include <QSslCertificate>

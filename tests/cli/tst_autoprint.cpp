@@ -3,7 +3,7 @@
 #include "LocalHttpServer.h"
 #include "TestHome.h"
 #include "cli/CliCommands.h"
-#include "tests/engine/CupsTools.h"
+#include "tests/support/CupsTools.h"
 
 #include <QTest>
 
