@@ -1294,7 +1294,10 @@ QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString 
     const auto ours = attributes(text);
 
     QString out;
-    for (const auto &[name, raw] : ours) {
+    // Plain loop variables: lambdas cannot capture structured bindings on every compiler we build with.
+    for (const auto &attribute : ours) {
+        const auto &name = attribute.first;
+        const auto &raw = attribute.second;
         const bool same = name == QLatin1String("Name") ||
                           std::any_of(theirs.begin(), theirs.end(),
                                       [&](const auto &a) { return a.first == name && a.second == raw; });
@@ -1303,7 +1306,9 @@ QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString 
     }
     // A value the ancestor stores that this object has back at its default is written as it is here.
     QString full;
-    for (const auto &[name, raw] : theirs) {
+    for (const auto &attribute : theirs) {
+        const auto &name = attribute.first;
+        const auto &raw = attribute.second;
         const bool present =
             std::any_of(ours.begin(), ours.end(), [&](const auto &a) { return a.first == name; });
         if (present)
