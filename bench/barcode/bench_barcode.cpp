@@ -13,32 +13,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/DemoOrders.h"
+
 #include <cstdio>
 #include <sys/resource.h>
 
 namespace {
 
 const QString kTemplate = QStringLiteral("t20261201090003");
-
-// An order export of `rows` lines made by repeating the demo orders.
-bool WriteOrders(const QString &path, int rows)
-{
-    QFile demo(QStringLiteral(WAYBILL_DATA "/orders/demo-orders.csv"));
-    if (!demo.open(QIODevice::ReadOnly))
-        return false;
-    QList<QByteArray> lines = demo.readAll().split('\n');
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-        lines.removeLast();
-    if (lines.size() < 2)
-        return false;
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(lines[0] + '\n');
-    for (int i = 0; i < rows; ++i)
-        out.write(lines[1 + i % (lines.size() - 1)] + '\n');
-    return true;
-}
 
 // A program folder with the shipped settings and templates; without codes, the electronic
 // waybill's layout loses its barcode objects (one element per line in the files we write).
@@ -118,7 +100,7 @@ int main(int argc, char *argv[])
     const QString orders = dir.filePath(QStringLiteral("orders.csv"));
     const QString plainHome = dir.filePath(QStringLiteral("plain"));
     const QString codesHome = dir.filePath(QStringLiteral("codes"));
-    if (rows <= 0 || !WriteOrders(orders, rows) || !MakeHome(plainHome, false) ||
+    if (rows <= 0 || !WriteDemoOrders(orders, rows) || !MakeHome(plainHome, false) ||
         !MakeHome(codesHome, true)) {
         std::fprintf(stderr, "cannot prepare the order file or the templates\n");
         return 1;

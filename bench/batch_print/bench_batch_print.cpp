@@ -12,31 +12,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/DemoOrders.h"
+
 #include <cstdio>
 #include <sys/resource.h>
 
 namespace {
-
-// An order export of `rows` lines made by repeating the demo orders (header kept, GB18030 as the
-// marketplace writes it).
-bool WriteOrders(const QString &path, int rows)
-{
-    QFile demo(QStringLiteral(WAYBILL_DATA "/orders/demo-orders.csv"));
-    if (!demo.open(QIODevice::ReadOnly))
-        return false;
-    QList<QByteArray> lines = demo.readAll().split('\n');
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-        lines.removeLast();
-    if (lines.size() < 2)
-        return false;
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(lines[0] + '\n');
-    for (int i = 0; i < rows; ++i)
-        out.write(lines[1 + i % (lines.size() - 1)] + '\n');
-    return true;
-}
 
 // Peak resident memory of the children waited for so far, in megabytes.
 double ChildrenPeakMb()
@@ -65,7 +46,7 @@ int main(int argc, char *argv[])
     for (int rows : {1000, 10000}) {
         const QString orders = dir.filePath(QStringLiteral("orders-%1.csv").arg(rows));
         const QString pdf = dir.filePath(QStringLiteral("out-%1.pdf").arg(rows));
-        if (!WriteOrders(orders, rows)) {
+        if (!WriteDemoOrders(orders, rows)) {
             std::fprintf(stderr, "cannot write the order file\n");
             return 1;
         }
