@@ -2,6 +2,7 @@
 // this program cannot draw survive a save unchanged; the report's lists are read in every form
 // they are stored in (child elements, the component stream's collections); bad lists load what
 // they can and say what was skipped.
+#include "tests/support/LayoutBytes.h"
 #include "report/draw/frxDrawPage.h"
 #include "report/io/frxPropData.h"
 #include "report/io/frxSerializeReport.h"
@@ -26,21 +27,8 @@ QByteArray Fixture(const QString &name)
     return file.readAll();
 }
 
-QByteArray Save(TfrxReport &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    frxSaveToStream(report, &buffer);
-    return buffer.data();
-}
-
-void Load(TfrxReport &report, const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    frxLoadFromStream(report, &buffer);
-}
+using LayoutBytes::Load;
+using LayoutBytes::Save;
 
 QStringList Names(const QByteArray &layout)
 {

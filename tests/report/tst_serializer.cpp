@@ -1,6 +1,7 @@
 // The layout file format: the minimal waybill layout byte for byte, round trips, value texts,
 // binary PropData streams, references, passwords, options a load keeps, and the error report.
 
+#include "tests/support/LayoutBytes.h"
 #include "report/model/frxClass.h"
 #include "report/io/frxPropData.h"
 #include "report/io/frxSerializeReport.h"
@@ -30,21 +31,8 @@ QByteArray Fixture(const QString &name)
     return file.readAll();
 }
 
-QByteArray Save(TfrxReport &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    frxSaveToStream(report, &buffer);
-    return buffer.data();
-}
-
-void Load(TfrxReport &report, const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    frxLoadFromStream(report, &buffer);
-}
+using LayoutBytes::Load;
+using LayoutBytes::Save;
 
 // The creation moments differ from run to run.
 QByteArray MaskDates(QByteArray bytes)
