@@ -121,6 +121,27 @@ double BuildWaybills(int rows, int &pages, qsizetype &pictureBytes, double &cpuS
     return seconds;
 }
 
+// A band of the list layouts: named, at `top`, full width.
+template <typename Band>
+Band *PlaceBand(Band *made, const QString &name, double top, double height)
+{
+    made->SetName(name);
+    made->SetTop(top);
+    made->SetHeight(height);
+    made->SetWidth(718);
+    return made;
+}
+
+void AddMemo(TfrxComponent *parent, const QString &name, double left, double width, const QString &text)
+{
+    auto *m = new TfrxMemoView(parent);
+    m->SetName(name);
+    m->SetLeft(left);
+    m->SetWidth(width);
+    m->SetHeight(18);
+    m->SetText(text);
+}
+
 // A master-detail list: masters orders with rowsPerOrder detail rows of 20 columns each, a header
 // repeated on every page, a footer per order with sums, and a report summary.
 double BuildList(int masters, int rowsPerOrder, int &pages, double &cpuSeconds)
@@ -130,20 +151,11 @@ double BuildList(int masters, int rowsPerOrder, int &pages, double &cpuSeconds)
     report.EngineOptions()->SetNewSilentMode(frx::simSilent);
     auto *page = new TfrxReportPage(&report);
     page->SetName(QStringLiteral("Page1"));
-    auto band = [&](auto *made, const QString &name, double top, double height) {
-        made->SetName(name);
-        made->SetTop(top);
-        made->SetHeight(height);
-        made->SetWidth(718);
-        return made;
+    auto band = [](auto *made, const QString &name, double top, double height) {
+        return PlaceBand(made, name, top, height);
     };
-    auto memo = [&](TfrxComponent *parent, const QString &name, double left, const QString &text) {
-        auto *m = new TfrxMemoView(parent);
-        m->SetName(name);
-        m->SetLeft(left);
-        m->SetWidth(35);
-        m->SetHeight(18);
-        m->SetText(text);
+    auto memo = [](TfrxComponent *parent, const QString &name, double left, const QString &text) {
+        AddMemo(parent, name, left, 35, text);
     };
     auto *master = band(new TfrxMasterData(page), QStringLiteral("MasterData1"), 20, 20);
     master->SetRowCount(masters);
@@ -199,20 +211,11 @@ double BuildGroupedList(int rows, int groupSize, int &pages, double &cpuSeconds)
     report.Datasets()->Add(&data);
     auto *page = new TfrxReportPage(&report);
     page->SetName(QStringLiteral("Page1"));
-    auto band = [&](auto *made, const QString &name, double top, double height) {
-        made->SetName(name);
-        made->SetTop(top);
-        made->SetHeight(height);
-        made->SetWidth(718);
-        return made;
+    auto band = [](auto *made, const QString &name, double top, double height) {
+        return PlaceBand(made, name, top, height);
     };
-    auto memo = [&](TfrxComponent *parent, const QString &name, double left, const QString &text) {
-        auto *m = new TfrxMemoView(parent);
-        m->SetName(name);
-        m->SetLeft(left);
-        m->SetWidth(200);
-        m->SetHeight(18);
-        m->SetText(text);
+    auto memo = [](TfrxComponent *parent, const QString &name, double left, const QString &text) {
+        AddMemo(parent, name, left, 200, text);
     };
     memo(band(new TfrxHeader(page), QStringLiteral("Header1"), 20, 20), QStringLiteral("Title"), 0,
          QStringLiteral("Orders"));
