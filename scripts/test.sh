@@ -4,9 +4,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh
-bash scripts/build.sh
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+# Each phase says how long it took, so a slow step on a new machine shows where the time went.
+phase() {
+    local name=$1 start=$SECONDS
+    shift
+    "$@"
+    echo "== $name took $((SECONDS - start)) s"
+}
+phase setup bash scripts/setup.sh
+phase build bash scripts/build.sh
+suites() { cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"; }
+phase suites suites
 cd "$root"
-bash scripts/sanitize.sh
+phase sanitizers bash scripts/sanitize.sh
+echo "== test command took $SECONDS s"
