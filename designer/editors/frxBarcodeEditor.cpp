@@ -2,13 +2,18 @@
 
 #include "designer/editors/frxEditorWidgets.h"
 #include "platform/Ui.h"
+#include "report/draw/frxDrawCanvas.h"
+#include "report/io/frxXMLSerializer.h"
 #include "report/objects/frxBarcode.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QVBoxLayout>
 
 TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TfrxBarcodeBase *barcode, QWidget *parent)
@@ -31,11 +36,11 @@ TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TfrxBarcodeBase *barcode, QWidget *
     form->addRow(QStringLiteral("Type"), m_type);
     m_code = new QLineEdit(barcode->Text(), this);
     m_code->setObjectName(QStringLiteral("CodeEdit"));
-    m_code->setPlaceholderText(QStringLiteral("the code, or [expressions] in brackets"));
+    m_code->setPlaceholderText(QStringLiteral("text, [expressions] in brackets"));
     form->addRow(QStringLiteral("Code"), m_code);
     m_expression = new QLineEdit(barcode->Expression(), this);
     m_expression->setObjectName(QStringLiteral("ExpressionEdit"));
-    m_expression->setPlaceholderText(QStringLiteral("an expression that gives the code (optional)"));
+    m_expression->setPlaceholderText(QStringLiteral("optional, replaces the code"));
     form->addRow(QStringLiteral("Expression"), m_expression);
     m_rotation = new QComboBox(this);
     m_rotation->setObjectName(QStringLiteral("RotationBox"));
@@ -62,20 +67,64 @@ TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TfrxBarcodeBase *barcode, QWidget *
     m_showText->setObjectName(QStringLiteral("ShowTextBox"));
     m_showText->setChecked(barcode->ShowText());
     layout->addWidget(m_showText);
+    m_preview = new QLabel(this);
+    m_preview->setObjectName(QStringLiteral("PreviewLabel"));
+    m_preview->setAlignment(Qt::AlignCenter);
+    m_preview->setMinimumSize(260, 140);
+    m_preview->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(m_preview, 1);
     layout->addWidget(frxEditorButtons(this));
+
+    for (QComboBox *box : {m_type, m_rotation})
+        connect(box, &QComboBox::currentIndexChanged, this, &TfrxBarcodeEditorForm::UpdatePreview);
+    for (QLineEdit *edit : {m_code, m_expression})
+        connect(edit, &QLineEdit::textChanged, this, &TfrxBarcodeEditorForm::UpdatePreview);
+    for (QCheckBox *box : {m_checkSum, m_showText})
+        if (box)
+            connect(box, &QCheckBox::toggled, this, &TfrxBarcodeEditorForm::UpdatePreview);
+    connect(m_zoom, &QDoubleSpinBox::valueChanged, this, &TfrxBarcodeEditorForm::UpdatePreview);
+    UpdatePreview();
 }
 
-void TfrxBarcodeEditorForm::Apply() const
+QImage TfrxBarcodeEditorForm::Preview() const
 {
-    m_barcode->SetBarType(m_type->currentData().toString());
-    m_barcode->SetText(m_code->text());
-    m_barcode->SetExpression(m_expression->text().trimmed());
-    m_barcode->SetRotation(m_rotation->currentData().toInt());
+    // A copy of the barcode with every published value, then the fields over it.
+    TComponent scratch;
+    TfrxBarcodeBase *copy = qobject_cast<TfrxBarCodeView *>(m_barcode)
+                                ? static_cast<TfrxBarcodeBase *>(new TfrxBarCodeView(&scratch))
+                                : new TfrxBarcode2DView(&scratch);
+    TfrxXMLSerializer serializer;
+    serializer.XMLToObj(serializer.ObjToXML(TfrxPropTarget(m_barcode)), TfrxPropTarget(copy));
+    Apply(copy);
+    copy->SetLeft(0);
+    copy->SetTop(0);
+    const QSize room = m_preview->minimumSize() - QSize(8, 8);
+    const double width = std::max(1.0, copy->Width()), height = std::max(1.0, copy->Height());
+    const double scale = std::min({room.width() / width, room.height() / height, 2.0});
+    QImage image(QSize(int(width * scale) + 1, int(height * scale) + 1), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TfrxCanvas canvas(painter);
+    copy->Draw(canvas, scale, scale, 0, 0);
+    return image;
+}
+
+void TfrxBarcodeEditorForm::UpdatePreview()
+{
+    m_preview->setPixmap(QPixmap::fromImage(Preview()));
+}
+
+void TfrxBarcodeEditorForm::Apply(TfrxBarcodeBase *target) const
+{
+    target->SetBarType(m_type->currentData().toString());
+    target->SetText(m_code->text());
+    target->SetExpression(m_expression->text().trimmed());
+    target->SetRotation(m_rotation->currentData().toInt());
     // The box shows two decimals: an unchanged box keeps the exact zoom.
     if (std::abs(m_zoom->value() - std::round(m_barcode->Zoom() * 100) / 100) > 1e-9)
-        m_barcode->SetZoom(m_zoom->value());
-    m_barcode->SetShowText(m_showText->isChecked());
-    if (auto *oneD = qobject_cast<TfrxBarCodeView *>(m_barcode))
+        target->SetZoom(m_zoom->value());
+    target->SetShowText(m_showText->isChecked());
+    if (auto *oneD = qobject_cast<TfrxBarCodeView *>(target))
         oneD->SetCalcCheckSum(m_checkSum->isChecked());
 }
 

@@ -212,8 +212,17 @@ QList<EditorCase> EditorCases()
          }},
         {"barcode", [](EditorsFixture &f) { return EditBarcode(nullptr, f.barcode); },
          [](QDialog &d) {
+             auto &editor = static_cast<TfrxBarcodeEditorForm &>(d);
+             const QImage before = editor.Preview();
              ChooseData(Child<QComboBox>(d, "TypeBox"), QStringLiteral("bcCode39"));
              Child<QLineEdit>(d, "CodeEdit")->setText(QStringLiteral("ABC123"));
+             // The preview draws the symbol as chosen: bars, and others than before.
+             const QImage after = editor.Preview();
+             QVERIFY(after != before);
+             int dark = 0;
+             for (int x = 0; x < after.width(); ++x)
+                 dark += qGray(after.pixel(x, after.height() / 2)) < 100;
+             QVERIFY(dark > 10);
              Child<QLineEdit>(d, "ExpressionEdit")->setText(QStringLiteral("FD.\"电话\""));
              Child<QCheckBox>(d, "CheckSumBox")->setChecked(true);
              Child<QCheckBox>(d, "ShowTextBox")->setChecked(false);
