@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -490,6 +491,28 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(ui.LastText(), message);
         QCOMPARE(LayoutBytes::Save(*f.report), before);
+    }
+
+    void otherColourComesFromTheColourDialog()
+    {
+        // "Other..." asks the colour dialog; its colour arrives in the layout's blue-green-red
+        // order, and a cancelled dialog leaves the colour that was chosen before.
+        ScriptedUi ui;
+        TfrxColorBox box(true);
+        box.SetColor(clRed);
+        ui.DialogSteps.enqueue([](QDialog &d) {
+            static_cast<QColorDialog &>(d).setCurrentColor(QColor(0x12, 0x34, 0x56));
+            d.accept();
+        });
+        ui.DialogSteps.enqueue([](QDialog &d) { d.reject(); });
+        for (int i = 0; i < 2; ++i) {
+            const int other = box.count() - 1;
+            QCOMPARE(box.itemText(other), QStringLiteral("Other..."));
+            box.setCurrentIndex(other);
+            emit box.activated(other);
+            QCOMPARE(box.Color(), 0x563412);
+        }
+        QCOMPARE(ui.DialogTitles.size(), 2);
     }
 
     void dataBandColumnsPrintAcross()
