@@ -2,8 +2,8 @@
 // SetModified, the command states, zoom and units. The file commands are in frxDesgnFile.cpp, the
 // edit commands in frxDesgnEdit.cpp.
 #include "designer/window/frxDesgn.h"
-#include "designer/editors/frxEditorCommands.h"
 
+#include "designer/editors/frxEditorCommands.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/core/frxTypes.h"

@@ -1,9 +1,9 @@
 // The designer's object commands: the objects bar and insertion, the clipboard, the object
 // editors.
 #include "designer/window/frxDesgn.h"
+
 #include "designer/editors/frxBandEditor.h"
 #include "designer/editors/frxBarcodeEditor.h"
-
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/window/frxMemoEditor.h"
 #include "designer/workspace/frxClipboard.h"
