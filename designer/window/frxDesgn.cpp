@@ -3,6 +3,7 @@
 // edit commands in frxDesgnEdit.cpp.
 #include "designer/window/frxDesgn.h"
 
+#include "designer/editors/frxEditorCommands.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/core/frxTypes.h"
@@ -397,6 +398,7 @@ TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
     d->CreateStatusBar();
     d->CreateDocks();
     d->CreateObjectButtons();
+    frxInstallEditorCommands(this); // editors: the Report menu's Variables, Styles, Options
     // What the window shows from its first frame: settings, then the report.
     d->state = TfrxDesignerSettings(report->IniFile()).Restore();
     d->ApplyState();

@@ -2,15 +2,19 @@
 // editors.
 #include "designer/window/frxDesgn.h"
 
+#include "designer/editors/frxBandEditor.h"
+#include "designer/editors/frxBarcodeEditor.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/window/frxMemoEditor.h"
 #include "designer/workspace/frxClipboard.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "platform/Ui.h"
 #include "report/core/frxClassRegistry.h"
+#include "report/model/frxBands.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
+#include "report/objects/frxBarcode.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -181,6 +185,17 @@ void TfrxDesignerForm::EditObject()
         }
         picture->SetPicture(loaded);
         SetModified(true);
+    // ---- editors: group headers, bands and barcodes ----
+    } else if (auto *group = qobject_cast<TfrxGroupHeader *>(c)) {
+        if (EditGroupHeader(this, group))
+            SetModified(true);
+    } else if (auto *band = qobject_cast<TfrxBand *>(c)) {
+        if (EditBand(this, band))
+            SetModified(true);
+    } else if (auto *barcode = qobject_cast<TfrxBarcodeBase *>(c)) {
+        if (EditBarcode(this, barcode))
+            SetModified(true);
+    // ---- end editors ----
     }
 }
 
