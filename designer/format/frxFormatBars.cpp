@@ -2,6 +2,7 @@
 
 #include "designer/format/frxFormatCommands.h"
 #include "designer/format/frxFormatControls.h"
+#include "designer/format/frxFormatIcons.h"
 #include "designer/window/frxDesgn.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
@@ -190,6 +191,23 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     if (auto *toolbars = form->findChild<QMenu *>(QStringLiteral("ToolbarsCmd")))
         for (QToolBar *bar : {m_textBar, m_frameBar})
             toolbars->addAction(bar->toggleViewAction());
+
+    // Pictures on the buttons; the captions stay as their hints.
+    for (QToolBar *bar : {m_textBar, m_frameBar, m_alignBar}) {
+        for (QAction *action : bar->actions()) {
+            const QIcon icon = frxFormatIcon(action->objectName());
+            if (!icon.isNull())
+                action->setIcon(icon);
+        }
+        for (QToolButton *button : bar->findChildren<QToolButton *>()) {
+            const QIcon icon = frxFormatIcon(button->objectName());
+            if (icon.isNull())
+                continue;
+            button->setIcon(icon);
+            button->setToolTip(button->text());
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
+    }
 
     connect(m_commands, &TfrxFormatCommands::RefreshRequested, this, &TfrxFormatBars::Refresh);
 }

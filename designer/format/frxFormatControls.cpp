@@ -361,7 +361,10 @@ void TfrxFontComboBox::Choose(const QString &name)
 void TfrxFontComboBox::ShowFont(const QString &name)
 {
     const QSignalBlocker block(this);
-    setCurrentIndex(name.isEmpty() ? -1 : findText(name));
+    const int index = name.isEmpty() ? -1 : findText(name);
+    setCurrentIndex(index);
+    // A font that is not installed still shows its name.
+    setPlaceholderText(index < 0 ? name : QString());
 }
 
 void TfrxFontComboBox::Store() const

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolBar>
 
 using namespace frxFormat;
 
@@ -359,6 +360,24 @@ private slots:
         menu.findChild<QAction *>(QStringLiteral("ClearContentsMI"))->trigger();
         QCOMPARE(a->Text(), QString());
         QVERIFY(!b->Text().isEmpty());
+    }
+
+    void shot()
+    {
+        if (qEnvironmentVariableIsEmpty("FORMAT_SHOT"))
+            QSKIP("screenshot only on request");
+        Window w;
+        auto *page = qobject_cast<TfrxReportPage *>(w.form.Page());
+        page->SetHGuides({QStringLiteral("60")});
+        page->SetVGuides({QStringLiteral("100")});
+        w.Select({w.Memo("Memo1")});
+        w.fmt->Bars()->AlignBar()->show();
+        w.form.SetModified(true);
+        QApplication::processEvents();
+        w.form.grab().save(qEnvironmentVariable("FORMAT_SHOT"));
+        w.fmt->Bars()->OpenColorSelector(tgFillColor);
+        w.fmt->Bars()->ColorSelector()->grab().save(qEnvironmentVariable("FORMAT_SHOT") + ".colors.png");
+        w.fmt->Bars()->LineSelector()->grab().save(qEnvironmentVariable("FORMAT_SHOT") + ".lines.png");
     }
 
     void copyFormatTool()
