@@ -8,6 +8,8 @@
 #include "designer/format/frxFormatBars.h"
 #include "designer/format/frxFormatCommands.h"
 #include "designer/format/frxFormatControls.h"
+#include "designer/settings/frxDesignerSettings.h"
+#include "platform/IniFile.h"
 #include "designer/undo/frxUndoBuffer.h"
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -19,6 +21,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -360,6 +363,119 @@ private slots:
         menu.findChild<QAction *>(QStringLiteral("ClearContentsMI"))->trigger();
         QCOMPARE(a->Text(), QString());
         QVERIFY(!b->Text().isEmpty());
+    }
+
+    void recentFontsLiveInTheSettingsStore()
+    {
+        Window w;
+        auto *m = w.Memo("Memo1");
+        w.Select({m});
+        TfrxFontComboBox *box = w.fmt->Bars()->FontBox();
+        if (box->count() < 7)
+            QSKIP("fewer than seven font families installed");
+        QStringList families; // from the sorted list, after its first entry
+        for (int i = 1; i <= 6; ++i)
+            families << box->itemText(i);
+        // Six fonts chosen from the list: the five newest stay, newest first.
+        for (int i = 0; i < 6; ++i) {
+            const int index = box->findText(families[i]);
+            QVERIFY(index > 0);
+            emit box->activated(index);
+        }
+        QCOMPARE(m->Font()->Name(), families[5]);
+        const QStringList expected{families[5], families[4], families[3], families[2], families[1]};
+        QCOMPARE(box->RecentFonts(), expected);
+        const QString store = TfrxDesignerSettings::StoreFileName(QStringLiteral("\\Software\\Tavrel\\MRUFont"));
+        IniFile ini(store);
+        QCOMPARE(ini.ReadString(QStringLiteral("MRUFont"), QStringLiteral("Font0"), QString()), families[5]);
+        QCOMPARE(ini.ReadString(QStringLiteral("MRUFont"), QStringLiteral("Font4"), QString()), families[1]);
+        // A recent font chosen again moves to the top; the first entry changes nothing there.
+        emit box->activated(box->findText(families[3]));
+        QCOMPARE(box->RecentFonts().first(), families[3]);
+        QCOMPARE(box->RecentFonts().size(), 5);
+        // A stored name that is no longer installed is left out when the list is filled.
+        IniFile(store).WriteString(QStringLiteral("MRUFont"), QStringLiteral("Font1"), QStringLiteral("No Such Font 123"));
+        box->Fill();
+        QVERIFY(!box->RecentFonts().contains(QStringLiteral("No Such Font 123")));
+        QCOMPARE(box->RecentFonts().size(), 4);
+        QCOMPARE(box->itemText(0), families[3]);
+    }
+
+    void barsFollowTheSelection()
+    {
+        Window w;
+        auto *a = w.Memo("Memo1");
+        auto *b = w.Memo("Memo2");
+        a->Font()->SetSize(14);
+        a->Font()->SetStyle(frx::fsBold);
+        a->Frame()->SetWidth(2);
+        TfrxFormatBars *bars = w.fmt->Bars();
+        w.Select({a});
+        QCOMPARE(bars->SizeBox()->currentText(), QStringLiteral("14"));
+        QVERIFY(bars->TagAction(tgBold)->isChecked());
+        QCOMPARE(bars->FrameWidthBox()->currentText(), QLocale().toString(2.0, 'g', 4));
+        QCOMPARE(bars->FrameWidthBox()->count(), 13);
+        QCOMPARE(bars->StyleBox()->currentText(), NoStyleCaption());
+        // Several objects: boxes empty, buttons released, everything enabled.
+        w.Select({a, b});
+        QCOMPARE(bars->SizeBox()->currentText(), QString());
+        QVERIFY(!bars->TagAction(tgBold)->isChecked());
+        QVERIFY(bars->TagAction(tgAlignLeft)->isEnabled());
+        // A line has no text alignment and no frame sides.
+        auto *line = new TfrxLineView(w.f.report);
+        line->SetParent(w.form.Page());
+        line->SetName(QStringLiteral("Line1"));
+        line->SetBounds(10, 100, 50, 0);
+        w.form.SetModified(true);
+        w.Select({line});
+        QVERIFY(!bars->TagAction(tgAlignLeft)->isEnabled());
+        QVERIFY(!bars->TagAction(tgFrameTop)->isEnabled());
+        QVERIFY(bars->FrameWidthBox()->isEnabled());
+        // Refreshing dispatches nothing.
+        const int before = w.Undos();
+        bars->Refresh();
+        QCOMPARE(w.Undos(), before);
+    }
+
+    void guidesMoveAndGoAtTheEdge()
+    {
+        Window w;
+        auto *page = qobject_cast<TfrxReportPage *>(w.form.Page());
+        page->SetVGuides({QStringLiteral("100")});
+        w.form.SetModified(false);
+        const int before = w.Undos();
+        // Press within 5 pixels of the guide, drag it to 150: it lands on the grid below.
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, 103, 150));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, 150, 150));
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, 150, 150));
+        QCOMPARE(page->VGuides().size(), 1);
+        QVERIFY2(qAbs(page->VGuides().first().toDouble() - 39 * Mm) < 1e-6, qPrintable(page->VGuides().first()));
+        QCOMPARE(w.Undos(), before + 1);
+        // Dropped at the edge of the printable area, it goes.
+        const double x = page->VGuides().first().toDouble();
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, x, 150));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, 1, 150));
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, 1, 150));
+        QVERIFY(page->VGuides().isEmpty());
+        QCOMPARE(w.Undos(), before + 2);
+    }
+
+    void zoomToolClicks()
+    {
+        Window w;
+        w.form.findChild<QAction *>(QStringLiteral("ZoomToolCmd"))->trigger();
+        QCOMPARE(w.fmt->Tool(), TfrxDesignerFormatting::ttZoom);
+        const QPoint p = At(w.ws, 50, 50);
+        Mouse(w.ws, QEvent::MouseButtonPress, p);
+        Mouse(w.ws, QEvent::MouseButtonRelease, p);
+        QCOMPARE(w.form.Scale(), 2.0);
+        const QPoint q = At(w.ws, 50, 50);
+        Mouse(w.ws, QEvent::MouseButtonPress, q, Qt::RightButton);
+        Mouse(w.ws, QEvent::MouseButtonRelease, q, Qt::RightButton);
+        QCOMPARE(w.form.Scale(), 1.0);
+        // The select tool brings the surface back to selecting.
+        w.form.findChild<QAction *>(QStringLiteral("SelectToolCmd"))->trigger();
+        QCOMPARE(w.fmt->Tool(), TfrxDesignerFormatting::ttSelect);
     }
 
     void shot()
