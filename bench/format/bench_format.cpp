@@ -18,7 +18,8 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
@@ -29,7 +30,8 @@ int main(int argc, char **argv)
         TfrxFontComboBox first(QStringLiteral("\\Software\\Tavrel"));
         cold.start();
         first.Fill();
-        std::printf("font box first fill of the program (font database loaded): %.3f ms\n", cold.nsecsElapsed() / 1e6);
+        std::printf("font box first fill of the program (font database loaded): %.3f ms\n",
+                    cold.nsecsElapsed() / 1e6);
     }
 
     TComponent owner;
@@ -62,8 +64,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < fills; ++i)
         box->Fill();
     const double fillMs = timer.nsecsElapsed() / 1e6 / fills;
-    std::printf("font box fill (%lld families, %d recent): %.3f ms\n", static_cast<long long>(families.size()),
-                int(box->RecentFonts().size()), fillMs);
+    std::printf("font box fill (%lld families, %d recent): %.3f ms\n",
+                static_cast<long long>(families.size()), int(box->RecentFonts().size()), fillMs);
 
     // Selection changes: one memo, then two, alternately; each refreshes the bars.
     constexpr int changes = 400;

@@ -72,7 +72,8 @@ void TfrxRuler::paintEvent(QPaintEvent *)
     const int length = m_horizontal ? width() : height();
     const int thickness = m_horizontal ? height() : width();
     // The strip: 3 pixels in from the outer edge, 5 from the inner one.
-    const QRect strip = m_horizontal ? QRect(0, 3, length, thickness - 8) : QRect(3, 0, thickness - 8, length);
+    const QRect strip =
+        m_horizontal ? QRect(0, 3, length, thickness - 8) : QRect(3, 0, thickness - 8, length);
     p.fillRect(strip, palette().color(QPalette::Base));
     auto *page = qobject_cast<TfrxReportPage *>(m_form->Page());
     if (!page)
@@ -119,11 +120,13 @@ void TfrxRuler::paintEvent(QPaintEvent *)
             if ((i / majorEvery) % every == 0 && i != 0) {
                 p.save();
                 if (m_horizontal) {
-                    p.drawText(QRectF(pos - w / 2 - 1, strip.top(), w + 2, strip.height()), Qt::AlignCenter, label);
+                    p.drawText(QRectF(pos - w / 2 - 1, strip.top(), w + 2, strip.height()), Qt::AlignCenter,
+                               label);
                 } else {
                     p.translate(centre, pos);
                     p.rotate(-90);
-                    p.drawText(QRectF(-w / 2 - 1, -strip.width() / 2.0, w + 2, strip.width()), Qt::AlignCenter, label);
+                    p.drawText(QRectF(-w / 2 - 1, -strip.width() / 2.0, w + 2, strip.width()),
+                               Qt::AlignCenter, label);
                 }
                 p.restore();
                 continue;
@@ -277,7 +280,8 @@ TfrxDesignerFormatting::TfrxDesignerFormatting(TfrxDesignerForm *form)
             connect(select, &QAction::triggered, this, [this] { m_tool = ttSelect; });
         if (group)
             connect(group, &QActionGroup::triggered, this, [this](QAction *a) {
-                if (a != m_toolActions[ttHand] && a != m_toolActions[ttZoom] && a != m_toolActions[ttCopyFormat])
+                if (a != m_toolActions[ttHand] && a != m_toolActions[ttZoom] &&
+                    a != m_toolActions[ttCopyFormat])
                     m_tool = ttSelect;
             });
     }
@@ -343,7 +347,9 @@ void TfrxDesignerFormatting::SetTool(TTool tool)
         m_toolActions[tool]->setChecked(true);
     else if (QAction *select = m_form->findChild<QAction *>(QStringLiteral("SelectToolCmd")))
         select->setChecked(true);
-    m_workspace->setCursor(tool == ttHand ? Qt::OpenHandCursor : tool == ttZoom ? Qt::CrossCursor : Qt::ArrowCursor);
+    m_workspace->setCursor(tool == ttHand   ? Qt::OpenHandCursor
+                           : tool == ttZoom ? Qt::CrossCursor
+                                            : Qt::ArrowCursor);
 }
 
 bool TfrxDesignerFormatting::eventFilter(QObject *watched, QEvent *event)
@@ -432,7 +438,8 @@ bool TfrxDesignerFormatting::ToolEvent(QEvent *event)
         if (event->type() == QEvent::MouseButtonPress) {
             m_pressed = true;
             m_pressGlobal = global;
-            m_pressScroll = QPoint(m_scrollBox->horizontalScrollBar()->value(), m_scrollBox->verticalScrollBar()->value());
+            m_pressScroll = QPoint(m_scrollBox->horizontalScrollBar()->value(),
+                                   m_scrollBox->verticalScrollBar()->value());
             m_workspace->setCursor(Qt::ClosedHandCursor);
         } else if (event->type() == QEvent::MouseMove && m_pressed) {
             const QPoint moved = global - m_pressGlobal;

@@ -57,7 +57,8 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     m_fontBox = new TfrxFontComboBox(form->Report()->IniFile(), m_textBar);
     m_fontBox->setProperty("tag", tgFontName);
     m_fontBox->Fill();
-    connect(m_fontBox, &TfrxFontComboBox::FontChosen, this, [dispatch](const QString &name) { dispatch(tgFontName, name); });
+    connect(m_fontBox, &TfrxFontComboBox::FontChosen, this,
+            [dispatch](const QString &name) { dispatch(tgFontName, name); });
     m_textBar->addWidget(m_fontBox);
     m_sizeBox = new QComboBox(m_textBar);
     m_sizeBox->setObjectName(QStringLiteral("FontSizeCB"));
@@ -65,12 +66,14 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     m_sizeBox->setEditable(true);
     m_sizeBox->setInsertPolicy(QComboBox::NoInsert);
     m_sizeBox->addItems({QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8"),
-                         QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"),
-                         QStringLiteral("14"), QStringLiteral("16"), QStringLiteral("18"), QStringLiteral("20"),
-                         QStringLiteral("22"), QStringLiteral("24"), QStringLiteral("26"), QStringLiteral("28"),
+                         QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("11"),
+                         QStringLiteral("12"), QStringLiteral("14"), QStringLiteral("16"),
+                         QStringLiteral("18"), QStringLiteral("20"), QStringLiteral("22"),
+                         QStringLiteral("24"), QStringLiteral("26"), QStringLiteral("28"),
                          QStringLiteral("36"), QStringLiteral("48"), QStringLiteral("72")});
     m_sizeBox->setMinimumContentsLength(3);
-    connect(m_sizeBox, &QComboBox::textActivated, this, [dispatch](const QString &text) { dispatch(tgFontSize, text); });
+    connect(m_sizeBox, &QComboBox::textActivated, this,
+            [dispatch](const QString &text) { dispatch(tgFontSize, text); });
     m_textBar->addWidget(m_sizeBox);
     m_textBar->addSeparator();
     AddToggle(m_textBar, tgBold, QStringLiteral("Bold"), QStringLiteral("BoldB"));
@@ -95,9 +98,12 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
         int Tag;
         const char *Caption;
         const char *Name;
-    } aligns[] = {{tgAlignLeft, "Align Left", "TextAlignLeftB"},     {tgAlignCenter, "Align Center", "TextAlignCenterB"},
-                  {tgAlignRight, "Align Right", "TextAlignRightB"},  {tgAlignBlock, "Justify", "TextAlignBlockB"},
-                  {tgAlignTop, "Align Top", "TextAlignTopB"},        {tgAlignMiddle, "Align Middle", "TextAlignMiddleB"},
+    } aligns[] = {{tgAlignLeft, "Align Left", "TextAlignLeftB"},
+                  {tgAlignCenter, "Align Center", "TextAlignCenterB"},
+                  {tgAlignRight, "Align Right", "TextAlignRightB"},
+                  {tgAlignBlock, "Justify", "TextAlignBlockB"},
+                  {tgAlignTop, "Align Top", "TextAlignTopB"},
+                  {tgAlignMiddle, "Align Middle", "TextAlignMiddleB"},
                   {tgAlignBottom, "Align Bottom", "TextAlignBottomB"}};
     for (const auto &a : aligns) {
         if (a.Tag == tgAlignTop)
@@ -121,7 +127,8 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     m_styleBox->setObjectName(QStringLiteral("StyleCB"));
     m_styleBox->setProperty("tag", tgStyle);
     m_styleBox->setMinimumContentsLength(10);
-    connect(m_styleBox, &QComboBox::textActivated, this, [dispatch](const QString &text) { dispatch(tgStyle, text); });
+    connect(m_styleBox, &QComboBox::textActivated, this,
+            [dispatch](const QString &text) { dispatch(tgStyle, text); });
     m_textBar->addWidget(m_styleBox);
     QAction *fontDialog = m_textBar->addAction(QStringLiteral("Font..."));
     fontDialog->setObjectName(QStringLiteral("FontB"));
@@ -138,7 +145,8 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     AddToggle(m_frameBar, tgFrameLeft, QStringLiteral("Left Line"), QStringLiteral("FrameLeftB"));
     AddToggle(m_frameBar, tgFrameRight, QStringLiteral("Right Line"), QStringLiteral("FrameRightB"));
     for (int tag : {tgFrameAll, tgFrameNone}) {
-        QAction *action = m_frameBar->addAction(tag == tgFrameAll ? QStringLiteral("All Lines") : QStringLiteral("No Lines"));
+        QAction *action = m_frameBar->addAction(tag == tgFrameAll ? QStringLiteral("All Lines")
+                                                                  : QStringLiteral("No Lines"));
         action->setObjectName(tag == tgFrameAll ? QStringLiteral("FrameAllB") : QStringLiteral("FrameNoB"));
         action->setProperty("tag", tag);
         connect(action, &QAction::triggered, this, [dispatch, tag] { dispatch(tag); });
@@ -154,15 +162,18 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     styleButton->setProperty("tag", tgFrameStyle);
     m_frameBar->addWidget(styleButton);
     m_lineSelector = new TfrxLineSelector(form);
-    connect(styleButton, &QToolButton::clicked, this, [this, styleButton] { m_lineSelector->Popup(styleButton); });
-    connect(m_lineSelector, &TfrxLineSelector::StylePicked, this, [dispatch](int style) { dispatch(tgFrameStyle, style); });
+    connect(styleButton, &QToolButton::clicked, this,
+            [this, styleButton] { m_lineSelector->Popup(styleButton); });
+    connect(m_lineSelector, &TfrxLineSelector::StylePicked, this,
+            [dispatch](int style) { dispatch(tgFrameStyle, style); });
     m_widthBox = new QComboBox(m_frameBar);
     m_widthBox->setObjectName(QStringLiteral("FrameWidthCB"));
     m_widthBox->setProperty("tag", tgFrameWidth);
     m_widthBox->setEditable(true);
     m_widthBox->setInsertPolicy(QComboBox::NoInsert);
     m_widthBox->setMinimumContentsLength(4);
-    connect(m_widthBox, &QComboBox::textActivated, this, [dispatch](const QString &text) { dispatch(tgFrameWidth, text); });
+    connect(m_widthBox, &QComboBox::textActivated, this,
+            [dispatch](const QString &text) { dispatch(tgFrameWidth, text); });
     m_frameBar->addWidget(m_widthBox);
 
     m_colorSelector = new TfrxColorSelector(form);
@@ -220,7 +231,8 @@ QAction *TfrxFormatBars::AddToggle(QToolBar *bar, int tag, const QString &captio
     action->setObjectName(name);
     action->setCheckable(true);
     action->setProperty("tag", tag);
-    connect(action, &QAction::triggered, this, [this, tag](bool checked) { m_commands->Dispatch(tag, checked); });
+    connect(action, &QAction::triggered, this,
+            [this, tag](bool checked) { m_commands->Dispatch(tag, checked); });
     m_tagActions << action;
     return action;
 }
@@ -295,7 +307,8 @@ void TfrxFormatBars::Refresh()
     auto *memo = qobject_cast<TfrxCustomMemoView *>(first);
     const TfrxFrame *frame = FrameOf(first);
     const bool font = Has(first, "Font") && !qobject_cast<TfrxPage *>(first);
-    const bool sides = frame && !qobject_cast<TfrxCustomLineView *>(first) && !qobject_cast<TfrxShapeView *>(first);
+    const bool sides =
+        frame && !qobject_cast<TfrxCustomLineView *>(first) && !qobject_cast<TfrxShapeView *>(first);
     const bool color = first && (Has(first, "Color") || qobject_cast<TfrxReportPage *>(first));
     const bool show = !several && first;
 
@@ -324,7 +337,9 @@ void TfrxFormatBars::Refresh()
     setToggle(tgAlignMiddle, alignments, show && memo && memo->VAlign() == frx::vaCenter);
     setToggle(tgAlignBottom, alignments, show && memo && memo->VAlign() == frx::vaBottom);
     m_styleBox->setEnabled(alignments);
-    m_styleBox->setCurrentIndex(show && memo ? std::max(0, m_styleBox->findText(memo->Style())) : several ? -1 : 0);
+    m_styleBox->setCurrentIndex(show && memo ? std::max(0, m_styleBox->findText(memo->Style()))
+                                : several    ? -1
+                                             : 0);
     if (show && memo && memo->Style().isEmpty())
         m_styleBox->setCurrentIndex(0);
 

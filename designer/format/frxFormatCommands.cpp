@@ -45,8 +45,9 @@ bool ParseFontSize(const QString &text, int *size, QString *message)
     const int value = text.trimmed().toInt(&ok);
     if (!ok || value < 1 || value > 999) {
         if (message)
-            *message = QStringLiteral("\"%1\" is not a font size: type a whole number of points from 1 to 999.")
-                           .arg(text.trimmed());
+            *message =
+                QStringLiteral("\"%1\" is not a font size: type a whole number of points from 1 to 999.")
+                    .arg(text.trimmed());
         return false;
     }
     *size = value;
@@ -229,8 +230,8 @@ bool TfrxFormatCommands::Dispatch(int tag, const QVariant &value)
             return false;
         v = dialog.selectedFont().family().isEmpty() ? dialog.currentFont() : dialog.selectedFont();
         if (v.value<QFont>().pointSize() > 999 || v.value<QFont>().pointSize() == 0) {
-            Ui::Message(QStringLiteral("The font size must be from 1 to 999 points."), QStringLiteral("Error"),
-                        UiIcon::Warning);
+            Ui::Message(QStringLiteral("The font size must be from 1 to 999 points."),
+                        QStringLiteral("Error"), UiIcon::Warning);
             return false;
         }
     }
@@ -290,7 +291,10 @@ bool TfrxFormatCommands::ApplyTo(TfrxComponent *c, int tag, const QVariant &valu
     case tgUnderline:
         if (!hasFont)
             return false;
-        setStyle(tag == tgBold ? frx::fsBold : tag == tgItalic ? frx::fsItalic : frx::fsUnderline, value.toBool());
+        setStyle(tag == tgBold     ? frx::fsBold
+                 : tag == tgItalic ? frx::fsItalic
+                                   : frx::fsUnderline,
+                 value.toBool());
         return true;
     case tgFontColor:
         if (!hasFont)
@@ -313,7 +317,9 @@ bool TfrxFormatCommands::ApplyTo(TfrxComponent *c, int tag, const QVariant &valu
     case tgAlignBottom:
         if (!memo)
             return false;
-        memo->SetVAlign(tag == tgAlignTop ? frx::vaTop : tag == tgAlignMiddle ? frx::vaCenter : frx::vaBottom);
+        memo->SetVAlign(tag == tgAlignTop      ? frx::vaTop
+                        : tag == tgAlignMiddle ? frx::vaCenter
+                                               : frx::vaBottom);
         return true;
     case tgFrameTop:
     case tgFrameBottom:
@@ -330,8 +336,9 @@ bool TfrxFormatCommands::ApplyTo(TfrxComponent *c, int tag, const QVariant &valu
     case tgFrameNone:
         if (!frame)
             return false;
-        frame->SetTyp(tag == tgFrameAll ? frx::TfrxFrameTypes(frx::ftLeft | frx::ftRight | frx::ftTop | frx::ftBottom)
-                                        : frx::TfrxFrameTypes());
+        frame->SetTyp(tag == tgFrameAll
+                          ? frx::TfrxFrameTypes(frx::ftLeft | frx::ftRight | frx::ftTop | frx::ftBottom)
+                          : frx::TfrxFrameTypes());
         return true;
     case tgFillColor:
         if (auto *page = qobject_cast<TfrxReportPage *>(c)) {
@@ -428,9 +435,9 @@ bool TfrxFormatCommands::Align(TAlignCommand command)
     if (!m_designer->Page())
         return false;
     const QList<TfrxComponent *> views = SelectedViews();
-    const qsizetype needed = command == acSpaceHorizontally || command == acSpaceVertically ? 3
+    const qsizetype needed = command == acSpaceHorizontally || command == acSpaceVertically     ? 3
                              : command == acCenterHorizontally || command == acCenterVertically ? 1
-                                                                                                  : 2;
+                                                                                                : 2;
     if (views.size() < needed)
         return false;
     TfrxComponent *r = views.first();
@@ -439,7 +446,9 @@ bool TfrxFormatCommands::Align(TAlignCommand command)
         return !c->Restrictions().testFlag(sizing ? frx::rfDontSize : frx::rfDontMove);
     };
     // Positions are compared on the page, so objects in different bands line up.
-    auto setAbsLeft = [](TfrxComponent *c, double absLeft) { c->SetLeft(c->Left() + absLeft - c->AbsLeft()); };
+    auto setAbsLeft = [](TfrxComponent *c, double absLeft) {
+        c->SetLeft(c->Left() + absLeft - c->AbsLeft());
+    };
     auto setAbsTop = [](TfrxComponent *c, double absTop) { c->SetTop(c->Top() + absTop - c->AbsTop()); };
 
     if (command == acSpaceHorizontally || command == acSpaceVertically) {
@@ -523,7 +532,7 @@ bool TfrxFormatCommands::Align(TAlignCommand command)
 namespace {
 
 struct MenuItem {
-    const char *Key;     // the action's object name
+    const char *Key; // the action's object name
     const char *Caption;
     bool (*Applies)(TfrxComponent *);
     bool (*Get)(TfrxComponent *);
@@ -565,7 +574,8 @@ bool IsView(TfrxComponent *c)
 }
 
 const MenuItem MemoItems[] = {
-    {"ClearContentsMI", "Clear Contents", IsMemo, nullptr, [](TfrxComponent *c, bool) { AsMemo(c)->SetText(QString()); }},
+    {"ClearContentsMI", "Clear Contents", IsMemo, nullptr,
+     [](TfrxComponent *c, bool) { AsMemo(c)->SetText(QString()); }},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
     {"AutoWidthMI", "Auto Width", IsMemo, [](TfrxComponent *c) { return AsMemo(c)->AutoWidth(); },
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetAutoWidth(v); }},
@@ -576,14 +586,18 @@ const MenuItem MemoItems[] = {
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetSuppressRepeated(v); }},
     {"HideZerosMI", "Hide Zeros", IsMemo, [](TfrxComponent *c) { return AsMemo(c)->HideZeros(); },
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetHideZeros(v); }},
-    {"AllowExpressionsMI", "Allow Expressions", IsMemo, [](TfrxComponent *c) { return AsMemo(c)->AllowExpressions(); },
+    {"AllowExpressionsMI", "Allow Expressions", IsMemo,
+     [](TfrxComponent *c) { return AsMemo(c)->AllowExpressions(); },
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetAllowExpressions(v); }},
     {"AllowHTMLTagsMI", "Allow HTML Tags", [](TfrxComponent *c) { return IsMemo(c) && !IsDotMatrix(c); },
      [](TfrxComponent *c) { return AsMemo(c)->AllowHTMLTags(); },
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetAllowHTMLTags(v); }},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"MemoStretchMI", "Stretch", IsMemo, [](TfrxComponent *c) { return AsMemo(c)->StretchMode() == frx::smActualHeight; },
-     [](TfrxComponent *c, bool v) { AsMemo(c)->SetStretchMode(v ? frx::smActualHeight : frx::smDontStretch); }},
+    {"MemoStretchMI", "Stretch", IsMemo,
+     [](TfrxComponent *c) { return AsMemo(c)->StretchMode() == frx::smActualHeight; },
+     [](TfrxComponent *c, bool v) {
+         AsMemo(c)->SetStretchMode(v ? frx::smActualHeight : frx::smDontStretch);
+     }},
     {"StretchToMaxMI", "Stretch to Max Height", IsMemo,
      [](TfrxComponent *c) { return AsMemo(c)->StretchMode() == frx::smMaxHeight; },
      [](TfrxComponent *c, bool v) { AsMemo(c)->SetStretchMode(v ? frx::smMaxHeight : frx::smDontStretch); }},
@@ -596,14 +610,17 @@ const MenuItem PictureItems[] = {
      [](TfrxComponent *c, bool v) { AsPicture(c)->SetStretched(v); }},
     {"CenterMI", "Center", IsPicture, [](TfrxComponent *c) { return AsPicture(c)->Center(); },
      [](TfrxComponent *c, bool v) { AsPicture(c)->SetCenter(v); }},
-    {"KeepAspectMI", "Keep Aspect Ratio", IsPicture, [](TfrxComponent *c) { return AsPicture(c)->KeepAspectRatio(); },
+    {"KeepAspectMI", "Keep Aspect Ratio", IsPicture,
+     [](TfrxComponent *c) { return AsPicture(c)->KeepAspectRatio(); },
      [](TfrxComponent *c, bool v) { AsPicture(c)->SetKeepAspectRatio(v); }},
 };
 
 const MenuItem LineItems[] = {
     {"DiagonalMI", "Diagonal", [](TfrxComponent *c) { return IsLine(c) && HasProperty(c, "Diagonal"); },
-     [](TfrxComponent *c) { return AsLine(c)->Diagonal(); }, [](TfrxComponent *c, bool v) { AsLine(c)->SetDiagonal(v); }},
-    {"LineStretchMI", "Stretch", IsLine, [](TfrxComponent *c) { return AsLine(c)->StretchMode() == frx::smMaxHeight; },
+     [](TfrxComponent *c) { return AsLine(c)->Diagonal(); },
+     [](TfrxComponent *c, bool v) { AsLine(c)->SetDiagonal(v); }},
+    {"LineStretchMI", "Stretch", IsLine,
+     [](TfrxComponent *c) { return AsLine(c)->StretchMode() == frx::smMaxHeight; },
      [](TfrxComponent *c, bool v) { AsLine(c)->SetStretchMode(v ? frx::smMaxHeight : frx::smDontStretch); }},
 };
 
@@ -648,9 +665,9 @@ QList<const MenuItem *> ItemsFor(TfrxComponent *c)
 
 const MenuItem *FindItem(const QString &key)
 {
-    for (const auto *table : {std::begin(MemoItems), std::begin(PictureItems), std::begin(LineItems),
-                              std::begin(ViewItems)}) {
-        const MenuItem *end = table == std::begin(MemoItems)       ? std::end(MemoItems)
+    for (const auto *table :
+         {std::begin(MemoItems), std::begin(PictureItems), std::begin(LineItems), std::begin(ViewItems)}) {
+        const MenuItem *end = table == std::begin(MemoItems)      ? std::end(MemoItems)
                               : table == std::begin(PictureItems) ? std::end(PictureItems)
                               : table == std::begin(LineItems)    ? std::end(LineItems)
                                                                   : std::end(ViewItems);
@@ -682,7 +699,8 @@ int TfrxFormatCommands::FillMenu(QMenu *menu)
             action->setChecked(item->Get(first));
         }
         const QString key = QLatin1String(item->Key);
-        connect(action, &QAction::triggered, this, [this, key](bool checked) { RunMenuCommand(key, checked); });
+        connect(action, &QAction::triggered, this,
+                [this, key](bool checked) { RunMenuCommand(key, checked); });
         ++added;
     }
     return added;

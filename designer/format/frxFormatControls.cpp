@@ -29,18 +29,54 @@ TColor Rgb(int r, int g, int b)
 QList<TColor> MakeTable()
 {
     const TColor face = ButtonFace();
-    return {clNone,             Rgb(255, 255, 255), Rgb(0, 0, 0),       Rgb(128, 0, 0),
-            Rgb(0, 128, 0),     Rgb(128, 128, 0),   Rgb(0, 0, 128),     Rgb(128, 0, 128),
-            Rgb(128, 128, 128), Rgb(192, 192, 192), Rgb(0, 128, 128),   Rgb(255, 0, 0),
-            Rgb(0, 255, 0),     Rgb(255, 255, 0),   Rgb(0, 0, 255),     Rgb(255, 0, 255),
-            Rgb(204, 204, 204), Rgb(228, 228, 228), Rgb(0, 255, 255),   Rgb(255, 204, 0),
-            Rgb(152, 204, 0),   Rgb(255, 255, 152), Rgb(0, 204, 255),   Rgb(204, 152, 255),
-            Rgb(216, 216, 216), Rgb(240, 240, 240), Rgb(220, 255, 255), Rgb(255, 228, 202),
-            Rgb(204, 255, 204), Rgb(255, 255, 204), Rgb(204, 244, 255), Rgb(255, 152, 204),
-            face,               Rgb(255, 218, 70),  Rgb(255, 235, 155), Rgb(123, 164, 0),
-            Rgb(151, 189, 253), Rgb(186, 211, 254), Rgb(255, 207, 106), Rgb(204, 244, 255),
-            face,               face,               face,               face,
-            face,               face,               face,               face};
+    return {clNone,
+            Rgb(255, 255, 255),
+            Rgb(0, 0, 0),
+            Rgb(128, 0, 0),
+            Rgb(0, 128, 0),
+            Rgb(128, 128, 0),
+            Rgb(0, 0, 128),
+            Rgb(128, 0, 128),
+            Rgb(128, 128, 128),
+            Rgb(192, 192, 192),
+            Rgb(0, 128, 128),
+            Rgb(255, 0, 0),
+            Rgb(0, 255, 0),
+            Rgb(255, 255, 0),
+            Rgb(0, 0, 255),
+            Rgb(255, 0, 255),
+            Rgb(204, 204, 204),
+            Rgb(228, 228, 228),
+            Rgb(0, 255, 255),
+            Rgb(255, 204, 0),
+            Rgb(152, 204, 0),
+            Rgb(255, 255, 152),
+            Rgb(0, 204, 255),
+            Rgb(204, 152, 255),
+            Rgb(216, 216, 216),
+            Rgb(240, 240, 240),
+            Rgb(220, 255, 255),
+            Rgb(255, 228, 202),
+            Rgb(204, 255, 204),
+            Rgb(255, 255, 204),
+            Rgb(204, 244, 255),
+            Rgb(255, 152, 204),
+            face,
+            Rgb(255, 218, 70),
+            Rgb(255, 235, 155),
+            Rgb(123, 164, 0),
+            Rgb(151, 189, 253),
+            Rgb(186, 211, 254),
+            Rgb(255, 207, 106),
+            Rgb(204, 244, 255),
+            face,
+            face,
+            face,
+            face,
+            face,
+            face,
+            face,
+            face};
 }
 
 } // namespace
@@ -164,8 +200,9 @@ void TfrxColorSelector::paintEvent(QPaintEvent *)
     p.drawText(QRect(bar.left(), 118, bar.width(), bar.bottom() - 118), Qt::AlignHCenter | Qt::AlignTop,
                QStringLiteral("Other..."));
     if (m_hot >= 0) {
-        const QRect mark = m_hot == frxColorTable::Count ? bar.adjusted(-3, -3, 3, 3)
-                                                         : QRect(5 + 18 * (m_hot % 8), 5 + 18 * (m_hot / 8), 18, 18);
+        const QRect mark = m_hot == frxColorTable::Count
+                               ? bar.adjusted(-3, -3, 3, 3)
+                               : QRect(5 + 18 * (m_hot % 8), 5 + 18 * (m_hot / 8), 18, 18);
         p.setPen(QColor(49, 106, 197));
         p.drawRect(mark.adjusted(0, 0, -1, -1));
         p.setPen(QColor(226, 230, 232));
@@ -241,8 +278,8 @@ void TfrxLineSelector::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     PaintPanel(p, this);
-    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                          Qt::DashDotDotLine, Qt::SolidLine};
+    static const Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                          Qt::DashDotLine, Qt::DashDotDotLine, Qt::SolidLine};
     for (int row = 0; row < 6; ++row) {
         QPen pen(Qt::black, 2, styles[row], Qt::FlatCap);
         p.setPen(pen);
@@ -302,7 +339,8 @@ constexpr int RecentCount = 5;
 } // namespace
 
 TfrxFontComboBox::TfrxFontComboBox(const QString &storeName, QWidget *parent)
-    : QComboBox(parent), m_storeFile(TfrxDesignerSettings::StoreFileName(storeName + QStringLiteral("\\MRUFont")))
+    : QComboBox(parent),
+      m_storeFile(TfrxDesignerSettings::StoreFileName(storeName + QStringLiteral("\\MRUFont")))
 {
     setObjectName(QStringLiteral("FontNameCB"));
     setEditable(false);
@@ -322,8 +360,9 @@ void TfrxFontComboBox::Fill()
 {
     QStringList families = QFontDatabase::families();
     families.removeDuplicates();
-    std::sort(families.begin(), families.end(),
-              [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::sort(families.begin(), families.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
     m_families = families;
     const IniFile ini(m_storeFile);
     m_recent.clear();

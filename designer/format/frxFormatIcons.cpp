@@ -81,8 +81,8 @@ QIcon Palette(int command)
     return Draw([command](QPainter &p) {
         p.setBrush(QColor(151, 189, 253));
         switch (command) {
-        case 0: // left
-        case 1: // middle
+        case 0:   // left
+        case 1:   // middle
         case 2: { // right
             const int x = command == 0 ? 2 : command == 1 ? 8 : 14;
             p.drawRect(command == 0 ? 2 : command == 1 ? 4 : 6, 2, 8, 4);
@@ -91,8 +91,8 @@ QIcon Palette(int command)
             p.drawLine(x, 0, x, 15);
             break;
         }
-        case 3: // top
-        case 4: // centre
+        case 3:   // top
+        case 4:   // centre
         case 5: { // bottom
             const int y = command == 3 ? 2 : command == 4 ? 8 : 14;
             p.drawRect(2, command == 3 ? 2 : command == 4 ? 4 : 6, 4, 8);
@@ -165,9 +165,19 @@ QIcon frxFormatIcon(const QString &name)
              });
          }},
         {QStringLiteral("FillColorB"),
-         [] { return Draw([](QPainter &p) { p.fillRect(2, 2, 12, 9, QColor(255, 204, 0)); p.drawRect(2, 2, 11, 8); }); }},
+         [] {
+             return Draw([](QPainter &p) {
+                 p.fillRect(2, 2, 12, 9, QColor(255, 204, 0));
+                 p.drawRect(2, 2, 11, 8);
+             });
+         }},
         {QStringLiteral("FrameColorB"),
-         [] { return Draw([](QPainter &p) { p.setPen(QPen(Qt::red, 2)); p.drawRect(3, 3, 10, 8); }); }},
+         [] {
+             return Draw([](QPainter &p) {
+                 p.setPen(QPen(Qt::red, 2));
+                 p.drawRect(3, 3, 10, 8);
+             });
+         }},
         {QStringLiteral("FrameStyleB"),
          [] {
              return Draw([](QPainter &p) {

@@ -9,15 +9,9 @@ namespace frxGuides {
 
 int EdgesOfHandle(int handle)
 {
-    static const int edges[] = {0,
-                                geLeft | geTop,
-                                geRight | geBottom,
-                                geTop | geRight,
-                                geLeft | geBottom,
-                                geRight,
-                                geLeft,
-                                geTop,
-                                geBottom};
+    static const int edges[] = {
+        0,     geLeft | geTop, geRight | geBottom, geTop | geRight, geLeft | geBottom, geRight, geLeft,
+        geTop, geBottom};
     return handle >= 1 && handle <= 8 ? edges[handle] : 0;
 }
 
@@ -55,14 +49,22 @@ double Pull(const QList<double> &guides, const QList<double> &edgesAfter, bool *
 
 QPointF SnapDelta(const TfrxPage *page, const QList<TfrxComponent *> &objects, QPointF delta, int edges)
 {
-    auto *reportPage = qobject_cast<const TfrxReportPage *>(page);
-    if (!reportPage || objects.isEmpty() || edges == 0)
+    if (objects.isEmpty())
         return delta;
     QRectF r;
     for (const TfrxComponent *c : objects) {
         const QRectF own = QRectF(c->AbsLeft(), c->AbsTop(), c->Width(), c->Height()).normalized();
         r = r.isNull() ? own : r.united(own);
     }
+    return SnapRectDelta(page, r, delta, edges);
+}
+
+QPointF SnapRectDelta(const TfrxPage *page, const QRectF &rect, QPointF delta, int edges)
+{
+    auto *reportPage = qobject_cast<const TfrxReportPage *>(page);
+    if (!reportPage || edges == 0)
+        return delta;
+    const QRectF r = rect.normalized();
     QList<double> xs, ys;
     if (edges & geLeft)
         xs << r.left() + delta.x();

@@ -18,6 +18,8 @@ int EdgesOfHandle(int handle);
 // A drag step adjusted so that a moving edge of the objects' rectangle that would land within 6
 // design pixels of a guide lands on it exactly; the nearest guide wins on each axis.
 QPointF SnapDelta(const TfrxPage *page, const QList<TfrxComponent *> &objects, QPointF delta, int edges);
+// The same for a rectangle in design pixels on the page (an insertion outline).
+QPointF SnapRectDelta(const TfrxPage *page, const QRectF &rect, QPointF delta, int edges);
 // The position a guide dropped at pos gets: truncated to whole grid steps with grid alignment,
 // rounded to 8 decimals.
 double GuidePosition(double pos, double gridStep, bool gridAlign);

@@ -877,9 +877,10 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     if (d->mode != dmMove && d->mode != dmSize)
         return;
     QPointF delta = d->Snap(pt - d->anchor, alt);
-    if (d->showGuides) // the moving edges snap to guides (designer/format)
-        delta = frxGuides::SnapDelta(d->page, d->SelectedViews(), delta,
-                                     d->mode == dmMove ? frxGuides::geAll : frxGuides::EdgesOfHandle(d->sizingHandle));
+    if (d->showGuides) { // the moving edges snap to guides (designer/format)
+        const int edges = d->mode == dmMove ? frxGuides::geAll : frxGuides::EdgesOfHandle(d->sizingHandle);
+        delta = frxGuides::SnapDelta(d->page, d->SelectedViews(), delta, edges);
+    }
     if (delta.isNull())
         return;
     if (d->floating.isEmpty())

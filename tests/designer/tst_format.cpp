@@ -9,10 +9,10 @@
 #include "designer/format/frxFormatCommands.h"
 #include "designer/format/frxFormatControls.h"
 #include "designer/settings/frxDesignerSettings.h"
-#include "platform/IniFile.h"
 #include "designer/undo/frxUndoBuffer.h"
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
+#include "platform/IniFile.h"
 #include "report/model/frxBands.h"
 
 #include <QAction>
@@ -110,17 +110,27 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("property"); // checked on Memo1 afterwards
         QTest::addColumn<QString>("expected");
-        QTest::newRow("font size") << int(tgFontSize) << QVariant(QStringLiteral("14")) << "size" << "14";
-        QTest::newRow("font colour") << int(tgFontColor) << QVariant(0x0000FF) << "fontColor" << "255";
-        QTest::newRow("centre") << int(tgAlignCenter) << QVariant() << "hAlign" << "2";
-        QTest::newRow("bottom") << int(tgAlignBottom) << QVariant() << "vAlign" << "1";
-        QTest::newRow("all lines") << int(tgFrameAll) << QVariant() << "frame" << "15";
-        QTest::newRow("top line") << int(tgFrameTop) << QVariant(true) << "frame" << "4";
-        QTest::newRow("frame width with comma") << int(tgFrameWidth) << QVariant(QStringLiteral("1,5")) << "frameWidth"
-                                                << "1.5";
-        QTest::newRow("frame style") << int(tgFrameStyle) << QVariant(int(frx::fsDot)) << "frameStyle" << "2";
-        QTest::newRow("rotation") << int(tgRotation) << QVariant(90) << "rotation" << "90";
-        QTest::newRow("fill") << int(tgFillColor) << QVariant(0x00FF00) << "color" << QString::number(0x00FF00);
+        QTest::newRow("font size") << int(tgFontSize) << QVariant(QStringLiteral("14")) << "size"
+                                   << "14";
+        QTest::newRow("font colour") << int(tgFontColor) << QVariant(0x0000FF) << "fontColor"
+                                     << "255";
+        QTest::newRow("centre") << int(tgAlignCenter) << QVariant() << "hAlign"
+                                << "2";
+        QTest::newRow("bottom") << int(tgAlignBottom) << QVariant() << "vAlign"
+                                << "1";
+        QTest::newRow("all lines") << int(tgFrameAll) << QVariant() << "frame"
+                                   << "15";
+        QTest::newRow("top line") << int(tgFrameTop) << QVariant(true) << "frame"
+                                  << "4";
+        QTest::newRow("frame width with comma")
+            << int(tgFrameWidth) << QVariant(QStringLiteral("1,5")) << "frameWidth"
+            << "1.5";
+        QTest::newRow("frame style") << int(tgFrameStyle) << QVariant(int(frx::fsDot)) << "frameStyle"
+                                     << "2";
+        QTest::newRow("rotation") << int(tgRotation) << QVariant(90) << "rotation"
+                                  << "90";
+        QTest::newRow("fill") << int(tgFillColor) << QVariant(0x00FF00) << "color"
+                              << QString::number(0x00FF00);
     }
 
     void formatCommandsOnASingleMemo()
@@ -135,16 +145,15 @@ private slots:
         const int before = w.Undos();
         QVERIFY(w.cmd->Dispatch(tag, value));
         QCOMPARE(w.Undos(), before + 1);
-        const QMap<QString, QString> values{
-            {"size", QString::number(m->Font()->Size())},
-            {"fontColor", QString::number(m->Font()->Color())},
-            {"hAlign", QString::number(int(m->HAlign()))},
-            {"vAlign", QString::number(int(m->VAlign()))},
-            {"frame", QString::number(int(m->Frame()->Typ()))},
-            {"frameWidth", QString::number(m->Frame()->Width())},
-            {"frameStyle", QString::number(int(m->Frame()->Style()))},
-            {"rotation", QString::number(m->Rotation())},
-            {"color", QString::number(m->Color())}};
+        const QMap<QString, QString> values{{"size", QString::number(m->Font()->Size())},
+                                            {"fontColor", QString::number(m->Font()->Color())},
+                                            {"hAlign", QString::number(int(m->HAlign()))},
+                                            {"vAlign", QString::number(int(m->VAlign()))},
+                                            {"frame", QString::number(int(m->Frame()->Typ()))},
+                                            {"frameWidth", QString::number(m->Frame()->Width())},
+                                            {"frameStyle", QString::number(int(m->Frame()->Style()))},
+                                            {"rotation", QString::number(m->Rotation())},
+                                            {"color", QString::number(m->Color())}};
         QCOMPARE(values.value(property), expected);
         // The bars show the one selected object afterwards.
         if (property == "size")
@@ -207,14 +216,14 @@ private slots:
         QTest::addColumn<int>("command");
         QTest::addColumn<QList<double>>("lefts");
         QTest::addColumn<QList<double>>("expected");
-        QTest::newRow("space horizontally") << int(acSpaceHorizontally) << QList<double>{0, 10, 50}
-                                            << QList<double>{0, 25, 50};
-        QTest::newRow("space horizontally out of order") << int(acSpaceHorizontally) << QList<double>{50, 0, 10}
-                                                         << QList<double>{50, 0, 25};
+        QTest::newRow("space horizontally")
+            << int(acSpaceHorizontally) << QList<double>{0, 10, 50} << QList<double>{0, 25, 50};
+        QTest::newRow("space horizontally out of order")
+            << int(acSpaceHorizontally) << QList<double>{50, 0, 10} << QList<double>{50, 0, 25};
         QTest::newRow("align left") << int(acAlignLeft) << QList<double>{7, 20, 40} << QList<double>{7, 7, 7};
         QTest::newRow("align left needs two") << int(acAlignLeft) << QList<double>{7} << QList<double>{7};
-        QTest::newRow("space needs three") << int(acSpaceHorizontally) << QList<double>{0, 10}
-                                           << QList<double>{0, 10};
+        QTest::newRow("space needs three")
+            << int(acSpaceHorizontally) << QList<double>{0, 10} << QList<double>{0, 10};
         QTest::newRow("align right") << int(acAlignRight) << QList<double>{100, 0} << QList<double>{100, 150};
     }
 
@@ -302,7 +311,8 @@ private slots:
         }
         const QList<TColor> &table = frxColorTable::Colors();
         for (int slot = 0; slot < 8; ++slot)
-            QCOMPARE(table[frxColorTable::FirstCustom + slot], frxColorTable::FromQColor(QColor(slot + 2, slot + 3, slot + 4)));
+            QCOMPARE(table[frxColorTable::FirstCustom + slot],
+                     frxColorTable::FromQColor(QColor(slot + 2, slot + 3, slot + 4)));
         QCOMPARE(m->Font()->Color(), frxColorTable::FromQColor(QColor(9, 10, 11)));
         // A colour already in the table is not recorded again; a swatch picks its entry.
         frxColorTable::AddCustomColor(frxColorTable::FromQColor(QColor(5, 6, 7)));
@@ -340,6 +350,15 @@ private slots:
         Mouse(w.ws, QEvent::MouseMove, from + QPoint(0, qRound(wanted)));
         Mouse(w.ws, QEvent::MouseButtonRelease, from + QPoint(0, qRound(wanted)));
         QVERIFY2(qAbs(m->Top() - guide) < 1e-6, qPrintable(QString::number(m->Top())));
+        // An insertion outline snaps too: the grid alone would put it 3.78 below the guide.
+        w.form.ArmInsertion(QStringLiteral("TfrxMemoView"));
+        const QPoint click = At(w.ws, 150, guide + 4.5);
+        Mouse(w.ws, QEvent::MouseMove, click);
+        Mouse(w.ws, QEvent::MouseButtonPress, click);
+        Mouse(w.ws, QEvent::MouseButtonRelease, click);
+        TfrxComponent *inserted = w.form.SelectedObjects().first();
+        QVERIFY(inserted != m && qobject_cast<TfrxMemoView *>(inserted));
+        QVERIFY2(qAbs(inserted->AbsTop() - guide) < 1e-6, qPrintable(QString::number(inserted->AbsTop())));
         // A drop outside the page adds nothing.
         QVERIFY(!w.fmt->DropGuide(true, w.form.mapToGlobal(QPoint(1, 1))));
         QCOMPARE(page->HGuides().size(), 1);
@@ -385,7 +404,8 @@ private slots:
         QCOMPARE(m->Font()->Name(), families[5]);
         const QStringList expected{families[5], families[4], families[3], families[2], families[1]};
         QCOMPARE(box->RecentFonts(), expected);
-        const QString store = TfrxDesignerSettings::StoreFileName(QStringLiteral("\\Software\\Tavrel\\MRUFont"));
+        const QString store =
+            TfrxDesignerSettings::StoreFileName(QStringLiteral("\\Software\\Tavrel\\MRUFont"));
         IniFile ini(store);
         QCOMPARE(ini.ReadString(QStringLiteral("MRUFont"), QStringLiteral("Font0"), QString()), families[5]);
         QCOMPARE(ini.ReadString(QStringLiteral("MRUFont"), QStringLiteral("Font4"), QString()), families[1]);
@@ -394,7 +414,8 @@ private slots:
         QCOMPARE(box->RecentFonts().first(), families[3]);
         QCOMPARE(box->RecentFonts().size(), 5);
         // A stored name that is no longer installed is left out when the list is filled.
-        IniFile(store).WriteString(QStringLiteral("MRUFont"), QStringLiteral("Font1"), QStringLiteral("No Such Font 123"));
+        IniFile(store).WriteString(QStringLiteral("MRUFont"), QStringLiteral("Font1"),
+                                   QStringLiteral("No Such Font 123"));
         box->Fill();
         QVERIFY(!box->RecentFonts().contains(QStringLiteral("No Such Font 123")));
         QCOMPARE(box->RecentFonts().size(), 4);
@@ -449,7 +470,8 @@ private slots:
         Mouse(w.ws, QEvent::MouseMove, At(w.ws, 150, 150));
         Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, 150, 150));
         QCOMPARE(page->VGuides().size(), 1);
-        QVERIFY2(qAbs(page->VGuides().first().toDouble() - 39 * Mm) < 1e-6, qPrintable(page->VGuides().first()));
+        QVERIFY2(qAbs(page->VGuides().first().toDouble() - 39 * Mm) < 1e-6,
+                 qPrintable(page->VGuides().first()));
         QCOMPARE(w.Undos(), before + 1);
         // Dropped at the edge of the printable area, it goes.
         const double x = page->VGuides().first().toDouble();
