@@ -229,7 +229,7 @@ bool TfrxFormatCommands::Dispatch(int tag, const QVariant &value)
         if (!Ui::RunDialog(dialog))
             return false;
         v = dialog.selectedFont().family().isEmpty() ? dialog.currentFont() : dialog.selectedFont();
-        if (v.value<QFont>().pointSize() > 999 || v.value<QFont>().pointSize() == 0) {
+        if (v.value<QFont>().pointSize() > 999 || v.value<QFont>().pointSize() <= 0) {
             Ui::Message(QStringLiteral("The font size must be from 1 to 999 points."),
                         QStringLiteral("Error"), UiIcon::Warning);
             return false;
