@@ -4,6 +4,7 @@
 #include "designer/window/frxDesgn.h"
 
 #include "designer/editors/frxEditorCommands.h"
+#include "designer/format/frxDesignerFormatting.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/core/frxTypes.h"
@@ -156,20 +157,7 @@ void TfrxDesignerForm::Private::CreateActions()
             q->SetModified(true);
         }
     });
-    QObject::connect(actions.value(QStringLiteral("FitToGridCmd")), &QAction::triggered, q, [this] {
-        const double gx = workspace->GridX(), gy = workspace->GridY();
-        for (TfrxComponent *c : q->m_selectedObjects) {
-            if (c == q->m_page || c->Restrictions().testFlag(frx::rfDontMove))
-                continue;
-            c->SetLeft(std::round(c->Left() / gx) * gx);
-            c->SetTop(std::round(c->Top() / gy) * gy);
-            if (!c->Restrictions().testFlag(frx::rfDontSize)) {
-                c->SetWidth(std::round(c->Width() / gx) * gx);
-                c->SetHeight(std::round(c->Height() / gy) * gy);
-            }
-        }
-        q->SetModified(true);
-    });
+    // Fit to Grid is connected by designer/format (TfrxDesignerFormatting).
 }
 
 void TfrxDesignerForm::Private::CreateMenus()
@@ -399,6 +387,7 @@ TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
     d->CreateDocks();
     d->CreateObjectButtons();
     frxInstallEditorCommands(this); // editors: the Report menu's Variables, Styles, Options
+    d->formatting = new TfrxDesignerFormatting(this);
     // What the window shows from its first frame: settings, then the report.
     d->state = TfrxDesignerSettings(report->IniFile()).Restore();
     d->ApplyState();
@@ -717,6 +706,8 @@ void TfrxDesignerForm::Private::UpdateControls()
     set("PageSettingsCmd", qobject_cast<TfrxReportPage *>(page) != nullptr);
     set("FindNextCmd", !lastFindText.isEmpty());
     set("SaveCmd", q->m_modified);
+    if (formatting)
+        formatting->SelectionChanged();
 }
 
 void TfrxDesignerForm::Private::UpdateStatus()
@@ -935,6 +926,11 @@ QAction *TfrxDesignerForm::Action(const QString &name) const
 TfrxDesignerWorkspace *TfrxDesignerForm::Workspace() const
 {
     return d->workspace;
+}
+
+TfrxDesignerFormatting *TfrxDesignerForm::Formatting() const
+{
+    return d->formatting;
 }
 
 TfrxUndoBuffer *TfrxDesignerForm::UndoBuffer() const

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QAction;
+class TfrxDesignerFormatting;
 class TfrxDesignerWorkspace;
 class TfrxUndoBuffer;
 struct TfrxDesignerState;
@@ -89,6 +90,8 @@ public:
     // ---- for the program and its tests ----
     QAction *Action(const QString &name) const;
     TfrxDesignerWorkspace *Workspace() const;
+    // The formatting bars, rulers, guides and tools (designer/format).
+    TfrxDesignerFormatting *Formatting() const;
     TfrxUndoBuffer *UndoBuffer() const;
     QStringList RecentFiles() const;
     void AddRecentFile(const QString &fileName);

@@ -5,6 +5,8 @@
 #include "designer/editors/frxBandEditor.h"
 #include "designer/editors/frxBarcodeEditor.h"
 #include "designer/window/frxDesgnPrivate.h"
+#include "designer/format/frxDesignerFormatting.h"
+#include "designer/format/frxFormatCommands.h"
 #include "designer/window/frxMemoEditor.h"
 #include "designer/workspace/frxClipboard.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -141,6 +143,8 @@ TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c))
         if (qobject_cast<TfrxDataPage *>(m_page))
             memo->SetWysiwyg(false);
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c); memo && d->formatting)
+        d->formatting->Commands()->Sample().ApplySample(memo); // looks like the last formatted one
     // Lines stay armed for the next line; anything else goes back to the select tool.
     if (!qobject_cast<TfrxCustomLineView *>(c))
         ArmInsertion(QString());

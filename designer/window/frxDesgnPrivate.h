@@ -26,6 +26,7 @@ struct TfrxDesignerForm::Private {
     QHash<QString, QAction *> actions;
 
     TfrxDesignerWorkspace *workspace = nullptr;
+    TfrxDesignerFormatting *formatting = nullptr; // designer/format
     QScrollArea *scrollBox = nullptr;
     QStackedWidget *centre = nullptr;
     QWidget *pageArea = nullptr;

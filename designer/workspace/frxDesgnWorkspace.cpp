@@ -1,6 +1,7 @@
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "designer/workspace/frxDesgnWorkspacePrivate.h"
 
+#include "designer/format/frxGuides.h"
 #include "designer/workspace/frxBandLayout.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
@@ -875,7 +876,11 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     }
     if (d->mode != dmMove && d->mode != dmSize)
         return;
-    const QPointF delta = d->Snap(pt - d->anchor, alt);
+    QPointF delta = d->Snap(pt - d->anchor, alt);
+    if (d->showGuides) { // the moving edges snap to guides (designer/format)
+        const int edges = d->mode == dmMove ? frxGuides::geAll : frxGuides::EdgesOfHandle(d->sizingHandle);
+        delta = frxGuides::SnapDelta(d->page, d->SelectedViews(), delta, edges);
+    }
     if (delta.isNull())
         return;
     if (d->floating.isEmpty())

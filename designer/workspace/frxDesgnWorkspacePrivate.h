@@ -2,6 +2,7 @@
 // The design surface's private state and helpers, shared by the files that implement it (input in
 // frxDesgnWorkspace.cpp, drawing in frxDesgnWorkspaceDraw.cpp).
 
+#include "designer/format/frxGuides.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/model/frxBands.h"
@@ -162,7 +163,9 @@ struct TfrxDesignerWorkspace::Private {
     }
     void FollowMouse(const QPointF &pt, bool alt)
     {
-        const QPointF delta = Snap(pt - anchor, alt);
+        QPointF delta = Snap(pt - anchor, alt);
+        if (showGuides) // the outline snaps to guides (designer/format)
+            delta = frxGuides::SnapRectDelta(page, outline, delta, frxGuides::geAll);
         outline.translate(delta);
         anchor += delta;
     }
