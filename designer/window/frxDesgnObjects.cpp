@@ -14,10 +14,12 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -29,10 +31,32 @@ struct ObjectKind {
 
 // The objects bar of a report page, top to bottom after the select tool.
 const ObjectKind Kinds[] = {
-    {"TfrxMemoView", "Text Object", 0},    {"TfrxPictureView", "Picture Object", 0},
-    {"TfrxSysMemoView", "System Text", 0}, {"TfrxLineView", "Line", 0},
-    {"TfrxShapeView", "Rectangle", 0},
+    {"TfrxMemoView", "Text Object", 0},
+    {"TfrxPictureView", "Picture Object", 0},
+    {"TfrxSysMemoView", "System Text", 0},
+    {"TfrxBarCodeView", "Barcode Object", 0},
 };
+
+// The category buttons and what their menus offer (the flags are the classes' creation codes).
+const ObjectKind DrawKinds[] = {
+    {"TfrxLineView", "Line", 0},
+    {"TfrxLineView", "Diagonal Line", 1},
+    {"TfrxShapeView", "Rectangle", frx::skRectangle},
+    {"TfrxShapeView", "Rounded Rectangle", frx::skRoundRectangle},
+    {"TfrxShapeView", "Ellipse", frx::skEllipse},
+    {"TfrxShapeView", "Triangle", frx::skTriangle},
+    {"TfrxShapeView", "Diamond", frx::skDiamond},
+};
+const ObjectKind OtherKinds[] = {
+    {"TfrxBarcode2DView", "2D Barcode", 0},
+    {"TfrxQRCode", "QR Code", 0},
+};
+
+// A button's object name: the class, and the creation code when it is not 0.
+QString KindName(const QString &className, int flags)
+{
+    return flags == 0 ? className : className + QLatin1Char('.') + QString::number(flags);
+}
 
 } // namespace
 
@@ -42,17 +66,59 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
     group->setExclusive(true);
     selectTool = q->findChild<QAction *>(QStringLiteral("SelectToolCmd"));
     group->addAction(selectTool);
-    QObject::connect(selectTool, &QAction::triggered, q, [this] { q->ArmInsertion(QString()); });
-    for (const ObjectKind &kind : Kinds) {
-        QAction *button = objectsBar->addAction(QLatin1String(kind.Caption));
-        button->setObjectName(QLatin1String(kind.ClassName));
-        button->setCheckable(true);
-        group->addAction(button);
+    QObject::connect(selectTool, &QAction::triggered, q, [this] {
+        workspace->SetTool(TfrxDesignerWorkspace::dtSelect);
+        q->ArmInsertion(QString());
+    });
+    // The text tool: typing where one clicks or draws (the workspace creates nothing itself).
+    QAction *textTool = objectsBar->addAction(QStringLiteral("Edit Text Tool"));
+    textTool->setObjectName(QStringLiteral("TextToolCmd"));
+    textTool->setCheckable(true);
+    group->addAction(textTool);
+    QObject::connect(textTool, &QAction::triggered, q, [this] {
+        workspace->SetTool(TfrxDesignerWorkspace::dtEditText);
+        q->ArmInsertion(QString());
+    });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::TextInsertRequested, q, [this](const QRectF &rect) {
+        insertClass = QStringLiteral("TfrxMemoView");
+        insertFlags = 0;
+        // The new text is typed in place, not in the memo editor.
+        const bool editAfterInsert = state.EditAfterInsert;
+        state.EditAfterInsert = false;
+        TfrxComponent *memo = q->InsertObject(rect);
+        state.EditAfterInsert = editAfterInsert;
+        if (memo)
+            workspace->BeginInplaceEdit(memo);
+    });
+    auto addKind = [this, group](const ObjectKind &kind, QMenu *menu) {
         const QString className = QLatin1String(kind.ClassName);
         const int flags = kind.Flags;
+        QAction *button = menu ? menu->addAction(QLatin1String(kind.Caption))
+                               : objectsBar->addAction(QLatin1String(kind.Caption));
+        button->setObjectName(KindName(className, flags));
+        button->setCheckable(true);
+        group->addAction(button);
         QObject::connect(button, &QAction::triggered, q,
                          [this, className, flags] { q->ArmInsertion(className, flags); });
-    }
+    };
+    for (const ObjectKind &kind : Kinds)
+        addKind(kind, nullptr);
+    // "Draw" and "Other": a button that drops down its menu.
+    auto addCategory = [this, &addKind](const char *name, const QString &caption, const auto &kinds) {
+        auto *menu = new QMenu(caption, q);
+        menu->setObjectName(QLatin1String(name));
+        for (const ObjectKind &kind : kinds)
+            addKind(kind, menu);
+        auto *button = new QToolButton(objectsBar);
+        button->setText(caption);
+        button->setToolTip(caption);
+        button->setObjectName(QLatin1String(name) + QStringLiteral("Button"));
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        objectsBar->addWidget(button);
+    };
+    addCategory("DrawMenu", QStringLiteral("Draw"), DrawKinds);
+    addCategory("OtherMenu", QStringLiteral("Other"), OtherKinds);
     QObject::connect(workspace, &TfrxDesignerWorkspace::InsertRequested, q, [this](const QRectF &rect) {
         if (rect.isNull() && rect.width() == 0 && rect.height() == 0 && rect.topLeft().isNull()) {
             q->ArmInsertion(QString()); // Esc
@@ -111,17 +177,19 @@ void TfrxDesignerForm::ArmInsertion(const QString &className, int flags)
     if (!meta || !m_page) {
         d->insertClass.clear();
         d->workspace->SetInsertion(nullptr, 0, 0, 0);
-        if (d->selectTool)
+        // Back to the tool that was active: the select tool, or the text tool that stays.
+        if (d->workspace->Tool() == TfrxDesignerWorkspace::dtEditText) {
+            if (QAction *textTool = findChild<QAction *>(QStringLiteral("TextToolCmd")))
+                textTool->setChecked(true);
+        } else if (d->selectTool) {
             d->selectTool->setChecked(true);
+        }
         return;
     }
     const QSizeF size = d->DefaultObjectSize(className, flags);
     d->workspace->SetInsertion(meta, flags, size.width(), size.height());
-    if (QAction *button = d->objectsBar->findChild<QAction *>(className))
+    if (QAction *button = findChild<QAction *>(KindName(className, flags)))
         button->setChecked(true);
-    for (QAction *a : d->objectsBar->actions())
-        if (a->objectName() == className)
-            a->setChecked(true);
 }
 
 TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
