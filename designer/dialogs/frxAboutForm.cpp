@@ -20,6 +20,7 @@ TfrxAboutForm::TfrxAboutForm(QWidget *parent) : QDialog(parent)
     text->setObjectName(QStringLiteral("TextL"));
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(title);

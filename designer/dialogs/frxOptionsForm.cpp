@@ -138,6 +138,8 @@ TfrxOptionsForm::TfrxOptionsForm(const TfrxDesignerState &state, QWidget *parent
     otherLayout->addRow(m_showStartup);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
     QPushButton *defaults = buttons->addButton(QStringLiteral("Restore defaults"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("RestoreDefaultsB"));
     connect(defaults, &QPushButton::clicked, this, &TfrxOptionsForm::RestoreDefaults);

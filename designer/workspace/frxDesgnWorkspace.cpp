@@ -1005,7 +1005,9 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
             return;
         QRectF r = d->outline;
         const bool line = d->InsertingLine();
-        if (line) {
+        // Creation codes 1 to 4 draw diagonal lines, which keep their slant.
+        const bool diagonal = line && d->insertFlags >= 1 && d->insertFlags <= 4;
+        if (line && !diagonal) {
             // A line drawn at an angle goes straight.
             if (std::abs(r.width()) > std::abs(r.height()))
                 r.setHeight(0);
@@ -1026,6 +1028,8 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
+    if (d->mode == dmInplaceEdit)
+        return; // the click that opened the in-place editor
     const TDesignMode mode = d->mode;
     d->mode = dmNone;
     if (mode == dmSelectionRect && d->tool == dtEditText) {
