@@ -652,6 +652,7 @@ void TfrxDesignerForm::SetPage(TfrxPage *page)
     d->updatingTabs = false;
     d->centre->setCurrentWidget(page ? d->pageArea : static_cast<QWidget *>(d->codeWindow));
     d->objectsBar->setVisible(page != nullptr);
+    d->UpdateObjectButtons();
     m_objects.clear();
     m_selectedObjects.clear();
     if (page) {

@@ -11,6 +11,8 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
+#include "report/objects/frxDMP.h"
+#include "report/objects/frxDialogControls.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -23,15 +25,19 @@
 
 namespace {
 
+// The page kinds an object kind is offered on.
+enum PageKinds { OnReport = 1, OnDotMatrix = 2, OnDialog = 4, OnData = 8, OnPrinted = OnReport | OnDotMatrix };
+
 struct ObjectKind {
     const char *ClassName;
     const char *Caption;
     int Flags;
+    int Pages = OnPrinted;
 };
 
 // The objects bar of a report page, top to bottom after the select tool.
 const ObjectKind Kinds[] = {
-    {"TfrxMemoView", "Text Object", 0},
+    {"TfrxMemoView", "Text Object", 0, OnPrinted | OnData},
     {"TfrxPictureView", "Picture Object", 0},
     {"TfrxSysMemoView", "System Text", 0},
     {"TfrxBarCodeView", "Barcode Object", 0},
@@ -39,18 +45,45 @@ const ObjectKind Kinds[] = {
 
 // The category buttons and what their menus offer (the flags are the classes' creation codes).
 const ObjectKind DrawKinds[] = {
-    {"TfrxLineView", "Line", 0},
-    {"TfrxLineView", "Diagonal Line", 1},
-    {"TfrxShapeView", "Rectangle", frx::skRectangle},
-    {"TfrxShapeView", "Rounded Rectangle", frx::skRoundRectangle},
-    {"TfrxShapeView", "Ellipse", frx::skEllipse},
-    {"TfrxShapeView", "Triangle", frx::skTriangle},
-    {"TfrxShapeView", "Diamond", frx::skDiamond},
+    {"TfrxLineView", "Line", 0, OnPrinted | OnData},
+    {"TfrxLineView", "Diagonal Line", 1, OnPrinted | OnData},
+    {"TfrxShapeView", "Rectangle", frx::skRectangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Rounded Rectangle", frx::skRoundRectangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Ellipse", frx::skEllipse, OnPrinted | OnData},
+    {"TfrxShapeView", "Triangle", frx::skTriangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Diamond", frx::skDiamond, OnPrinted | OnData},
 };
+// Dot-matrix objects only on dot-matrix pages, dialog controls only on dialog pages.
 const ObjectKind OtherKinds[] = {
     {"TfrxBarcode2DView", "2D Barcode", 0},
     {"TfrxQRCode", "QR Code", 0},
+    {"TfrxDMPMemoView", "Dot-matrix Text", 0, OnDotMatrix},
+    {"TfrxDMPSysMemoView", "Dot-matrix System Text", 0, OnDotMatrix},
+    {"TfrxDMPLineView", "Dot-matrix Line", 0, OnDotMatrix},
+    {"TfrxDMPCommand", "Printer Command", 0, OnDotMatrix},
+    {"TfrxLabelControl", "Label", 0, OnDialog},
+    {"TfrxEditControl", "Edit", 0, OnDialog},
+    {"TfrxMemoControl", "Memo", 0, OnDialog},
+    {"TfrxButtonControl", "Button", 0, OnDialog},
+    {"TfrxCheckBoxControl", "Check Box", 0, OnDialog},
+    {"TfrxRadioButtonControl", "Radio Button", 0, OnDialog},
+    {"TfrxListBoxControl", "List Box", 0, OnDialog},
+    {"TfrxComboBoxControl", "Combo Box", 0, OnDialog},
+    {"TfrxDateEditControl", "Date Edit", 0, OnDialog},
+    {"TfrxGroupBoxControl", "Group Box", 0, OnDialog},
+    {"TfrxPanelControl", "Panel", 0, OnDialog},
 };
+
+int PageKindOf(const TfrxPage *page)
+{
+    if (qobject_cast<const TfrxDMPPage *>(page))
+        return OnDotMatrix;
+    if (qobject_cast<const TfrxDialogPage *>(page))
+        return OnDialog;
+    if (qobject_cast<const TfrxDataPage *>(page))
+        return OnData;
+    return OnReport;
+}
 
 // A button's object name: the class, and the creation code when it is not 0.
 QString KindName(const QString &className, int flags)
@@ -96,6 +129,7 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
         QAction *button = menu ? menu->addAction(QLatin1String(kind.Caption))
                                : objectsBar->addAction(QLatin1String(kind.Caption));
         button->setObjectName(KindName(className, flags));
+        button->setProperty("frxPages", kind.Pages);
         button->setCheckable(true);
         group->addAction(button);
         QObject::connect(button, &QAction::triggered, q,
@@ -115,7 +149,7 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
         button->setObjectName(QLatin1String(name) + QStringLiteral("Button"));
         button->setMenu(menu);
         button->setPopupMode(QToolButton::InstantPopup);
-        objectsBar->addWidget(button);
+        objectsBar->addWidget(button)->setObjectName(QLatin1String(name) + QStringLiteral("Category"));
     };
     addCategory("DrawMenu", QStringLiteral("Draw"), DrawKinds);
     addCategory("OtherMenu", QStringLiteral("Other"), OtherKinds);
@@ -142,6 +176,25 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
             ->setEnabled(!q->m_page || frxClipboard::ClipboardHasObjects());
     });
     timer->start();
+}
+
+void TfrxDesignerForm::Private::UpdateObjectButtons()
+{
+    // Each kind where its page kind suits; a category button while its menu offers something.
+    const int kind = PageKindOf(q->m_page);
+    for (QAction *a : q->findChildren<QAction *>())
+        if (a->property("frxPages").isValid())
+            a->setVisible(a->property("frxPages").toInt() & kind);
+    for (const char *name : {"DrawMenu", "OtherMenu"}) {
+        auto *menu = q->findChild<QMenu *>(QLatin1String(name));
+        auto *category = q->findChild<QAction *>(QLatin1String(name) + QStringLiteral("Category"));
+        if (!menu || !category)
+            continue;
+        bool any = false;
+        for (QAction *a : menu->actions())
+            any = any || a->isVisible();
+        category->setVisible(any);
+    }
 }
 
 QSizeF TfrxDesignerForm::Private::DefaultObjectSize(const QString &className, int flags)
@@ -229,6 +282,10 @@ void TfrxDesignerForm::EditObject()
     TfrxComponent *c = views.first();
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c)) {
         TfrxMemoEditorForm editor(memo, this);
+        // The designer's memo font, or the object's own when the options say so.
+        QFont font(d->state.UseObjectFont ? memo->Font()->Name() : d->state.MemoFontName);
+        font.setPointSize(std::max(1, d->state.UseObjectFont ? memo->Font()->Size() : d->state.MemoFontSize));
+        editor.SetEditorFont(font);
         if (editor.exec() != QDialog::Accepted)
             return;
         QString text = editor.Text();

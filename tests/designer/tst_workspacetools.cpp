@@ -10,6 +10,7 @@
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/model/frxBands.h"
 #include "report/objects/frxBarcode.h"
+#include "report/model/frxPages.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,9 +19,12 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -103,6 +107,26 @@ private slots:
         if (auto *line = qobject_cast<TfrxLineView *>(c))
             QCOMPARE(line->Diagonal(), flags == 1);
         QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{c});
+    }
+
+    void objectsBarFollowsThePageKind()
+    {
+        DesignerFixture f;
+        Settings settings{f};
+        auto *dmp = new TfrxDMPPage(f.report);
+        dmp->SetName(QStringLiteral("Page2"));
+        auto *dialog = new TfrxDialogPage(f.report);
+        dialog->SetName(QStringLiteral("DialogPage1"));
+        TfrxDesignerForm form(f.report);
+        auto visible = [&](const char *name) { return form.findChild<QAction *>(name)->isVisible(); };
+        form.SetPage(f.report->Pages(1));
+        QVERIFY(visible("TfrxMemoView") && visible("TfrxQRCode") && visible("DrawMenuCategory"));
+        QVERIFY(!visible("TfrxDMPMemoView") && !visible("TfrxLabelControl"));
+        form.SetPage(dmp);
+        QVERIFY(visible("TfrxDMPMemoView") && visible("TfrxMemoView") && !visible("TfrxLabelControl"));
+        form.SetPage(dialog);
+        QVERIFY(visible("TfrxLabelControl") && visible("OtherMenuCategory"));
+        QVERIFY(!visible("TfrxMemoView") && !visible("DrawMenuCategory") && !visible("TfrxDMPMemoView"));
     }
 
     void bandSizingMovesTheBandsBelow()
@@ -253,6 +277,8 @@ private slots:
             dialog.findChild<QDoubleSpinBox *>("GridInchE")->setValue(0.25);
             dialog.findChild<QCheckBox *>("EditAfterInsertCB")->setChecked(true);
             dialog.findChild<QCheckBox *>("ShowGridCB")->setChecked(false);
+            dialog.findChild<QCheckBox *>("ObjectFontCB")->setChecked(false);
+            dialog.findChild<QSpinBox *>("MemoFontSizeE")->setValue(17);
         };
         ui.DialogSteps.enqueue([&](QDialog &dialog) {
             change(dialog);
@@ -282,6 +308,17 @@ private slots:
         QCOMPARE(stored.MemoFontName, QStringLiteral("Arial")); // untouched fields stay
         QCOMPARE(LayoutBytes::Save(*w.f.report), layout);
         QVERIFY(!w.form.Modified());
+        // The memo editor shows the designer's memo font now.
+        int pointSize = 0;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *dialog = QApplication::activeModalWidget()) {
+                pointSize = dialog->findChild<QPlainTextEdit *>()->font().pointSize();
+                dialog->close();
+            }
+        });
+        QVERIFY(w.form.SelectObject("Memo1"));
+        w.form.EditObject();
+        QCOMPARE(pointSize, 17);
     }
 
     void aboutShowsTheVersion()
