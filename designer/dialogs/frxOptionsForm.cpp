@@ -140,7 +140,8 @@ TfrxOptionsForm::TfrxOptionsForm(const TfrxDesignerState &state, QWidget *parent
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
-    QPushButton *defaults = buttons->addButton(QStringLiteral("Restore defaults"), QDialogButtonBox::ResetRole);
+    QPushButton *defaults =
+        buttons->addButton(QStringLiteral("Restore defaults"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("RestoreDefaultsB"));
     connect(defaults, &QPushButton::clicked, this, &TfrxOptionsForm::RestoreDefaults);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -192,9 +193,9 @@ void TfrxOptionsForm::ShowColor(QPushButton *button, int color)
 {
     const QColor c = FromStored(color);
     button->setText(c.name(QColor::HexRgb));
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; }")
-                              .arg(c.name(), c.lightness() < 128 ? QStringLiteral("white")
-                                                                 : QStringLiteral("black")));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: %2; }")
+            .arg(c.name(), c.lightness() < 128 ? QStringLiteral("white") : QStringLiteral("black")));
 }
 
 void TfrxOptionsForm::RestoreDefaults()

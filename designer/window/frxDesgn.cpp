@@ -145,7 +145,11 @@ void TfrxDesignerForm::Private::CreateActions()
         if (!Ui::RunDialog(dialog))
             return;
         state = dialog.State();
+        // The window stays where it is: only the options are applied.
+        const QRect geometry = state.Geometry;
+        state.Geometry = QRect();
         ApplyState();
+        state.Geometry = geometry;
         q->SetUnits(state.Units);
         workspace->UpdateView();
         SaveSettings();

@@ -26,7 +26,13 @@
 namespace {
 
 // The page kinds an object kind is offered on.
-enum PageKinds { OnReport = 1, OnDotMatrix = 2, OnDialog = 4, OnData = 8, OnPrinted = OnReport | OnDotMatrix };
+enum PageKinds {
+    OnReport = 1,
+    OnDotMatrix = 2,
+    OnDialog = 4,
+    OnData = 8,
+    OnPrinted = OnReport | OnDotMatrix
+};
 
 struct ObjectKind {
     const char *ClassName;

@@ -859,8 +859,8 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
             QList<TfrxComponent *> list{band};
             const QRectF r = AbsRect(band);
             for (TfrxComponent *c : std::as_const(*d->objects))
-                if (qobject_cast<TfrxView *>(c) && !qobject_cast<TfrxBand *>(c) &&
-                    c->AbsLeft() >= r.left() && c->AbsLeft() + c->Width() <= r.right())
+                if (qobject_cast<TfrxView *>(c) && !qobject_cast<TfrxBand *>(c) && c->AbsLeft() >= r.left() &&
+                    c->AbsLeft() + c->Width() <= r.right())
                     list << c;
             Select(list);
             d->acrossOnly = true;

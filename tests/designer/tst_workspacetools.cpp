@@ -9,8 +9,8 @@
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "report/model/frxBands.h"
-#include "report/objects/frxBarcode.h"
 #include "report/model/frxPages.h"
+#include "report/objects/frxBarcode.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -60,17 +60,36 @@ private slots:
         QTest::addColumn<int>("units");
         QTest::addColumn<QSizeF>("size");
         const QSizeF cm(94.48825, 18.89765), inch(96, 19.2), px(80, 16);
-        QTest::newRow("line") << "TfrxLineView" << "DrawMenu" << "TfrxLineView" << 0 << QSizeF(cm.width(), 0);
-        QTest::newRow("diagonal line") << "TfrxLineView.1" << "DrawMenu" << "TfrxLineView" << 0 << cm;
-        QTest::newRow("rectangle") << "TfrxShapeView" << "DrawMenu" << "TfrxShapeView" << 0 << cm;
-        QTest::newRow("rounded rectangle, inches")
-            << "TfrxShapeView.1" << "DrawMenu" << "TfrxShapeView" << 1 << inch;
-        QTest::newRow("ellipse") << "TfrxShapeView.2" << "DrawMenu" << "TfrxShapeView" << 0 << cm;
-        QTest::newRow("triangle, pixels") << "TfrxShapeView.3" << "DrawMenu" << "TfrxShapeView" << 2 << px;
-        QTest::newRow("diamond") << "TfrxShapeView.4" << "DrawMenu" << "TfrxShapeView" << 0 << cm;
-        QTest::newRow("barcode") << "TfrxBarCodeView" << "" << "TfrxBarCodeView" << 0 << cm;
-        QTest::newRow("2D barcode") << "TfrxBarcode2DView" << "OtherMenu" << "TfrxBarcode2DView" << 0 << cm;
-        QTest::newRow("QR code, inches") << "TfrxQRCode" << "OtherMenu" << "TfrxQRCode" << 1 << inch;
+        QTest::newRow("line") << "TfrxLineView"
+                              << "DrawMenu"
+                              << "TfrxLineView" << 0 << QSizeF(cm.width(), 0);
+        QTest::newRow("diagonal line") << "TfrxLineView.1"
+                                       << "DrawMenu"
+                                       << "TfrxLineView" << 0 << cm;
+        QTest::newRow("rectangle") << "TfrxShapeView"
+                                   << "DrawMenu"
+                                   << "TfrxShapeView" << 0 << cm;
+        QTest::newRow("rounded rectangle, inches") << "TfrxShapeView.1"
+                                                   << "DrawMenu"
+                                                   << "TfrxShapeView" << 1 << inch;
+        QTest::newRow("ellipse") << "TfrxShapeView.2"
+                                 << "DrawMenu"
+                                 << "TfrxShapeView" << 0 << cm;
+        QTest::newRow("triangle, pixels") << "TfrxShapeView.3"
+                                          << "DrawMenu"
+                                          << "TfrxShapeView" << 2 << px;
+        QTest::newRow("diamond") << "TfrxShapeView.4"
+                                 << "DrawMenu"
+                                 << "TfrxShapeView" << 0 << cm;
+        QTest::newRow("barcode") << "TfrxBarCodeView"
+                                 << ""
+                                 << "TfrxBarCodeView" << 0 << cm;
+        QTest::newRow("2D barcode") << "TfrxBarcode2DView"
+                                    << "OtherMenu"
+                                    << "TfrxBarcode2DView" << 0 << cm;
+        QTest::newRow("QR code, inches") << "TfrxQRCode"
+                                         << "OtherMenu"
+                                         << "TfrxQRCode" << 1 << inch;
     }
     void objectsBarInsertsEachKindAtTheUnitSize()
     {
