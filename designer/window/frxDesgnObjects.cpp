@@ -45,6 +45,7 @@ struct ObjectKind {
 const ObjectKind Kinds[] = {
     {"TfrxMemoView", "Text Object", 0, OnPrinted | OnData},
     {"TfrxPictureView", "Picture Object", 0},
+    {"TfrxSubreport", "Subreport Object", 0, OnReport},
     {"TfrxSysMemoView", "System Text", 0},
     {"TfrxBarCodeView", "Barcode Object", 0},
 };
@@ -267,6 +268,18 @@ TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
     // Lines stay armed for the next line; anything else goes back to the select tool.
     if (!qobject_cast<TfrxCustomLineView *>(c))
         ArmInsertion(QString());
+    if (auto *subreport = qobject_cast<TfrxSubreport *>(c)) {
+        // A subreport prints a page of its own: a new page, shown at once; one change for both.
+        auto *page = new TfrxReportPage(Report());
+        page->CreateUniqueName();
+        page->SetDefaults();
+        subreport->SetSubPage(page);
+        Lock();
+        ReloadPages(Report()->PagesCount() - 1);
+        d->changeSource.clear();
+        SetModified(true);
+        return c;
+    }
     d->changeSource.clear();
     m_objects.clear();
     m_objects << m_page->AllObjects() << Report() << m_page;

@@ -148,6 +148,24 @@ private slots:
         QVERIFY(!visible("TfrxMemoView") && !visible("DrawMenuCategory") && !visible("TfrxDMPMemoView"));
     }
 
+    void subreportOpensItsNewPage()
+    {
+        Window w;
+        const QByteArray before = LayoutBytes::Save(*w.f.report);
+        w.form.findChild<QAction *>("TfrxSubreport")->trigger();
+        const QPoint pos = At(w.ws, 40, 40);
+        Mouse(w.ws, QEvent::MouseMove, pos, {}, Qt::NoButton);
+        Mouse(w.ws, QEvent::MouseButtonPress, pos);
+        Mouse(w.ws, QEvent::MouseButtonRelease, pos);
+        auto *subreport = qobject_cast<TfrxSubreport *>(w.Obj("Subreport1"));
+        QVERIFY(subreport && subreport->SubPage());
+        QCOMPARE(w.f.report->PagesCount(), 3);
+        QCOMPARE(w.form.Page(), subreport->SubPage());
+        QCOMPARE(w.form.TabCaptions().size(), 4);
+        w.form.Undo(); // one change: the object and its page go together
+        QCOMPARE(LayoutBytes::Save(*w.f.report), before);
+    }
+
     void bandSizingMovesTheBandsBelow()
     {
         DesignerFixture f;
