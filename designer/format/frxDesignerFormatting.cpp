@@ -343,6 +343,8 @@ void TfrxDesignerFormatting::SetTool(TTool tool)
     if (tool != ttSelect)
         m_form->ArmInsertion(QString());
     m_tool = tool;
+    // The surface keeps its own tool (the text tool lives there); the two enumerations match.
+    m_workspace->SetTool(static_cast<TfrxDesignerWorkspace::TDesignTool>(tool));
     if (m_toolActions[tool])
         m_toolActions[tool]->setChecked(true);
     else if (QAction *select = m_form->findChild<QAction *>(QStringLiteral("SelectToolCmd")))

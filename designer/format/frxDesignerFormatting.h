@@ -41,6 +41,7 @@ private:
 class TfrxDesignerFormatting : public QObject {
     Q_OBJECT
 public:
+    // In the order of the surface's TDesignTool.
     enum TTool { ttSelect, ttHand, ttZoom, ttEditText, ttCopyFormat };
 
     explicit TfrxDesignerFormatting(TfrxDesignerForm *form);

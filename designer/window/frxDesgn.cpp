@@ -5,8 +5,12 @@
 
 #include "designer/editors/frxEditorCommands.h"
 #include "designer/format/frxDesignerFormatting.h"
+#include "designer/dialogs/frxAboutForm.h"
+#include "designer/dialogs/frxOptionsForm.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
+#include "designer/workspace/frxPageTabs.h"
+#include "platform/Ui.h"
 #include "report/core/frxTypes.h"
 #include "report/model/frxBands.h"
 #include "report/model/frxPages.h"
@@ -135,6 +139,27 @@ void TfrxDesignerForm::Private::CreateActions()
     AddAction("AlignToGridCmd", QStringLiteral("Align to Grid"), {}, nullptr)->setCheckable(true);
     AddAction("FitToGridCmd", QStringLiteral("Fit to Grid"), {}, nullptr);
     AddAction("AboutCmd", QStringLiteral("About Tavrel..."), {}, nullptr);
+    // The designer options (a copy of the state, taken on OK and stored) and the about box.
+    AddAction("OptionsCmd", QStringLiteral("Options..."), {}, nullptr);
+    QObject::connect(actions.value(QStringLiteral("OptionsCmd")), &QAction::triggered, q, [this] {
+        CollectState();
+        TfrxOptionsForm dialog(state, q);
+        if (!Ui::RunDialog(dialog))
+            return;
+        state = dialog.State();
+        // The window stays where it is: only the options are applied.
+        const QRect geometry = state.Geometry;
+        state.Geometry = QRect();
+        ApplyState();
+        state.Geometry = geometry;
+        q->SetUnits(state.Units);
+        workspace->UpdateView();
+        SaveSettings();
+    });
+    QObject::connect(actions.value(QStringLiteral("AboutCmd")), &QAction::triggered, q, [this] {
+        TfrxAboutForm dialog(q);
+        Ui::RunDialog(dialog);
+    });
 
     QObject::connect(actions.value(QStringLiteral("ShowGridCmd")), &QAction::toggled, q, [this](bool on) {
         state.ShowGrid = on;
@@ -205,6 +230,8 @@ void TfrxDesignerForm::Private::CreateMenus()
     view->addSeparator();
     for (const char *name : {"ShowGridCmd", "AlignToGridCmd", "FitToGridCmd"})
         view->addAction(a(name));
+    view->addSeparator();
+    view->addAction(a("OptionsCmd"));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->addAction(a("AboutCmd"));
@@ -304,6 +331,17 @@ void TfrxDesignerForm::Private::CreateCentre()
         }
         TfrxReport *report = q->Report();
         q->SetPage(index <= 0 || index - 1 >= report->PagesCount() ? nullptr : report->Pages(index - 1));
+    });
+    // A page tab dragged onto another moves the page there: one change.
+    QObject::connect(new TfrxPageTabDrag(tabs), &TfrxPageTabDrag::MoveRequested, q, [this](int from, int to) {
+        if (locked || !frxMovePage(*q->Report(), from - 1, to - 1))
+            return;
+        RebuildTabs();
+        updatingTabs = true;
+        tabs->setCurrentIndex(to);
+        updatingTabs = false;
+        changeSource.clear();
+        q->SetModified(true);
     });
     QObject::connect(tabs, &QWidget::customContextMenuRequested, q, [this](const QPoint &pos) {
         QMenu menu;
@@ -609,6 +647,7 @@ void TfrxDesignerForm::SetPage(TfrxPage *page)
     d->updatingTabs = false;
     d->centre->setCurrentWidget(page ? d->pageArea : static_cast<QWidget *>(d->codeWindow));
     d->objectsBar->setVisible(page != nullptr);
+    d->UpdateObjectButtons();
     m_objects.clear();
     m_selectedObjects.clear();
     if (page) {

@@ -17,28 +17,92 @@
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
 #include "report/objects/frxBarcode.h"
+#include "report/objects/frxDMP.h"
+#include "report/objects/frxDialogControls.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
+
+// The page kinds an object kind is offered on.
+enum PageKinds {
+    OnReport = 1,
+    OnDotMatrix = 2,
+    OnDialog = 4,
+    OnData = 8,
+    OnPrinted = OnReport | OnDotMatrix
+};
 
 struct ObjectKind {
     const char *ClassName;
     const char *Caption;
     int Flags;
+    int Pages = OnPrinted;
 };
 
 // The objects bar of a report page, top to bottom after the select tool.
 const ObjectKind Kinds[] = {
-    {"TfrxMemoView", "Text Object", 0},    {"TfrxPictureView", "Picture Object", 0},
-    {"TfrxSysMemoView", "System Text", 0}, {"TfrxLineView", "Line", 0},
-    {"TfrxShapeView", "Rectangle", 0},
+    {"TfrxMemoView", "Text Object", 0, OnPrinted | OnData},
+    {"TfrxPictureView", "Picture Object", 0},
+    {"TfrxSubreport", "Subreport Object", 0, OnReport},
+    {"TfrxSysMemoView", "System Text", 0},
+    {"TfrxBarCodeView", "Barcode Object", 0},
 };
+
+// The category buttons and what their menus offer (the flags are the classes' creation codes).
+const ObjectKind DrawKinds[] = {
+    {"TfrxLineView", "Line", 0, OnPrinted | OnData},
+    {"TfrxLineView", "Diagonal Line", 1, OnPrinted | OnData},
+    {"TfrxShapeView", "Rectangle", frx::skRectangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Rounded Rectangle", frx::skRoundRectangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Ellipse", frx::skEllipse, OnPrinted | OnData},
+    {"TfrxShapeView", "Triangle", frx::skTriangle, OnPrinted | OnData},
+    {"TfrxShapeView", "Diamond", frx::skDiamond, OnPrinted | OnData},
+};
+// Dot-matrix objects only on dot-matrix pages, dialog controls only on dialog pages.
+const ObjectKind OtherKinds[] = {
+    {"TfrxBarcode2DView", "2D Barcode", 0},
+    {"TfrxQRCode", "QR Code", 0},
+    {"TfrxDMPMemoView", "Dot-matrix Text", 0, OnDotMatrix},
+    {"TfrxDMPSysMemoView", "Dot-matrix System Text", 0, OnDotMatrix},
+    {"TfrxDMPLineView", "Dot-matrix Line", 0, OnDotMatrix},
+    {"TfrxDMPCommand", "Printer Command", 0, OnDotMatrix},
+    {"TfrxLabelControl", "Label", 0, OnDialog},
+    {"TfrxEditControl", "Edit", 0, OnDialog},
+    {"TfrxMemoControl", "Memo", 0, OnDialog},
+    {"TfrxButtonControl", "Button", 0, OnDialog},
+    {"TfrxCheckBoxControl", "Check Box", 0, OnDialog},
+    {"TfrxRadioButtonControl", "Radio Button", 0, OnDialog},
+    {"TfrxListBoxControl", "List Box", 0, OnDialog},
+    {"TfrxComboBoxControl", "Combo Box", 0, OnDialog},
+    {"TfrxDateEditControl", "Date Edit", 0, OnDialog},
+    {"TfrxGroupBoxControl", "Group Box", 0, OnDialog},
+    {"TfrxPanelControl", "Panel", 0, OnDialog},
+};
+
+int PageKindOf(const TfrxPage *page)
+{
+    if (qobject_cast<const TfrxDMPPage *>(page))
+        return OnDotMatrix;
+    if (qobject_cast<const TfrxDialogPage *>(page))
+        return OnDialog;
+    if (qobject_cast<const TfrxDataPage *>(page))
+        return OnData;
+    return OnReport;
+}
+
+// A button's object name: the class, and the creation code when it is not 0.
+QString KindName(const QString &className, int flags)
+{
+    return flags == 0 ? className : className + QLatin1Char('.') + QString::number(flags);
+}
 
 } // namespace
 
@@ -48,17 +112,60 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
     group->setExclusive(true);
     selectTool = q->findChild<QAction *>(QStringLiteral("SelectToolCmd"));
     group->addAction(selectTool);
-    QObject::connect(selectTool, &QAction::triggered, q, [this] { q->ArmInsertion(QString()); });
-    for (const ObjectKind &kind : Kinds) {
-        QAction *button = objectsBar->addAction(QLatin1String(kind.Caption));
-        button->setObjectName(QLatin1String(kind.ClassName));
-        button->setCheckable(true);
-        group->addAction(button);
+    QObject::connect(selectTool, &QAction::triggered, q, [this] {
+        workspace->SetTool(TfrxDesignerWorkspace::dtSelect);
+        q->ArmInsertion(QString());
+    });
+    // The text tool: typing where one clicks or draws (the workspace creates nothing itself).
+    QAction *textTool = objectsBar->addAction(QStringLiteral("Edit Text Tool"));
+    textTool->setObjectName(QStringLiteral("TextToolCmd"));
+    textTool->setCheckable(true);
+    group->addAction(textTool);
+    QObject::connect(textTool, &QAction::triggered, q, [this] {
+        workspace->SetTool(TfrxDesignerWorkspace::dtEditText);
+        q->ArmInsertion(QString());
+    });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::TextInsertRequested, q, [this](const QRectF &rect) {
+        insertClass = QStringLiteral("TfrxMemoView");
+        insertFlags = 0;
+        // The new text is typed in place, not in the memo editor.
+        const bool editAfterInsert = state.EditAfterInsert;
+        state.EditAfterInsert = false;
+        TfrxComponent *memo = q->InsertObject(rect);
+        state.EditAfterInsert = editAfterInsert;
+        if (memo)
+            workspace->BeginInplaceEdit(memo);
+    });
+    auto addKind = [this, group](const ObjectKind &kind, QMenu *menu) {
         const QString className = QLatin1String(kind.ClassName);
         const int flags = kind.Flags;
+        QAction *button = menu ? menu->addAction(QLatin1String(kind.Caption))
+                               : objectsBar->addAction(QLatin1String(kind.Caption));
+        button->setObjectName(KindName(className, flags));
+        button->setProperty("frxPages", kind.Pages);
+        button->setCheckable(true);
+        group->addAction(button);
         QObject::connect(button, &QAction::triggered, q,
                          [this, className, flags] { q->ArmInsertion(className, flags); });
-    }
+    };
+    for (const ObjectKind &kind : Kinds)
+        addKind(kind, nullptr);
+    // "Draw" and "Other": a button that drops down its menu.
+    auto addCategory = [this, &addKind](const char *name, const QString &caption, const auto &kinds) {
+        auto *menu = new QMenu(caption, q);
+        menu->setObjectName(QLatin1String(name));
+        for (const ObjectKind &kind : kinds)
+            addKind(kind, menu);
+        auto *button = new QToolButton(objectsBar);
+        button->setText(caption);
+        button->setToolTip(caption);
+        button->setObjectName(QLatin1String(name) + QStringLiteral("Button"));
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        objectsBar->addWidget(button)->setObjectName(QLatin1String(name) + QStringLiteral("Category"));
+    };
+    addCategory("DrawMenu", QStringLiteral("Draw"), DrawKinds);
+    addCategory("OtherMenu", QStringLiteral("Other"), OtherKinds);
     QObject::connect(workspace, &TfrxDesignerWorkspace::InsertRequested, q, [this](const QRectF &rect) {
         if (rect.isNull() && rect.width() == 0 && rect.height() == 0 && rect.topLeft().isNull()) {
             q->ArmInsertion(QString()); // Esc
@@ -82,6 +189,25 @@ void TfrxDesignerForm::Private::CreateObjectButtons()
             ->setEnabled(!q->m_page || frxClipboard::ClipboardHasObjects());
     });
     timer->start();
+}
+
+void TfrxDesignerForm::Private::UpdateObjectButtons()
+{
+    // Each kind where its page kind suits; a category button while its menu offers something.
+    const int kind = PageKindOf(q->m_page);
+    for (QAction *a : q->findChildren<QAction *>())
+        if (a->property("frxPages").isValid())
+            a->setVisible(a->property("frxPages").toInt() & kind);
+    for (const char *name : {"DrawMenu", "OtherMenu"}) {
+        auto *menu = q->findChild<QMenu *>(QLatin1String(name));
+        auto *category = q->findChild<QAction *>(QLatin1String(name) + QStringLiteral("Category"));
+        if (!menu || !category)
+            continue;
+        bool any = false;
+        for (QAction *a : menu->actions())
+            any = any || a->isVisible();
+        category->setVisible(any);
+    }
 }
 
 QSizeF TfrxDesignerForm::Private::DefaultObjectSize(const QString &className, int flags)
@@ -117,17 +243,19 @@ void TfrxDesignerForm::ArmInsertion(const QString &className, int flags)
     if (!meta || !m_page) {
         d->insertClass.clear();
         d->workspace->SetInsertion(nullptr, 0, 0, 0);
-        if (d->selectTool)
+        // Back to the tool that was active: the select tool, or the text tool that stays.
+        if (d->workspace->Tool() == TfrxDesignerWorkspace::dtEditText) {
+            if (QAction *textTool = findChild<QAction *>(QStringLiteral("TextToolCmd")))
+                textTool->setChecked(true);
+        } else if (d->selectTool) {
             d->selectTool->setChecked(true);
+        }
         return;
     }
     const QSizeF size = d->DefaultObjectSize(className, flags);
     d->workspace->SetInsertion(meta, flags, size.width(), size.height());
-    if (QAction *button = d->objectsBar->findChild<QAction *>(className))
+    if (QAction *button = findChild<QAction *>(KindName(className, flags)))
         button->setChecked(true);
-    for (QAction *a : d->objectsBar->actions())
-        if (a->objectName() == className)
-            a->setChecked(true);
 }
 
 TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
@@ -148,6 +276,18 @@ TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
     // Lines stay armed for the next line; anything else goes back to the select tool.
     if (!qobject_cast<TfrxCustomLineView *>(c))
         ArmInsertion(QString());
+    if (auto *subreport = qobject_cast<TfrxSubreport *>(c)) {
+        // A subreport prints a page of its own: a new page, shown at once; one change for both.
+        auto *page = new TfrxReportPage(Report());
+        page->CreateUniqueName();
+        page->SetDefaults();
+        subreport->SetSubPage(page);
+        Lock();
+        ReloadPages(Report()->PagesCount() - 1);
+        d->changeSource.clear();
+        SetModified(true);
+        return c;
+    }
     d->changeSource.clear();
     m_objects.clear();
     m_objects << m_page->AllObjects() << Report() << m_page;
@@ -169,6 +309,10 @@ void TfrxDesignerForm::EditObject()
     TfrxComponent *c = views.first();
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c)) {
         TfrxMemoEditorForm editor(memo, this);
+        // The designer's memo font, or the object's own when the options say so.
+        QFont font(d->state.UseObjectFont ? memo->Font()->Name() : d->state.MemoFontName);
+        font.setPointSize(std::max(1, d->state.UseObjectFont ? memo->Font()->Size() : d->state.MemoFontSize));
+        editor.SetEditorFont(font);
         if (editor.exec() != QDialog::Accepted)
             return;
         QString text = editor.Text();

@@ -91,5 +91,7 @@ struct TfrxDesignerForm::Private {
     void SaveSettings();
     void CheckLoadFailed();
     void CreateObjectButtons();
+    // Shows the objects bar's kinds that suit the current page.
+    void UpdateObjectButtons();
     QSizeF DefaultObjectSize(const QString &className, int flags);
 };

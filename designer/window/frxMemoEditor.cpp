@@ -79,3 +79,13 @@ void TfrxMemoEditorForm::InsertExpression(const QString &expression)
 {
     m_text->insertPlainText(expression);
 }
+
+void TfrxMemoEditorForm::SetEditorFont(const QFont &font)
+{
+    m_text->setFont(font);
+}
+
+QFont TfrxMemoEditorForm::EditorFont() const
+{
+    return m_text->font();
+}

@@ -4,6 +4,7 @@
 // edits a copy; the caller writes it back on OK.
 
 #include <QDialog>
+#include <QFont>
 
 class QPlainTextEdit;
 class QTreeWidget;
@@ -19,6 +20,9 @@ public:
     // Puts the bracketed form of a tree item at the cursor (what a double-click does).
     void InsertExpression(const QString &expression);
     QTreeWidget *Fields() const { return m_fields; }
+    // The font of the text (the designer's memo font, or the object's own).
+    void SetEditorFont(const QFont &font);
+    QFont EditorFont() const;
 
 private:
     QPlainTextEdit *m_text;

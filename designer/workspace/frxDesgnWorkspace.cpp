@@ -106,9 +106,31 @@ QPointF TfrxDesignerWorkspace::Private::Snap(QPointF delta, bool alt) const
     return delta;
 }
 
+TfrxBand *TfrxDesignerWorkspace::Private::BandEdgeAt(const QPointF &design) const
+{
+    if (!objects)
+        return nullptr;
+    for (qsizetype i = objects->size() - 1; i >= 0; --i) {
+        auto *band = qobject_cast<TfrxBand *>(objects->at(i));
+        if (!band || !band->Visible())
+            continue;
+        const QRectF r = AbsRect(band);
+        if (band->Vertical()) {
+            if (std::abs(design.x() - r.right()) <= 2 && design.y() >= r.top() && design.y() <= r.bottom())
+                return band;
+        } else if (std::abs(design.y() - r.bottom()) <= 2 && design.x() >= r.left() &&
+                   design.x() <= r.right()) {
+            return band;
+        }
+    }
+    return nullptr;
+}
+
 void TfrxDesignerWorkspace::Private::MoveBy(double dx, double dy)
 {
     const QList<TfrxComponent *> views = SelectedViews();
+    if (acrossOnly)
+        dy = 0;
     for (TfrxComponent *c : views) {
         if (c->Restrictions().testFlag(frx::rfDontMove))
             continue;
@@ -183,7 +205,14 @@ void TfrxDesignerWorkspace::Private::SizeBy(double dx, double dy)
         l = std::max(l, -c->Parent()->AbsLeft());
     if (l < 0 && c->Parent() == page)
         l = 0;
+    const double oldTop = c->Top(), oldLeft = c->Left();
     c->SetBounds(l, t, w, h);
+    // A band sized by its top (or left) edge keeps its objects where they are on the page.
+    if (qobject_cast<TfrxBand *>(c))
+        for (TfrxComponent *child : c->Objects()) {
+            child->SetTop(child->Top() - (t - oldTop));
+            child->SetLeft(child->Left() - (l - oldLeft));
+        }
     changed = true;
 }
 
@@ -201,6 +230,8 @@ void TfrxDesignerWorkspace::Private::FinishDrag()
         if (auto *view = qobject_cast<TfrxView *>(views[i]))
             view->SetAlign(savedAligns[i]);
     savedAligns.clear();
+    sizingBand = nullptr;
+    acrossOnly = false;
     if (changed) {
         q->AdjustBands();
         changed = false;
@@ -427,6 +458,22 @@ const QMetaObject *TfrxDesignerWorkspace::InsertionClass() const
 int TfrxDesignerWorkspace::InsertionFlags() const
 {
     return d->insertFlags;
+}
+
+void TfrxDesignerWorkspace::SetTool(TDesignTool tool)
+{
+    d->tool = tool;
+    if (!d->insertMeta) {
+        if (tool == dtEditText)
+            setCursor(Qt::IBeamCursor);
+        else
+            unsetCursor();
+    }
+}
+
+TfrxDesignerWorkspace::TDesignTool TfrxDesignerWorkspace::Tool() const
+{
+    return d->tool;
 }
 
 void TfrxDesignerWorkspace::BeginInplaceEdit(TfrxComponent *component)
@@ -760,6 +807,25 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
             return;
         }
     }
+    if (!(mods & (Qt::ShiftModifier | Qt::ControlModifier)) && d->tool == dtSelect) {
+        if (TfrxBand *band = d->BandEdgeAt(pt)) {
+            if (!d->selected->contains(band) || d->SelectedViews().size() != 1)
+                Select({band});
+            d->sizingBand = band;
+            d->mode = dmSizeBand;
+            return;
+        }
+    }
+    // The text tool: a click on a text object edits it, elsewhere a rubber band draws a new one.
+    if (d->tool == dtEditText) {
+        if (auto *memo = qobject_cast<TfrxCustomMemoView *>(ObjectAt(pt))) {
+            BeginInplaceEdit(memo);
+            return;
+        }
+        d->mode = dmSelectionRect;
+        d->rubberBand = QRectF(pt, QSizeF());
+        return;
+    }
     // Alt and a click on a text object: the in-place editor (handles come first).
     if (mods == Qt::AltModifier) {
         if (auto *memo = qobject_cast<TfrxCustomMemoView *>(ObjectAt(pt))) {
@@ -787,6 +853,19 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
         Select(list);
     } else if (!d->selected->contains(hit)) {
         Select({hit});
+    }
+    if (const QList<TfrxComponent *> views = d->SelectedViews(); views.size() == 1) {
+        if (auto *band = qobject_cast<TfrxBand *>(views.first()); band && band->Vertical()) {
+            // A vertical band carries the objects that lie across it; it moves only across.
+            QList<TfrxComponent *> list{band};
+            const QRectF r = AbsRect(band);
+            for (TfrxComponent *c : std::as_const(*d->objects))
+                if (qobject_cast<TfrxView *>(c) && !qobject_cast<TfrxBand *>(c) && c->AbsLeft() >= r.left() &&
+                    c->AbsLeft() + c->Width() <= r.right())
+                    list << c;
+            Select(list);
+            d->acrossOnly = true;
+        }
     }
     if (!d->SelectedViews().isEmpty()) {
         d->mode = dmMove;
@@ -835,7 +914,32 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
             Qt::ArrowCursor,     Qt::SizeFDiagCursor, Qt::SizeFDiagCursor,
             Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeHorCursor,
             Qt::SizeHorCursor,   Qt::SizeVerCursor,   Qt::SizeVerCursor};
+        if (d->tool == dtEditText) {
+            setCursor(Qt::IBeamCursor);
+            return;
+        }
+        if (handle == 0 && d->tool == dtSelect)
+            if (TfrxBand *band = d->BandEdgeAt(pt)) {
+                setCursor(band->Vertical() ? Qt::SplitHCursor : Qt::SplitVCursor);
+                return;
+            }
         setCursor(cursors[handle]);
+        return;
+    }
+    if (d->mode == dmSizeBand) {
+        const QPointF delta = d->Snap(pt - d->anchor, alt);
+        if (delta.isNull() || !d->sizingBand)
+            return;
+        d->anchor += delta;
+        // The band grows or shrinks by its lower edge, never below nothing; its objects stay.
+        TfrxBand *band = d->sizingBand;
+        if (band->Vertical())
+            band->SetWidth(std::max(0.0, band->Width() + delta.x()));
+        else
+            band->SetHeight(std::max(0.0, band->Height() + delta.y()));
+        d->changed = true;
+        emit PositionChanged(AbsRect(band));
+        UpdateView();
         return;
     }
     if (d->mode == dmSelectionRect) {
@@ -906,7 +1010,9 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
             return;
         QRectF r = d->outline;
         const bool line = d->InsertingLine();
-        if (line) {
+        // Creation codes 1 to 4 draw diagonal lines, which keep their slant.
+        const bool diagonal = line && d->insertFlags >= 1 && d->insertFlags <= 4;
+        if (line && !diagonal) {
             // A line drawn at an angle goes straight.
             if (std::abs(r.width()) > std::abs(r.height()))
                 r.setHeight(0);
@@ -927,8 +1033,27 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
+    if (d->mode == dmInplaceEdit)
+        return; // the click that opened the in-place editor
     const TDesignMode mode = d->mode;
     d->mode = dmNone;
+    if (mode == dmSelectionRect && d->tool == dtEditText) {
+        QRectF r = d->rubberBand.normalized();
+        d->rubberBand = QRectF();
+        update();
+        if (r.width() * d->scale < 5 || r.height() * d->scale < 5)
+            return;
+        if (d->gridAlign) {
+            // Each edge to whole grid steps, in design pixels whatever the zoom.
+            auto steps = [](double v, double grid) { return std::trunc(Round8(v / grid)) * grid; };
+            r = QRectF(QPointF(steps(r.left(), d->gridX), steps(r.top(), d->gridY)),
+                       QPointF(steps(r.right(), d->gridX), steps(r.bottom(), d->gridY)));
+        }
+        r = QRectF(Round8(r.left()), Round8(r.top()), Round8(r.width()), Round8(r.height()));
+        if (r.width() > 0 && r.height() > 0)
+            emit TextInsertRequested(r);
+        return;
+    }
     if (mode == dmSelectionRect) {
         const QRectF band = d->rubberBand.normalized();
         d->rubberBand = QRectF();
@@ -946,7 +1071,7 @@ void TfrxDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
-    if (mode == dmMove || mode == dmSize || mode == dmScale)
+    if (mode == dmMove || mode == dmSize || mode == dmScale || mode == dmSizeBand)
         d->FinishDrag();
     Q_UNUSED(event);
 }

@@ -88,6 +88,11 @@ public:
     void EndInplaceEdit(bool commit);
     QWidget *InplaceEditor() const;
     int InsertionFlags() const;
+    // The tools of the objects bar. With the text tool a click on a text object edits it in place
+    // and a rubber band asks for a new text object there (TextInsertRequested).
+    enum TDesignTool { dtSelect, dtHand, dtZoom, dtEditText, dtCopyFormat };
+    void SetTool(TDesignTool tool);
+    TDesignTool Tool() const;
 
 signals:
     void Modified();
@@ -96,6 +101,9 @@ signals:
     void PositionChanged(const QRectF &rect);
     // An insertion outline is complete: the object's rectangle in design pixels on the page.
     void InsertRequested(const QRectF &rect);
+    // The text tool's rubber band is complete: a text object's rectangle in design pixels, on the
+    // grid when aligning to it.
+    void TextInsertRequested(const QRectF &rect);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -227,4 +227,11 @@ struct TfrxDesignerWorkspace::Private {
     void AddGroups();
     void RebuildObjects();
     TfrxComponent *Nearest(TfrxComponent *from, int key) const;
+
+    TDesignTool tool = dtSelect;
+    // Band sizing by the lower (right, for vertical bands) edge.
+    TfrxBand *sizingBand = nullptr;
+    TfrxBand *BandEdgeAt(const QPointF &design) const;
+    // A single vertical band is dragged across only.
+    bool acrossOnly = false;
 };

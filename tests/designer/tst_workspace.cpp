@@ -2,6 +2,7 @@
 // snapping, keyboard steps, the clipboard and the paste that follows the mouse.
 #include "DesignerFixture.h"
 #include "ScriptedUi.h"
+#include "WorkspaceDriver.h"
 
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxClipboard.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-constexpr double Mm = 3.77953;
-
 QByteArray LayoutBytes(TfrxReport &report)
 {
     QByteArray bytes;
@@ -28,46 +27,6 @@ QByteArray LayoutBytes(TfrxReport &report)
     frxSaveToStream(report, &buffer);
     return bytes;
 }
-
-// The widget position of a design position.
-QPoint At(TfrxDesignerWorkspace *w, double x, double y)
-{
-    const QPointF p = w->PrintableOrigin() + QPointF(x, y) * w->Scale();
-    return QPoint(qRound(p.x()), qRound(p.y()));
-}
-
-void Mouse(QWidget *w, QEvent::Type type, const QPoint &pos, Qt::KeyboardModifiers mods = {},
-           Qt::MouseButtons buttons = Qt::LeftButton)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : buttons, mods);
-    QApplication::sendEvent(w, &event);
-}
-
-// The settings of a user who switched "edit after insert" off.
-struct Settings {
-    explicit Settings(const DesignerFixture &f)
-    {
-        QFile ini(QDir(f.config.path()).filePath("Tavrel.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Form4.TfrxDesignerForm]\r\nScale=1\r\nEditAfterInsert=0\r\nMaximized=0\r\n");
-    }
-};
-
-struct Window {
-    DesignerFixture f;
-    Settings settings{f};
-    TfrxDesignerForm form{f.report};
-    TfrxDesignerWorkspace *ws = form.Workspace();
-    Window()
-    {
-        form.setWindowState(Qt::WindowNoState);
-        form.resize(1200, 800);
-        form.show();
-    }
-    TfrxComponent *Obj(const char *name) { return f.report->FindObject(QLatin1String(name)); }
-};
 
 } // namespace
 
@@ -368,6 +327,67 @@ private slots:
         Mouse(w.ws, QEvent::MouseMove, At(w.ws, memo->AbsLeft(), memo->AbsTop()));
         Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, memo->AbsLeft(), memo->AbsTop()));
         QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{memo});
+    }
+
+    void dragOutsideTheSurfaceIsOneUndoableMove()
+    {
+        Window w;
+        w.form.SetScale(1);
+        TfrxComponent *memo = w.Obj("Memo1");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        const QPoint inside = At(w.ws, memo->AbsLeft() + 5, memo->AbsTop() + 5);
+        Mouse(w.ws, QEvent::MouseButtonPress, inside);
+        // Past the surface's top-left corner, then far past its bottom-right.
+        Mouse(w.ws, QEvent::MouseMove, QPoint(-300, -300));
+        Mouse(w.ws, QEvent::MouseMove, QPoint(w.ws->width() + 500, w.ws->height() + 500));
+        Mouse(w.ws, QEvent::MouseButtonRelease, QPoint(w.ws->width() + 500, w.ws->height() + 500));
+        QVERIFY(w.form.Objects().contains(memo));
+        QVERIFY(memo->Left() > 300);
+        w.form.grab();
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    void sizingPastTheOppositeEdgeFlips()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        TfrxComponent *memo = w.Obj("Memo1");
+        const QRectF r(memo->AbsLeft(), memo->AbsTop(), memo->Width(), memo->Height());
+        // The bottom-right handle dragged up and left, past the top-left corner and the page's
+        // left edge.
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, r.right(), r.bottom()));
+        QCOMPARE(w.ws->Mode(), TfrxDesignerWorkspace::dmSize);
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, -40, 5));
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, -40, 5));
+        QCOMPARE(memo->Left(), 0.0);
+        QVERIFY(memo->Width() > 0 && memo->Height() > 0);
+        QVERIFY(memo->Top() + memo->Height() <= r.top() + 1e-6); // flipped above its old top
+        QVERIFY(w.form.Modified());
+    }
+
+    void pasteDuringADragWaits()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo2"));
+        w.form.Copy();
+        TfrxComponent *memo = w.Obj("Memo1");
+        const double left = memo->Left();
+        const QPoint inside = At(w.ws, memo->AbsLeft() + 5, memo->AbsTop() + 5);
+        Mouse(w.ws, QEvent::MouseButtonPress, inside);
+        Mouse(w.ws, QEvent::MouseMove, inside + QPoint(20, 0));
+        w.form.Paste(); // the drag is running: nothing is pasted
+        QVERIFY(!w.Obj("Memo3"));
+        QVERIFY(!w.ws->Pasting());
+        Mouse(w.ws, QEvent::MouseButtonRelease, inside + QPoint(20, 0));
+        QVERIFY(memo->Left() > left);
+        // A paste that still follows the mouse is not pasted over either.
+        w.form.Paste();
+        QVERIFY(w.ws->Pasting());
+        w.form.Paste();
+        QVERIFY(w.Obj("Memo3") && !w.Obj("Memo4"));
     }
 };
 
