@@ -13,6 +13,7 @@
 class TfrxComponent;
 class TfrxPage;
 class TfrxReport;
+class TfrxWorkspaceDropTarget;
 
 class TfrxDesignerWorkspace : public QWidget {
     Q_OBJECT
@@ -88,6 +89,9 @@ public:
     void EndInplaceEdit(bool commit);
     QWidget *InplaceEditor() const;
     int InsertionFlags() const;
+    // Who takes drags from other views (the data tree's fields); nullptr accepts none. The
+    // handling is in frxDesgnWorkspaceDrop.cpp.
+    void SetDropTarget(TfrxWorkspaceDropTarget *target);
 
 signals:
     void Modified();
@@ -96,6 +100,8 @@ signals:
     void PositionChanged(const QRectF &rect);
     // An insertion outline is complete: the object's rectangle in design pixels on the page.
     void InsertRequested(const QRectF &rect);
+    // A double-click on the page itself (no object selected).
+    void PageEditRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -109,6 +115,10 @@ protected:
     void leaveEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Private;
