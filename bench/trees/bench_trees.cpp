@@ -62,8 +62,8 @@ int main(int argc, char *argv[])
         const double sorted = MedianMs(51, [&] { tree.UpdateItems(); });
         QTreeWidgetItem *root = tree.Tree(TfrxDataTreeForm::tabData)->topLevelItem(0);
         const int shown = root && root->childCount() ? root->child(0)->childCount() : 0;
-        out << "data tree, " << shown << " fields, filled: " << QString::number(plain, 'f', 2) << " ms (sorted by name "
-            << QString::number(sorted, 'f', 2) << " ms; target under 20 ms)\n";
+        out << "data tree, " << shown << " fields, filled: " << QString::number(plain, 'f', 2)
+            << " ms (sorted by name " << QString::number(sorted, 'f', 2) << " ms; target under 20 ms)\n";
     }
 
     // A report tree over 500 objects on two pages.

@@ -67,8 +67,8 @@ TfrxPageEditorForm::TfrxPageEditorForm(const TfrxReportPage *page, QWidget *pare
     double pageW = 0, pageH = 0;
     if (!listed && frxPaperInfo().PaperSize(page->PaperSize(), pageW, pageH) && pageW > 0 && pageH > 0) {
         const QString name = frxPaperName(page->PaperSize());
-        m_papers.append({name.isEmpty() ? QString::number(page->PaperSize()) : name, page->PaperSize(), pageW,
-                         pageH});
+        m_papers.append(
+            {name.isEmpty() ? QString::number(page->PaperSize()) : name, page->PaperSize(), pageW, pageH});
     }
     m_papers.append({QStringLiteral("Custom"), frxCustomPaper, 0, 0});
 
@@ -123,7 +123,8 @@ TfrxPageEditorForm::TfrxPageEditorForm(const TfrxReportPage *page, QWidget *pare
     m_width->setText(Number(page->PaperWidth()));
     m_height->setText(Number(page->PaperHeight()));
     (page->Orientation() == frx::poLandscape ? m_landscape : m_portrait)->setChecked(true);
-    const double margins[] = {page->LeftMargin(), page->TopMargin(), page->RightMargin(), page->BottomMargin()};
+    const double margins[] = {page->LeftMargin(), page->TopMargin(), page->RightMargin(),
+                              page->BottomMargin()};
     for (int i = 0; i < 4; ++i)
         m_margins[i]->setText(Number(margins[i]));
     m_filling = false;

@@ -30,7 +30,7 @@ constexpr int KindRole = Qt::UserRole;
 constexpr int AliasRole = Qt::UserRole + 1; // dataset nodes and field nodes: the dataset's alias
 constexpr int DescriptionRole = Qt::UserRole + 2;
 
-const char *const SystemVariables[] = {"Date",        "Time", "Page",  "Page#",     "TotalPages",
+const char *const SystemVariables[] = {"Date",        "Time", "Page",  "Page#",    "TotalPages",
                                        "TotalPages#", "Line", "Line#", "CopyName#"};
 
 // A read-only tree whose leaves are dragged as their reference text.
@@ -100,6 +100,19 @@ void MarkParents(QTreeWidgetItem *item)
     item->setFont(0, font);
     for (int i = 0; i < item->childCount(); ++i)
         MarkParents(item->child(i));
+}
+
+// The caption of a function category of the script library.
+QString CategoryCaption(const QString &category)
+{
+    static const char *const captions[][2] = {
+        {"ctString", "String routines"}, {"ctDate", "Date & Time"},  {"ctConv", "Conversion routines"},
+        {"ctFormat", "Formatting"},      {"ctMath", "Mathematical"}, {"ctOther", "Other functions"},
+    };
+    for (const auto &caption : captions)
+        if (category == QLatin1String(caption[0]))
+            return frxGetOrAdd(caption[0], caption[1]);
+    return frxGet(category);
 }
 
 // "function Copy(S: String): String" shows as "Copy(S: String): String".
@@ -204,8 +217,9 @@ void TfrxDataTreeForm::SetReport(TfrxReport *report)
 QString TfrxDataTreeForm::NoDataText() const
 {
     return QStringLiteral("No data available.\n\n") +
-           frxGetOrAdd("dtNoData1", "Go to the \"Report|Data...\" menu to add existing datasets to your report, "
-                                    "or switch to the \"Data\" tab and create new datasets.");
+           frxGetOrAdd("dtNoData1",
+                       "Go to the \"Report|Data...\" menu to add existing datasets to your report, "
+                       "or switch to the \"Data\" tab and create new datasets.");
 }
 
 void TfrxDataTreeForm::RememberCollapsed()
@@ -317,7 +331,7 @@ void TfrxDataTreeForm::BuildLibrary()
                 continue;
             QTreeWidgetItem *&category = categories[method->Category()];
             if (!category)
-                category = AddNode(functionRoot, frxGet(method->Category()), nkFolder);
+                category = AddNode(functionRoot, CategoryCaption(method->Category()), nkFolder);
             QTreeWidgetItem *node = AddNode(category, DeclarationText(method->Syntax()), nkFunction);
             node->setData(0, DescriptionRole, method->Description());
         } else if (auto *cls = dynamic_cast<TfsClassVariable *>(item)) {
@@ -327,8 +341,9 @@ void TfrxDataTreeForm::BuildLibrary()
             QTreeWidgetItem *node = AddNode(classRoot, caption, nkClass);
             if (const QMetaObject *meta = cls->Meta())
                 for (int p = meta->propertyOffset(); p < meta->propertyCount(); ++p)
-                    AddNode(node, QStringLiteral("property ") + QLatin1String(meta->property(p).name()) +
-                                      QStringLiteral(": ") + QLatin1String(meta->property(p).typeName()),
+                    AddNode(node,
+                            QStringLiteral("property ") + QLatin1String(meta->property(p).name()) +
+                                QStringLiteral(": ") + QLatin1String(meta->property(p).typeName()),
                             nkMember);
         }
     }

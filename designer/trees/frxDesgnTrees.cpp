@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTabBar>
 
 void TfrxDesignerForm::Private::CreateTrees()
 {
@@ -76,10 +77,17 @@ void TfrxDesignerForm::Private::CreateTrees()
             codeWindow->insertPlainText(text);
     });
 
+    // The data tree follows the report when another page is made current.
+    QObject::connect(tabs, &QTabBar::currentChanged, q, [this] {
+        if (!updatingTabs && !locked)
+            dataTree->UpdateItems();
+    });
+
     // Page Settings: the command and a double-click on the page.
     QObject::connect(actions.value(QStringLiteral("PageSettingsCmd")), &QAction::triggered, q,
                      [this] { q->EditPageSettings(); });
-    QObject::connect(workspace, &TfrxDesignerWorkspace::PageEditRequested, q, [this] { q->EditPageSettings(); });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::PageEditRequested, q,
+                     [this] { q->EditPageSettings(); });
     // Report > Data...
     QAction *data = AddAction("ReportDataCmd", QStringLiteral("Data..."), {}, nullptr);
     QObject::connect(data, &QAction::triggered, q, [this] { q->EditReportData(); });

@@ -49,7 +49,8 @@ bool TfrxFieldDrop::CanDrop(const QDropEvent &event, TfrxPage *page, QSizeF &out
     const QString reference = SourceReference(event);
     if (reference.isEmpty() || !qobject_cast<TfrxReportPage *>(page))
         return false;
-    if (m_tree->InsertField() || m_tree->InsertCaption() || m_tree->GetActivePage() != TfrxDataTreeForm::tabData)
+    if (m_tree->InsertField() || m_tree->InsertCaption() ||
+        m_tree->GetActivePage() != TfrxDataTreeForm::tabData)
         outline = OutlineSize(reference);
     return true;
 }
@@ -147,8 +148,8 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
     if (rect.isNull() || rect.isEmpty())
         rect = QRectF(rect.topLeft(), OutlineSize(reference));
     rect = QRectF(Round8(rect.left()), Round8(rect.top()), Round8(rect.width()), Round8(rect.height()));
-    const QString className =
-        qobject_cast<TfrxDMPPage *>(page) ? QStringLiteral("TfrxDMPMemoView") : QStringLiteral("TfrxMemoView");
+    const QString className = qobject_cast<TfrxDMPPage *>(page) ? QStringLiteral("TfrxDMPMemoView")
+                                                                : QStringLiteral("TfrxMemoView");
     auto create = [&]() -> TfrxCustomMemoView * {
         TfrxComponent *c = frxDesignCreateComponent(className, page, 0);
         auto *memo = qobject_cast<TfrxCustomMemoView *>(c);
@@ -167,8 +168,9 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
             if (name.isEmpty() || name[0].isDigit())
                 name = QStringLiteral("Memo"); // not a valid object name
             try {
-                memo->SetName(name == QLatin1String("Memo") || report->FindObject(name) ? UniqueName(report, name)
-                                                                                         : name);
+                memo->SetName(name == QLatin1String("Memo") || report->FindObject(name)
+                                  ? UniqueName(report, name)
+                                  : name);
             } catch (...) {
                 memo->CreateUniqueName();
             }

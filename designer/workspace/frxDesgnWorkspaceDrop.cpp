@@ -1,8 +1,8 @@
 // The design surface as a drop site: a drag from another view (the data tree) arms the insertion
 // outline of a text object, which follows the pointer with its corner 8 screen pixels above and
 // left of it; the drop hands the outline's rectangle to the drop target.
-#include "designer/workspace/frxDesgnWorkspace.h"
 #include "designer/workspace/frxDesgnWorkspaceDrop.h"
+#include "designer/workspace/frxDesgnWorkspace.h"
 #include "designer/workspace/frxDesgnWorkspacePrivate.h"
 
 #include <QDropEvent>

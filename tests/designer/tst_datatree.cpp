@@ -171,8 +171,9 @@ private slots:
         QCOMPARE(reference(TfrxDataTreeForm::tabVariables, "System variables"), QString());
         // Functions come from the script library when the tab is first shown.
         w.tree->SetActivePage(TfrxDataTreeForm::tabFunctions);
-        const QList<QTreeWidgetItem *> copy = w.tree->Tree(TfrxDataTreeForm::tabFunctions)
-                                                  ->findItems("Copy(", Qt::MatchStartsWith | Qt::MatchRecursive);
+        const QList<QTreeWidgetItem *> copy =
+            w.tree->Tree(TfrxDataTreeForm::tabFunctions)
+                ->findItems("Copy(", Qt::MatchStartsWith | Qt::MatchRecursive);
         QVERIFY(!copy.isEmpty());
         QCOMPARE(TfrxDataTreeForm::ReferenceText(copy.first(), TfrxDataTreeForm::tabFunctions),
                  QStringLiteral("Copy(,,)"));
@@ -385,8 +386,8 @@ private slots:
             dialog.accept();
         });
         const QPoint empty = w.At(300, 180);
-        QMouseEvent press(QEvent::MouseButtonPress, empty, w.ws->mapToGlobal(empty), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, empty, w.ws->mapToGlobal(empty), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.ws, &press);
         QMouseEvent release(QEvent::MouseButtonRelease, empty, w.ws->mapToGlobal(empty), Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
@@ -411,11 +412,21 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
-        QTest::newRow("zero width") << "WidthE" << "0" << "greater than 0";
-        QTest::newRow("negative height") << "HeightE" << "-5" << "greater than 0";
-        QTest::newRow("not a number") << "WidthE" << "abc" << "not a number";
-        QTest::newRow("margins wider than the paper") << "MarginLeftE" << "96" << "no room";
-        QTest::newRow("negative margin") << "MarginBottomE" << "-1" << "must not be negative";
+        QTest::newRow("zero width") << "WidthE"
+                                    << "0"
+                                    << "greater than 0";
+        QTest::newRow("negative height") << "HeightE"
+                                         << "-5"
+                                         << "greater than 0";
+        QTest::newRow("not a number") << "WidthE"
+                                      << "abc"
+                                      << "not a number";
+        QTest::newRow("margins wider than the paper") << "MarginLeftE"
+                                                      << "96"
+                                                      << "no room";
+        QTest::newRow("negative margin") << "MarginBottomE"
+                                         << "-1"
+                                         << "must not be negative";
     }
     void badPaperValuesAreRefused()
     {
