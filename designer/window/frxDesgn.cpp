@@ -381,30 +381,8 @@ void TfrxDesignerForm::Private::CreateStatusBar()
 
 void TfrxDesignerForm::Private::CreateDocks()
 {
-    reportTree = new QTreeWidget;
-    reportTree->setObjectName(QStringLiteral("ReportTree"));
-    reportTree->setHeaderHidden(true);
-    reportTreeDock = new QDockWidget(QStringLiteral("Report Tree"), q);
-    reportTreeDock->setObjectName(QStringLiteral("TfrxReportTreeForm"));
-    reportTreeDock->setWidget(reportTree);
-    q->addDockWidget(Qt::LeftDockWidgetArea, reportTreeDock);
-    QObject::connect(reportTree, &QTreeWidget::itemClicked, q, [this](QTreeWidgetItem *item) {
-        const QString name = item->text(0);
-        q->SelectObject(name);
-    });
-
-    dataTree = new QTreeWidget;
-    dataTree->setObjectName(QStringLiteral("DataTree"));
-    dataTree->setHeaderHidden(true);
-    dataTreeDock = new QDockWidget(QStringLiteral("Data Tree"), q);
-    dataTreeDock->setObjectName(QStringLiteral("TfrxDataTreeForm"));
-    dataTreeDock->setWidget(dataTree);
-    q->addDockWidget(Qt::RightDockWidgetArea, dataTreeDock);
-    q->resizeDocks({reportTreeDock, dataTreeDock}, {159, 143}, Qt::Horizontal);
-
-    QMenu *toolbars = q->findChild<QMenu *>(QStringLiteral("ToolbarsCmd"));
-    toolbars->addAction(reportTreeDock->toggleViewAction());
-    toolbars->addAction(dataTreeDock->toggleViewAction());
+    // The report tree and the data tree (designer/trees/frxDesgnTrees.cpp).
+    CreateTrees();
 }
 
 TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
@@ -534,7 +512,7 @@ void TfrxDesignerForm::Lock()
     m_selectedObjects.clear();
     d->locked = true;
     d->workspace->Lock();
-    d->reportTree->clear();
+    d->UpdateReportTree();
 }
 
 void TfrxDesignerForm::Private::StoreScript()
@@ -700,16 +678,7 @@ void TfrxDesignerForm::SetModified(bool value)
 
 void TfrxDesignerForm::UpdateDataTree()
 {
-    d->dataTree->clear();
-    TfrxReport *report = Report();
-    for (TfrxDataSet *dataSet : report->GetDataSetList()) {
-        auto *item = new QTreeWidgetItem(d->dataTree, {dataSet->UserName()});
-        QStringList fields;
-        dataSet->GetFieldList(fields);
-        for (const QString &field : std::as_const(fields))
-            new QTreeWidgetItem(item, {field});
-        item->setExpanded(true);
-    }
+    d->UpdateDataTree();
 }
 
 void TfrxDesignerForm::UpdatePage()
@@ -795,25 +764,6 @@ void TfrxDesignerForm::Private::UpdateStatus()
 void TfrxDesignerForm::Private::UpdateCaption()
 {
     q->setWindowTitle(QStringLiteral("Tavrel - ") + q->ReportTitle());
-}
-
-void TfrxDesignerForm::Private::UpdateReportTree()
-{
-    reportTree->clear();
-    TfrxReport *report = q->Report();
-    if (locked)
-        return;
-    auto *root = new QTreeWidgetItem(reportTree,
-                                     {report->Name().isEmpty() ? QStringLiteral("Report") : report->Name()});
-    std::function<void(QTreeWidgetItem *, TfrxComponent *)> add = [&](QTreeWidgetItem *parent,
-                                                                      TfrxComponent *c) {
-        auto *item = new QTreeWidgetItem(parent, {c->Name()});
-        for (TfrxComponent *child : c->Objects())
-            add(item, child);
-    };
-    for (int i = 0; i < report->PagesCount(); ++i)
-        add(root, report->Pages(i));
-    reportTree->expandAll();
 }
 
 void TfrxDesignerForm::Private::SaveScrollPosition()

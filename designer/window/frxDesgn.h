@@ -10,7 +10,9 @@
 
 class QAction;
 class TfrxDesignerFormatting;
+class TfrxDataTreeForm;
 class TfrxDesignerWorkspace;
+class TfrxReportTreeForm;
 class TfrxUndoBuffer;
 struct TfrxDesignerState;
 
@@ -74,6 +76,10 @@ public:
     // Asks whether to save a modified report before it is closed or replaced; false when the
     // user cancelled or the save did not happen.
     bool AskSaveChanges();
+    // Page Settings of the current report page and the report's datasets (designer/trees): the
+    // dialog's OK is one change; false when it was cancelled or changed nothing.
+    bool EditPageSettings();
+    bool EditReportData();
 
     // ---- view ----
     // Zoom factor, kept within 10 % … 2000 % (0 means 100 %).
@@ -93,6 +99,8 @@ public:
     // The formatting bars, rulers, guides and tools (designer/format).
     TfrxDesignerFormatting *Formatting() const;
     TfrxUndoBuffer *UndoBuffer() const;
+    TfrxDataTreeForm *DataTree() const;
+    TfrxReportTreeForm *ReportTree() const;
     QStringList RecentFiles() const;
     void AddRecentFile(const QString &fileName);
     // The text of a status bar panel (0 unit, 1 position, 2 object).

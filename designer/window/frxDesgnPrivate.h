@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <memory>
+
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -16,8 +18,10 @@ class QScrollArea;
 class QStackedWidget;
 class QTabBar;
 class QToolBar;
-class QTreeWidget;
 class QDockWidget;
+class TfrxDataTreeForm;
+class TfrxFieldDrop;
+class TfrxReportTreeForm;
 
 struct TfrxDesignerForm::Private {
     TfrxDesignerForm *q;
@@ -39,8 +43,10 @@ struct TfrxDesignerForm::Private {
     QMenu *fileMenu = nullptr;
     QAction *recentSeparator = nullptr;
     QList<QAction *> recentItems;
-    QTreeWidget *reportTree = nullptr;
-    QTreeWidget *dataTree = nullptr;
+    // The tree windows and the page's drop handling (designer/trees, created by CreateTrees).
+    TfrxReportTreeForm *reportTree = nullptr;
+    TfrxDataTreeForm *dataTree = nullptr;
+    std::shared_ptr<TfrxFieldDrop> fieldDrop;
     QDockWidget *reportTreeDock = nullptr;
     QDockWidget *dataTreeDock = nullptr;
     QToolBar *standardBar = nullptr;
@@ -72,12 +78,14 @@ struct TfrxDesignerForm::Private {
     void CreateCentre();
     void CreateStatusBar();
     void CreateDocks();
+    void CreateTrees();
     QAction *AddAction(const char *name, const QString &caption, const QKeySequence &shortcut,
                        void (TfrxDesignerForm::*slot)());
     void UpdateControls();
     void UpdateCaption();
     void UpdateRecentMenu();
     void UpdateReportTree();
+    void UpdateDataTree();
     void UpdateStatus();
     void RebuildTabs();
     void StoreScript();

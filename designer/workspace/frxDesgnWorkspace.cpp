@@ -1082,6 +1082,8 @@ void TfrxDesignerWorkspace::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     if (d->SelectedViews().size() == 1)
         emit EditRequested();
+    else if (d->IsPageSelected() && !d->insertMeta)
+        emit PageEditRequested();
 }
 
 bool TfrxDesignerWorkspace::focusNextPrevChild(bool)

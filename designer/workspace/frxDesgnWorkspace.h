@@ -13,6 +13,7 @@
 class TfrxComponent;
 class TfrxPage;
 class TfrxReport;
+class TfrxWorkspaceDropTarget;
 
 class TfrxDesignerWorkspace : public QWidget {
     Q_OBJECT
@@ -93,6 +94,9 @@ public:
     enum TDesignTool { dtSelect, dtHand, dtZoom, dtEditText, dtCopyFormat };
     void SetTool(TDesignTool tool);
     TDesignTool Tool() const;
+    // Who takes drags from other views (the data tree's fields); nullptr accepts none. The
+    // handling is in frxDesgnWorkspaceDrop.cpp.
+    void SetDropTarget(TfrxWorkspaceDropTarget *target);
 
 signals:
     void Modified();
@@ -104,6 +108,8 @@ signals:
     // The text tool's rubber band is complete: a text object's rectangle in design pixels, on the
     // grid when aligning to it.
     void TextInsertRequested(const QRectF &rect);
+    // A double-click on the page itself (no object selected).
+    void PageEditRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -117,6 +123,10 @@ protected:
     void leaveEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Private;

@@ -149,6 +149,9 @@ struct TfrxDesignerWorkspace::Private {
     QRectF outline;
     QSizeF defaultSize;
     bool insertPressed = false;
+    // Drags from other views: who takes them, and whether the drag armed the insertion outline.
+    TfrxWorkspaceDropTarget *dropTarget = nullptr;
+    bool dragArmed = false;
 
     bool InsertingLine() const
     {

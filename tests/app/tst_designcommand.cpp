@@ -61,10 +61,12 @@ private slots:
             QVERIFY(form);
             seen = true;
             QVERIFY(form->isModal() || form->windowModality() == Qt::ApplicationModal);
+            // "Data" > "FD" > the columns.
             auto *tree = form->findChild<QTreeWidget *>("DataTree");
-            for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
-                for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
-                    offered << tree->topLevelItem(i)->child(j)->text(0);
+            const QList<QTreeWidgetItem *> fd =
+                tree ? tree->findItems("FD", Qt::MatchExactly | Qt::MatchRecursive) : QList<QTreeWidgetItem *>();
+            for (int j = 0; fd.size() == 1 && j < fd.first()->childCount(); ++j)
+                offered << fd.first()->child(j)->text(0);
             QVERIFY(form->SelectObject("ReceiverName"));
             movedTo = report->FindObject("ReceiverName")->Left() + 1;
             QTest::keyClick(form->Workspace(), Qt::Key_Right, Qt::ControlModifier);
