@@ -1,6 +1,7 @@
 // The designer window: construction, the page tabs, SetPage, ReloadReport, ReloadPages, Lock and
 // SetModified, the command states, zoom and units. The file commands are in frxDesgnFile.cpp, the
 // edit commands in frxDesgnEdit.cpp.
+#include "designer/inspector/frxInsp.h"
 #include "designer/window/frxDesgn.h"
 
 #include "designer/window/frxDesgnPrivate.h"
@@ -378,6 +379,29 @@ void TfrxDesignerForm::Private::CreateDocks()
     QMenu *toolbars = q->findChild<QMenu *>(QStringLiteral("ToolbarsCmd"));
     toolbars->addAction(reportTreeDock->toggleViewAction());
     toolbars->addAction(dataTreeDock->toggleViewAction());
+
+    // The object inspector (designer/inspector): its writes are one change each; a selection in
+    // the workspace shows its properties.
+    inspector = new TfrxObjectInspector(q);
+    auto *inspectorDock = new QDockWidget(QStringLiteral("Object Inspector"), q);
+    inspectorDock->setObjectName(QStringLiteral("TfrxObjectInspectorDock"));
+    inspectorDock->setWidget(inspector);
+    q->addDockWidget(Qt::LeftDockWidgetArea, inspectorDock);
+    q->splitDockWidget(reportTreeDock, inspectorDock, Qt::Vertical);
+    toolbars->addAction(inspectorDock->toggleViewAction());
+    QObject::connect(inspector, &TfrxObjectInspector::Modified, q, [this] {
+        changeSource = QStringLiteral("inspector");
+        q->SetModified(true);
+    });
+    QObject::connect(inspector, &TfrxObjectInspector::ObjectPicked, q, [this](TfrxComponent *c) {
+        if (!q->SelectObject(c->Name())) {
+            q->m_selectedObjects = {c};
+            inspector->SetSelectedObjects(q->m_selectedObjects);
+            workspace->UpdateView();
+        }
+    });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::SelectionChanged, inspector,
+                     [this] { inspector->SetSelectedObjects(q->m_selectedObjects); });
 }
 
 TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
@@ -506,6 +530,7 @@ void TfrxDesignerForm::Lock()
     d->locked = true;
     d->workspace->Lock();
     d->reportTree->clear();
+    d->inspector->Lock();
 }
 
 void TfrxDesignerForm::Private::StoreScript()
@@ -639,6 +664,7 @@ void TfrxDesignerForm::SetPage(TfrxPage *page)
     d->UpdateControls();
     d->UpdateStatus();
     d->UpdateReportTree();
+    d->inspector->SetSelectedObjects(m_selectedObjects);
 }
 
 void TfrxDesignerForm::SetModified(bool value)
@@ -665,6 +691,8 @@ void TfrxDesignerForm::SetModified(bool value)
     d->UpdateControls();
     d->UpdateStatus();
     d->UpdateReportTree();
+    if (d->changeSource != QLatin1String("inspector") && !d->locked)
+        d->inspector->SetSelectedObjects(m_selectedObjects);
     d->changeSource.clear();
 }
 
@@ -880,6 +908,7 @@ void TfrxDesignerForm::SetUnits(int units)
     d->ApplyGrid();
     d->workspace->AdjustBands();
     d->UpdateStatus();
+    d->inspector->UpdateProperties();
 }
 
 int TfrxDesignerForm::Units() const

@@ -18,6 +18,7 @@ class QTabBar;
 class QToolBar;
 class QTreeWidget;
 class QDockWidget;
+class TfrxObjectInspector;
 
 struct TfrxDesignerForm::Private {
     TfrxDesignerForm *q;
@@ -42,6 +43,7 @@ struct TfrxDesignerForm::Private {
     QTreeWidget *dataTree = nullptr;
     QDockWidget *reportTreeDock = nullptr;
     QDockWidget *dataTreeDock = nullptr;
+    TfrxObjectInspector *inspector = nullptr; // designer/inspector
     QToolBar *standardBar = nullptr;
     QToolBar *objectsBar = nullptr;
     QAction *selectTool = nullptr;
