@@ -2,6 +2,7 @@
 
 #include "designer/inspector/frxDsgnIntf.h"
 #include "platform/Exception.h"
+#include "platform/IniFile.h"
 #include "platform/Ui.h"
 #include "report/core/frxErrors.h"
 #include "report/core/frxRes.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QPainter>
 #include <QSplitter>
 #include <QStyledItemDelegate>
@@ -105,6 +107,8 @@ TfrxObjectInspector::TfrxObjectInspector(QWidget *owner)
     m_grid->setUniformRowHeights(true);
     m_grid->setRootIsDecorated(true);
     m_grid->setAllColumnsShowFocus(true);
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setAutoScroll(false);
     m_grid->setItemDelegate(new TfrxValueDelegate(m_grid));
     m_grid->header()->setStretchLastSection(true);
     m_grid->header()->resizeSection(0, 80);
@@ -118,7 +122,7 @@ TfrxObjectInspector::TfrxObjectInspector(QWidget *owner)
     m_splitter->addWidget(m_grid);
     m_splitter->addWidget(m_description);
     m_splitter->setStretchFactor(0, 1);
-    m_splitter->setSizes({300, 65});
+    m_splitter->setStretchFactor(1, 0);
     layout->addWidget(m_splitter, 1);
 
     connect(m_tabs, &QTabBar::currentChanged, this, [this] {
@@ -291,14 +295,43 @@ void TfrxObjectInspector::SetSplitPos(int value)
 
 int TfrxObjectInspector::Split1Pos() const
 {
-    return m_splitter->sizes().value(1);
+    return m_pendingSplit1 >= 0 ? m_pendingSplit1 : m_splitter->sizes().value(1);
 }
 
 void TfrxObjectInspector::SetSplitter1Pos(int value)
 {
-    const QList<int> sizes = m_splitter->sizes();
-    const int total = sizes.value(0) + sizes.value(1);
-    m_splitter->setSizes({std::max(0, total - value), value});
+    m_pendingSplit1 = std::max(0, value);
+    const int total = m_splitter->height() - m_splitter->handleWidth();
+    if (total > m_pendingSplit1 + 40) {
+        m_splitter->setSizes({total - m_pendingSplit1, m_pendingSplit1});
+        m_pendingSplit1 = -1;
+    }
+}
+
+void TfrxObjectInspector::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_pendingSplit1 >= 0)
+        SetSplitter1Pos(m_pendingSplit1);
+}
+
+void TfrxObjectInspector::RestoreSettings(const QString &storeFile)
+{
+    const IniFile ini(storeFile);
+    const QString section = QStringLiteral("Form4.TfrxObjectInspector");
+    SetSplitPos(ini.ReadInteger(section, QStringLiteral("SplitPos"), 75));
+    SetSplitter1Pos(std::max(0, ini.ReadInteger(section, QStringLiteral("Split1Pos"), 65)));
+}
+
+void TfrxObjectInspector::SaveSettings(const QString &storeFile) const
+{
+    // Like the rest of the designer's settings, a store that cannot be written stays as it is.
+    try {
+        IniFile(storeFile).WriteStrings(QStringLiteral("Form4.TfrxObjectInspector"),
+                                        {{QStringLiteral("SplitPos"), QString::number(SplitPos())},
+                                         {QStringLiteral("Split1Pos"), QString::number(Split1Pos())}});
+    } catch (const std::exception &) {
+    }
 }
 
 // ---- rows ----
@@ -429,8 +462,12 @@ void TfrxObjectInspector::CurrentChanged(QTreeWidgetItem *current, QTreeWidgetIt
     m_edit = nullptr;
     m_editBox = nullptr;
     m_editItem = nullptr;
-    if (current)
+    if (current) {
         CreateEditLine(current);
+        // Rows scroll into view up and down only: the name column stays at the left edge.
+        m_grid->scrollToItem(current);
+        m_grid->horizontalScrollBar()->setValue(0);
+    }
     UpdateDescription();
 }
 

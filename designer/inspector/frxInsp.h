@@ -47,6 +47,9 @@ public:
     void SetSplitPos(int value);
     int Split1Pos() const;
     void SetSplitter1Pos(int value);
+    // SplitPos and Split1Pos in the designer's store (section "Form4.TfrxObjectInspector").
+    void RestoreSettings(const QString &storeFile);
+    void SaveSettings(const QString &storeFile) const;
 
     // ---- rows by path ("Font.Style.fsBold"), for the window's commands and tests ----
     // The names of the top-level rows of the current tab, in their order.
@@ -76,6 +79,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Rebuild();
@@ -108,6 +112,8 @@ private:
     bool m_locked = false;
     bool m_filling = false;
     qint64 m_listClosedAt = 0;
+    // The description pane's height, applied once the splitter has a height to share.
+    int m_pendingSplit1 = 65;
     // Rows the user expanded, by path, kept across selections.
     QSet<QString> m_expanded;
 };

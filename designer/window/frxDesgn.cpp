@@ -424,6 +424,7 @@ TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
     // What the window shows from its first frame: settings, then the report.
     d->state = TfrxDesignerSettings(report->IniFile()).Restore();
     d->ApplyState();
+    d->inspector->RestoreSettings(TfrxDesignerSettings::StoreFileName(report->IniFile()));
     d->CheckLoadFailed();
     ReloadReport();
 }
@@ -482,6 +483,7 @@ void TfrxDesignerForm::Private::SaveSettings()
     CollectState();
     // A store that cannot be written is left as it is, silently.
     TfrxDesignerSettings(q->Report()->IniFile()).Save(state);
+    inspector->SaveSettings(TfrxDesignerSettings::StoreFileName(q->Report()->IniFile()));
 }
 
 void TfrxDesignerForm::Private::CheckLoadFailed()

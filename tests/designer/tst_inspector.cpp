@@ -149,6 +149,22 @@ private slots:
         QCOMPARE(w.insp->ValueText("Name"), QStringLiteral("Memo2"));
     }
 
+    void splitPositionsAreKept()
+    {
+        DesignerFixture f;
+        WriteSettings(f, 0);
+        {
+            TfrxDesignerForm form(f.report);
+            form.show();
+            auto *insp = form.findChild<TfrxObjectInspector *>();
+            QCOMPARE(insp->SplitPos(), 75); // the first run's layout
+            insp->SetSplitPos(120);
+            form.close();
+        }
+        TfrxDesignerForm again(f.report);
+        QCOMPARE(again.findChild<TfrxObjectInspector *>()->SplitPos(), 120);
+    }
+
     void registryRules()
     {
         TfrxPropertyEditorCollection r;
