@@ -80,10 +80,12 @@ int main(int argc, char *argv[])
     out << "top-level rows: " << inspector->Grid()->topLevelItemCount() << " for 1 object, ";
     inspector->SetSelectedObjects(first);
     out << inspector->Grid()->topLevelItemCount() << " common to the 100\n";
-    out << "inspector rebuild, 1 object selected: " << QString::number(one, 'f', 2) << " ms (target < 20 ms)\n";
+    out << "inspector rebuild, 1 object selected: " << QString::number(one, 'f', 2)
+        << " ms (target < 20 ms)\n";
     out << "inspector rebuild, 100 objects selected: " << QString::number(hundred, 'f', 2)
         << " ms (target < 60 ms)\n";
-    out << "whole selection change in the window, 1 object: " << QString::number(windowOne, 'f', 2) << " ms\n";
+    out << "whole selection change in the window, 1 object: " << QString::number(windowOne, 'f', 2)
+        << " ms\n";
     out << "whole selection change in the window, 100 objects: " << QString::number(windowHundred, 'f', 2)
         << " ms\n";
     return 0;

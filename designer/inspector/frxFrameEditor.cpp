@@ -38,7 +38,8 @@ bool ParseColor(const QString &text, int &value)
     return true;
 }
 
-QLineEdit *ColorRow(QWidget *parent, QFormLayout *form, const QString &caption, const QString &name, int value)
+QLineEdit *ColorRow(QWidget *parent, QFormLayout *form, const QString &caption, const QString &name,
+                    int value)
 {
     auto *row = new QHBoxLayout;
     auto *edit = new QLineEdit(ColorName(value), parent);
@@ -47,7 +48,8 @@ QLineEdit *ColorRow(QWidget *parent, QFormLayout *form, const QString &caption, 
     pick->setText(QStringLiteral("..."));
     QObject::connect(pick, &QToolButton::clicked, parent, [parent, edit] {
         int old = 0;
-        const QColor start = ParseColor(edit->text(), old) && old != clNone ? frxColor(old) : QColor(Qt::black);
+        const QColor start =
+            ParseColor(edit->text(), old) && old != clNone ? frxColor(old) : QColor(Qt::black);
         QColorDialog dialog(start, parent);
         if (!Ui::RunDialog(dialog))
             return;
@@ -91,7 +93,8 @@ TfrxFrameEditorForm::TfrxFrameEditorForm(const TfrxFrame &frame, QWidget *parent
     m_width->setDecimals(2);
     m_width->setValue(frame.Width());
     form->addRow(QStringLiteral("Line width"), m_width);
-    m_color = ColorRow(this, form, QStringLiteral("Line colour"), QStringLiteral("FrameColor"), frame.Color());
+    m_color =
+        ColorRow(this, form, QStringLiteral("Line colour"), QStringLiteral("FrameColor"), frame.Color());
     m_style = new QComboBox(this);
     m_style->setObjectName(QStringLiteral("FrameStyle"));
     const QMetaEnum styles = QMetaEnum::fromType<frx::TfrxFrameStyle>();

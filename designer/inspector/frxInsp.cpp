@@ -18,8 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScrollBar>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -35,7 +35,8 @@ const QColor kValueColor(0, 0, 128);
 
 TfrxPropertyItem *ItemFromData(const QModelIndex &index)
 {
-    return reinterpret_cast<TfrxPropertyItem *>(index.sibling(index.row(), 0).data(Qt::UserRole).value<quintptr>());
+    return reinterpret_cast<TfrxPropertyItem *>(
+        index.sibling(index.row(), 0).data(Qt::UserRole).value<quintptr>());
 }
 
 // Draws the value cells of owner-drawn editors (colour swatches, check boxes).
@@ -53,7 +54,8 @@ public:
         initStyleOption(&opt, index);
         opt.text.clear();
         const QWidget *widget = option.widget;
-        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        (widget ? widget->style() : QApplication::style())
+            ->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         painter->save();
         painter->setPen(kValueColor);
         try {
@@ -63,6 +65,39 @@ public:
         painter->restore();
     }
 };
+
+// Descriptions of the rows a template is mostly made with; a text file that brings its own wins.
+void AddDescriptions()
+{
+    static const char *const kTexts[][2] = {
+        {"propLeft", "The left coordinate of the object"},
+        {"propTop", "The top coordinate of the object"},
+        {"propWidth", "The width of the object"},
+        {"propHeight", "The height of the object"},
+        {"propName", "The name of the object, unique in the report"},
+        {"propDataSet", "The dataset the object takes its data from"},
+        {"propDataField", "The field of the dataset the object shows"},
+        {"propMemo", "The text of the object; expressions in brackets are filled in when printing"},
+        {"propFont", "The font of the text"},
+        {"propFrame", "The lines around the object and its shadow"},
+        {"propColor", "The fill colour"},
+        {"propColor.TfrxFrame", "The colour of the frame lines"},
+        {"propHAlign", "The horizontal alignment of the text"},
+        {"propVAlign", "The vertical alignment of the text"},
+        {"propVisible", "Whether the object is printed"},
+        {"propBackPicture", "The picture drawn under the page, for example the scan of the printed form"},
+        {"propPicture", "The picture the object shows"},
+        {"propPaperWidth", "The width of the paper"},
+        {"propPaperHeight", "The height of the paper"},
+        {"propPaperSize", "The paper size by name"},
+        {"propLeftMargin", "The left margin of the page"},
+        {"propRightMargin", "The right margin of the page"},
+        {"propTopMargin", "The top margin of the page"},
+        {"propBottomMargin", "The bottom margin of the page"},
+    };
+    for (const auto &entry : kTexts)
+        frxGetOrAdd(entry[0], entry[1]);
+}
 
 QWidget *DesignerOwner(QWidget *owner)
 {
@@ -85,6 +120,7 @@ QString SafeValueText(const TfrxPropertyEditor &editor)
 TfrxObjectInspector::TfrxObjectInspector(QWidget *owner)
     : QWidget(DesignerOwner(owner)), m_designer(qobject_cast<TfrxCustomDesigner *>(owner))
 {
+    AddDescriptions();
     setObjectName(QStringLiteral("TfrxObjectInspector"));
     setWindowTitle(QStringLiteral("Object Inspector"));
     auto *layout = new QVBoxLayout(this);
@@ -233,10 +269,10 @@ void TfrxObjectInspector::UpdateObjectList()
     QList<QPair<QString, TfrxComponent *>> entries;
     for (TfrxComponent *c : std::as_const(m_designer->Objects()))
         if (!c->Name().isEmpty())
-            entries.append({c->Name() + QStringLiteral(": ") + QLatin1String(c->metaObject()->className()), c});
-    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
-        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
-    });
+            entries.append(
+                {c->Name() + QStringLiteral(": ") + QLatin1String(c->metaObject()->className()), c});
+    std::sort(entries.begin(), entries.end(),
+              [](const auto &a, const auto &b) { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
     int current = -1;
     for (const auto &e : std::as_const(entries)) {
         if (m_objects.size() == 1 && e.second == m_objects.first())
@@ -338,7 +374,8 @@ void TfrxObjectInspector::SaveSettings(const QString &storeFile) const
 
 TfrxPropertyItem *TfrxObjectInspector::ItemOf(QTreeWidgetItem *item) const
 {
-    return item ? reinterpret_cast<TfrxPropertyItem *>(item->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
+    return item ? reinterpret_cast<TfrxPropertyItem *>(item->data(0, Qt::UserRole).value<quintptr>())
+                : nullptr;
 }
 
 QString TfrxObjectInspector::PathOf(QTreeWidgetItem *item) const
@@ -578,10 +615,12 @@ bool TfrxObjectInspector::eventFilter(QObject *watched, QEvent *event)
             return true;
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
-            const int rows = std::max(1, m_grid->viewport()->height() / std::max(1, m_grid->visualItemRect(current).height()));
+            const int rows = std::max(1, m_grid->viewport()->height() /
+                                             std::max(1, m_grid->visualItemRect(current).height()));
             QTreeWidgetItem *to = current;
             for (int i = 0; i < rows && to; ++i) {
-                QTreeWidgetItem *next = key->key() == Qt::Key_PageUp ? m_grid->itemAbove(to) : m_grid->itemBelow(to);
+                QTreeWidgetItem *next =
+                    key->key() == Qt::Key_PageUp ? m_grid->itemAbove(to) : m_grid->itemBelow(to);
                 if (!next)
                     break;
                 to = next;

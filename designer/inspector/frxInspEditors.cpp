@@ -140,8 +140,8 @@ public:
     {
         QStyleOptionButton box;
         box.rect = QRect(rect.left() + 2, rect.top() + (rect.height() - 13) / 2, 13, 13);
-        box.state = QStyle::State_Enabled |
-                    (Prop()->GetOrdinal(Target()) ? QStyle::State_On : QStyle::State_Off);
+        box.state =
+            QStyle::State_Enabled | (Prop()->GetOrdinal(Target()) ? QStyle::State_On : QStyle::State_Off);
         QStyle *style = painter.device() && dynamic_cast<QWidget *>(painter.device())
                             ? static_cast<QWidget *>(painter.device())->style()
                             : nullptr;
@@ -269,7 +269,10 @@ public:
     }
 
 private:
-    bool Fits(QObject *o) const { return !Prop()->ClassType() || o->metaObject()->inherits(Prop()->ClassType()); }
+    bool Fits(QObject *o) const
+    {
+        return !Prop()->ClassType() || o->metaObject()->inherits(Prop()->ClassType());
+    }
 };
 
 // A dialog with one text box for a list of lines.
@@ -767,10 +770,18 @@ TfrxPropertyEditor *frxSetElementEditor(TfrxCustomDesigner *designer, const QStr
 
 void frxRegisterInspectorEditors(TfrxPropertyEditorCollection &r)
 {
-    const auto locX = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * { return new TfrxLocSizeProperty(d, false); };
-    const auto locY = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * { return new TfrxLocSizeProperty(d, true); };
-    const auto paperX = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * { return new TfrxPaperXYProperty(d, false); };
-    const auto paperY = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * { return new TfrxPaperXYProperty(d, true); };
+    const auto locX = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * {
+        return new TfrxLocSizeProperty(d, false);
+    };
+    const auto locY = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * {
+        return new TfrxLocSizeProperty(d, true);
+    };
+    const auto paperX = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * {
+        return new TfrxPaperXYProperty(d, false);
+    };
+    const auto paperY = [](TfrxCustomDesigner *d) -> TfrxPropertyEditor * {
+        return new TfrxPaperXYProperty(d, true);
+    };
     const QString any;
     for (const char *name : {"Left", "Width"})
         r.Register(any, QStringLiteral("TfrxComponent"), QLatin1String(name), locX);
@@ -784,17 +795,23 @@ void frxRegisterInspectorEditors(TfrxPropertyEditorCollection &r)
         r.Register(any, QStringLiteral("TfrxReportPage"), QLatin1String(name), paperX);
     for (const char *name : {"PaperHeight", "TopMargin", "BottomMargin"})
         r.Register(any, QStringLiteral("TfrxReportPage"), QLatin1String(name), paperY);
-    r.Register(any, QStringLiteral("TfrxReportPage"), QStringLiteral("PaperSize"), frxEditor<TfrxPaperProperty>());
-    r.Register(any, QStringLiteral("TfrxPrintOptions"), QStringLiteral("PrintOnSheet"), frxEditor<TfrxPaperProperty>());
-    r.Register(any, QStringLiteral("TfrxPrintOptions"), QStringLiteral("Printer"), frxEditor<TfrxPrinterProperty>());
+    r.Register(any, QStringLiteral("TfrxReportPage"), QStringLiteral("PaperSize"),
+               frxEditor<TfrxPaperProperty>());
+    r.Register(any, QStringLiteral("TfrxPrintOptions"), QStringLiteral("PrintOnSheet"),
+               frxEditor<TfrxPaperProperty>());
+    r.Register(any, QStringLiteral("TfrxPrintOptions"), QStringLiteral("Printer"),
+               frxEditor<TfrxPrinterProperty>());
     r.Register(QStringLiteral("Boolean"), any, any, frxEditor<TfrxBooleanProperty>());
     r.Register(QStringLiteral("TfrxFrame"), any, any, frxEditor<TfrxFrameProperty>());
     r.Register(QStringLiteral("TPicture"), any, any, frxEditor<TfrxPictureProperty>());
     r.Register(QStringLiteral("TfrxDataSet"), any, any, frxEditor<TfrxDataSetProperty>());
-    r.Register(any, QStringLiteral("TfrxView"), QStringLiteral("DataField"), frxEditor<TfrxDataFieldProperty>());
+    r.Register(any, QStringLiteral("TfrxView"), QStringLiteral("DataField"),
+               frxEditor<TfrxDataFieldProperty>());
     r.Register(QStringLiteral("TStrings"), any, any, frxEditor<TfrxStringsProperty>());
-    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Memo"), frxEditor<TfrxMemoProperty>());
-    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Style"), frxEditor<TfrxStyleProperty>());
+    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Memo"),
+               frxEditor<TfrxMemoProperty>());
+    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Style"),
+               frxEditor<TfrxStyleProperty>());
     r.Register(QStringLiteral("TColor"), any, any, frxEditor<TfrxColorProperty>());
     r.Register(QStringLiteral("TFont"), any, any, frxEditor<TfrxFontProperty>());
     r.Register(QStringLiteral("TFontName"), any, any, frxEditor<TfrxFontNameProperty>());
@@ -802,13 +819,15 @@ void frxRegisterInspectorEditors(TfrxPropertyEditorCollection &r)
     r.Register(any, QStringLiteral("TComponent"), QStringLiteral("Name"), frxEditor<TfrxNameProperty>());
     r.RegisterEventEditor(frxEditor<TfrxEventProperty>());
 
-    r.Hide(QStringLiteral("TfrxReport"),
-           QStringLiteral("DefaultLanguage;IniFile;Name;Preview;ScriptLanguage;ScriptText;Tag;Variables;"
-                          "DataSetName;DotMatrixReport;OldStyleProgress;ShowProgress;StoreInDFM;ParentReport"));
+    r.Hide(
+        QStringLiteral("TfrxReport"),
+        QStringLiteral("DefaultLanguage;IniFile;Name;Preview;ScriptLanguage;ScriptText;Tag;Variables;"
+                       "DataSetName;DotMatrixReport;OldStyleProgress;ShowProgress;StoreInDFM;ParentReport"));
     r.Hide(QStringLiteral("TfrxEngineOptions"),
            QStringLiteral("NewSilentMode;MaxMemSize;PrintIfEmpty;SilentMode;TempDir;UseFileCache"));
     r.Hide(QStringLiteral("TfrxPreviewOptions"),
-           QStringLiteral("AllowEdit;Buttons;DoubleBuffered;Maximized;MDIChild;Modal;ShowCaptions;Zoom;ZoomMode"));
+           QStringLiteral(
+               "AllowEdit;Buttons;DoubleBuffered;Maximized;MDIChild;Modal;ShowCaptions;Zoom;ZoomMode"));
     r.Hide(QStringLiteral("TfrxReportOptions"), QStringLiteral("CreateDate;LastChange;Compressed;Password"));
     r.Hide(QStringLiteral("TfrxReportPage"),
            QStringLiteral("Bin;BinOtherPages;ColumnWidth;ColumnPositions;DataSetName;HGuides;VGuides"));

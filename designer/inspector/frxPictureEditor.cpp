@@ -66,7 +66,8 @@ bool TfrxPictureEditorForm::LoadFile(const QString &fileName)
 {
     const QFileInfo info(fileName);
     if (!info.isFile()) {
-        Ui::Message(QStringLiteral("Cannot open the file ") + fileName, QStringLiteral("Error"), UiIcon::Error);
+        Ui::Message(QStringLiteral("Cannot open the file ") + fileName, QStringLiteral("Error"),
+                    UiIcon::Error);
         return false;
     }
     if (info.size() > MaxSize) {
@@ -78,7 +79,8 @@ bool TfrxPictureEditorForm::LoadFile(const QString &fileName)
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        Ui::Message(QStringLiteral("Cannot open the file ") + fileName, QStringLiteral("Error"), UiIcon::Error);
+        Ui::Message(QStringLiteral("Cannot open the file ") + fileName, QStringLiteral("Error"),
+                    UiIcon::Error);
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -89,10 +91,11 @@ bool TfrxPictureEditorForm::LoadFile(const QString &fileName)
         return false;
     }
     if (bytes.size() > WarnSize)
-        Ui::Message(QStringLiteral("The picture takes %1. A layout keeps pictures as hexadecimal text, so the "
-                                   "layout file grows by about twice that, and opening and saving it slow down.")
-                        .arg(Megabytes(bytes.size())),
-                    QStringLiteral("Warning"), UiIcon::Warning);
+        Ui::Message(
+            QStringLiteral("The picture takes %1. A layout keeps pictures as hexadecimal text, so the "
+                           "layout file grows by about twice that, and opening and saving it slow down.")
+                .arg(Megabytes(bytes.size())),
+            QStringLiteral("Warning"), UiIcon::Warning);
     m_picture = loaded;
     UpdateView();
     return true;

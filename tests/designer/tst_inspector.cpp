@@ -127,6 +127,11 @@ private slots:
         QVERIFY(w.insp->FindItem("Frame.LeftLine.Width"));
         QCOMPARE(w.insp->ValueText("Font.Style"), QStringLiteral("[]"));
         QCOMPARE(w.insp->ObjectList()->currentText(), QStringLiteral("Memo1: TfrxMemoView"));
+        // The description names the row; a frame's own colour text wins over the general one.
+        QVERIFY(w.insp->SelectRow("Left"));
+        QVERIFY(w.insp->DescriptionText().contains("The left coordinate of the object"));
+        QVERIFY(w.insp->SelectRow("Frame.Color"));
+        QVERIFY(w.insp->DescriptionText().contains("frame lines"));
         w.insp->SetTab(1);
         QVERIFY(w.insp->RowNames().contains(QStringLiteral("OnBeforePrint")));
         w.insp->SetTab(0);
@@ -194,20 +199,48 @@ private slots:
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("cm width") << 0 << "Memo1" << "Width" << "2.50";
-        QTest::newRow("cm height") << 0 << "Memo1" << "Height" << "0.50";
-        QTest::newRow("cm left") << 0 << "Memo1" << "Left" << "1";
-        QTest::newRow("in width") << 1 << "Memo1" << "Width" << "0.98";
-        QTest::newRow("in height") << 1 << "Memo1" << "Height" << "0.20";
-        QTest::newRow("px width") << 2 << "Memo1" << "Width" << "94.49";
-        QTest::newRow("chars width") << 3 << "Memo1" << "Width" << "9.84";
-        QTest::newRow("chars height") << 3 << "Memo1" << "Height" << "1.11";
-        QTest::newRow("A4 cm") << 0 << "Page1" << "PaperWidth" << "21";
-        QTest::newRow("A4 in") << 1 << "Page1" << "PaperWidth" << "8.27";
-        QTest::newRow("A4 px") << 2 << "Page1" << "PaperWidth" << "793.70";
-        QTest::newRow("A4 chars") << 3 << "Page1" << "PaperWidth" << "82.68";
-        QTest::newRow("A4 height chars") << 3 << "Page1" << "PaperHeight" << "66.03";
-        QTest::newRow("margin cm") << 0 << "Page1" << "LeftMargin" << "0.50";
+        QTest::newRow("cm width") << 0 << "Memo1"
+                                  << "Width"
+                                  << "2.50";
+        QTest::newRow("cm height") << 0 << "Memo1"
+                                   << "Height"
+                                   << "0.50";
+        QTest::newRow("cm left") << 0 << "Memo1"
+                                 << "Left"
+                                 << "1";
+        QTest::newRow("in width") << 1 << "Memo1"
+                                  << "Width"
+                                  << "0.98";
+        QTest::newRow("in height") << 1 << "Memo1"
+                                   << "Height"
+                                   << "0.20";
+        QTest::newRow("px width") << 2 << "Memo1"
+                                  << "Width"
+                                  << "94.49";
+        QTest::newRow("chars width") << 3 << "Memo1"
+                                     << "Width"
+                                     << "9.84";
+        QTest::newRow("chars height") << 3 << "Memo1"
+                                      << "Height"
+                                      << "1.11";
+        QTest::newRow("A4 cm") << 0 << "Page1"
+                               << "PaperWidth"
+                               << "21";
+        QTest::newRow("A4 in") << 1 << "Page1"
+                               << "PaperWidth"
+                               << "8.27";
+        QTest::newRow("A4 px") << 2 << "Page1"
+                               << "PaperWidth"
+                               << "793.70";
+        QTest::newRow("A4 chars") << 3 << "Page1"
+                                  << "PaperWidth"
+                                  << "82.68";
+        QTest::newRow("A4 height chars") << 3 << "Page1"
+                                         << "PaperHeight"
+                                         << "66.03";
+        QTest::newRow("margin cm") << 0 << "Page1"
+                                   << "LeftMargin"
+                                   << "0.50";
     }
     void unitsBothWays()
     {
@@ -229,7 +262,8 @@ private slots:
         const bool paper = qobject_cast<TfrxReportPage *>(c) != nullptr;
         const bool vertical = row.contains(QLatin1String("Height"));
         const double typed = shown.toDouble();
-        const double expected = paper ? frxUnitsToMm(typed, units, vertical) : frxUnitsToPixels(typed, units, vertical);
+        const double expected =
+            paper ? frxUnitsToMm(typed, units, vertical) : frxUnitsToPixels(typed, units, vertical);
         QVERIFY(qAbs(prop->GetFloat(TfrxPropTarget(c)) - expected) < 1e-6);
     }
 
@@ -269,21 +303,51 @@ private slots:
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("text");
-        QTest::newRow("size") << "Memo1" << "Width" << "abc";
-        QTest::newRow("position") << "Memo1" << "Left" << "1..2";
-        QTest::newRow("name") << "Memo1" << "Name" << "Memo 9";
-        QTest::newRow("duplicate name") << "Memo1" << "Name" << "Memo2";
-        QTest::newRow("enumeration") << "Memo1" << "HAlign" << "haSideways";
-        QTest::newRow("boolean") << "Memo1" << "Visible" << "perhaps";
-        QTest::newRow("set member") << "Memo1" << "Font.Style.fsBold" << "yes";
-        QTest::newRow("colour") << "Memo1" << "Color" << "clNoSuch";
-        QTest::newRow("charset") << "Memo1" << "Font.Charset" << "KLINGON_CHARSET";
-        QTest::newRow("integer") << "Memo1" << "Font.Size" << "12pt";
-        QTest::newRow("float") << "Memo1" << "Frame.Width" << "thick";
-        QTest::newRow("dataset") << "Memo1" << "DataSet" << "Orders";
-        QTest::newRow("component") << "Memo1" << "FlowTo" << "Page1";
-        QTest::newRow("paper size") << "Page1" << "PaperSize" << "A44";
-        QTest::newRow("paper width") << "Page1" << "PaperWidth" << "wide";
+        QTest::newRow("size") << "Memo1"
+                              << "Width"
+                              << "abc";
+        QTest::newRow("position") << "Memo1"
+                                  << "Left"
+                                  << "1..2";
+        QTest::newRow("name") << "Memo1"
+                              << "Name"
+                              << "Memo 9";
+        QTest::newRow("duplicate name") << "Memo1"
+                                        << "Name"
+                                        << "Memo2";
+        QTest::newRow("enumeration") << "Memo1"
+                                     << "HAlign"
+                                     << "haSideways";
+        QTest::newRow("boolean") << "Memo1"
+                                 << "Visible"
+                                 << "perhaps";
+        QTest::newRow("set member") << "Memo1"
+                                    << "Font.Style.fsBold"
+                                    << "yes";
+        QTest::newRow("colour") << "Memo1"
+                                << "Color"
+                                << "clNoSuch";
+        QTest::newRow("charset") << "Memo1"
+                                 << "Font.Charset"
+                                 << "KLINGON_CHARSET";
+        QTest::newRow("integer") << "Memo1"
+                                 << "Font.Size"
+                                 << "12pt";
+        QTest::newRow("float") << "Memo1"
+                               << "Frame.Width"
+                               << "thick";
+        QTest::newRow("dataset") << "Memo1"
+                                 << "DataSet"
+                                 << "Orders";
+        QTest::newRow("component") << "Memo1"
+                                   << "FlowTo"
+                                   << "Page1";
+        QTest::newRow("paper size") << "Page1"
+                                    << "PaperSize"
+                                    << "A44";
+        QTest::newRow("paper width") << "Page1"
+                                     << "PaperWidth"
+                                     << "wide";
     }
     void garbageChangesNothing()
     {
@@ -501,11 +565,16 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("text") << "text" << "is not a JPEG, PNG or BMP picture";
-        QTest::newRow("50 MB") << "huge" << "too large";
-        QTest::newRow("empty") << "empty" << "is not a JPEG, PNG or BMP picture";
-        QTest::newRow("missing") << "missing" << "Cannot open";
-        QTest::newRow("truncated JPEG") << "truncated" << "is not a JPEG, PNG or BMP picture";
+        QTest::newRow("text") << "text"
+                              << "is not a JPEG, PNG or BMP picture";
+        QTest::newRow("50 MB") << "huge"
+                               << "too large";
+        QTest::newRow("empty") << "empty"
+                               << "is not a JPEG, PNG or BMP picture";
+        QTest::newRow("missing") << "missing"
+                                 << "Cannot open";
+        QTest::newRow("truncated JPEG") << "truncated"
+                                        << "is not a JPEG, PNG or BMP picture";
     }
     void badPictureFilesChangeNothing()
     {
