@@ -3,10 +3,11 @@
 // edit commands in frxDesgnEdit.cpp.
 #include "designer/window/frxDesgn.h"
 
-#include "designer/editors/frxEditorCommands.h"
-#include "designer/format/frxDesignerFormatting.h"
 #include "designer/dialogs/frxAboutForm.h"
 #include "designer/dialogs/frxOptionsForm.h"
+#include "designer/editors/frxEditorCommands.h"
+#include "designer/format/frxDesignerFormatting.h"
+#include "designer/inspector/frxInsp.h"
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "designer/workspace/frxPageTabs.h"
@@ -383,6 +384,30 @@ void TfrxDesignerForm::Private::CreateDocks()
 {
     // The report tree and the data tree (designer/trees/frxDesgnTrees.cpp).
     CreateTrees();
+
+    QMenu *toolbars = q->findChild<QMenu *>(QStringLiteral("ToolbarsCmd"));
+    // The object inspector (designer/inspector): its writes are one change each; a selection in
+    // the workspace shows its properties.
+    inspector = new TfrxObjectInspector(q);
+    auto *inspectorDock = new QDockWidget(QStringLiteral("Object Inspector"), q);
+    inspectorDock->setObjectName(QStringLiteral("TfrxObjectInspectorDock"));
+    inspectorDock->setWidget(inspector);
+    q->addDockWidget(Qt::LeftDockWidgetArea, inspectorDock);
+    q->splitDockWidget(reportTreeDock, inspectorDock, Qt::Vertical);
+    toolbars->addAction(inspectorDock->toggleViewAction());
+    QObject::connect(inspector, &TfrxObjectInspector::Modified, q, [this] {
+        changeSource = QStringLiteral("inspector");
+        q->SetModified(true);
+    });
+    QObject::connect(inspector, &TfrxObjectInspector::ObjectPicked, q, [this](TfrxComponent *c) {
+        if (!q->SelectObject(c->Name())) {
+            q->m_selectedObjects = {c};
+            inspector->SetSelectedObjects(q->m_selectedObjects);
+            workspace->UpdateView();
+        }
+    });
+    QObject::connect(workspace, &TfrxDesignerWorkspace::SelectionChanged, inspector,
+                     [this] { inspector->SetSelectedObjects(q->m_selectedObjects); });
 }
 
 TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
@@ -407,6 +432,7 @@ TfrxDesignerForm::TfrxDesignerForm(TfrxReport *report, QWidget *parent)
     // What the window shows from its first frame: settings, then the report.
     d->state = TfrxDesignerSettings(report->IniFile()).Restore();
     d->ApplyState();
+    d->inspector->RestoreSettings(TfrxDesignerSettings::StoreFileName(report->IniFile()));
     d->CheckLoadFailed();
     ReloadReport();
 }
@@ -465,6 +491,7 @@ void TfrxDesignerForm::Private::SaveSettings()
     CollectState();
     // A store that cannot be written is left as it is, silently.
     TfrxDesignerSettings(q->Report()->IniFile()).Save(state);
+    inspector->SaveSettings(TfrxDesignerSettings::StoreFileName(q->Report()->IniFile()));
 }
 
 void TfrxDesignerForm::Private::CheckLoadFailed()
@@ -513,6 +540,7 @@ void TfrxDesignerForm::Lock()
     d->locked = true;
     d->workspace->Lock();
     d->UpdateReportTree();
+    d->inspector->Lock();
 }
 
 void TfrxDesignerForm::Private::StoreScript()
@@ -647,6 +675,7 @@ void TfrxDesignerForm::SetPage(TfrxPage *page)
     d->UpdateControls();
     d->UpdateStatus();
     d->UpdateReportTree();
+    d->inspector->SetSelectedObjects(m_selectedObjects);
 }
 
 void TfrxDesignerForm::SetModified(bool value)
@@ -673,6 +702,8 @@ void TfrxDesignerForm::SetModified(bool value)
     d->UpdateControls();
     d->UpdateStatus();
     d->UpdateReportTree();
+    if (d->changeSource != QLatin1String("inspector") && !d->locked)
+        d->inspector->SetSelectedObjects(m_selectedObjects);
     d->changeSource.clear();
 }
 
@@ -862,6 +893,7 @@ void TfrxDesignerForm::SetUnits(int units)
     d->ApplyGrid();
     d->workspace->AdjustBands();
     d->UpdateStatus();
+    d->inspector->UpdateProperties();
 }
 
 int TfrxDesignerForm::Units() const

@@ -2,6 +2,8 @@
 // and replace over the texts, select all, drawing order and groups, and the page settings.
 #include "designer/window/frxDesgn.h"
 
+#include "designer/inspector/frxInsp.h"
+
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/window/frxSearchDialog.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -76,6 +78,7 @@ void TfrxDesignerForm::Redo()
 
 void TfrxDesignerForm::Preview()
 {
+    d->inspector->ApplyPending();
     TfrxReport *report = Report();
     d->SaveScrollPosition();
     d->StoreScript();

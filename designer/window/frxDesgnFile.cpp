@@ -2,6 +2,8 @@
 // question before a modified report is closed or replaced.
 #include "designer/window/frxDesgn.h"
 
+#include "designer/inspector/frxInsp.h"
+
 #include "designer/window/frxDesgnPrivate.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "platform/Exception.h"
@@ -34,6 +36,7 @@ double NowAsDateTime()
 
 bool TfrxDesignerForm::AskSaveChanges()
 {
+    d->inspector->ApplyPending();
     d->StoreScript();
     if (!m_modified)
         return true;
@@ -53,6 +56,7 @@ bool TfrxDesignerForm::AskSaveChanges()
 
 void TfrxDesignerForm::closeEvent(QCloseEvent *event)
 {
+    d->inspector->ApplyPending();
     d->StoreScript();
     if (d->codeChanged && !m_page) {
         d->codeChanged = false;
@@ -115,6 +119,7 @@ void TfrxDesignerForm::Private::UpdateRecentMenu()
 
 bool TfrxDesignerForm::SaveFile(bool saveAs, bool fromCommand)
 {
+    d->inspector->ApplyPending();
     Q_UNUSED(fromCommand);
     TfrxReport *report = Report();
     d->StoreScript();

@@ -4,9 +4,10 @@
 
 #include "designer/editors/frxBandEditor.h"
 #include "designer/editors/frxBarcodeEditor.h"
-#include "designer/window/frxDesgnPrivate.h"
 #include "designer/format/frxDesignerFormatting.h"
 #include "designer/format/frxFormatCommands.h"
+#include "designer/inspector/frxPictureEditor.h"
+#include "designer/window/frxDesgnPrivate.h"
 #include "designer/window/frxMemoEditor.h"
 #include "designer/workspace/frxClipboard.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -320,18 +321,11 @@ void TfrxDesignerForm::EditObject()
         memo->SetText(text);
         SetModified(true);
     } else if (auto *picture = qobject_cast<TfrxPictureView *>(c)) {
-        const QString file =
-            Ui::OpenFileName(QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp)|*.png;*.jpg;*.jpeg;*.bmp"),
-                             QStringLiteral("Picture"));
-        if (file.isEmpty())
+        // The picture editor (designer/inspector) edits a copy; OK replaces the picture.
+        TfrxPictureEditorForm editor(picture->Picture(), this);
+        if (!Ui::RunDialog(editor) || editor.Picture() == picture->Picture())
             return;
-        TPicture loaded;
-        if (!loaded.LoadFromFile(file)) {
-            Ui::Message(QStringLiteral("Unknown picture format: ") + file, QStringLiteral("Error"),
-                        UiIcon::Error);
-            return;
-        }
-        picture->SetPicture(loaded);
+        picture->SetPicture(editor.Picture());
         SetModified(true);
     // ---- editors: group headers, bands and barcodes ----
     } else if (auto *group = qobject_cast<TfrxGroupHeader *>(c)) {

@@ -22,6 +22,7 @@ class QDockWidget;
 class TfrxDataTreeForm;
 class TfrxFieldDrop;
 class TfrxReportTreeForm;
+class TfrxObjectInspector;
 
 struct TfrxDesignerForm::Private {
     TfrxDesignerForm *q;
@@ -49,6 +50,7 @@ struct TfrxDesignerForm::Private {
     std::shared_ptr<TfrxFieldDrop> fieldDrop;
     QDockWidget *reportTreeDock = nullptr;
     QDockWidget *dataTreeDock = nullptr;
+    TfrxObjectInspector *inspector = nullptr; // designer/inspector
     QToolBar *standardBar = nullptr;
     QToolBar *objectsBar = nullptr;
     QAction *selectTool = nullptr;
