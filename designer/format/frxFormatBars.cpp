@@ -130,6 +130,11 @@ TfrxFormatBars::TfrxFormatBars(TfrxDesignerForm *form, TfrxFormatCommands *comma
     connect(m_styleBox, &QComboBox::textActivated, this,
             [dispatch](const QString &text) { dispatch(tgStyle, text); });
     m_textBar->addWidget(m_styleBox);
+    QAction *highlight = m_textBar->addAction(QStringLiteral("Highlight..."));
+    highlight->setObjectName(QStringLiteral("HighlightB"));
+    highlight->setProperty("tag", tgHighlight);
+    connect(highlight, &QAction::triggered, this, [dispatch] { dispatch(tgHighlight); });
+    m_tagActions << highlight;
     QAction *fontDialog = m_textBar->addAction(QStringLiteral("Font..."));
     fontDialog->setObjectName(QStringLiteral("FontB"));
     fontDialog->setProperty("tag", tgFontDialog);

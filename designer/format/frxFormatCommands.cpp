@@ -1,5 +1,6 @@
 #include "designer/format/frxFormatCommands.h"
 
+#include "designer/editors/frxHighlightEditor.h"
 #include "platform/Ui.h"
 #include "report/host/frxDesignerBase.h"
 #include "report/model/frxBands.h"
@@ -236,6 +237,22 @@ bool TfrxFormatCommands::Dispatch(int tag, const QVariant &value)
         }
     }
 
+    // The highlight editor, preset to the first selected text object's highlight; the whole
+    // highlight goes to every selected text object on OK.
+    TfrxHighlight highlight;
+    if (tag == tgHighlight) {
+        TfrxCustomMemoView *first = nullptr;
+        for (TfrxComponent *c : SelectedViews())
+            if ((first = qobject_cast<TfrxCustomMemoView *>(c)))
+                break;
+        if (!first)
+            return false;
+        highlight.Assign(*first->Highlight());
+        if (!EditHighlight(m_designer, &highlight))
+            return false;
+        v = QVariant::fromValue(static_cast<void *>(&highlight));
+    }
+
     QList<TfrxComponent *> targets = SelectedViews();
     TfrxPage *page = m_designer->Page();
     const bool pageSelected = targets.isEmpty() && !m_designer->SelectedObjects().isEmpty() &&
@@ -380,6 +397,11 @@ bool TfrxFormatCommands::ApplyTo(TfrxComponent *c, int tag, const QVariant &valu
         if (!memo)
             return false;
         memo->SetStyle(value.toString() == NoStyleCaption() ? QString() : value.toString());
+        return true;
+    case tgHighlight:
+        if (!memo)
+            return false;
+        memo->Highlight()->Assign(*static_cast<const TfrxHighlight *>(value.value<void *>()));
         return true;
     case tgFontDialog: {
         if (!hasFont)

@@ -2,6 +2,8 @@
 // component reference) and those of this program's properties, and their registration.
 #include "designer/inspector/frxInspEditors.h"
 
+#include "designer/editors/frxFormatEditor.h"
+#include "designer/editors/frxHighlightEditor.h"
 #include "designer/inspector/frxFrameEditor.h"
 #include "designer/inspector/frxPictureEditor.h"
 #include "designer/window/frxMemoEditor.h"
@@ -571,6 +573,62 @@ public:
     }
 };
 
+// The display format and the highlight of text objects: their editors (designer/editors) on the
+// first object's value; OK writes it to every selected text object that may be modified.
+class TfrxMemoOptionProperty : public TfrxClassProperty {
+public:
+    using TfrxClassProperty::TfrxClassProperty;
+    int Attributes() const override { return paDialog | paMultiSelect | paReadOnly | paSubProperties; }
+
+protected:
+    QList<TfrxCustomMemoView *> Memos() const
+    {
+        QList<TfrxCustomMemoView *> memos;
+        for (const TfrxPropertyTarget &t : m_targets)
+            if (auto *memo = qobject_cast<TfrxCustomMemoView *>(t.Component))
+                if (!memos.contains(memo))
+                    memos << memo;
+        return memos;
+    }
+};
+
+class TfrxDisplayFormatProperty : public TfrxMemoOptionProperty {
+public:
+    using TfrxMemoOptionProperty::TfrxMemoOptionProperty;
+    bool RunEditor() override
+    {
+        const QList<TfrxCustomMemoView *> memos = Memos();
+        m_written = 0;
+        if (memos.isEmpty() || !EditDisplayFormat(Designer(), memos))
+            return false;
+        m_written = int(memos.size());
+        return true;
+    }
+};
+
+class TfrxHighlightProperty : public TfrxMemoOptionProperty {
+public:
+    using TfrxMemoOptionProperty::TfrxMemoOptionProperty;
+    bool RunEditor() override
+    {
+        const QList<TfrxCustomMemoView *> memos = Memos();
+        m_written = 0;
+        if (memos.isEmpty())
+            return false;
+        TfrxHighlight highlight;
+        highlight.Assign(*memos.first()->Highlight());
+        if (!EditHighlight(Designer(), &highlight))
+            return false;
+        for (TfrxCustomMemoView *memo : memos) {
+            if (memo->Restrictions().testFlag(frx::rfDontModify))
+                continue;
+            memo->Highlight()->Assign(highlight);
+            ++m_written;
+        }
+        return m_written > 0;
+    }
+};
+
 class TfrxPictureProperty : public TfrxPropertyEditor {
 public:
     using TfrxPropertyEditor::TfrxPropertyEditor;
@@ -812,6 +870,10 @@ void frxRegisterInspectorEditors(TfrxPropertyEditorCollection &r)
                frxEditor<TfrxMemoProperty>());
     r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Style"),
                frxEditor<TfrxStyleProperty>());
+    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("DisplayFormat"),
+               frxEditor<TfrxDisplayFormatProperty>());
+    r.Register(any, QStringLiteral("TfrxCustomMemoView"), QStringLiteral("Highlight"),
+               frxEditor<TfrxHighlightProperty>());
     r.Register(QStringLiteral("TColor"), any, any, frxEditor<TfrxColorProperty>());
     r.Register(QStringLiteral("TFont"), any, any, frxEditor<TfrxFontProperty>());
     r.Register(QStringLiteral("TFontName"), any, any, frxEditor<TfrxFontNameProperty>());
