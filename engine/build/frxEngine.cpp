@@ -156,6 +156,7 @@ bool TfrxEngine::Run()
             engine->m_changedByCode.clear();
             engine->m_flowTargets.clear();
             engine->m_overflowBands.clear();
+            engine->m_subreportParents.clear();
             engine->m_keeping = false;
             engine->m_keepBand = nullptr;
             engine->m_lastBandShown = nullptr;
@@ -192,9 +193,14 @@ bool TfrxEngine::Run()
         }
     }
     CheckDatasetsEnd(pages);
+    m_subreportParents.clear();
     for (TfrxComponent *object : m_report->AllObjects())
-        if (auto *subreport = qobject_cast<TfrxSubreport *>(object); subreport && !subreport->SubPage())
-            m_report->AddError(QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
+        if (auto *subreport = qobject_cast<TfrxSubreport *>(object)) {
+            if (!subreport->SubPage())
+                m_report->AddError(QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
+            else if (auto *band = qobject_cast<TfrxBand *>(subreport->Parent()))
+                m_subreportParents.insert(band);
+        }
     if (!m_report->Errors().isEmpty())
         return false;
 

@@ -249,6 +249,8 @@ private:
     // Where shown bands go while a sub-report prints on its parent band: copies of their objects,
     // placed from the parent band's top left; nullptr while bands go to the page.
     std::vector<std::unique_ptr<TfrxView>> *m_redirect = nullptr;
+    // Bands that hold a sub-report printing on them.
+    QSet<const TfrxBand *> m_subreportParents;
     // Guards against scripts that start pages from inside page start and end.
     int m_pageDepth = 0;
     std::vector<TfrxAggregate> m_aggregates;

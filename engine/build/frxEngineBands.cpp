@@ -337,7 +337,7 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
         PrepareObjects(showing);
         // 3. Stretching: objects grow to their content and push the objects below them.
         StretchObjects(showing);
-        if (!showing.IsNull && band->Visible())
+        if (!showing.IsNull && band->Visible() && m_subreportParents.contains(band))
             RunSubreportsOnParent(showing);
         // 4. Room on the page: the band moves to the next page (or column) or will be split.
         visible = showing.Visible = band->Visible();

@@ -339,7 +339,7 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
     header->SetReprintOnNewPage(true);
     f.AddMemo(header, "H", "head");
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 100);
-    master->SetRowCount(6);
+    master->SetRowCount(8);
     f.AddMemo(master, "M", "row [Line]");
     QVERIFY(f.Build());
     QStringList pages;
@@ -350,10 +350,12 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
                 << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
         pages << items.join(' ');
     }
-    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
+    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column; the next
+    // page opens its first column with the headers again.
     QCOMPARE(pages,
              QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
-                          "row 4@55,40 row 5@55,140 row 6@55,240"}));
+                          "row 4@55,40 row 5@55,140 row 6@55,240",
+                          "column@0,0 head@0,20 row 7@0,40 row 8@0,140"}));
 }
 
 void TestEngineGroups::subreportsPrintWhereTheyStand()
