@@ -197,7 +197,8 @@ bool TfrxEngine::Run()
     for (TfrxComponent *object : m_report->AllObjects())
         if (auto *subreport = qobject_cast<TfrxSubreport *>(object)) {
             if (!subreport->SubPage())
-                m_report->AddError(QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
+                m_report->AddError(
+                    QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
             else if (auto *band = qobject_cast<TfrxBand *>(subreport->Parent()))
                 m_subreportParents.insert(band);
         }
@@ -607,9 +608,10 @@ void TfrxEngine::EndPage()
         const double width = m_page->EndlessWidth() ? m_page->LeftMargin() * kPixelsPerMm + m_pageWidth +
                                                           m_page->RightMargin() * kPixelsPerMm
                                                     : m_page->PaperWidth() * kPixelsPerMm;
-        const double height = m_page->EndlessHeight()
-                                  ? m_pageHeight + (m_page->TopMargin() + m_page->BottomMargin()) * kPixelsPerMm
-                                  : m_page->PaperHeight() * kPixelsPerMm;
+        const double height =
+            m_page->EndlessHeight()
+                ? m_pageHeight + (m_page->TopMargin() + m_page->BottomMargin()) * kPixelsPerMm
+                : m_page->PaperHeight() * kPixelsPerMm;
         m_output->SetSourcePageSize(m_page, height, width);
     }
 }

@@ -643,7 +643,8 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
         const double bandTop = m_lastBandTop, bandBottom = m_curY;
         bool any = false;
         for (TfrxComponent *child : band->Objects())
-            if (auto *subreport = qobject_cast<TfrxSubreport *>(child); subreport && !subreport->PrintOnParent()) {
+            if (auto *subreport = qobject_cast<TfrxSubreport *>(child);
+                subreport && !subreport->PrintOnParent()) {
                 any = true;
                 RunSubreport(subreport, bandTop);
             }
@@ -661,8 +662,8 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
 void TfrxEngine::RunSubreport(TfrxSubreport *subreport, double top)
 {
     TfrxReportPage *subPage = subreport->SubPage();
-    if (!subreport->Visible() || !subPage || subPage == m_page || ((m_pageDepth > 0 || m_inPageEnd) && !m_redirect) ||
-        !m_pageBands.contains(subPage))
+    if (!subreport->Visible() || !subPage || subPage == m_page ||
+        ((m_pageDepth > 0 || m_inPageEnd) && !m_redirect) || !m_pageBands.contains(subPage))
         return;
     // A sub-report that (through its bands) prints itself again would never end.
     if (m_subreportsRunning.contains(subreport))

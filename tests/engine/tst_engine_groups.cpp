@@ -887,8 +887,9 @@ void TestEngineGroups::endlessPagesTakeTheirOwnHeight()
     f.page->SetEndlessHeight(true);
     f.page->SetTopMargin(5);
     f.page->SetBottomMargin(5);
-    TableData orders(f.report, QStringLiteral("Orders"), {"Id", "Region"},
-                     {{"1", "North"}, {"2", "North"}, {"3", "North"}, {"4", "South"}, {"5", "West"}, {"6", "West"}});
+    TableData orders(
+        f.report, QStringLiteral("Orders"), {"Id", "Region"},
+        {{"1", "North"}, {"2", "North"}, {"3", "North"}, {"4", "South"}, {"5", "West"}, {"6", "West"}});
     auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 10);
     group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
     group->SetStartNewPage(true);
