@@ -156,6 +156,7 @@ bool TfrxEngine::Run()
             engine->m_changedByCode.clear();
             engine->m_flowTargets.clear();
             engine->m_overflowBands.clear();
+            engine->m_subreportParents.clear();
             engine->m_keeping = false;
             engine->m_keepBand = nullptr;
             engine->m_lastBandShown = nullptr;
@@ -192,9 +193,15 @@ bool TfrxEngine::Run()
         }
     }
     CheckDatasetsEnd(pages);
+    m_subreportParents.clear();
     for (TfrxComponent *object : m_report->AllObjects())
-        if (auto *subreport = qobject_cast<TfrxSubreport *>(object); subreport && !subreport->SubPage())
-            m_report->AddError(QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
+        if (auto *subreport = qobject_cast<TfrxSubreport *>(object)) {
+            if (!subreport->SubPage())
+                m_report->AddError(
+                    QStringLiteral("Sub-report %1 has no page to print").arg(subreport->Name()));
+            else if (auto *band = qobject_cast<TfrxBand *>(subreport->Parent()))
+                m_subreportParents.insert(band);
+        }
     if (!m_report->Errors().isEmpty())
         return false;
 
@@ -434,15 +441,6 @@ void TfrxEngine::PagePass(TfrxReportPage *page)
 
     m_lastPage = true;
     EndPage();
-    if (page->EndlessHeight() || page->EndlessWidth()) {
-        const double width = page->EndlessWidth() ? page->LeftMargin() * kPixelsPerMm + m_pageWidth +
-                                                        page->RightMargin() * kPixelsPerMm
-                                                  : page->PaperWidth() * kPixelsPerMm;
-        const double height = page->EndlessHeight()
-                                  ? m_pageHeight + (page->TopMargin() + page->BottomMargin()) * kPixelsPerMm
-                                  : page->PaperHeight() * kPixelsPerMm;
-        m_output->SetSourcePageSize(page, height, width);
-    }
     m_lastPage = false;
     m_headerList.clear();
 }
@@ -485,6 +483,8 @@ void TfrxEngine::StartPage()
 void TfrxEngine::AddPage()
 {
     m_previousFooterHeight = 0;
+    // The page before may have ended an endless page at its content's height.
+    m_pageHeight = (m_page->PaperHeight() - m_page->TopMargin() - m_page->BottomMargin()) * kPixelsPerMm;
     m_titleHeight = 0;
     // A data header that ended the previous page is not repeated right away.
     TfrxBand *lastOnPrevious = m_lastBandShown;
@@ -590,32 +590,30 @@ void TfrxEngine::EndPage()
             engine->m_pageOpen = false;
         }
     } done{this};
-    for (;;) {
-        if (m_bands.ColumnFooter)
-            ShowBandAt(m_bands.ColumnFooter, true);
-        if (!m_lastPage) {
-            m_curX = 0;
-            m_curColumn = 1;
-        }
-        if (!m_lastPage || !m_bands.Summary)
-            break;
-        // The summary that does not fit above the page footer goes to a page of its own (unless
-        // this page holds nothing but its opening bands).
-        const double footer = m_bands.PageFooter ? m_bands.PageFooter->Height() : 0;
-        if (!m_bands.Summary->Visible() || m_page->EndlessHeight() || m_curY <= m_pageTop + kEpsilon ||
-            m_curY + m_bands.Summary->Height() <= m_pageHeight - footer + kEpsilon) {
-            ShowBandAt(m_bands.Summary, true);
-            break;
-        }
-        m_lastPage = false;
-        ShowPageFooter();
-        m_firstPage = false;
-        m_lastPage = true;
-        AddPage();
+    if (m_bands.ColumnFooter)
+        ShowBandAt(m_bands.ColumnFooter, true);
+    if (!m_lastPage) {
+        m_curX = 0;
+        m_curColumn = 1;
     }
-    if (m_lastPage && m_page->EndlessHeight())
+    // The summary that does not fit above the page footer at its stretched height goes to a page
+    // of its own (MakeRoom asks SummaryToNewPage once the summary knows its height).
+    if (m_lastPage && m_bands.Summary)
+        ShowBandAt(m_bands.Summary, true);
+    // An endless page ends below what it holds, every page at its own height.
+    if (m_page->EndlessHeight())
         m_pageHeight = m_curY + (m_bands.PageFooter ? m_bands.PageFooter->Height() : 0);
     ShowPageFooter();
+    if (m_page->EndlessHeight() || m_page->EndlessWidth()) {
+        const double width = m_page->EndlessWidth() ? m_page->LeftMargin() * kPixelsPerMm + m_pageWidth +
+                                                          m_page->RightMargin() * kPixelsPerMm
+                                                    : m_page->PaperWidth() * kPixelsPerMm;
+        const double height =
+            m_page->EndlessHeight()
+                ? m_pageHeight + (m_page->TopMargin() + m_page->BottomMargin()) * kPixelsPerMm
+                : m_page->PaperHeight() * kPixelsPerMm;
+        m_output->SetSourcePageSize(m_page, height, width);
+    }
 }
 
 void TfrxEngine::ShowPageFooter()
@@ -633,6 +631,23 @@ void TfrxEngine::ShowPageFooter()
         m_curY = 0;
         ShowBandAt(m_bands.Overlay, true);
     }
+}
+
+bool TfrxEngine::SummaryToNewPage(double height)
+{
+    // Unless this page holds nothing but its opening bands: the summary then stays where it is.
+    const double footer = m_bands.PageFooter ? m_bands.PageFooter->Height() : 0;
+    if (!m_lastPage || m_page->EndlessHeight() || m_curY <= m_pageTop + kEpsilon ||
+        m_curY + height <= m_pageHeight - footer + kEpsilon)
+        return false;
+    m_lastPage = false;
+    ShowPageFooter();
+    m_firstPage = false;
+    m_lastPage = true;
+    AddPage();
+    if (m_bands.ColumnFooter)
+        ShowBandAt(m_bands.ColumnFooter, true);
+    return true;
 }
 
 double TfrxEngine::PageBodyHeight() const

@@ -125,6 +125,9 @@ private:
     void RunDataLevel(const TfrxDataLevel &level);
     bool LevelHasData(const TfrxDataLevel &level);
     double PageBodyHeight() const;
+    // At the end of the last page: ends it and starts a new one (with its column footer) when the
+    // summary, height pixels high, does not fit above the page footer; false when it stays.
+    bool SummaryToNewPage(double height);
     // Shows one band in its phases (below), each on the showing's state.
     void ShowBandAt(TfrxBand *band, bool fromPageStart);
     struct TfrxShowing;
@@ -134,6 +137,12 @@ private:
     // Moves to the next page or column when the band does not fit; true when it is to be split.
     bool MakeRoom(TfrxShowing &showing);
     void OutputBand(TfrxShowing &showing, bool split);
+    // Appends the band with views at (left, top) to the page, or, while a sub-report prints on its
+    // parent band, copies of the views to what the parent band collects.
+    void EmitBand(TfrxBand *band, const QList<TfrxView *> &views, double left, double top);
+    // Sub-reports that print on their parent band run now, into the showing; the band grows to
+    // hold what they printed.
+    void RunSubreportsOnParent(TfrxShowing &showing);
     void RaiseAfterPrint(TfrxShowing &showing);
     void FinishBand(TfrxBand *band, bool fromPageStart, bool visible);
     // The bands of a sub-report's page, from its place in the band shown at top (or on the page).
@@ -237,6 +246,11 @@ private:
     // Bands and sub-reports being shown right now.
     QSet<TfrxBand *> m_bandsShowing;
     QSet<TfrxSubreport *> m_subreportsRunning;
+    // Where shown bands go while a sub-report prints on its parent band: copies of their objects,
+    // placed from the parent band's top left; nullptr while bands go to the page.
+    std::vector<std::unique_ptr<TfrxView>> *m_redirect = nullptr;
+    // Bands that hold a sub-report printing on them.
+    QSet<const TfrxBand *> m_subreportParents;
     // Guards against scripts that start pages from inside page start and end.
     int m_pageDepth = 0;
     std::vector<TfrxAggregate> m_aggregates;

@@ -268,6 +268,8 @@ struct TfrxEngine::TfrxShowing {
     // Objects whose whole design state is kept in a copy (report code may change any property).
     std::vector<std::pair<TfrxView *, TfrxComponent *>> Copies;
     std::vector<TfrxFlowSource> FlowSources;
+    // What sub-reports printing on the band showed, placed in the band.
+    std::vector<std::unique_ptr<TfrxView>> Collected;
     bool Visible = false;
 
     TfrxShowing(TfrxEngine *engine, TfrxBand *band, bool fromPageStart)
@@ -335,6 +337,8 @@ void TfrxEngine::ShowBandAt(TfrxBand *band, bool fromPageStart)
         PrepareObjects(showing);
         // 3. Stretching: objects grow to their content and push the objects below them.
         StretchObjects(showing);
+        if (!showing.IsNull && band->Visible() && m_subreportParents.contains(band))
+            RunSubreportsOnParent(showing);
         // 4. Room on the page: the band moves to the next page (or column) or will be split.
         visible = showing.Visible = band->Visible();
         const bool split = visible && MakeRoom(showing);
@@ -360,7 +364,7 @@ void TfrxEngine::StartNewPageFor(TfrxShowing &showing)
     TfrxBand *band = showing.Band;
     if (band->Visible() && band->StartNewPage() && !showing.FromPageStart &&
         !((showing.IsData || showing.IsGroupHeader) && m_line == 1) && m_pageOpen && !m_inPageEnd &&
-        m_pageDepth == 0) {
+        m_pageDepth == 0 && !m_redirect) {
         if (showing.IsGroupHeader && static_cast<TfrxGroupHeader *>(band)->ResetPageNumbers())
             m_output->ResetLogicalNumbers();
         m_bandStartingPage = band;
@@ -483,6 +487,12 @@ bool TfrxEngine::MakeRoom(TfrxShowing &showing)
     // A record beside others in a row of columns goes where the row started.
     if (m_columnRun.Band == band && m_columnRun.Index > 0)
         return false;
+    if (m_redirect)
+        return false;
+    if (band == m_bands.Summary && m_inPageEnd) {
+        SummaryToNewPage(band->Height());
+        return false;
+    }
     if (showing.IsNull || showing.IsOverlay || m_inPageEnd || showing.FromPageStart || m_pageDepth > 0 ||
         FreeSpace() >= band->Height() - kEpsilon)
         return false;
@@ -523,12 +533,14 @@ void TfrxEngine::OutputBand(TfrxShowing &showing, bool split)
     for (TfrxView *view : showing.Views)
         if (view->Visible() && !qobject_cast<TfrxSubreport *>(view))
             printed.append(view);
+    for (const std::unique_ptr<TfrxView> &view : showing.Collected)
+        printed.append(view.get());
     m_lastBandTop = m_curY;
     if (!showing.IsNull && m_columnRun.Band == band && m_columnRun.Columns > 1) {
         if (m_columnRun.Index == 0)
             m_columnRun.RowTop = m_curY;
         const double top = m_columnRun.RowTop;
-        m_output->AppendBand(band, printed, m_curX + m_columnRun.Index * m_columnRun.Step, top);
+        EmitBand(band, printed, m_curX + m_columnRun.Index * m_columnRun.Step, top);
         m_curY = std::max(m_curY, top + band->Height());
         m_lastBandTop = top;
         m_columnRun.Index = (m_columnRun.Index + 1) % m_columnRun.Columns;
@@ -541,12 +553,70 @@ void TfrxEngine::OutputBand(TfrxShowing &showing, bool split)
     if (split && FreeSpace() < band->Height() - kEpsilon) {
         SplitBand(band, printed);
     } else {
-        m_output->AppendBand(band, printed, showing.IsNull ? 0 : m_curX, showing.IsNull ? 0 : m_curY);
+        EmitBand(band, printed, showing.IsNull ? 0 : m_curX, showing.IsNull ? 0 : m_curY);
         if (!showing.IsNull)
             m_curY += band->Height();
     }
     if (!showing.IsNull)
         m_lastBandShown = band;
+}
+
+void TfrxEngine::EmitBand(TfrxBand *band, const QList<TfrxView *> &views, double left, double top)
+{
+    if (!m_redirect) {
+        m_output->AppendBand(band, views, left, top);
+        return;
+    }
+    for (TfrxView *view : views) {
+        std::unique_ptr<TfrxComponent> made(frxCreateComponent(view->ClassName(), nullptr));
+        auto *copy = qobject_cast<TfrxView *>(made.get());
+        if (!copy)
+            continue;
+        made.release();
+        m_redirect->emplace_back(copy);
+        copy->Assign(view);
+        try {
+            copy->SetName(view->Name());
+        } catch (const Exception &) {
+        }
+        copy->SetLeft(left + view->Left());
+        copy->SetTop(top + view->Top());
+    }
+}
+
+void TfrxEngine::RunSubreportsOnParent(TfrxShowing &showing)
+{
+    TfrxBand *band = showing.Band;
+    double bottom = band->Height();
+    for (TfrxView *view : showing.Views) {
+        auto *subreport = qobject_cast<TfrxSubreport *>(view);
+        if (!subreport || !subreport->Visible() || !subreport->PrintOnParent())
+            continue;
+        // Positions from the band's top left; no page or column breaks while it runs.
+        const double savedX = m_curX, savedY = m_curY, savedTop = m_lastBandTop;
+        TfrxBand *savedLast = m_lastBandShown;
+        auto *savedRedirect = m_redirect;
+        struct Restore {
+            TfrxEngine *engine;
+            double x, y, top;
+            TfrxBand *last;
+            std::vector<std::unique_ptr<TfrxView>> *redirect;
+            ~Restore()
+            {
+                engine->m_curX = x;
+                engine->m_curY = y;
+                engine->m_lastBandTop = top;
+                engine->m_lastBandShown = last;
+                engine->m_redirect = redirect;
+            }
+        } restore{this, savedX, savedY, savedTop, savedLast, savedRedirect};
+        m_redirect = &showing.Collected;
+        m_curX = 0;
+        RunSubreport(subreport, 0);
+        bottom = std::max(bottom, m_curY);
+    }
+    if (bottom > band->Height() + kEpsilon)
+        band->SetHeight(bottom);
 }
 
 void TfrxEngine::RaiseAfterPrint(TfrxShowing &showing)
@@ -573,7 +643,8 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
         const double bandTop = m_lastBandTop, bandBottom = m_curY;
         bool any = false;
         for (TfrxComponent *child : band->Objects())
-            if (auto *subreport = qobject_cast<TfrxSubreport *>(child)) {
+            if (auto *subreport = qobject_cast<TfrxSubreport *>(child);
+                subreport && !subreport->PrintOnParent()) {
                 any = true;
                 RunSubreport(subreport, bandTop);
             }
@@ -591,8 +662,8 @@ void TfrxEngine::FinishBand(TfrxBand *band, bool fromPageStart, bool visible)
 void TfrxEngine::RunSubreport(TfrxSubreport *subreport, double top)
 {
     TfrxReportPage *subPage = subreport->SubPage();
-    if (!subreport->Visible() || !subPage || subPage == m_page || m_pageDepth > 0 || m_inPageEnd ||
-        !m_pageBands.contains(subPage))
+    if (!subreport->Visible() || !subPage || subPage == m_page ||
+        ((m_pageDepth > 0 || m_inPageEnd) && !m_redirect) || !m_pageBands.contains(subPage))
         return;
     // A sub-report that (through its bands) prints itself again would never end.
     if (m_subreportsRunning.contains(subreport))
@@ -611,18 +682,45 @@ void TfrxEngine::RunSubreport(TfrxSubreport *subreport, double top)
     } restoreX{m_curX, savedX};
     m_curX += subreport->Left();
     m_curY = top + subreport->Top();
-    // The sub-page's title and summary open and close what it prints, its data bands with their
-    // headers, footers and groups in between.
+    // The sub-page's title, page header and column header open what it prints, its column
+    // footer, summary and page footer close it, its data bands with their headers, footers and
+    // groups in between. While it runs over pages, its page and column header open every new page
+    // (at its place across) too.
     const TfrxPageBands subBands = m_pageBands.value(subPage);
-    if (subBands.Title)
-        ShowBandAt(subBands.Title, false);
+    TfrxBand *first = subBands.PageHeader;
+    TfrxBand *second = subBands.Title;
+    if (subPage->TitleBeforeHeader())
+        std::swap(first, second);
+    for (TfrxBand *band : {first, second, subBands.ColumnHeader})
+        if (band)
+            ShowBandAt(band, false);
+    QList<TfrxBand *> repeated;
+    if (!m_redirect)
+        for (TfrxBand *band : {subBands.PageHeader, subBands.ColumnHeader})
+            if (band && band->Visible()) {
+                AddHeader(band);
+                repeated.append(band);
+            }
+    struct Unrepeat {
+        TfrxEngine *engine;
+        QList<TfrxBand *> &bands;
+        ~Unrepeat()
+        {
+            for (TfrxBand *band : bands)
+                engine->RemoveHeader(band);
+        }
+    } unrepeat{this, repeated};
     for (const TfrxDataLevel &level : subBands.Masters) {
         if (m_report->Terminated())
             break;
         RunDataLevel(level);
     }
-    if (subBands.Summary)
-        ShowBandAt(subBands.Summary, false);
+    for (TfrxBand *band : repeated)
+        RemoveHeader(band);
+    repeated.clear();
+    for (TfrxBand *band : {subBands.ColumnFooter, subBands.Summary, subBands.PageFooter})
+        if (band)
+            ShowBandAt(band, false);
 }
 
 void TfrxEngine::ResetFlowTarget(TfrxCustomMemoView *target)
@@ -674,8 +772,8 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
     // The band goes out in pieces, each as high as the space left on its page, over as many
     // pages as it needs. A text object that crosses the end of a piece keeps the lines that fit
     // and goes on with the rest in the next piece; other objects (pictures, shapes) move whole to
-    // the next piece. Only an object that is not text and is taller than a whole page is cut off
-    // by the page's edge.
+    // the next piece. An object that is not text and is taller than a whole page starts on a
+    // fresh page and is cut at its end.
     struct Part {
         TfrxView *View;
         double Top, Height;
@@ -699,6 +797,20 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
         }
         free = std::max(free, 0.0);
         const bool pageTop = m_curY <= m_pageTop + kEpsilon;
+        // An object that cannot be cut and does not fit from the top of the piece starts on a
+        // fresh page, where it is cut at the page's end if it must.
+        if (!pageTop && !m_report->Terminated()) {
+            bool tall = false;
+            for (const Part &part : remaining)
+                tall = tall || (!isText(part) && part.Top <= offset + kEpsilon &&
+                                part.Top + part.Height > offset + free + kEpsilon);
+            if (tall) {
+                NewPage();
+                // (A page that could not be ended, in a script's page start, takes it as it is.)
+                if (m_curY <= m_pageTop + kEpsilon)
+                    continue;
+            }
+        }
         // Objects that cannot be cut and cross the end of the piece move to the next one; the end
         // moves up to their top (which may make another object cross it).
         double cut = offset + free;
@@ -717,8 +829,14 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
                 next.append(part);
                 continue;
             }
-            if (!isText(part) || part.Top + part.Height <= cut + kEpsilon || cut >= total - kEpsilon) {
+            if (part.Top + part.Height <= cut + kEpsilon || cut >= total - kEpsilon) {
                 piece.append(part);
+                continue;
+            }
+            if (!isText(part)) {
+                // Taller than the room from its top, it already stands at the top of the piece:
+                // it is cut at the piece's end, the page's end.
+                piece.append({part.View, part.Top, std::max(cut - part.Top, 0.0), part.Text});
                 continue;
             }
             // A text crossing the end: the lines that fit stay, the others go on.
@@ -770,7 +888,7 @@ void TfrxEngine::SplitBand(TfrxBand *band, const QList<TfrxView *> &printed)
             views.append(part.View);
         }
         band->SetHeight(height);
-        m_output->AppendBand(band, views, m_curX, m_curY);
+        EmitBand(band, views, m_curX, m_curY);
         m_curY += height;
         if (last)
             break;

@@ -185,9 +185,13 @@ TfrxCustomOutline *TfrxEngineMemoryPages::Outline()
     return m_outline.get();
 }
 
-void TfrxEngineMemoryPages::SetSourcePageSize(TfrxReportPage *, double height, double)
+void TfrxEngineMemoryPages::SetSourcePageSize(TfrxReportPage *, double height, double width)
 {
     m_endlessHeight = height;
+    if (!m_pages.empty()) {
+        m_pages.back()->Height = height;
+        m_pages.back()->Width = width;
+    }
 }
 
 void TfrxEngineMemoryPages::AppendBand(TfrxBand *band, const QList<TfrxView *> &views, double left,

@@ -53,7 +53,7 @@ public:
     // The page number (from 1) of the last anchor of that text; 1 when there is none.
     virtual int GetAnchorPage(const QString &text) = 0;
     virtual TfrxCustomOutline *Outline() = 0;
-    // The real size of an endless page, in pixels.
+    // The real size of the current page when it is endless, in pixels (each page has its own).
     virtual void SetSourcePageSize(TfrxReportPage *page, double height, double width) = 0;
     // Outline entries (in the order they were added) and anchors made so far; a keep remembers
     // both to know which of them belong to the kept bands.
@@ -75,6 +75,9 @@ struct TfrxPreparedPage {
     std::vector<TfrxPreparedObject> Objects;
     // Bottom of the lowest band placed on the page.
     double LowestBottom = 0;
+    // The size an endless page took, in pixels (0: the source page's paper).
+    double Width = 0;
+    double Height = 0;
     // The copy of the object that came from the layout object name (first one), or nullptr.
     TfrxComponent *Find(const QString &name) const;
 };
@@ -125,7 +128,7 @@ public:
         double Top;
     };
     const QList<AnchorEntry> &Anchors() const { return m_anchors; }
-    // The real size given to the last endless page (0 when none).
+    // The real height given to the last endless page (0 when none).
     double EndlessHeight() const { return m_endlessHeight; }
 
 private:

@@ -202,6 +202,7 @@ void TfrxPreviewPages::ClearPages()
     m_dictionary.clear();
     m_sourceObjects.clear();
     m_sourcePages.clear();
+    m_sizedPages.clear();
     m_xml.Clear();
     Root()->SetName(QStringLiteral("preparedreport"));
     m_pictureCache.Clear();
@@ -368,15 +369,61 @@ void TfrxPreviewPages::RegisterSourcePage(TfrxReportPage *page)
 
 void TfrxPreviewPages::SetSourcePageSize(TfrxReportPage *page, double height, double width)
 {
-    const int index = m_layoutPageLinks.value(page, -1);
+    // An endless page takes the size its content needed, which differs from page to page. The
+    // size lives in a source page: the current page is pointed at a copy of its source page's
+    // settings with that size (no objects: they come from the dictionary), one copy per size, so
+    // that a prepared-report file keeps every page's size in the form it always had.
+    TfrxXMLItem *item = CurPageItem();
+    int index = item ? SourceIndexOf(item) : -1;
+    if (index >= 0 && m_sourcePages.at(index).SizedFrom >= 0)
+        index = m_sourcePages.at(index).SizedFrom;
+    if (index < 0)
+        index = m_layoutPageLinks.value(page, -1);
     if (index < 0)
         return;
-    TfrxReportPage *copy = m_sourcePages.at(index).Page.get();
-    copy->SetPaperSize(256);
-    copy->SetPaperWidth(width / fr01cm);
-    copy->SetPaperHeight(height / fr01cm);
-    copy->UpdateDimensions();
-    m_pageCache.clear();
+    if (!item || SourceIndexOf(item) < 0) {
+        TfrxReportPage *copy = m_sourcePages.at(index).Page.get();
+        copy->SetPaperSize(256);
+        copy->SetPaperWidth(width / fr01cm);
+        copy->SetPaperHeight(height / fr01cm);
+        copy->UpdateDimensions();
+        m_pageCache.clear();
+        return;
+    }
+    // Sizes as the page keeps them: millimetres, rounded as a saved file rounds them.
+    const QString key = QStringLiteral("%1 %2 %3")
+                            .arg(index)
+                            .arg(frxFloatToStr(width / fr01cm), frxFloatToStr(height / fr01cm));
+    int sized = m_sizedPages.value(key, -1);
+    if (sized < 0) {
+        TfrxReportPage *source = m_sourcePages.at(index).Page.get();
+        TfrxComponent *made = frxCreateComponent(source->ClassName(), nullptr);
+        std::unique_ptr<TfrxReportPage> copy(qobject_cast<TfrxReportPage *>(made));
+        if (!copy) {
+            delete made;
+            copy = std::make_unique<TfrxReportPage>(nullptr);
+        }
+        copy->Assign(source);
+        try {
+            copy->SetName(source->Name());
+        } catch (const Exception &) {
+        }
+        copy->SetPaperSize(256);
+        copy->SetPaperWidth(width / fr01cm);
+        copy->SetPaperHeight(height / fr01cm);
+        copy->UpdateDimensions();
+        sized = int(m_sourcePages.size());
+        SourcePage entry{std::move(copy), {}, false, QStringLiteral("page") + QString::number(sized)};
+        entry.SizedFrom = index;
+        m_sourcePages.push_back(std::move(entry));
+        m_sizedPages.insert(key, sized);
+    }
+    item->SetName(m_sourcePages.at(sized).ItemName);
+    for (auto it = m_pageCache.begin(); it != m_pageCache.end(); ++it)
+        if (it->Index == m_curPage) {
+            m_pageCache.erase(it);
+            break;
+        }
 }
 
 QString TfrxPreviewPages::AliasOf(const TfrxComponent *layoutObject) const

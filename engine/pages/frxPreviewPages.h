@@ -148,6 +148,9 @@ private:
         QList<TfrxAttribute> Base;
         bool BackDecoded = false; // the background's pixels are decoded and shared
         QString ItemName;         // "page" + index, shared by all its page items
+        // A copy of another source page's settings with the size of endless pages (-1: a layout
+        // page's copy).
+        int SizedFrom = -1;
     };
     struct CacheEntry {
         int Index;
@@ -177,6 +180,8 @@ private:
     TfrxPictureCache m_pictureCache;
     TfrxOutline m_outline;
     std::vector<SourcePage> m_sourcePages;
+    // The sized copies made in this store: source index, width and height → their index.
+    QHash<QString, int> m_sizedPages;
     QMap<QString, SourceObject *> m_dictionary; // sorted by alias
     std::vector<std::unique_ptr<SourceObject>> m_sourceObjects;
     QHash<const TfrxComponent *, SourceObject *> m_layoutLinks;

@@ -304,15 +304,21 @@ public:
 class TfrxSubreport : public TfrxView {
     Q_OBJECT
     Q_PROPERTY(TfrxReportPage *Page READ SubPage WRITE SetSubPage)
+    // The sub-report's bands print inside the band that holds it, which grows to take them.
+    Q_PROPERTY(bool PrintOnParent READ PrintOnParent WRITE SetPrintOnParent)
+    Q_CLASSINFO("Default.PrintOnParent", "False")
 public:
     explicit TfrxSubreport(TComponent *owner = nullptr) : TfrxView(owner) {}
     ~TfrxSubreport() override { SendFreeNotifications(); }
     TfrxReportPage *SubPage() const { return m_page; }
     void SetSubPage(TfrxReportPage *value) { frxSetReference(this, m_page, value); }
+    bool PrintOnParent() const { return m_printOnParent; }
+    void SetPrintOnParent(bool value) { m_printOnParent = value; }
 
 protected:
     void Notification(TComponent *component, TOperation operation) override;
 
 private:
     TfrxReportPage *m_page = nullptr;
+    bool m_printOnParent = false;
 };

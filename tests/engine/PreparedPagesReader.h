@@ -166,7 +166,7 @@ inline double PreparedPageHeight(TfrxReport &report, int index)
     }
     auto *engine = static_cast<TfrxEngine *>(report.Engine());
     const auto *memory = dynamic_cast<const TfrxEngineMemoryPages *>(engine->Output());
-    return memory ? memory->EndlessHeight() : 0;
+    return memory && index < memory->Count() ? std::round(memory->Page(index).Height * 100) / 100 : 0;
 }
 
 // The page a prepared page was made from, with its paper and margins.

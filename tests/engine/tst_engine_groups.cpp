@@ -172,6 +172,11 @@ private slots:
     void reprintedBandsSeeOverflow();
     void movedBandEvaluatesFlowAgain();
     void printOnPreviousPageContinuesLastPage();
+    void endlessPagesTakeTheirOwnHeight();
+    void stretchedSummaryMovesToNewPage();
+    void tallShapeStartsFreshPageAndIsCut();
+    void subreportHeadersAndPrintOnParent_data();
+    void subreportHeadersAndPrintOnParent();
     void simplifiedLayoutsBuild_data();
     void simplifiedLayoutsBuild();
     void badInputEndsBuild_data();
@@ -334,7 +339,7 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
     header->SetReprintOnNewPage(true);
     f.AddMemo(header, "H", "head");
     auto *master = f.AddBand<TfrxMasterData>("MasterData1", 60, 100);
-    master->SetRowCount(6);
+    master->SetRowCount(8);
     f.AddMemo(master, "M", "row [Line]");
     QVERIFY(f.Build());
     QStringList pages;
@@ -345,10 +350,12 @@ void TestEngineGroups::pageColumnsRepeatHeaders()
                 << QStringLiteral("%1@%2,%3").arg(object.Text).arg(qRound(object.Left / kPx)).arg(object.Top);
         pages << items.join(' ');
     }
-    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column.
+    // Rows of 100 px below 40 px of headers on a 377.95 px page: three rows a column; the next
+    // page opens its first column with the headers again.
     QCOMPARE(pages,
              QStringList({"column@0,0 head@0,20 row 1@0,40 row 2@0,140 row 3@0,240 column@55,0 head@55,20 "
-                          "row 4@55,40 row 5@55,140 row 6@55,240"}));
+                          "row 4@55,40 row 5@55,140 row 6@55,240",
+                          "column@0,0 head@0,20 row 7@0,40 row 8@0,140"}));
 }
 
 void TestEngineGroups::subreportsPrintWhereTheyStand()
@@ -871,4 +878,143 @@ void TestEngineGroups::badInputEndsBuild()
 }
 
 QTEST_MAIN(TestEngineGroups)
+void TestEngineGroups::endlessPagesTakeTheirOwnHeight()
+{
+    // One page per region on an endless page: each page ends below its own rows and page footer,
+    // and a saved prepared report keeps every page's size.
+    QFETCH_GLOBAL(bool, store);
+    Fixture f(100 / kPx);
+    f.page->SetEndlessHeight(true);
+    f.page->SetTopMargin(5);
+    f.page->SetBottomMargin(5);
+    TableData orders(
+        f.report, QStringLiteral("Orders"), {"Id", "Region"},
+        {{"1", "North"}, {"2", "North"}, {"3", "North"}, {"4", "South"}, {"5", "West"}, {"6", "West"}});
+    auto *group = f.AddBand<TfrxGroupHeader>("GroupHeader1", 0, 10);
+    group->SetCondition(QStringLiteral("<Orders.\"Region\">"));
+    group->SetStartNewPage(true);
+    f.AddMemo(group, "G", "[Orders.\"Region\"]", 0, 10);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 20, 20);
+    master->SetDataSet(orders.set);
+    f.AddMemo(master, "M", "[Orders.\"Id\"]");
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 60, 10), "PF", "p[Page]", 0, 10);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), QStringList({"North@0 | 1@10 | 2@30 | 3@50 | p1@70", "South@0 | 4@10 | p2@30",
+                                        "West@0 | 5@10 | 6@30 | p3@50"}));
+    const double margins = 10 * kPx;
+    const QList<double> heights{80 + margins, 40 + margins, 60 + margins};
+    for (int i = 0; i < heights.size(); ++i)
+        QCOMPARE(PreparedPageHeight(f.report, i), std::round(heights[i] * 100) / 100);
+    if (!store)
+        return;
+    QBuffer file;
+    file.open(QIODevice::ReadWrite);
+    f.report.PreviewPages()->SaveToStream(&file);
+    file.seek(0);
+    TfrxReport loaded;
+    loaded.PreviewPages()->LoadFromStream(&file);
+    QCOMPARE(loaded.PreviewPages()->Count(), 3);
+    for (int i = 0; i < heights.size(); ++i) {
+        QCOMPARE(loaded.PreviewPages()->GetPageSize(i), f.report.PreviewPages()->GetPageSize(i));
+        QCOMPARE(PreparedPageHeight(loaded, i), std::round(heights[i] * 100) / 100);
+    }
+}
+
+void TestEngineGroups::stretchedSummaryMovesToNewPage()
+{
+    // Rows end at 60 px of a 90 px body: the summary's design height (10) would fit, its
+    // stretched text (four lines) does not, so it starts the next page instead of running over
+    // the page footer.
+    Fixture f(100 / kPx);
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(3);
+    f.AddMemo(master, "M", "row [Line]");
+    auto *summary = f.AddBand<TfrxReportSummary>("ReportSummary1", 40, 10);
+    summary->SetStretched(true);
+    auto *text = f.AddMemo(summary, "S", "a\r\nb\r\nc\r\nd", 0, 10);
+    text->SetStretchMode(frx::smActualHeight);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 80, 10), "PF", "p[Page]", 0, 10);
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QCOMPARE(pages.size(), 2);
+    QCOMPARE(Fixture::PageText(pages[0]), QStringLiteral("row 1@0 | row 2@20 | row 3@40 | p1@90"));
+    const PreparedObject *moved = FindPrepared(pages[1], QStringLiteral("S"));
+    QVERIFY(moved);
+    QCOMPARE(moved->Top, 0.0);
+    QVERIFY(moved->Height > 30);
+    QVERIFY(moved->Top + moved->Height <= 90 + 1e-6);
+    QCOMPARE(FindPrepared(pages[1], QStringLiteral("PF"))->Text, QStringLiteral("p2"));
+}
+
+void TestEngineGroups::tallShapeStartsFreshPageAndIsCut()
+{
+    // A band (no split allowed) with a shape taller than the page body (90 px) below a row that
+    // fills part of the first page: the shape starts on a fresh page and is cut at its end, the
+    // text below it follows on the next page; the build ends.
+    Fixture f(100 / kPx);
+    auto *first = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    first->SetRowCount(1);
+    f.AddMemo(first, "M", "before");
+    auto *tall = f.AddBand<TfrxMasterData>("MasterData2", 40, 160);
+    tall->SetRowCount(1);
+    auto *shape = new TfrxShapeView(tall);
+    shape->SetName(QStringLiteral("Shape"));
+    shape->SetBounds(0, 0, 50, 120);
+    f.AddMemo(tall, "After", "after", 130);
+    f.AddMemo(f.AddBand<TfrxPageFooter>("PageFooter1", 220, 10), "PF", "p[Page]", 0, 10);
+    QVERIFY(f.Build());
+    const QList<PreparedPage> pages = ReadPreparedPages(f.report);
+    QCOMPARE(pages.size(), 3);
+    QCOMPARE(Fixture::PageText(pages[0]), QStringLiteral("before@0 | p1@90"));
+    QCOMPARE(Fixture::PageText(pages[1]), QStringLiteral("Shape@0 | p2@90"));
+    QVERIFY(qAbs(FindPrepared(pages[1], QStringLiteral("Shape"))->Height - 90) < 1e-6);
+    QCOMPARE(Fixture::PageText(pages[2]), QStringLiteral("after@40 | p3@90"));
+}
+
+void TestEngineGroups::subreportHeadersAndPrintOnParent_data()
+{
+    QTest::addColumn<bool>("onParent");
+    QTest::addColumn<QStringList>("pages");
+    // Pages of 150 px; each row band (20 px) holds a sub-report at 20 px whose page prints a page
+    // header, three rows and a page footer (80 px).
+    // On its own, the sub-report's bands break over the page, its page header opening the next.
+    QTest::newRow("own bands") << false
+                               << QStringList{"row 1@0 | sh@20 | s1@30 | s2@50 | s3@70 | sf@90 | row 2@100 | "
+                                              "sh@120 | s1@130",
+                                              "sh@0 | s2@10 | s3@30 | sf@50"};
+    // On its parent, the band grows to 100 px and moves to the next page whole.
+    QTest::newRow("PrintOnParent") << true
+                                   << QStringList{"row 1@0 | sh@20 | s1@30 | s2@50 | s3@70 | sf@90",
+                                                  "row 2@0 | sh@20 | s1@30 | s2@50 | s3@70 | sf@90"};
+}
+
+void TestEngineGroups::subreportHeadersAndPrintOnParent()
+{
+    QFETCH(bool, onParent);
+    QFETCH(QStringList, pages);
+    Fixture f(150 / kPx);
+    auto *inner = new TfrxReportPage(&f.report);
+    inner->SetName(QStringLiteral("Page2"));
+    auto add = [&](TfrxBand *band, const QString &name, double top, double height, const QString &text) {
+        band->SetName(name);
+        band->SetTop(top);
+        band->SetHeight(height);
+        f.AddMemo(band, name + QStringLiteral("Text"), text, 0, height);
+        return band;
+    };
+    add(new TfrxPageHeader(inner), "SubHeader", 0, 10, "sh");
+    static_cast<TfrxDataBand *>(add(new TfrxMasterData(inner), "SubRows", 40, 20, "s[Line]"))->SetRowCount(3);
+    add(new TfrxPageFooter(inner), "SubFooter", 100, 10, "sf");
+    auto *master = f.AddBand<TfrxMasterData>("MasterData1", 0, 20);
+    master->SetRowCount(2);
+    f.AddMemo(master, "M", "row [Line]");
+    auto *subreport = new TfrxSubreport(master);
+    subreport->SetName(QStringLiteral("Subreport1"));
+    subreport->SetBounds(0, 20, 100, 10);
+    subreport->SetSubPage(inner);
+    subreport->SetPrintOnParent(onParent);
+    QVERIFY(f.Build());
+    QCOMPARE(f.AllPages(), pages);
+}
+
 #include "tst_engine_groups.moc"

@@ -192,6 +192,14 @@ void BuildRich(Host &host)
     shape->SetName(QStringLiteral("Shape1"));
     shape->SetShape(frx::skEllipse);
     shape->SetColor(-16777201);
+    // A sub-report printing on its band, with the page it prints.
+    auto *inner = new TfrxReportPage(report);
+    inner->SetName(QStringLiteral("Page2"));
+    auto *subreport = new TfrxSubreport(data);
+    subreport->SetName(QStringLiteral("Subreport1"));
+    subreport->SetBounds(0, 20, 100, 10);
+    subreport->SetSubPage(inner);
+    subreport->SetPrintOnParent(true);
 }
 
 // Every object of a tree with every published property value, one line each, for comparing
@@ -374,6 +382,10 @@ void tst_Serializer::roundTrip()
     QCOMPARE(title->Child(), r->FindObject(QStringLiteral("Child1")));
     auto *data = qobject_cast<TfrxMasterData *>(r->FindObject(QStringLiteral("MasterData1")));
     QCOMPARE(data->DataSet(), r->FindObject(QStringLiteral("Orders")));
+    QVERIFY(first.contains("PrintOnParent=\"True\""));
+    auto *subreport = qobject_cast<TfrxSubreport *>(r->FindObject(QStringLiteral("Subreport1")));
+    QVERIFY(subreport->PrintOnParent());
+    QCOMPARE(subreport->SubPage(), r->FindObject(QStringLiteral("Page2")));
     QCOMPARE(r->Datasets()->Count(), 2);
     QCOMPARE(r->Datasets()->Items(1)->DataSet(), r->FindObject(QStringLiteral("Orders")));
     QCOMPARE(memo->Memo(), (QStringList{QStringLiteral("第一行 & \"quoted\""), QString(),
