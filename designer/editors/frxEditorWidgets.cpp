@@ -163,3 +163,12 @@ QDialogButtonBox *frxEditorButtons(QDialog *dialog)
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
+
+QPushButton *frxEditorRowButton(QWidget *dialog, QBoxLayout *row, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, dialog);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    row->addWidget(b);
+    return b;
+}

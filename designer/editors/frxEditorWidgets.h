@@ -9,7 +9,9 @@
 #include <QDialogButtonBox>
 #include <QWidget>
 
+class QBoxLayout;
 class QCheckBox;
+class QPushButton;
 class QDialog;
 
 class QSpinBox;
@@ -54,3 +56,6 @@ private:
 // The OK and Cancel buttons ("OkButton", "CancelButton") at the bottom of an editor, wired to
 // accept and reject.
 QDialogButtonBox *frxEditorButtons(QDialog *dialog);
+
+// A command button of an editor's button row (named for tests; Enter does not press it).
+QPushButton *frxEditorRowButton(QWidget *dialog, QBoxLayout *row, const char *name, const QString &caption);

@@ -115,11 +115,7 @@ TfrxStyleEditorForm::TfrxStyleEditorForm(TfrxReport *report, QWidget *parent) : 
     auto *layout = new QVBoxLayout(this);
     auto *buttons = new QHBoxLayout;
     auto button = [this, buttons](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
+        return frxEditorRowButton(this, buttons, name, caption);
     };
     connect(button("AddButton", QStringLiteral("Add")), &QPushButton::clicked, this,
             &TfrxStyleEditorForm::AddStyle);

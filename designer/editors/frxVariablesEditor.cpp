@@ -61,11 +61,7 @@ TfrxVariablesEditorForm::TfrxVariablesEditorForm(TfrxReport *report, QWidget *pa
     auto *layout = new QVBoxLayout(this);
     auto *buttons = new QHBoxLayout;
     auto button = [this, buttons](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
+        return frxEditorRowButton(this, buttons, name, caption);
     };
     connect(button("NewCategoryButton", QStringLiteral("New Category")), &QPushButton::clicked, this,
             &TfrxVariablesEditorForm::AddCategory);

@@ -27,7 +27,9 @@ QPoint At(TfrxDesignerWorkspace *w, double x, double y)
 void Mouse(QWidget *w, QEvent::Type type, const QPoint &pos, Qt::KeyboardModifiers mods = {},
            Qt::MouseButtons buttons = Qt::LeftButton)
 {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButton button = type == QEvent::MouseMove           ? Qt::NoButton
+                                   : buttons.testFlag(Qt::RightButton) ? Qt::RightButton
+                                                                       : Qt::LeftButton;
     QMouseEvent event(type, pos, w->mapToGlobal(pos), button,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : buttons, mods);
     QApplication::sendEvent(w, &event);

@@ -1,8 +1,8 @@
 // The formatting bars and their one dispatcher, Fit to Grid, the Alignment Palette, the formatting
 // sample, the colour chooser's custom slots, the page menu's items, guides dragged from the rulers
 // and the copy-format tool, driven through the designer window offscreen.
-#include "DesignerFixture.h"
 #include "ScriptedUi.h"
+#include "WorkspaceDriver.h"
 
 #include "designer/format/frxDesignerFormatting.h"
 #include "designer/format/frxFormatBars.h"
@@ -21,6 +21,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
@@ -31,46 +32,10 @@ using namespace frxFormat;
 
 namespace {
 
-constexpr double Mm = 3.77953;
-
-void Mouse(QWidget *w, QEvent::Type type, const QPoint &pos, Qt::MouseButton button = Qt::LeftButton)
-{
-    const bool release = type == QEvent::MouseButtonRelease;
-    QMouseEvent event(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : button,
-                      release ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
-QPoint At(TfrxDesignerWorkspace *w, double x, double y)
-{
-    const QPointF p = w->PrintableOrigin() + QPointF(x, y) * w->Scale();
-    return QPoint(qRound(p.x()), qRound(p.y()));
-}
-
-// The settings of a user who switched "edit after insert" off.
-struct Settings {
-    explicit Settings(const DesignerFixture &f)
-    {
-        QFile ini(QDir(f.config.path()).filePath("Tavrel.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write("[Form4.TfrxDesignerForm]\r\nScale=1\r\nEditAfterInsert=0\r\nMaximized=0\r\n");
-    }
-};
-
-struct Window {
-    DesignerFixture f;
-    Settings settings{f};
-    TfrxDesignerForm form{f.report};
-    TfrxDesignerWorkspace *ws = form.Workspace();
+struct FormatWindow : Window {
     TfrxDesignerFormatting *fmt = form.Formatting();
     TfrxFormatCommands *cmd = fmt->Commands();
-    Window()
-    {
-        form.setWindowState(Qt::WindowNoState);
-        form.resize(1200, 800);
-        form.show();
-        form.SetScale(1);
-    }
+    FormatWindow() { form.SetScale(1); }
     TfrxCustomMemoView *Memo(const char *name)
     {
         return qobject_cast<TfrxCustomMemoView *>(f.report->FindObject(QLatin1String(name)));
@@ -86,7 +51,7 @@ class TestFormat : public QObject {
 private slots:
     void boldSkipsObjectsThatMayNotBeModifiedInOneUndoStep()
     {
-        Window w;
+        FormatWindow w;
         auto *a = w.Memo("Memo1");
         auto *b = w.Memo("Memo2");
         b->SetRestrictions(frx::rfDontModify);
@@ -139,7 +104,7 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, property);
         QFETCH(QString, expected);
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         w.Select({m});
         const int before = w.Undos();
@@ -177,7 +142,7 @@ private slots:
         QFETCH(int, tag);
         QFETCH(QString, text);
         ScriptedUi ui;
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         w.Select({m});
         const int size = m->Font()->Size();
@@ -194,7 +159,7 @@ private slots:
 
     void fitToGridKeepsStraightLinesStraight()
     {
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         m->SetBounds(5.5, 9.5, 1, 20);
         auto *line = new TfrxLineView(w.f.report);
@@ -232,7 +197,7 @@ private slots:
         QFETCH(int, command);
         QFETCH(QList<double>, lefts);
         QFETCH(QList<double>, expected);
-        Window w;
+        FormatWindow w;
         QList<TfrxComponent *> memos;
         for (int i = 0; i < lefts.size(); ++i) {
             auto *m = new TfrxMemoView(w.f.report);
@@ -253,7 +218,7 @@ private slots:
 
     void alignCenterLinesUpObjectsInDifferentBands()
     {
-        Window w;
+        FormatWindow w;
         auto *band = new TfrxReportTitle(w.f.report);
         band->SetParent(w.form.Page());
         band->SetName(QStringLiteral("ReportTitle1"));
@@ -272,7 +237,7 @@ private slots:
 
     void insertedMemoLooksLikeTheLastFormattedOne()
     {
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         w.Select({m});
         QVERIFY(w.cmd->Dispatch(tgFontSize, QStringLiteral("16")));
@@ -292,7 +257,7 @@ private slots:
     void customColoursKeepTheLastEight()
     {
         ScriptedUi ui;
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         w.Select({m});
         frxColorTable::ResetCustomColors();
@@ -325,7 +290,7 @@ private slots:
 
     void guideDraggedFromTheRulerIsSavedAndSnappedTo()
     {
-        Window w;
+        FormatWindow w;
         TfrxRuler *ruler = w.fmt->Ruler(true);
         QVERIFY(ruler && ruler->isVisible());
         // From the top ruler onto the page: a horizontal guide at the drop Y, on the grid.
@@ -366,7 +331,7 @@ private slots:
 
     void pageMenuItems()
     {
-        Window w;
+        FormatWindow w;
         auto *a = w.Memo("Memo1");
         auto *b = w.Memo("Memo2");
         a->SetStretchMode(frx::smMaxHeight);
@@ -386,7 +351,7 @@ private slots:
 
     void recentFontsLiveInTheSettingsStore()
     {
-        Window w;
+        FormatWindow w;
         auto *m = w.Memo("Memo1");
         w.Select({m});
         TfrxFontComboBox *box = w.fmt->Bars()->FontBox();
@@ -424,7 +389,7 @@ private slots:
 
     void barsFollowTheSelection()
     {
-        Window w;
+        FormatWindow w;
         auto *a = w.Memo("Memo1");
         auto *b = w.Memo("Memo2");
         a->Font()->SetSize(14);
@@ -460,7 +425,7 @@ private slots:
 
     void guidesMoveAndGoAtTheEdge()
     {
-        Window w;
+        FormatWindow w;
         auto *page = qobject_cast<TfrxReportPage *>(w.form.Page());
         page->SetVGuides({QStringLiteral("100")});
         w.form.SetModified(false);
@@ -484,7 +449,7 @@ private slots:
 
     void zoomToolClicks()
     {
-        Window w;
+        FormatWindow w;
         w.form.findChild<QAction *>(QStringLiteral("ZoomToolCmd"))->trigger();
         QCOMPARE(w.fmt->Tool(), TfrxDesignerFormatting::ttZoom);
         const QPoint p = At(w.ws, 50, 50);
@@ -492,35 +457,43 @@ private slots:
         Mouse(w.ws, QEvent::MouseButtonRelease, p);
         QCOMPARE(w.form.Scale(), 2.0);
         const QPoint q = At(w.ws, 50, 50);
-        Mouse(w.ws, QEvent::MouseButtonPress, q, Qt::RightButton);
-        Mouse(w.ws, QEvent::MouseButtonRelease, q, Qt::RightButton);
+        Mouse(w.ws, QEvent::MouseButtonPress, q, {}, Qt::RightButton);
+        Mouse(w.ws, QEvent::MouseButtonRelease, q, {}, Qt::RightButton);
         QCOMPARE(w.form.Scale(), 1.0);
         // The select tool brings the surface back to selecting.
         w.form.findChild<QAction *>(QStringLiteral("SelectToolCmd"))->trigger();
         QCOMPARE(w.fmt->Tool(), TfrxDesignerFormatting::ttSelect);
     }
 
-    void shot()
+    void highlightButtonEditsTheFirstAndWritesEverySelectedText()
     {
-        if (qEnvironmentVariableIsEmpty("FORMAT_SHOT"))
-            QSKIP("screenshot only on request");
-        Window w;
-        auto *page = qobject_cast<TfrxReportPage *>(w.form.Page());
-        page->SetHGuides({QStringLiteral("60")});
-        page->SetVGuides({QStringLiteral("100")});
-        w.Select({w.Memo("Memo1")});
-        w.fmt->Bars()->AlignBar()->show();
-        w.form.SetModified(true);
-        QApplication::processEvents();
-        w.form.grab().save(qEnvironmentVariable("FORMAT_SHOT"));
-        w.fmt->Bars()->OpenColorSelector(tgFillColor);
-        w.fmt->Bars()->ColorSelector()->grab().save(qEnvironmentVariable("FORMAT_SHOT") + ".colors.png");
-        w.fmt->Bars()->LineSelector()->grab().save(qEnvironmentVariable("FORMAT_SHOT") + ".lines.png");
+        ScriptedUi ui;
+        FormatWindow w;
+        auto *a = w.Memo("Memo1");
+        auto *b = w.Memo("Memo2");
+        a->Highlight()->SetCondition(QStringLiteral("Value > 1"));
+        w.Select({a, b});
+        const int before = w.Undos();
+        ui.DialogSteps.enqueue([](QDialog &d) {
+            auto *edit = d.findChild<QLineEdit *>(QStringLiteral("ConditionEdit"));
+            QVERIFY(edit);
+            QCOMPARE(edit->text(), QStringLiteral("Value > 1")); // preset from the first
+            edit->setText(QStringLiteral("Value < 0"));
+            d.accept();
+        });
+        w.fmt->Bars()->TagAction(tgHighlight)->trigger();
+        QCOMPARE(a->Highlight()->Condition(), QStringLiteral("Value < 0"));
+        QCOMPARE(b->Highlight()->Condition(), QStringLiteral("Value < 0"));
+        QCOMPARE(w.Undos(), before + 1);
+        // Cancel changes nothing and adds no step.
+        ui.DialogSteps.enqueue([](QDialog &d) { d.reject(); });
+        w.fmt->Bars()->TagAction(tgHighlight)->trigger();
+        QCOMPARE(w.Undos(), before + 1);
     }
 
     void copyFormatTool()
     {
-        Window w;
+        FormatWindow w;
         auto *a = w.Memo("Memo1");
         auto *b = w.Memo("Memo2");
         a->Font()->SetSize(20);

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTreeWidget>
@@ -696,6 +697,35 @@ private slots:
         }
         QCOMPARE(w.UndoCount(), undo + 1);
         QCOMPARE(w.insp->ValueText("Frame.Typ"), QStringLiteral("[ftLeft,ftBottom]"));
+    }
+
+    // The display format and highlight rows open the report author's editors and write every
+    // selected text object.
+    void displayFormatAndHighlightRowsOpenTheirEditors()
+    {
+        Window w;
+        TfrxMemoView *a = w.Memo("Memo1");
+        TfrxMemoView *b = w.Memo("Memo2");
+        w.Select({a, b});
+        const int undo = w.UndoCount();
+        w.ui.DialogSteps.enqueue([](QDialog &dialog) {
+            QCOMPARE(dialog.objectName(), QStringLiteral("TfrxFormatEditorForm"));
+            dialog.findChild<QListWidget *>(QStringLiteral("KindList"))->setCurrentRow(int(frx::fkNumeric));
+            dialog.findChild<QLineEdit *>(QStringLiteral("FormatStrEdit"))->setText(QStringLiteral("%2.2f"));
+            dialog.accept();
+        });
+        QVERIFY(w.insp->RunEditor("DisplayFormat"));
+        w.ui.DialogSteps.enqueue([](QDialog &dialog) {
+            dialog.findChild<QLineEdit *>(QStringLiteral("ConditionEdit"))->setText(QStringLiteral("Value < 0"));
+            dialog.accept();
+        });
+        QVERIFY(w.insp->RunEditor("Highlight"));
+        for (TfrxMemoView *m : {a, b}) {
+            QCOMPARE(m->DisplayFormat()->Kind(), frx::fkNumeric);
+            QCOMPARE(m->DisplayFormat()->FormatStr(), QStringLiteral("%2.2f"));
+            QCOMPARE(m->Highlight()->Condition(), QStringLiteral("Value < 0"));
+        }
+        QCOMPARE(w.UndoCount(), undo + 2);
     }
 };
 
