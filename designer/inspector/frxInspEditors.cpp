@@ -684,9 +684,8 @@ public:
 void BindText(TfrxComponent *component)
 {
     auto *memo = qobject_cast<TfrxCustomMemoView *>(component);
-    if (memo && memo->DataSet() && !memo->DataField().isEmpty())
-        memo->SetText(u'[' + memo->DataSet()->UserName() + QLatin1String(".\"") + memo->DataField() +
-                      QLatin1String("\"]"));
+    if (memo && memo->IsDataField())
+        memo->SetText(memo->DataFieldText());
 }
 
 class TfrxDataSetProperty : public TfrxPropertyEditor {

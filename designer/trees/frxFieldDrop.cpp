@@ -183,6 +183,9 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
             if (asField) {
                 memo->SetDataSet(dataSet);
                 memo->SetDataField(field);
+                // Stored with the template as the bound field's bracket form, as the ready
+                // templates have it; the surface only draws, it never writes the text.
+                memo->SetText(memo->DataFieldText());
             } else if (reference.startsWith(u'<')) {
                 memo->SetText(u'[' + reference.mid(1, reference.size() - 2) + u']');
             } else {

@@ -98,8 +98,7 @@ QStringList TfrxCustomMemoView::DrawnText() const
 {
     if (IsDesigning()) {
         if (IsDataField())
-            return {QLatin1Char('[') + DataSet()->UserName() + QLatin1String(".\"") + DataField() +
-                    QLatin1String("\"]")};
+            return {DataFieldText()};
         return Memo();
     }
     if (!AllowExpressions())

@@ -23,6 +23,13 @@ QString TfrxView::DataSetName() const
     return m_dataSet ? m_dataSet->UserName() : m_dataSetName;
 }
 
+QString TfrxView::DataFieldText() const
+{
+    if (!IsDataField())
+        return QString();
+    return QLatin1Char('[') + m_dataSet->UserName() + QLatin1String(".\"") + m_dataField + QLatin1String("\"]");
+}
+
 void TfrxView::SetDataSetName(const QString &value)
 {
     m_dataSetName = value;

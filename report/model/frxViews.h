@@ -94,6 +94,8 @@ public:
 
     // Bound to a dataset field: DataSet set and DataField not empty.
     bool IsDataField() const { return m_dataSet && !m_dataField.isEmpty(); }
+    // The text a bound object shows and stores at design time: [FD."field"]; empty when unbound.
+    QString DataFieldText() const;
 
     // Background and frame; the kinds of view add their content.
     void Draw(TfrxCanvas &canvas, double scaleX, double scaleY, double offsetX, double offsetY) override;

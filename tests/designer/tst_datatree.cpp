@@ -190,7 +190,8 @@ private slots:
         QVERIFY(memo);
         QCOMPARE(memo->DataSet(), w.f.fd);
         QCOMPARE(memo->DataField(), QStringLiteral("收件人"));
-        QVERIFY(memo->Text().isEmpty());
+        // The text is the bracket form, stored as the ready templates store it.
+        QCOMPARE(memo->Text().trimmed(), QStringLiteral("[FD.\"收件人\"]"));
         QCOMPARE(memo->Width(), std::round(21 * Mm * 1e8) / 1e8); // 2.1 cm
         QCOMPARE(memo->Height(), 0.5 * 37.7953);
         QVERIFY(OnGrid(memo->Left()) && OnGrid(memo->Top()));
