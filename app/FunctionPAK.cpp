@@ -47,18 +47,18 @@ bool DeleteDirTree(const QString &folder)
     const QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo &entry : entries) {
-        const QString path = entry.absoluteFilePath();
+        const QString entryPath = entry.absoluteFilePath();
         if (entry.isSymLink()) {
             // A link goes as a link, whether it points to a file, a folder or nowhere.
-            if (!QFile::remove(path))
+            if (!QFile::remove(entryPath))
                 break;
         } else if (entry.isDir()) {
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            if (!DeleteDirTree(path))
+            QFile::setPermissions(entryPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (!DeleteDirTree(entryPath))
                 break;
         } else {
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-            if (!QFile::remove(path))
+            QFile::setPermissions(entryPath, QFile::ReadOwner | QFile::WriteOwner);
+            if (!QFile::remove(entryPath))
                 break;
         }
     }

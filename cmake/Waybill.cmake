@@ -2,8 +2,10 @@
 
 # Precompiled headers: the Qt and standard headers nearly every file of a layer includes, compiled
 # once per layer and once per test folder instead of once per file.
-# Off by default: with ccache warm (the usual case here) a rebuild is cache hits either way, and
-# precompiled headers have not yet been measured on a clean machine; turn on for clean builds.
+# Off by default: with ccache warm (the usual case here) a rebuild is cache hits either way. On a
+# clean build of platform, script, report and the report suites without ccache they saved 18 % of
+# the processor time (460 s -> 375 s); turn on for clean builds. Suites built with other definitions
+# than their folder's first one (the ZXing checks) do not reuse its header and compile as before.
 option(WAYBILL_PCH "Build with precompiled headers" OFF)
 set(WAYBILL_PCH_CORE
     <QByteArray> <QHash> <QList> <QObject> <QPointer> <QString> <QStringList> <QVariant>
@@ -24,6 +26,9 @@ function(waybill_layer name)
     add_library(waybill_${name} STATIC ${sources})
     target_include_directories(waybill_${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(waybill_${name} PUBLIC ${ARGN})
+    # A local name hiding another local or a parameter of the same function is a mistake waiting
+    # to happen; the layers are kept free of it (GCC's wording of the check).
+    target_compile_options(waybill_${name} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
     if(WAYBILL_PCH)
         if(name MATCHES "^(platform|script)$")
             target_precompile_headers(waybill_${name} PRIVATE ${WAYBILL_PCH_CORE})

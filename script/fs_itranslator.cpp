@@ -1062,10 +1062,10 @@ std::unique_ptr<TfsDesignator> TfsTranslator::MakeDesignator(const TfsXMLItem *e
     }
     if (use == Use::New) {
         // new X(args): the first step names a class; it is created by its constructor.
-        TfsDesignatorItem &first = d->Items()[0];
-        if (!dynamic_cast<TfsClassRefHelper *>(first.Ref) || d->Items().size() != 1)
+        TfsDesignatorItem &classItem = d->Items()[0];
+        if (!dynamic_cast<TfsClassRefHelper *>(classItem.Ref) || d->Items().size() != 1)
             Error(fsErrors::ClassTypeRequired(), steps[0].Pos);
-        TfsClassVariable *cls = m_prog->FindClass(first.Name);
+        TfsClassVariable *cls = m_prog->FindClass(classItem.Name);
         RawStep step = steps[0];
         TfsDesignatorItem item;
         item.Name = step.Name;

@@ -2,11 +2,11 @@
 
 #include "engine/pages/frxPreviewPages.h"
 #include "platform/Ui.h"
-#include "report/model/frxClass.h"
+#include "report/core/frxRes.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/host/frxEngineBase.h"
-#include "report/core/frxRes.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/model/frxClass.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -412,10 +412,10 @@ TfrxPreview::TfrxPreview(TfrxReport *report, QWidget *parent) : QWidget(parent),
     m_buildTimer.setInterval(50);
     connect(&m_buildTimer, &QTimer::timeout, this, [this] {
         QPointer<TfrxPreview> self(this);
-        QPointer<TfrxReport> report = m_report;
-        if (!report)
+        QPointer<TfrxReport> shown = m_report;
+        if (!shown)
             return;
-        TfrxCustomEngine *engine = report->Engine();
+        TfrxCustomEngine *engine = shown->Engine();
         if (m_running || (engine && engine->Running())) {
             // A build is still filling the window: this one starts when that ended.
             m_buildTimer.start();
@@ -423,7 +423,7 @@ TfrxPreview::TfrxPreview(TfrxReport *report, QWidget *parent) : QWidget(parent),
         }
         bool built = false;
         try {
-            built = report->BuildPages(false);
+            built = shown->BuildPages(false);
         } catch (const std::exception &e) {
             // simReThrow hands the collected errors back; the window shows them itself.
             Ui::Message(ExceptionText(e), frxGet(QStringLiteral("SError")), UiIcon::Error);

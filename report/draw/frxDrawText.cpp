@@ -776,10 +776,10 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
             if (OnGlyphRun)
                 OnGlyphRun(run, origin, m_rotation);
             if (sprites) {
-                for (qsizetype g = 0; g < indexes.size(); ++g) {
-                    const TGlyphSprite &sprite = Sprite(target, runFont, indexes[g]);
+                for (qsizetype k = 0; k < indexes.size(); ++k) {
+                    const TGlyphSprite &sprite = Sprite(target, runFont, indexes[k]);
                     if (!sprite.Image.isNull())
-                        painter.drawImage(QPoint(x + int(positions[g].x()) + sprite.Offset.x(),
+                        painter.drawImage(QPoint(x + int(positions[k].x()) + sprite.Offset.x(),
                                                  y + targetAscent + sprite.Offset.y()),
                                           sprite.Image);
                 }
