@@ -1,8 +1,8 @@
 #include "engine/pages/frxPictureCache.h"
 
-#include "report/model/frxPicture.h"
 #include "report/io/frxPropData.h"
 #include "report/io/frxXML.h"
+#include "report/model/frxPicture.h"
 
 #include <QBuffer>
 #include <QDir>

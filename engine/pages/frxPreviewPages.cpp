@@ -5,14 +5,14 @@
 #include "engine/print/frxPrintJob.h"
 #include "platform/Exception.h"
 #include "platform/SafeFile.h"
-#include "report/model/frxBands.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/draw/frxDrawPage.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/io/frxXMLSerializer.h"
+#include "report/model/frxBands.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
-#include "report/io/frxSerializeReport.h"
 #include "report/model/frxViews.h"
-#include "report/io/frxXMLSerializer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -18,9 +18,9 @@
 // frxShowPreviewAndWait runs ShowReport with a non-modal window and returns once the build into it
 // has ended, the window still open (see engine/preview/frxPreviewForm.h).
 
+#include "report/core/frxTypes.h"
 #include "report/host/frxPreviewBase.h"
 #include "report/model/frxReport.h"
-#include "report/core/frxTypes.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 
 #include "engine/pages/frxPreviewPages.h"
 #include "engine/preview/frxProgress.h"
-#include "report/model/frxClass.h"
 #include "report/core/frxRes.h"
+#include "report/model/frxClass.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "engine/preview/frxProgress.h"
 
-#include "report/model/frxReport.h"
 #include "report/core/frxRes.h"
+#include "report/model/frxReport.h"
 
 #include <QApplication>
 #include <QGuiApplication>

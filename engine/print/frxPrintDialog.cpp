@@ -1,12 +1,12 @@
 #include "engine/print/frxPrintDialog.h"
 
+#include "engine/preview/frxProgress.h"
 #include "engine/print/frxPrintJob.h"
 #include "engine/print/frxPrinter.h"
-#include "engine/preview/frxProgress.h"
 #include "platform/Ui.h"
+#include "report/core/frxRes.h"
 #include "report/host/frxPreviewPagesBase.h"
 #include "report/model/frxReport.h"
-#include "report/core/frxRes.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,15 +1,15 @@
 #include "engine/print/frxPrintJob.h"
 
 #include "engine/pages/frxPreviewPages.h"
+#include "engine/preview/frxProgress.h"
 #include "engine/print/frxPrintDialog.h"
 #include "engine/print/frxPrinter.h"
-#include "engine/preview/frxProgress.h"
 #include "platform/Ui.h"
+#include "report/core/frxRes.h"
 #include "report/draw/frxDrawPage.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxPaper.h"
 #include "report/model/frxReport.h"
-#include "report/core/frxRes.h"
 #include "script/fs_iinterpreter.h"
 
 #include <QCoreApplication>

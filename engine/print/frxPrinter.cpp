@@ -2,8 +2,8 @@
 
 #include "platform/SafeFile.h"
 #include "platform/Ui.h"
-#include "report/model/frxPaper.h"
 #include "report/core/frxRes.h"
+#include "report/model/frxPaper.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -479,14 +479,14 @@ void TfrxCustomPrinter::ClosePage()
     m_pageOpen = false;
 }
 
-
 void TfrxCustomPrinter::FinishDrawing()
 {
     const bool drawing = m_device != nullptr;
     if (m_canvas.m_painter.isActive() && !m_canvas.m_painter.end())
         m_drawError = true;
     m_device.reset();
-    if (drawing && !m_segments.isEmpty() && m_segments.last()->Pages > 0 && !CompletePdf(m_segments.last()->Path))
+    if (drawing && !m_segments.isEmpty() && m_segments.last()->Pages > 0 &&
+        !CompletePdf(m_segments.last()->Path))
         m_drawError = true;
 }
 
@@ -923,9 +923,7 @@ TfrxPrinters &Printers()
     return *g_printers;
 }
 
-TfrxPrinters::TfrxPrinters()
-{
-}
+TfrxPrinters::TfrxPrinters() {}
 
 TfrxPrinters::~TfrxPrinters()
 {

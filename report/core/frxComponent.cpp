@@ -1,11 +1,11 @@
 #include "report/core/frxComponent.h"
 
-#include "report/model/frxBands.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxErrors.h"
+#include "report/core/frxRes.h"
+#include "report/model/frxBands.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
-#include "report/core/frxRes.h"
 #include "report/model/frxViews.h"
 
 #include <QMutex>

@@ -7,8 +7,8 @@
 #include "report/core/frxRes.h"
 #include "report/draw/frxBarcodeSymbol.h"
 #include "report/draw/frxDrawText.h"
-#include "report/objects/frxBarcode.h"
 #include "report/model/frxReport.h"
+#include "report/objects/frxBarcode.h"
 
 #include <QPainter>
 #include <QTransform>

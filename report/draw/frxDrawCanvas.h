@@ -72,4 +72,3 @@ struct TfrxDrawState {
 // Platform colour to QColor: 0x00BBGGRR; clNone is transparent; negative values name system
 // colours, answered with the classic desktop palette so paper output never depends on a theme.
 QColor frxColor(TColor color);
-

@@ -6,9 +6,9 @@
 // One engine serves all text objects of a report; an object sets every value it needs before use
 // and holds the engine's lock meanwhile (TfrxDrawTextLocker).
 
+#include "report/core/frxTypes.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/draw/frxDrawFonts.h"
-#include "report/core/frxTypes.h"
 
 #include <QGlyphRun>
 #include <QHash>

@@ -1,9 +1,9 @@
 // How views draw themselves: the common steps of every view (drawing state, background, frame),
 // text objects through the report's text engine, pictures, lines and shapes.
 
-#include "report/model/frxBands.h"
 #include "report/draw/frxDrawFrame.h"
 #include "report/draw/frxDrawText.h"
+#include "report/model/frxBands.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxVariables.h"
 #include "report/model/frxViews.h"

@@ -1,9 +1,9 @@
 #include "report/expr/frxCalc.h"
 
 #include "report/core/frxErrors.h"
-#include "report/model/frxReport.h"
 #include "report/core/frxRes.h"
 #include "report/expr/frxScriptBridge.h"
+#include "report/model/frxReport.h"
 
 #include <QDateTime>
 

@@ -2,8 +2,8 @@
 // Value formatting of text objects: a value and a display format (TfrxFormat) give the text that is
 // printed, and the character-set conversion that a font with a character set of its own asks for.
 
-#include "report/model/frxFrame.h"
 #include "report/core/frxTypes.h"
+#include "report/model/frxFrame.h"
 #include "script/variant/Variant.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "report/expr/frxScriptBridge.h"
 
-#include "report/model/frxReport.h"
 #include "report/core/frxTypes.h"
+#include "report/model/frxReport.h"
 #include "report/objects/frxDMP.h"
 #include "script/fs_iinterpreter.h"
 #include "script/fs_imeta.h"
@@ -37,7 +37,9 @@ TfrxReportScript::TfrxReportScript(TfrxReport *report)
     frxAddExpressionFunctions(report, m_script.get());
     m_expressions->SetParent(m_script.get());
     // Report code that never ends can still be cancelled.
-    auto line = [report](TfsScript *sender, const QString &, const QString &) { report->ScriptLineReached(sender); };
+    auto line = [report](TfsScript *sender, const QString &, const QString &) {
+        report->ScriptLineReached(sender);
+    };
     m_script->OnRunLine = line;
     m_expressions->OnRunLine = line;
 }

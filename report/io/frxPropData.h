@@ -25,11 +25,11 @@ enum class TfrxValueType : quint8 {
     Int64 = 19,      // 8 bytes; written only for integers that do not fit 32 bits
     Utf8String = 20, // 4-byte length, then that many UTF-8 bytes
     // Read only: what the platform's component streams hold besides the types above.
-    Extended = 5,    // 10-byte extended float
-    Ident = 7,       // an identifier (value name, component reference): 1-byte length, then it
+    Extended = 5, // 10-byte extended float
+    Ident = 7,    // an identifier (value name, component reference): 1-byte length, then it
     False = 8,
     True = 9,
-    Set = 11,        // member names as 1-byte-length strings, ended by an empty one
+    Set = 11, // member names as 1-byte-length strings, ended by an empty one
     Nil = 13,
     Collection = 14, // items, each an optional integer and a list of named values; ends with a Null
     Single = 15,     // 4-byte float

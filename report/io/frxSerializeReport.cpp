@@ -5,10 +5,10 @@
 #include "platform/Ui.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxErrors.h"
-#include "report/model/frxReport.h"
 #include "report/core/frxRes.h"
 #include "report/io/frxXML.h"
 #include "report/io/frxXMLSerializer.h"
+#include "report/model/frxReport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -160,9 +160,8 @@ void ReadAncestors(TfrxReport &report, const QString &parentReport, const QStrin
 {
     QString name = parentReport.trimmed();
     name.replace(u'\\', u'/');
-    const QString path = QFileInfo(name).isAbsolute() || baseFile.isEmpty()
-                             ? name
-                             : QFileInfo(baseFile).dir().filePath(name);
+    const QString path =
+        QFileInfo(name).isAbsolute() || baseFile.isEmpty() ? name : QFileInfo(baseFile).dir().filePath(name);
     const QFileInfo info(path);
     if (!info.isFile()) {
         errors.AddError(Res("SAncestorMissing", "Cannot find the ancestor layout %1")

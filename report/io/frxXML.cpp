@@ -135,7 +135,8 @@ QString frxEscapeAttribute(const QString &value, bool safeAmpersands)
         case '&': {
             const QStringView rest(s + i, n - i);
             if (safeAmpersands) {
-                out += escapeAmpersands || StartsReference(rest) ? QLatin1String("&#38;") : QLatin1String("&");
+                out +=
+                    escapeAmpersands || StartsReference(rest) ? QLatin1String("&#38;") : QLatin1String("&");
             } else if (rest.startsWith(QLatin1String("&quot;"))) {
                 out += QLatin1String("&#34;");
                 i += 5;

@@ -9,8 +9,8 @@
 #include "report/io/frxPropData.h"
 #include "report/io/frxXML.h"
 #include "report/model/frxReport.h"
-#include "report/objects/frxUnknown.h"
 #include "report/model/frxViews.h"
+#include "report/objects/frxUnknown.h"
 #include "script/fs_iconstants.h"
 
 #include <QHash>

@@ -1,9 +1,9 @@
 #include "report/model/frxBands.h"
 
 #include "report/core/frxErrors.h"
+#include "report/core/frxRes.h"
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
-#include "report/core/frxRes.h"
 
 #include <QSet>
 

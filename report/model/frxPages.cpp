@@ -1,7 +1,7 @@
 #include "report/model/frxPages.h"
 
-#include "report/model/frxBands.h"
 #include "report/core/frxErrors.h"
+#include "report/model/frxBands.h"
 #include "report/model/frxReport.h"
 
 #include <cmath>

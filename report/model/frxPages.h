@@ -4,10 +4,10 @@
 
 #include "report/core/frxComponent.h"
 #include "report/model/frxDataSet.h"
-#include "report/objects/frxDialogTypes.h"
 #include "report/model/frxFrame.h"
 #include "report/model/frxPaper.h"
 #include "report/model/frxViews.h"
+#include "report/objects/frxDialogTypes.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "report/model/frxPicture.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QFile>
+#include <QImageReader>
 
 static const char *FormatOf(const QString &className)
 {

@@ -1,10 +1,10 @@
 #include "report/model/frxReport.h"
 
+#include "report/core/frxErrors.h"
+#include "report/core/frxRes.h"
 #include "report/draw/frxDrawText.h"
 #include "report/host/frxEngineBase.h"
-#include "report/core/frxErrors.h"
 #include "report/model/frxPages.h"
-#include "report/core/frxRes.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The root of a layout: pages, option groups, datasets, variables, styles and the error list.
 
-#include "report/expr/frxCalc.h"
 #include "report/core/frxComponent.h"
+#include "report/expr/frxCalc.h"
 #include "report/model/frxDataSet.h"
 #include "report/model/frxReportDataSets.h"
 #include "report/model/frxStyles.h"

@@ -1,16 +1,16 @@
 // The report's side of a build: the checks, the snapshot of the layout around the engine run, the
 // script preparation and the reporting of the collected errors.
-#include "report/model/frxClass.h"
-#include "report/host/frxEngineBase.h"
 #include "report/core/frxErrors.h"
 #include "report/expr/frxScriptBridge.h"
+#include "report/host/frxEngineBase.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/model/frxClass.h"
 #include "script/fs_iinterpreter.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryFile>
 
@@ -35,8 +35,10 @@ namespace {
 TfrxReport::ProgressObserver *g_progressObserver = nullptr;
 }
 
-void TfrxReport::SetProgressObserver(ProgressObserver *observer) { g_progressObserver = observer; }
-
+void TfrxReport::SetProgressObserver(ProgressObserver *observer)
+{
+    g_progressObserver = observer;
+}
 
 void TfrxReport::ScriptLineReached(TfsScript *sender)
 {
@@ -237,7 +239,8 @@ bool TfrxReport::PrepareScript()
     // An object named like a variable the build sets itself (Value, Self) is not registered:
     // report code reaching it under that name would take the variable's values.
     for (TfrxComponent *object : AllObjects())
-        if (!object->Name().isEmpty() && object->Name().compare(QLatin1String("Value"), Qt::CaseInsensitive) != 0 &&
+        if (!object->Name().isEmpty() &&
+            object->Name().compare(QLatin1String("Value"), Qt::CaseInsensitive) != 0 &&
             object->Name().compare(QLatin1String("Self"), Qt::CaseInsensitive) != 0)
             script->AddObject(object->Name(), object);
     for (int i = 0; i < m_datasets.Count(); ++i)

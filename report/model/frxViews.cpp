@@ -27,7 +27,8 @@ QString TfrxView::DataFieldText() const
 {
     if (!IsDataField())
         return QString();
-    return QLatin1Char('[') + m_dataSet->UserName() + QLatin1String(".\"") + m_dataField + QLatin1String("\"]");
+    return QLatin1Char('[') + m_dataSet->UserName() + QLatin1String(".\"") + m_dataField +
+           QLatin1String("\"]");
 }
 
 void TfrxView::SetDataSetName(const QString &value)

@@ -3,9 +3,9 @@
 // attributes of layout files, in file order.
 
 #include "report/core/frxComponent.h"
-#include "report/model/frxDataSet.h"
 #include "report/draw/frxDrawCanvas.h"
 #include "report/expr/frxFormat.h"
+#include "report/model/frxDataSet.h"
 #include "report/model/frxFrame.h"
 #include "report/model/frxPicture.h"
 
