@@ -327,7 +327,7 @@ void TfrxDesignerForm::EditObject()
             return;
         picture->SetPicture(editor.Picture());
         SetModified(true);
-    // ---- editors: group headers, bands and barcodes ----
+        // ---- editors: group headers, bands and barcodes ----
     } else if (auto *group = qobject_cast<TfrxGroupHeader *>(c)) {
         if (EditGroupHeader(this, group))
             SetModified(true);
@@ -337,7 +337,7 @@ void TfrxDesignerForm::EditObject()
     } else if (auto *barcode = qobject_cast<TfrxBarcodeBase *>(c)) {
         if (EditBarcode(this, barcode))
             SetModified(true);
-    // ---- end editors ----
+        // ---- end editors ----
     }
 }
 
