@@ -132,7 +132,7 @@ private:
     {
         if (auto *label = qobject_cast<TfrxLabelControl *>(control)) {
             auto *w = new QLabel(label->Caption(), parent);
-            w->setAlignment(ToQt(label->Alignment()) & ~Qt::AlignVertical_Mask | Qt::AlignTop);
+            w->setAlignment((ToQt(label->Alignment()) & ~Qt::AlignVertical_Mask) | Qt::AlignTop);
             w->setWordWrap(label->WordWrap());
             return w;
         }
@@ -199,7 +199,7 @@ private:
                              [this, date] { Event(date->OnChange(), date); });
             return w;
         }
-        if (auto *lookup = qobject_cast<TfrxDBLookupComboBox *>(control)) {
+        if (qobject_cast<TfrxDBLookupComboBox *>(control)) {
             auto *w = new QComboBox(parent);
             w->setEditable(true);
             return w;

@@ -1308,7 +1308,6 @@ QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString 
     QString full;
     for (const auto &attribute : theirs) {
         const auto &name = attribute.first;
-        const auto &raw = attribute.second;
         const bool present =
             std::any_of(ours.begin(), ours.end(), [&](const auto &a) { return a.first == name; });
         if (present)

@@ -31,7 +31,7 @@ private slots:
         QFile::copy(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI", home.FilePath("config/PRINTER.INI"));
         const QString folder = "template/t20261201090001";
         QDir().mkpath(home.FilePath(folder));
-        for (const QString &name : {"CFG.INI", "20261201090001.fr3"})
+        for (const char *name : {"CFG.INI", "20261201090001.fr3"})
             QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + folder + "/" + name,
                         home.FilePath(folder + "/" + name));
         InitGlobals(home.Path());

@@ -38,8 +38,8 @@ class TestDesktop : public QObject {
     // The settings and the first ready template in a program folder.
     static void ReadyTemplate(const TestHome &home)
     {
-        for (const QString &file : {"config/PRINTER.INI", "template/t20261201090001/CFG.INI",
-                                    "template/t20261201090001/20261201090001.fr3"}) {
+        for (const char *file : {"config/PRINTER.INI", "template/t20261201090001/CFG.INI",
+                                 "template/t20261201090001/20261201090001.fr3"}) {
             QFile in(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + file);
             QVERIFY(in.open(QIODevice::ReadOnly));
             home.Write(file, in.readAll());

@@ -41,12 +41,6 @@ QStringList PageNames(TfrxReport &report)
     return names;
 }
 
-QByteArray FileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestWorkspaceTools : public QObject {
