@@ -2,6 +2,7 @@
 // text objects selected together (common rows of all, each written to all). Each figure is the
 // median of 40 rebuilds, alternating between two selections so that every rebuild is real; the
 // whole selection change in the window (workspace, status bar, inspector) is printed beside it.
+#include "bench/MedianTime.h"
 #include "designer/inspector/frxInsp.h"
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -18,22 +19,6 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
-
-double MedianMs(int rounds, const std::function<void(int)> &run)
-{
-    QList<double> times;
-    QElapsedTimer timer;
-    for (int i = 0; i < rounds; ++i) {
-        timer.restart();
-        run(i);
-        times << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
