@@ -137,6 +137,7 @@ TfrxObjectInspector::TfrxObjectInspector(QWidget *owner)
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_grid = new QTreeWidget(m_splitter);
     m_grid->setObjectName(QStringLiteral("PropertyGrid"));
+    m_grid->installEventFilter(this);
     m_grid->setColumnCount(2);
     m_grid->setHeaderHidden(true);
     m_grid->setIndentation(12);
@@ -586,6 +587,19 @@ void TfrxObjectInspector::ApplyPending()
 
 bool TfrxObjectInspector::eventFilter(QObject *watched, QEvent *event)
 {
+    // Typing on a selected row edits its value: the first character goes to the edit line, which
+    // takes the focus and replaces the shown value with what is typed.
+    if (watched == m_grid && event->type() == QEvent::KeyPress && m_edit && !m_edit->isReadOnly()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            m_edit->setFocus();
+            m_edit->selectAll();
+            QApplication::sendEvent(m_edit, event);
+            return true;
+        }
+    }
     if (watched != m_edit || !m_edit)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {

@@ -299,6 +299,24 @@ private slots:
         QCOMPARE(w.insp->ValueText("Height"), QStringLiteral("0.39"));
     }
 
+    // A user who selects a row and types, without clicking into its edit line first.
+    void typingOnASelectedRowEditsItsValue()
+    {
+        Window w;
+        TfrxMemoView *memo = w.Memo("Memo1");
+        w.Select({memo});
+        QVERIFY(w.insp->SelectRow("Width"));
+        w.insp->Grid()->setFocus();
+        QTest::keyClicks(w.insp->Grid(), "3");
+        QTest::keyClick(w.insp->EditLine(), Qt::Key_Return);
+        QVERIFY(qAbs(memo->Width() - 113.385827) < 1e-6);
+        // Keys with Ctrl stay with the grid; a read-only row takes no typing.
+        QVERIFY(w.insp->SelectRow("Font"));
+        w.insp->Grid()->setFocus();
+        QTest::keyClicks(w.insp->Grid(), "x");
+        QCOMPARE(w.insp->ValueText("Font"), QStringLiteral("(TFont)"));
+    }
+
     void garbageChangesNothing_data()
     {
         QTest::addColumn<QString>("object");
