@@ -1,6 +1,7 @@
 // waybill-cli auto-print --once: one run of the timed mode against a web server of the test's own,
 // printing to PDF.
 #include "LocalHttpServer.h"
+#include "CliRun.h"
 #include "TestHome.h"
 #include "cli/CliCommands.h"
 #include "tests/support/CupsTools.h"
@@ -8,21 +9,6 @@
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int Code = 0;
-    QString Out, Err;
-};
-
-Result RunCli(const QStringList &args)
-{
-    Result r;
-    QTextStream out(&r.Out), err(&r.Err);
-    r.Code = Cli::Run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 QByteArray ReadFile(const QString &path)
 {

@@ -1,6 +1,7 @@
 // The command line against bad input and bad luck: devices and pipes given as files, binary and
 // endless inputs, empty option values, a run that fails or is interrupted half-way. Each case once
 // crashed, hung, printed on the wrong printer or destroyed a file.
+#include "CliRun.h"
 #include "TestHome.h"
 #include "app/TemplateClS.h"
 #include "cli/CliCommands.h"
@@ -16,21 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct Result {
-    int Code = 0;
-    QString Out, Err;
-};
-
-Result RunCli(const QStringList &args)
-{
-    Result r;
-    QTextStream out(&r.Out), err(&r.Err);
-    r.Code = Cli::Run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 QString Data(const QString &relative)
 {

@@ -1,5 +1,6 @@
 // Headless printing end to end: the demo orders on a ready template, to PDF and to a queue of the
 // test run's own print server, checked with poppler where each receiver landed on its page.
+#include "CliRun.h"
 #include "TestHome.h"
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
@@ -18,21 +19,6 @@
 namespace {
 
 const double PxPerMm = 96.0 / 25.4;
-
-struct Result {
-    int Code = 0;
-    QString Out, Err;
-};
-
-Result RunCli(const QStringList &args)
-{
-    Result r;
-    QTextStream out(&r.Out), err(&r.Err);
-    r.Code = Cli::Run(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 void CopyTree(const QString &from, const QString &to)
 {
