@@ -239,8 +239,10 @@ QString BinaryKind(const QByteArray &bytes)
         if (bytes.startsWith(QByteArrayView(signature.Bytes, signature.Size)))
             return QString::fromLatin1(signature.Kind);
     }
-    // Byte-order marks say text; UTF-16 has zero bytes of its own.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || Utf16ByZeros(bytes) != TextEncoding::Legacy)
+    // Byte-order marks say text (and decide the decoding, zero bytes or not); UTF-16 has zero
+    // bytes of its own.
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+        || Utf16ByZeros(bytes) != TextEncoding::Legacy)
         return QString();
     const QByteArrayView head = QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 8192));
     if (head.contains('\0'))

@@ -83,6 +83,7 @@ private slots:
         QTest::newRow("csv") << QByteArray("a,b\r\n\t1,\"x\"\r\n") << QString();
         QTest::newRow("utf-16 without bom") << EncodeText(QStringLiteral("a,b\r\n1,2\r\n"), TextEncoding::Utf16LE).mid(2)
                                             << QString();
+        QTest::newRow("utf-8 bom with nul bytes") << QByteArray("\xEF\xBB\xBF[\0]\0", 7) << QString();
         QTest::newRow("empty") << QByteArray() << QString();
     }
     void binaryIsNotText()

@@ -109,6 +109,21 @@ private slots:
         QCOMPARE(IniFile(path).ReadString("info", "tmp_name", ""), QString::fromUtf8("顺丰"));
     }
 
+    // A UTF-8 byte-order mark says text, whatever zero bytes follow it: a file that read as text
+    // because its zeros looked like UTF-16 stays readable once a write has changed that look.
+    void aByteOrderMarkSaysText()
+    {
+        const QByteArray original("\xEF\xBB\xBFx[\0I\0N\0F\0O\0]\0", 16);
+        const QString path = Write("bom.ini", original);
+        IniFile ini(path);
+        QVERIFY(ini.Problem().isEmpty());
+        ini.WriteString("INFO", "TMP_NAME", QString::fromUtf8("顺丰"));
+        QVERIFY(Read(path).startsWith(original));
+        IniFile again(path);
+        QCOMPARE(again.ReadString("INFO", "TMP_NAME", ""), QString::fromUtf8("顺丰"));
+        QVERIFY(again.Problem().isEmpty());
+    }
+
     void newFileIsWrittenInTheLegacyCodePage()
     {
         const QString path = m_dir.filePath("new/CFG.INI");
