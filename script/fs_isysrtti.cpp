@@ -24,15 +24,6 @@ Variant Date(double value)
     return Variant::FromDateTime(value);
 }
 
-double CheckedFloat(double value)
-{
-    if (std::isnan(value))
-        throw EInvalidOp();
-    if (std::isinf(value))
-        throw EOverflow();
-    return value;
-}
-
 // The generator of Random: a fixed sequence until Randomize, as on the platform.
 std::mt19937_64 &Generator()
 {

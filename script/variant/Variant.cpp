@@ -358,13 +358,13 @@ static Num ToNum(const Variant &v, bool dateContext = false)
     }
 }
 
-static Variant CheckedFloat(double d)
+double CheckedFloat(double d)
 {
     if (std::isnan(d))
         throw EInvalidOp();
     if (std::isinf(d))
         throw EOverflow();
-    return Variant(d);
+    return d;
 }
 
 enum class ArithOp { Add, Sub, Mul };
@@ -389,11 +389,11 @@ static Variant Arith(ArithOp op, const Variant &a, const Variant &b)
     double p = x.AsDouble(), q = y.AsDouble();
     double r = op == ArithOp::Add ? p + q : op == ArithOp::Sub ? p - q : p * q;
     if (x.kind == NumKind::Double || y.kind == NumKind::Double)
-        return CheckedFloat(r);
+        return Variant(CheckedFloat(r));
     if (x.kind == NumKind::Date || y.kind == NumKind::Date) {
         // A date moved by a number of days stays a date; the distance of two dates is a number.
         if (op == ArithOp::Mul || (op == ArithOp::Sub && x.kind == NumKind::Date && y.kind == NumKind::Date))
-            return CheckedFloat(r);
+            return Variant(CheckedFloat(r));
         CheckedFloat(r);
         return Variant::FromDateTime(r);
     }
@@ -442,7 +442,7 @@ Variant Variant::Divide(const Variant &a, const Variant &b)
             throw EInvalidOp();
         throw EZeroDivide();
     }
-    return CheckedFloat(p / q);
+    return Variant(CheckedFloat(p / q));
 }
 
 // Operands of div, mod, shifts and bit operations: integers, floats rounded.

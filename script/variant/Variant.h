@@ -394,6 +394,9 @@ public:
     QString ClassName() const override { return QStringLiteral("EConvertError"); }
 };
 
+// A floating-point result as arithmetic gives it: NaN raises EInvalidOp, an infinity EOverflow.
+double CheckedFloat(double value);
+
 // Picture formatting: "0" and "#" digit placeholders, "." decimal point, "," thousands wanted,
 // "E+0"/"E-0" scientific notation, quoted literals, up to three sections "positive;negative;zero".
 // Rounds half away from zero; an empty format gives the general form (FloatToText).
