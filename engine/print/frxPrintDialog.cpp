@@ -148,7 +148,7 @@ TfrxPrintDialog::TfrxPrintDialog(QWidget *parent)
     grid->addWidget(buttons, 3, 0, 1, 2);
 
     connect(m_printer, &QComboBox::currentIndexChanged, this, &TfrxPrintDialog::PrinterChanged);
-    connect(m_properties, &QPushButton::clicked, this, [this] {
+    connect(m_properties, &QPushButton::clicked, this, [] {
         if (TfrxCustomPrinter *printer = Printers().CurrentPrinter())
             printer->ShowPrinterProperties();
     });

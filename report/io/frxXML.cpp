@@ -444,7 +444,12 @@ bool TfrxXMLReader::SkipComment()
 
 void TfrxXMLReader::SplitTag(const char *data, qsizetype size, QString &name, QString &text) const
 {
-    if (size > 0 && data[size - 1] == ' ')
+    if (size <= 0) {
+        name.clear();
+        text.clear();
+        return;
+    }
+    if (data[size - 1] == ' ')
         --size;
     const void *blank = std::memchr(data, ' ', size_t(size));
     if (!blank) {
