@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds the project into build/ (Ninja, ccache when present).
+# Configures and builds the project into build/ (Ninja, Release).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
