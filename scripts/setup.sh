@@ -12,7 +12,7 @@ mapfile -t font_packages < <(sed -n 's/^Package[[:space:]]*=[[:space:]]*\([^[:sp
     "$root/data/config/fonts.ini" | sort -u)
 
 packages=(
-    build-essential cmake ninja-build ccache pkg-config
+    build-essential cmake ninja-build ccache lld pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
     libgl-dev
     "${font_packages[@]}"
