@@ -310,7 +310,7 @@ private slots:
         QTest::keyClicks(w.insp->Grid(), "3");
         QTest::keyClick(w.insp->EditLine(), Qt::Key_Return);
         QVERIFY(qAbs(memo->Width() - 113.385827) < 1e-6);
-        // Keys with Ctrl stay with the grid; a read-only row takes no typing.
+        // A read-only row takes no typing.
         QVERIFY(w.insp->SelectRow("Font"));
         w.insp->Grid()->setFocus();
         QTest::keyClicks(w.insp->Grid(), "x");
