@@ -34,8 +34,9 @@ const QList<OptionHelp> kPrintOptions = {
     {"rows", "A-B", "The order rows to print, 1-based and inclusive (default: all)."},
     {"printer", "NAME", "Print on this print queue."},
     {"pdf", "OUT.pdf", "Print into a PDF file through the same print job."},
-    {"png", "OUT.png", "Render one prepared page at 300 dpi with the form's background."},
+    {"png", "OUT.png", "Render one prepared page with the form's background."},
     {"page", "N", "The page --png renders (default 1)."},
+    {"dpi", "N", "The resolution --png renders at, 72 to 1200 (default 300)."},
     {"offset-x", "MM", "Horizontal printer offset in whole millimetres (default: the stored one)."},
     {"offset-y", "MM", "Vertical printer offset in whole millimetres (default: the stored one)."},
 };
@@ -53,7 +54,7 @@ const QList<CommandEntry> &Commands()
          {}},
         {"print",
          "[--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
-         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N]) [--offset-x MM --offset-y MM]",
+         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "

@@ -17,10 +17,8 @@ namespace {
 
 const char *const kPrintUsage =
     "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
-    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
+    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N])\n"
     "                   [--offset-x N --offset-y N]\n";
-
-const double PngDpi = 300;
 
 bool ReadInt(const QString &text, int &value)
 {
@@ -40,8 +38,8 @@ TTemplatePtr FindTemplate(const QString &key)
     return nullptr;
 }
 
-// A prepared page as the screen shows it (background included), at 300 dpi.
-bool RenderPage(TfrxReport *report, int pageNo, const QString &path, QString &error)
+// A prepared page as the screen shows it (background included), at dpi dots per inch.
+bool RenderPage(TfrxReport *report, int pageNo, int dpi, const QString &path, QString &error)
 {
     TfrxCustomPreviewPages *pages = report->PreviewPages();
     const int count = pages ? pages->Count() : 0;
@@ -54,6 +52,7 @@ bool RenderPage(TfrxReport *report, int pageNo, const QString &path, QString &er
         error = QStringLiteral("page %1 cannot be read").arg(pageNo);
         return false;
     }
+    const double PngDpi = dpi;
     const double pxPerMm = PngDpi / 25.4;
     const QSize size(qRound(page->PaperWidth() * pxPerMm), qRound(page->PaperHeight() * pxPerMm));
     if (size.isEmpty() || size.width() > 20000 || size.height() > 20000) {
@@ -106,6 +105,13 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
             options.Png = value;
         else if (name == QLatin1String("--page"))
             number = ReadInt(value, options.Page);
+        else if (name == QLatin1String("--dpi")) {
+            number = ReadInt(value, options.Dpi);
+            if (number && !(options.Dpi >= 72 && options.Dpi <= 1200)) {
+                error = QStringLiteral("option --dpi wants a resolution from 72 to 1200, not '%1'").arg(value);
+                return false;
+            }
+        }
         else if (name == QLatin1String("--zoom")) {
             options.Zoom = value.toDouble(&number);
             // The preview's own limits, 10 % to 2000 %.
@@ -257,7 +263,7 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
                 err << "waybill-cli: the pages could not be built\n";
                 return 1;
             }
-            if (!RenderPage(driver.frxReport1, options.Page, options.Png, error)) {
+            if (!RenderPage(driver.frxReport1, options.Page, options.Dpi, options.Png, error)) {
                 err << "waybill-cli: " << error << '\n';
                 return 1;
             }

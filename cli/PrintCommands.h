@@ -24,6 +24,7 @@ struct DriverOptions {
     QString Pdf;
     QString Png;
     int Page = 1;
+    int Dpi = 300; // --png resolution
     double Zoom = 1.0;
     bool HasOffsetX = false, HasOffsetY = false;
     int OffsetX = 0, OffsetY = 0;

@@ -10,6 +10,7 @@
 #include "report/model/frxReport.h"
 #include "report/objects/frxBarcode.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QTransform>
 
@@ -112,6 +113,50 @@ void FillModules(QPainter &painter, const TfrxBarcodeSymbol &symbol, const std::
         painter.setTransform(*cells, true);
     painter.drawRects(rects);
     painter.restore();
+}
+
+// Whether the canvas is a grid of pixels (an image, the screen) rather than vector output (a PDF
+// printer, a metafile).
+bool IsRaster(const TfrxCanvas &canvas)
+{
+    const QPaintDevice *device = canvas.Painter().device();
+    if (!device)
+        return false;
+    switch (device->devType()) {
+    case QInternal::Image:
+    case QInternal::Pixmap:
+    case QInternal::Widget:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Edges of columns given in narrow units, each unit the same whole number of pixels: the largest
+// that leaves a quiet zone of ten units on either side within length, else the largest that fits
+// at all. Empty when not even one pixel per unit fits.
+std::vector<int> WholePixelEdges(const std::vector<double> &units, int length)
+{
+    double total = 0;
+    for (double unit : units)
+        total += unit;
+    if (total <= 0)
+        return {};
+    const double kQuietUnits = 10;
+    int pixels = int(std::floor(length / (total + 2 * kQuietUnits)));
+    if (pixels < 1)
+        pixels = int(std::floor(length / total));
+    if (pixels < 1)
+        return {};
+    // Rounded from the running sum, so a wide element made of several module columns is still
+    // exactly its number of narrow units wide.
+    std::vector<int> edges(units.size() + 1, 0);
+    double sum = 0;
+    for (size_t i = 0; i < units.size(); ++i) {
+        sum += units[i];
+        edges[i + 1] = frxRound(sum * pixels);
+    }
+    return edges;
 }
 
 bool SaneZoom(double zoom)
@@ -248,11 +293,21 @@ void TfrxBarCodeView::Draw(TfrxCanvas &canvas, double scaleX, double scaleY, dou
             std::vector<double> columns = symbol.ColumnWidths;
             if (columns.empty())
                 columns.assign(size_t(symbol.Columns), 1.0);
-            // The symbol fills the width of the box.
-            const std::vector<int> columnEdges = Edges(columns, width);
+            // The symbol fills the width of the box. On a raster every narrow module is the same
+            // whole number of pixels (a scanner reads module widths that alternate between n and
+            // n + 1 pixels as other bars), the symbol as wide as that allows, centred in the box.
+            std::vector<int> columnEdges = Edges(columns, width);
+            int left = 0;
+            if (IsRaster(canvas)) {
+                const std::vector<int> whole = WholePixelEdges(columns, width);
+                if (!whole.empty()) {
+                    left = (width - whole.back()) / 2;
+                    columnEdges = whole;
+                }
+            }
             const std::vector<int> rowEdges = Edges(symbol.RowHeights, height - caption);
             FillModules(
-                canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(0, 0),
+                canvas.Painter(), symbol, columnEdges, rowEdges, QPoint(left, 0),
                 [this](const QRect &local) { return MapToDevice(local); }, QColor(Qt::black));
             if (caption > 0) {
                 const QRect boxU(u.X, u.Y, u.DX, u.DY);

@@ -274,7 +274,20 @@ private slots:
             }
         QCOMPARE(drawn, bars);
         QVERIFY(!HasRed(image));
-        QVERIFY2(first <= kMargin + 2 && last >= kMargin + int(300 * kScale) - 3,
+        // On a raster every bar and gap is a whole number of narrow modules, each the same number
+        // of pixels, and the symbol sits in the middle of the box with a quiet zone either side.
+        QVector<int> runs;
+        for (int x = first, start = first; x <= last + 1; ++x)
+            if (x == last + 1 || (image.pixel(x, y) == qRgb(0, 0, 0)) != (image.pixel(start, y) == qRgb(0, 0, 0))) {
+                runs << x - start;
+                start = x;
+            }
+        const int narrow = *std::min_element(runs.begin(), runs.end());
+        QVERIFY(narrow >= 1);
+        for (int run : runs)
+            QVERIFY2(run % narrow == 0, qPrintable(QStringLiteral("run of %1 px, module %2 px").arg(run).arg(narrow)));
+        const int boxRight = kMargin + int(300 * kScale);
+        QVERIFY2(first > kMargin && last < boxRight - 1 && std::abs((first - kMargin) - (boxRight - 1 - last)) <= 2,
                  qPrintable(QStringLiteral("bars from %1 to %2").arg(first).arg(last)));
     }
 
