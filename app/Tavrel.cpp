@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaProperty>
+#include <QRegularExpression>
 
 TTavrelForm::TTavrelForm(TComponent *owner) : TComponent(owner)
 {
@@ -130,7 +132,88 @@ TfrxReportPage *FirstPrintablePage(TfrxReport *report, const QString &path)
     return page;
 }
 
+// A reference to a field of the order dataset in an object's text or expression: FD."…", <FD."…">.
+bool NamesOrderField(const QString &text)
+{
+    static const QRegularExpression reference(QStringLiteral("(?<![\\w.])FD\\s*\\.\\s*\""),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::UseUnicodePropertiesOption);
+    return text.contains(QLatin1String("FD"), Qt::CaseInsensitive) && text.contains(reference);
+}
+
+// Whether an object prints something of dataset `fd`: bound to it, or a text property naming one
+// of its fields.
+bool PrintsFrom(const TfrxComponent *object, const TfrxDataSet *fd)
+{
+    if (auto *view = qobject_cast<const TfrxView *>(object); view && view->DataSet() == fd)
+        return true;
+    const QMetaObject *meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (property.typeId() == QMetaType::QString) {
+            if (NamesOrderField(property.read(object).toString()))
+                return true;
+        } else if (property.typeId() == QMetaType::QStringList) {
+            for (const QString &line : property.read(object).toStringList())
+                if (NamesOrderField(line))
+                    return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+QString TTavrelForm::OrdersNotWalkedProblem() const
+{
+    const TfrxDataSet *fd = frxUserDataSet1;
+    if (frxReport1->DataSet() == fd)
+        return {};
+    bool printsOrders = false;
+    for (int i = 0; i < frxReport1->PagesCount(); ++i) {
+        auto *page = qobject_cast<TfrxReportPage *>(frxReport1->Pages(i));
+        if (!page)
+            continue;
+        if (page->DataSet() == fd)
+            return {};
+        for (TfrxComponent *object : page->AllObjects()) {
+            if (auto *band = qobject_cast<TfrxDataBand *>(object); band && band->DataSet() == fd)
+                return {};
+            printsOrders = printsOrders || PrintsFrom(object, fd);
+        }
+    }
+    if (!printsOrders)
+        return {};
+    return QStringLiteral("模板没有遍历订单: 报表的数据集 (DataSet) 为空, 每张快递单都会印出同一个订单。"
+                          "请在模板设计中把报表绑定到 FD (Report → Data 勾选 FD, 再在对象查看器中把报表的 "
+                          "DataSet 设为 FD)");
+}
+
+void TTavrelForm::CheckOrdersWalked() const
+{
+    const QString problem = OrdersNotWalkedProblem();
+    if (!problem.isEmpty())
+        throw EOrdersNotWalked(problem);
+}
+
+void TTavrelForm::SetOrderFields()
+{
+    QStringList fields;
+    fields.reserve(OrderColumns.size());
+    for (const TColumn &column : std::as_const(OrderColumns))
+        fields.append(column.ColName);
+    frxUserDataSet1->SetFields(fields);
+}
+
+void TTavrelForm::PrintOptionsForRun(TfrxPrintOptions *options)
+{
+    options->SetPageNumbers(QString());
+    options->SetPrintPages(frx::ppAll);
+    options->SetCopies(1);
+    options->SetCollate(true);
+    if (options->PrintMode() == frx::pmSplit || options->PrintMode() == frx::pmJoin)
+        options->SetPrintMode(frx::pmDefault);
+}
 
 void TTavrelForm::SetRange(int start, int count)
 {
@@ -175,6 +258,8 @@ bool TTavrelForm::BuildRun(int start, int count)
         throw Exception(QStringLiteral("模板文件不存在: %1").arg(QDir::toNativeSeparators(path)));
     frxLoadFromFile(*frxReport1, path);
     TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
+    CheckOrdersWalked();
+    SetOrderFields();
     // Whole numbers used as millimetres: left and right (top and bottom) change by opposite amounts,
     // so the printable area keeps the paper's size and the content moves by the offsets.
     page->SetLeftMargin(CurrHAO);
@@ -210,8 +295,31 @@ bool TTavrelForm::PrintRange(int start, int count)
     // Set after the build: the build puts the report back from its snapshot, which holds only
     // what a layout file holds.
     frxReport1->PrintOptions()->SetFileName(PrintToFile);
+    // The layout's own options come back after the run (a new template is saved from this state).
+    struct LayoutOptions {
+        TfrxPrintOptions *options;
+        TfrxPrintOptions saved;
+        ~LayoutOptions() { *options = saved; }
+    } layoutOptions{frxReport1->PrintOptions(), *frxReport1->PrintOptions()};
+    PrintOptionsForRun(frxReport1->PrintOptions());
+    // Which pages the job drew: a script of the layout may still change the options while the
+    // job runs, and rows are marked only when every page of the run went out.
+    int taken = 0;
+    struct PageCount {
+        TfrxReport *report;
+        std::function<void(TfrxReportPage *, int)> previous;
+        ~PageCount() { report->OnPrintPage = previous; }
+    } pageCount{frxReport1, frxReport1->OnPrintPage};
+    frxReport1->OnPrintPage = [&taken, previous = pageCount.previous](TfrxReportPage *page, int copyNo) {
+        ++taken;
+        if (previous)
+            previous(page, copyNo);
+    };
+    const int made = pages->Count();
     if (!frxReport1->PrintPrepared())
         return false;
+    if (taken < made)
+        throw Exception(QStringLiteral("打印机只收到 %1 页 (共 %2 页), 订单没有标记为已打印").arg(taken).arg(made));
     if (MarkPrinted)
         for (int row : std::as_const(ReachedRows))
             MarkPrinted(row);
@@ -222,12 +330,9 @@ void TTavrelForm::LoadForPreview(const TTemplatePtr &t, int start, int count)
 {
     // A missing layout leaves the report empty: the preview then opens empty.
     frxLoadFromFile(*frxReport1, t->LayoutPath());
-    QStringList fields;
-    fields.reserve(OrderColumns.size());
-    for (const TColumn &column : std::as_const(OrderColumns))
-        fields.append(column.ColName);
-    frxUserDataSet1->SetFields(fields);
+    SetOrderFields();
     SetRange(start, count);
+    CheckOrdersWalked();
 }
 
 bool TTavrelForm::DesignFile(const QString &fileName)
@@ -244,11 +349,7 @@ bool TTavrelForm::DesignFile(const QString &fileName)
     // A layout that is not there yet is made there when the user saves.
     if (frxReport1->FileName().isEmpty())
         frxReport1->SetFileName(fileName);
-    QStringList fields;
-    fields.reserve(OrderColumns.size());
-    for (const TColumn &column : std::as_const(OrderColumns))
-        fields.append(column.ColName);
-    frxUserDataSet1->SetFields(fields);
+    SetOrderFields();
     if (frxReport1->Datasets()->Count() == 0)
         frxReport1->Datasets()->Add(frxUserDataSet1);
     // A layout made anew walks the orders like the ready templates do.
@@ -273,9 +374,12 @@ int TTavrelForm::TemplatePreviewRows()
 
 void TTavrelForm::ShowPreview(const TTemplatePtr &t, int start, int count)
 {
-    // The window opens even when loading failed (on what could be loaded); the error follows.
+    // The window opens even when loading failed (on what could be loaded); the error follows. A
+    // template that does not walk the orders opens nothing: the message says how to mend it.
     try {
         LoadForPreview(t, start, count);
+    } catch (const EOrdersNotWalked &) {
+        throw;
     } catch (...) {
         frxReport1->ShowReport(true);
         throw;

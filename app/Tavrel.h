@@ -4,9 +4,17 @@
 // print run reaches, and answers field values from the current row by order column name.
 
 #include "app/TemplateClS.h"
+#include "platform/Exception.h"
 #include "report/model/frxClass.h"
 
 #include <functional>
+
+// A template whose objects print order fields while nothing in it walks the orders: every waybill
+// of a run would show the same order. Raised before anything is built or printed.
+class EOrdersNotWalked : public Exception {
+public:
+    using Exception::Exception;
+};
 
 class TTavrelForm : public TComponent {
     Q_OBJECT
@@ -49,10 +57,21 @@ public:
     bool PrintRows(const QList<int> &rows);
     // The waybills of `count` rows from `start`: both print runs end here. Returns whether the
     // pages were built and the printer took them. Raises (with a message naming the file) when the
-    // current template's layout is missing or has no printable page.
+    // current template's layout is missing or has no printable page, EOrdersNotWalked for a
+    // template that does not walk the orders. Every page the build made is printed once: the
+    // layout's page selection, odd/even pages, copies and collation, split and join modes are
+    // overridden for the run (PrintOptionsForRun); rows are marked only when the printer (or
+    // the file) took every page.
     bool PrintRange(int start, int count);
+    // The layout's print options that would drop or multiply waybills, set back for a print run.
+    static void PrintOptionsForRun(TfrxPrintOptions *options);
     // Builds the pages of a print run without printing them (for renderings of a run).
     bool BuildRange(int start, int count);
+
+    // The message when the loaded layout prints values of the order dataset FD while neither the
+    // report, a page nor a data band walks FD (empty when it walks the orders, or prints no order
+    // field at all: a fixed label prints once per run).
+    QString OrdersNotWalkedProblem() const;
 
     // The preview of one order row on template t, and the template preview of the first rows (at
     // most ten; one record of field names without orders). Previews never mark rows.
@@ -87,6 +106,11 @@ private:
 
     // The dataset walks `count` rows from `start`.
     void SetRange(int start, int count);
+    // The order column names as the dataset's fields: what the builder keeps of a group's last
+    // record while its footer is shown, and what the designer's data tree lists.
+    void SetOrderFields();
+    // Raises EOrdersNotWalked when OrdersNotWalkedProblem has something to say.
+    void CheckOrdersWalked() const;
     bool BuildRun(int start, int count);
     // Loads t's layout for the rows and shows the preview, also after a failed load.
     void ShowPreview(const TTemplatePtr &t, int start, int count);

@@ -72,6 +72,9 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
                 report.AddError(ExceptionText(e));
             }
         }
+        // A waybill template that prints order fields but never walks the orders.
+        if (const QString problem = host->OrdersNotWalkedProblem(); !problem.isEmpty())
+            report.AddError(problem);
         for (const QString &error : report.Errors())
             out << error << '\n';
         return report.Errors().isEmpty() ? 0 : 1;

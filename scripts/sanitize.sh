@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the platform, script and report layers and their suites with AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-asan/ and runs those suites; with clang it also builds every
-# fuzz target in the same folder and runs each for WAYBILL_FUZZ_SECONDS (tests/fuzz).
+# fuzz target in the same folder and runs each over its committed seeds for WAYBILL_FUZZ_RUNS
+# inputs from the fixed seed WAYBILL_FUZZ_SEED, the same on every machine (tests/fuzz; the long
+# random hunts are the targets fuzz_hunt_<name>, see README).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

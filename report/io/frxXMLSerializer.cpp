@@ -13,6 +13,7 @@
 #include "report/objects/frxUnknown.h"
 #include "script/fs_iconstants.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QMetaObject>
 #include <QMutex>
@@ -1142,12 +1143,56 @@ TfrxStoredElement StoreElement(const TfrxXMLItem *item, int depth, bool &tooDeep
     return element;
 }
 
+// The element as the writer is to write it, so that reading gives back exactly its name and text:
+// the writer puts no blank of its own before a text that starts with one, and the reader takes one
+// blank after the name and drops one before the ">" of a start tag.
 void RestoreElement(const TfrxStoredElement &element, TfrxXMLItem *item)
 {
     item->SetName(element.Name);
-    item->SetText(element.Text);
+    QString text = element.Text;
+    if (text.startsWith(QLatin1Char(' ')))
+        text.prepend(QLatin1Char(' '));
+    if (!element.Children.isEmpty() && text.endsWith(QLatin1Char(' ')))
+        text.append(QLatin1Char(' '));
+    item->SetText(text);
     for (const TfrxStoredElement &child : element.Children)
         RestoreElement(child, item->Add());
+}
+
+bool SameElement(const TfrxStoredElement &a, const TfrxXMLItem &b)
+{
+    if (a.Name != b.Name() || a.Text != b.Text() || a.Children.size() != b.Count())
+        return false;
+    for (int i = 0; i < b.Count(); ++i)
+        if (!SameElement(a.Children[i], *b.Items(i)))
+            return false;
+    return true;
+}
+
+// Whether the element, written as the layout writer writes it, reads back as the same element.
+// Some damaged tags cannot be: a name the legacy code page cannot hold, a name ending in "/"
+// (read as an empty element), an attribute text holding what the reader takes for the mark of
+// an unloadable element.
+bool WritesBackAsRead(const TfrxStoredElement &element)
+{
+    TfrxXMLItem item;
+    RestoreElement(element, &item);
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    try {
+        {
+            TfrxXMLWriter writer(&buffer);
+            writer.SetAutoIndent(true);
+            writer.WriteItem(&item);
+            writer.Flush();
+        }
+        buffer.seek(0);
+        TfrxXMLItem again;
+        TfrxXMLReader reader(&buffer);
+        return reader.ReadItem(&again) && !reader.Truncated() && SameElement(element, again);
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 } // namespace
@@ -1165,6 +1210,14 @@ TfrxComponent *TfrxXMLSerializer::KeepUnknownElement(TfrxXMLItem *item, TfrxComp
         AddError(Res("SLayoutTooDeep", "Objects nested deeper than %1 levels were skipped")
                      .replace(QLatin1String("%1"), QString::number(kMaxDepth)));
         m_depthReported = true;
+    }
+    // What could not be written back as it was read is left out (and said so), rather than
+    // written as something that reads differently the next time.
+    if (!WritesBackAsRead(element)) {
+        AddError(Res("SDamagedElementSkipped",
+                     "A damaged element \"%1\" was skipped: it could not be written back as it was read")
+                     .replace(QLatin1String("%1"), element.Name.simplified()));
+        return nullptr;
     }
     TfrxComponent *unknown;
     if (qobject_cast<TfrxReport *>(parent))

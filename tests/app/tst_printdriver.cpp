@@ -1,8 +1,11 @@
 // The print driver's runs and previews on a real layout: offsets, print to file, which rows are
-// marked and when, a missing layout, a failed build, the preview row ranges and field lists, and
-// the empty layout of a new template.
+// marked and when, a missing layout, a failed build, the preview row ranges and field lists, group
+// footers over the order dataset, templates that do not walk the orders, the layout's print options
+// that would drop waybills, and the empty layout of a new template.
+#include "OrderLayouts.h"
 #include "ScriptedUi.h"
 #include "TestHome.h"
+#include "app/OrderImport.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "engine/build/frxEngine.h"
@@ -73,6 +76,46 @@ QStringList PageTexts(TfrxReport *report, int index)
         if (auto *memo = qobject_cast<TfrxMemoView *>(c))
             texts << memo->Text().trimmed();
     return texts;
+}
+
+// The texts of the memos of every prepared page that start with `prefix`, page after page.
+QStringList TextsStartingWith(TfrxReport *report, const QString &prefix)
+{
+    QStringList texts;
+    for (int i = 0; i < report->PreviewPages()->Count(); ++i)
+        for (const QString &text : PageTexts(report, i))
+            if (text.startsWith(prefix))
+                texts << text;
+    return texts;
+}
+
+// A program folder with the four order columns of OrderLayouts, one template "T" whose layout
+// `save` writes, and the given orders imported from an export file as the window imports them.
+struct OrderHome {
+    TestHome home;
+    QString layoutPath;
+
+    OrderHome(const std::function<void(const QString &)> &save, const QList<QStringList> &orders)
+    {
+        OrderLayouts::WriteSettings(home);
+        layoutPath = home.AddTemplate("t1", "T") + "/t.fr3";
+        save(layoutPath);
+        InitGlobals(home.Path());
+        CurrTemplate = TemplateList.value(0);
+        CurrHAO = 0;
+        CurrVAO = 0;
+        ImportOrders(OrderLayouts::WriteExport(home, "orders.csv", orders));
+    }
+};
+
+// A print option by its name in the layout file, as the file writes it.
+QString OptionText(TfrxPrintOptions *options, const QString &name)
+{
+    const QMetaObject &meta = TfrxPrintOptions::staticMetaObject;
+    const QMetaProperty property = meta.property(meta.indexOfProperty(name.toLatin1().constData()));
+    const QVariant value = property.readOnGadget(options);
+    return property.isEnumType() ? QString::fromLatin1(property.enumerator().valueToKey(value.toInt()))
+                                 : value.toString();
 }
 
 QStringList ColumnNames()
@@ -200,6 +243,171 @@ private slots:
             QCOMPARE(driver.PrintRunning, 0);
         }
         QCOMPARE(marked, QList<int>());
+    }
+
+    // A group footer prints its own group's last record (and its count and sum), in the print
+    // run, its rendering and the preview alike; a group of one row included.
+    void groupFootersShowTheirOwnGroup_data()
+    {
+        using OrderLayouts::Footer;
+        QTest::addColumn<QList<QStringList>>("orders");
+        QTest::addColumn<QStringList>("footers");
+        QTest::newRow("eight orders in three groups")
+            << OrderLayouts::EightOrders()
+            << QStringList{Footer("顺丰", "赵六", 3, 60), Footer("邮政", "孙八", 3, 45), Footer("圆通", "吴十", 2, 15)};
+        QTest::newRow("groups of one row")
+            << QList<QStringList>{{"1", "顺丰", "张三", "10"}, {"2", "邮政", "李四", "5"}, {"3", "顺丰", "王五", "20"}}
+            << QStringList{Footer("顺丰", "张三", 1, 10), Footer("邮政", "李四", 1, 5), Footer("顺丰", "王五", 1, 20)};
+        QTest::newRow("one order") << QList<QStringList>{{"1", "圆通", "周九", "7"}}
+                                   << QStringList{Footer("圆通", "周九", 1, 7)};
+    }
+
+    void groupFootersShowTheirOwnGroup()
+    {
+        QFETCH(QList<QStringList>, orders);
+        QFETCH(QStringList, footers);
+        OrderHome fx([](const QString &path) { OrderLayouts::SaveGroupLayout(path); }, orders);
+        QCOMPARE(int(OrderRows.size()), int(orders.size()));
+        TTavrelForm driver;
+        QList<int> marked;
+        driver.MarkPrinted = [&](int row) { marked << row; };
+        QTemporaryDir out;
+        driver.PrintToFile = out.filePath("groups.pdf");
+        QVERIFY(driver.PrintAll());
+        QCOMPARE(TextsStartingWith(driver.frxReport1, "组尾"), footers);
+        QCOMPARE(marked.size(), orders.size());
+        QVERIFY(QFile(driver.PrintToFile).size() > 0);
+
+        QVERIFY(driver.BuildRange(0, int(orders.size())));
+        QCOMPARE(TextsStartingWith(driver.frxReport1, "组尾"), footers);
+        driver.PreviewTemplate(CurrTemplate);
+        QCOMPARE(TextsStartingWith(driver.frxReport1, "组尾"), footers);
+    }
+
+    void groupsOnBadInput()
+    {
+        ScriptedUi ui;
+        { // A condition that fails on every row: the engine names the group, nothing prints.
+            OrderHome fx([](const QString &path) { OrderLayouts::SaveGroupLayout(path, "StrToInt(<FD.\"收件人\">)"); },
+                         OrderLayouts::EightOrders());
+            TTavrelForm driver;
+            QList<int> marked;
+            driver.MarkPrinted = [&](int row) { marked << row; };
+            driver.PrintToFile = fx.home.FilePath("never.pdf");
+            QVERIFY(!driver.PrintAll());
+            QVERIFY2(ui.LastText().contains("GroupHeader1"), qPrintable(ui.LastText()));
+            QVERIFY(marked.isEmpty());
+            QVERIFY(!QFile::exists(driver.PrintToFile));
+        }
+        // An empty export and one of only the header: no orders; the preview shows the field names once.
+        for (const QByteArray &bytes : {QByteArray(), QStringLiteral("订单编号,方式,收件人,金额\r\n").toUtf8()}) {
+            OrderHome fx([](const QString &path) { OrderLayouts::SaveGroupLayout(path); }, {});
+            ImportOrders(fx.home.Write("orders.csv", bytes));
+            QVERIFY(OrderRows.empty());
+            TTavrelForm driver;
+            driver.PreviewTemplate(CurrTemplate);
+            QCOMPARE(driver.frxReport1->PreviewPages()->Count(), 1);
+            QCOMPARE(TextsStartingWith(driver.frxReport1, "组头"), QStringList({"组头 方式"}));
+        }
+    }
+
+    // A template that prints order fields but walks nothing would give every order the same
+    // waybill: print and preview refuse it before anything is built. Walking the orders on the
+    // page, or printing no order field at all, is fine.
+    void templatesThatDoNotWalkTheOrders_data()
+    {
+        QTest::addColumn<int>("walk");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pages"); // of three orders; 0: refused
+        QTest::newRow("report walks FD") << int(OrderLayouts::Walk::Report) << "[FD.\"收件人\"]" << 3;
+        QTest::newRow("page walks FD") << int(OrderLayouts::Walk::Page) << "[FD.\"收件人\"]" << 3;
+        QTest::newRow("nothing walks FD") << int(OrderLayouts::Walk::None) << "[FD.\"收件人\"]" << 0;
+        QTest::newRow("in an expression") << int(OrderLayouts::Walk::None) << "[Trim(<fd.\"收件人\">)]" << 0;
+        QTest::newRow("fixed label") << int(OrderLayouts::Walk::None) << "易碎品 轻放" << 1;
+    }
+
+    void templatesThatDoNotWalkTheOrders()
+    {
+        QFETCH(int, walk);
+        QFETCH(QString, text);
+        QFETCH(int, pages);
+        const QList<QStringList> orders{{"1", "顺丰", "张三", "10"}, {"2", "顺丰", "王五", "20"}, {"3", "邮政", "李四", "5"}};
+        OrderHome fx([&](const QString &path) { OrderLayouts::SaveWaybillLayout(path, OrderLayouts::Walk(walk), text); },
+                     orders);
+        TTavrelForm driver;
+        QList<int> marked;
+        driver.MarkPrinted = [&](int row) { marked << row; };
+        driver.PrintToFile = fx.home.FilePath("out.pdf");
+        if (pages == 0) {
+            for (const std::function<void()> &command : std::initializer_list<std::function<void()>>{
+                     [&] { driver.PrintAll(); }, [&] { driver.PrintOne(1); }, [&] { driver.BuildRange(1, 1); },
+                     [&] { driver.PreviewOne(CurrTemplate, 1); }, [&] { driver.PreviewTemplate(CurrTemplate); }}) {
+                try {
+                    command();
+                    QFAIL("a template that does not walk the orders must be refused");
+                } catch (const EOrdersNotWalked &e) {
+                    QVERIFY2(e.Message().contains("FD") && e.Message().contains("模板"), qPrintable(e.Message()));
+                }
+                QCOMPARE(driver.PrintRunning, 0);
+            }
+            QVERIFY(marked.isEmpty());
+            QVERIFY(!QFile::exists(driver.PrintToFile));
+            QVERIFY(driver.frxReport1->PreviewPages()->Count() == 0);
+            return;
+        }
+        QVERIFY(driver.OrdersNotWalkedProblem().isEmpty());
+        QVERIFY(driver.PrintAll());
+        QCOMPARE(driver.frxReport1->PreviewPages()->Count(), pages);
+        // A fixed label walks no order: it prints once and marks none, as it always did.
+        QCOMPARE(marked, pages == 1 ? QList<int>() : QList<int>({0, 1, 2}));
+        if (pages == 3)
+            QCOMPARE(PageTexts(driver.frxReport1, 2), QStringList({"李四"}));
+    }
+
+    // The layout's print options may select pages, odd or even pages, copies or a split or join
+    // mode: a run prints each page it built once, and the layout file keeps its options.
+    void printOptionsOfTheLayoutDropNoWaybill_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("page numbers 1") << "PageNumbers" << "1";
+        QTest::newRow("odd pages") << "PrintPages" << "ppOdd";
+        QTest::newRow("even pages") << "PrintPages" << "ppEven";
+        QTest::newRow("three copies") << "Copies" << "3";
+        QTest::newRow("split") << "PrintMode" << "pmSplit";
+    }
+
+    void printOptionsOfTheLayoutDropNoWaybill()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, value);
+        OrderHome fx(
+            [&](const QString &path) {
+                OrderLayouts::SaveWaybillLayout(path, OrderLayouts::Walk::Report);
+                // As a layout file sets it (without collation, where copies would come page by page).
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QByteArray xml = file.readAll();
+                file.close();
+                QVERIFY(xml.contains("<TfrxReport "));
+                xml.replace("<TfrxReport ", QStringLiteral("<TfrxReport PrintOptions.Collate=\"False\" PrintOptions.%1=\"%2\" ")
+                                                .arg(option, value)
+                                                .toUtf8());
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                file.write(xml);
+            },
+            OrderLayouts::EightOrders());
+        TTavrelForm driver;
+        QList<int> marked;
+        driver.MarkPrinted = [&](int row) { marked << row; };
+        int drawn = 0;
+        driver.frxReport1->OnPrintPage = [&](TfrxReportPage *, int) { ++drawn; };
+        driver.PrintToFile = fx.home.FilePath("out.pdf");
+        QVERIFY(driver.PrintAll());
+        QCOMPARE(drawn, 8);
+        QCOMPARE(marked, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
+        // The layout's own options are back on the report after the run.
+        QCOMPARE(OptionText(driver.frxReport1->PrintOptions(), option), value);
     }
 
     void previewsWalkTheirRowsAndNeverMark_data()

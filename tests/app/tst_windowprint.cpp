@@ -1,6 +1,8 @@
 // The main window's print commands with the real print driver, on a queue of the test run's own
 // print server: the grid's status column tells which orders the printer took.
+#include "OrderLayouts.h"
 #include "ScriptedUi.h"
+#include "tests/support/CupsTools.h"
 #include "TestHome.h"
 #include "app/MainWindow.h"
 #include "app/OrderModel.h"
@@ -8,6 +10,7 @@
 #include "app/TemplateClS.h"
 #include "engine/frxEngineLayer.h"
 
+#include <QListWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -63,6 +66,43 @@ private slots:
         ui.Answers.enqueue(true);
         w.ToolButton1Click();
         QCOMPARE(Statuses(w), QStringList(50, yes));
+        QCOMPARE(w.TavrelForm->PrintRunning, 0);
+    }
+
+    // A template that prints order fields but does not walk the orders: print and preview say so
+    // before anything is built; nothing reaches the queue, nothing is marked.
+    void templatesThatDoNotWalkTheOrdersAreRefused()
+    {
+        TestHome home;
+        OrderLayouts::WriteSettings(home);
+        OrderLayouts::SaveWaybillLayout(home.AddTemplate("t1", "T") + "/t.fr3", OrderLayouts::Walk::None);
+        const QString orders = OrderLayouts::WriteExport(home, "orders.csv", OrderLayouts::EightOrders());
+        InitGlobals(home.Path());
+        ScriptedUi ui;
+        TFMainWindow w;
+        w.AttachTavrelForm(std::make_unique<TTavrelForm>());
+        w.show();
+        w.ImportOrderFile(orders);
+        QCOMPARE(Statuses(w), QStringList(8, OrderModel::NotPrinted));
+        CurrTemplate = TemplateList.value(0);
+        QVERIFY(CurrTemplate);
+        CurrPrinter = "Capture";
+        const CupsTools::NewJobs jobs;
+        const QString refusal = QStringLiteral("模板没有遍历订单");
+
+        ui.Answers.enqueue(true);
+        w.ToolButton1Click();
+        QVERIFY2(ui.LastText().startsWith(refusal), qPrintable(ui.LastText()));
+        w.ListViewGrid->selectRow(2);
+        ui.Answers.enqueue(true);
+        w.N16Click();
+        QVERIFY2(ui.LastText().startsWith(refusal), qPrintable(ui.LastText()));
+        ui.Clear();
+        w.ListBox1->setCurrentRow(0);
+        w.N15Click();
+        QVERIFY2(ui.LastText().startsWith(refusal), qPrintable(ui.LastText()));
+        QCOMPARE(Statuses(w), QStringList(8, OrderModel::NotPrinted));
+        QVERIFY(jobs.List().isEmpty());
         QCOMPARE(w.TavrelForm->PrintRunning, 0);
     }
 };

@@ -202,8 +202,8 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out.fr3")));
     }
 
-    // Layouts of other versions and programs: check names only the classes outside the product,
-    // and resave writes them, stable from the first resave on, with every named object.
+    // Layouts of other versions and programs: check names only the classes outside the product
+    // (and a layout that does not walk the orders), and resave writes them, stable from the first resave on, with every named object.
     void fixturesOfOtherVersions()
     {
         const QDir fixtures(QStringLiteral(WAYBILL_SOURCE_DIR "/tests/report/fixtures/layouts/versions"));
@@ -223,8 +223,10 @@ private slots:
             QString out, err;
             const QString in = fixtures.filePath(file);
             Run({"check", in}, &out, &err);
+            // (A layout printing FD values without walking FD, as child_lists.fr3 does, is also named.)
             for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts))
-                QVERIFY2(line.startsWith("Cannot find class "), qPrintable(file + ": " + line));
+                QVERIFY2(line.startsWith("Cannot find class ") || line.startsWith(QStringLiteral("模板没有遍历订单")),
+                         qPrintable(file + ": " + line));
             const QString first = dir.filePath("first-" + file), second = dir.filePath("second-" + file);
             QCOMPARE(Run({"resave", in, first}, &out, &err), 0);
             QCOMPARE(Run({"resave", first, second}, &out, &err), 0);

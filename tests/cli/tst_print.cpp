@@ -1,6 +1,7 @@
 // Headless printing end to end: the demo orders on a ready template, to PDF and to a queue of the
 // test run's own print server, checked with poppler where each receiver landed on its page.
 #include "CliRun.h"
+#include "OrderLayouts.h"
 #include "TestHome.h"
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
@@ -31,6 +32,38 @@ void CopyTree(const QString &from, const QString &to)
             QFile::copy(entry.filePath(), to + '/' + entry.fileName());
     }
 }
+
+// The text of a PDF, blanks run together.
+QString PdfText(const QString &pdf)
+{
+    QString text;
+    CupsTools::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text);
+    return text.simplified();
+}
+
+QStringList PrintedLines(int first, int last)
+{
+    QStringList lines;
+    for (int k = first; k <= last; ++k)
+        lines << QStringLiteral("printed %1").arg(k);
+    return lines;
+}
+
+// A program folder with the four order columns of OrderLayouts and one template (index 0).
+struct OrderHome {
+    TestHome home;
+    QString layout;
+    OrderHome()
+    {
+        OrderLayouts::WriteSettings(home);
+        layout = home.AddTemplate("t1", "T") + "/t.fr3";
+    }
+    QString Export(const QList<QStringList> &rows) const { return OrderLayouts::WriteExport(home, "orders.csv", rows); }
+    Result Print(const QString &orders, const QStringList &more) const
+    {
+        return RunCli(QStringList{"--home", home.Path(), "print", "--orders", orders, "--template", "0"} + more);
+    }
+};
 
 } // namespace
 
@@ -355,6 +388,133 @@ private slots:
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out.trimmed(), QStringLiteral("pages 3"));
         QVERIFY(!QImage(preview).isNull());
+    }
+
+    // Group footers over the order export: each shows its own group's last receiver, count and sum.
+    void groupFootersOverTheOrders()
+    {
+        using OrderLayouts::Footer;
+        OrderHome fx;
+        OrderLayouts::SaveGroupLayout(fx.layout);
+        QTemporaryDir out;
+        const QString pdf = out.filePath("groups.pdf");
+        const Result r = fx.Print(fx.Export(OrderLayouts::EightOrders()), {"--pdf", pdf});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), PrintedLines(1, 8));
+        const QString text = PdfText(pdf);
+        qsizetype at = 0;
+        for (const QString &footer : {Footer("顺丰", "赵六", 3, 60), Footer("邮政", "孙八", 3, 45), Footer("圆通", "吴十", 2, 15)}) {
+            const qsizetype found = text.indexOf(footer, at);
+            QVERIFY2(found >= 0, qPrintable(QStringLiteral("%1 not after %2 in: %3").arg(footer).arg(at).arg(text)));
+            at = found + footer.size();
+        }
+    }
+
+    void groupsOnBadInput_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QByteArray>("bytes"); // of the export; null: the eight orders
+        QTest::addColumn<int>("code");
+        QTest::newRow("condition that throws") << "StrToInt(<FD.\"收件人\">)" << QByteArray() << 1;
+        QTest::newRow("empty export") << "FD.\"方式\"" << QByteArray("") << 2;
+        QTest::newRow("header only") << "FD.\"方式\"" << QStringLiteral("订单编号,方式,收件人,金额\r\n").toUtf8() << 2;
+    }
+
+    void groupsOnBadInput()
+    {
+        QFETCH(QString, condition);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, code);
+        OrderHome fx;
+        OrderLayouts::SaveGroupLayout(fx.layout, condition);
+        const QString orders =
+            bytes.isNull() ? fx.Export(OrderLayouts::EightOrders()) : fx.home.Write("orders.csv", bytes);
+        QTemporaryDir out;
+        const QString pdf = out.filePath("never.pdf");
+        const Result r = fx.Print(orders, {"--pdf", pdf});
+        QCOMPARE(r.Code, code);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY(!QFile::exists(pdf));
+        if (code == 2)
+            QCOMPARE(r.Err.trimmed(), QStringLiteral("请导入淘宝订单数据!"));
+    }
+
+    // A template whose objects print order fields while nothing walks the orders: `layout check`
+    // names the fix in one line, print refuses before writing anything. With the page walking the
+    // orders, or with no order field at all, it prints.
+    void templatesThatDoNotWalkTheOrders()
+    {
+        const QList<QStringList> orders{{"1", "顺丰", "张三", "10"}, {"2", "邮政", "李四", "5"}};
+        QTemporaryDir out;
+        const QString pdf = out.filePath("out.pdf");
+        {
+            OrderHome fx;
+            OrderLayouts::SaveWaybillLayout(fx.layout, OrderLayouts::Walk::None);
+            const Result check = RunCli({"--home", fx.home.Path(), "layout", "check", fx.layout});
+            QCOMPARE(check.Code, 1);
+            const QStringList lines = check.Out.trimmed().split('\n');
+            QCOMPARE(lines.size(), 1);
+            QVERIFY2(lines[0].contains("FD") && lines[0].contains("Report → Data"), qPrintable(lines[0]));
+            const Result r = fx.Print(fx.Export(orders), {"--rows", "2-2", "--pdf", pdf});
+            QCOMPARE(r.Code, 1);
+            QCOMPARE(r.Err.trimmed(), lines[0]);
+            QVERIFY(r.Out.isEmpty());
+            QVERIFY(!QFile::exists(pdf));
+        }
+        {
+            OrderHome fx;
+            OrderLayouts::SaveWaybillLayout(fx.layout, OrderLayouts::Walk::Page);
+            QCOMPARE(RunCli({"--home", fx.home.Path(), "layout", "check", fx.layout}).Code, 0);
+            const Result r = fx.Print(fx.Export(orders), {"--rows", "2-2", "--pdf", pdf});
+            QCOMPARE(r.Code, 0);
+            QCOMPARE(r.Out.trimmed(), QStringLiteral("printed 2"));
+            QCOMPARE(PdfText(pdf), QStringLiteral("李四"));
+        }
+        {
+            OrderHome fx;
+            OrderLayouts::SaveWaybillLayout(fx.layout, OrderLayouts::Walk::None, "易碎品");
+            QCOMPARE(RunCli({"--home", fx.home.Path(), "layout", "check", fx.layout}).Code, 0);
+            const Result r = fx.Print(fx.Export(orders), {"--pdf", pdf});
+            QCOMPARE(r.Code, 0);
+            QCOMPARE(CupsTools::PageSizes(pdf).size(), 1);
+        }
+    }
+
+    // Page selection of the layout (a page list, odd pages) drops no waybill: every page of the
+    // batch reaches the file and the queue, and each order is reported once.
+    void layoutPageSelectionPrintsEveryWaybill_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("PageNumbers 1") << "PrintOptions.PageNumbers=\"1\"";
+        QTest::newRow("odd pages") << "PrintOptions.PrintPages=\"ppOdd\"";
+    }
+
+    void layoutPageSelectionPrintsEveryWaybill()
+    {
+        QFETCH(QString, option);
+        OrderHome fx;
+        OrderLayouts::SaveWaybillLayout(fx.layout, OrderLayouts::Walk::Report);
+        QByteArray xml = fx.home.Read("template/t1/t.fr3");
+        QVERIFY(xml.contains("<TfrxReport "));
+        fx.home.Write("template/t1/t.fr3", xml.replace("<TfrxReport ", ("<TfrxReport " + option + " ").toUtf8()));
+        const QString orders = fx.Export(OrderLayouts::EightOrders().mid(0, 4));
+        const QStringList receivers{"张三", "王五", "赵六", "李四"};
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath("out.pdf");
+        Result r = fx.Print(orders, {"--pdf", pdf});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), PrintedLines(1, 4));
+        QCOMPARE(CupsTools::FirstWords(pdf), receivers);
+
+        const CupsTools::NewJobs jobs;
+        r = fx.Print(orders, {"--printer", "Capture"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n'), PrintedLines(1, 4));
+        const QList<int> made = jobs.Ids();
+        QCOMPARE(made.size(), 1);
+        QVERIFY(!CupsTools::WaitForJob(made.first()).isEmpty());
+        QCOMPARE(CupsTools::FirstWords(CupsTools::JobData(made.first())), receivers);
     }
 
     void aFullDiskPrintsAndMarksNothing()

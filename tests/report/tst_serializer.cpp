@@ -302,6 +302,8 @@ private slots:
     void optionsKeptOrRestored();
     void singleComponents();
     void emptyTextsSurvive();
+    void keptElementsReadBackAsWritten_data();
+    void keptElementsReadBackAsWritten();
 };
 
 void tst_Serializer::minimalLayoutBytes()
@@ -1117,6 +1119,45 @@ void tst_Serializer::emptyTextsSurvive()
     QCOMPARE(copy.report->ScriptLanguage(), QString());
     copy.report->EngineOptions()->SetNewSilentMode(frx::simMessageBoxes);
     QCOMPARE(Save(*copy.report), file);
+}
+
+void tst_Serializer::keptElementsReadBackAsWritten_data()
+{
+    // Elements of unknown classes from damaged files: what is kept is written so that the next
+    // reading gives the same element; what cannot be is left out and named.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("skipped"); // the name in the error, or null when nothing is skipped
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n<TfrxReport>"
+                            "<TfrxReportPage Name=\"Page1\">";
+    const QByteArray tail = "</TfrxReportPage></TfrxReport>";
+    QFile find(QStringLiteral(WAYBILL_SOURCE_DIR "/tests/fuzz/corpus/layout/roundtrip-1.fr3"));
+    QVERIFY(find.open(QIODevice::ReadOnly));
+    QTest::newRow("fuzz find: a tag broken after its <") << find.readAll() << QString();
+    QTest::newRow("blanks after the name") << head + "<\r\n    TfrxMemoView Name=\"Memo2\"/>" + tail << QString();
+    QTest::newRow("blanks before > with children")
+        << head + "<TfrxChartView Name=\"Chart1\"   ><TfrxSeries  /></TfrxChartView>" + tail << QString();
+    QTest::newRow("name ending in /") << head + "<TfrxGauge// Left=\"1\">" + tail << "TfrxGauge/";
+    QTest::newRow("two unloadable marks")
+        << head + "<TfrxChartView ld=\"0\" ld=\"0\"><TfrxSeries/></TfrxChartView>" + tail << "TfrxChartView";
+}
+
+void tst_Serializer::keptElementsReadBackAsWritten()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, skipped);
+    Host first;
+    first.report->EngineOptions()->SetNewSilentMode(frx::simSilent);
+    Load(*first.report, file);
+    const QString skipError =
+        QStringLiteral("A damaged element \"%1\" was skipped: it could not be written back as it was read").arg(skipped);
+    QCOMPARE(first.report->Errors().contains(skipError), !skipped.isNull());
+    const QByteArray written = Save(*first.report);
+    Host second;
+    second.report->EngineOptions()->SetNewSilentMode(frx::simSilent);
+    Load(*second.report, written);
+    QCOMPARE(QString::fromUtf8(Save(*second.report)), QString::fromUtf8(written));
+    for (const QString &error : second.report->Errors())
+        QVERIFY2(first.report->Errors().contains(error), qPrintable(error));
 }
 
 QTEST_MAIN(tst_Serializer)
