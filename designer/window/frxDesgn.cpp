@@ -105,8 +105,12 @@ void TfrxDesignerForm::Private::CreateActions()
 
     AddAction("UndoCmd", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TfrxDesignerForm::Undo)
         ->setIcon(icon(QStyle::SP_ArrowBack));
-    AddAction("RedoCmd", QStringLiteral("Redo"), {}, &TfrxDesignerForm::Redo)
-        ->setIcon(icon(QStyle::SP_ArrowForward));
+    // Redo answers both usual keys; the menu item names both (a menu shows one shortcut by itself).
+    QAction *redo = AddAction("RedoCmd", QStringLiteral("Redo\tCtrl+Y, Ctrl+Shift+Z"), {}, &TfrxDesignerForm::Redo);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setIconText(QStringLiteral("Redo"));
+    redo->setToolTip(QStringLiteral("Redo (Ctrl+Y, Ctrl+Shift+Z)"));
+    redo->setIcon(icon(QStyle::SP_ArrowForward));
     AddAction("CutCmd", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
     AddAction("CopyCmd", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
     AddAction("PasteCmd", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), nullptr);
@@ -833,6 +837,11 @@ void TfrxDesignerForm::SetScale(double scale)
         d->workspace->SetScale(scale);
         d->workspace->SetPage(m_page);
     }
+    // The rulers count in the new scale at once.
+    if (d->formatting)
+        for (bool horizontal : {true, false})
+            if (TfrxRuler *ruler = d->formatting->Ruler(horizontal))
+                ruler->update();
 }
 
 double TfrxDesignerForm::Scale() const

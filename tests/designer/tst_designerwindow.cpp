@@ -260,6 +260,31 @@ private slots:
         QVERIFY(!form.Action("RedoCmd")->isEnabled());
     }
 
+    void redoKeys_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Ctrl+Y") << QKeySequence(Qt::CTRL | Qt::Key_Y);
+        QTest::newRow("Ctrl+Shift+Z") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    }
+    void redoKeys()
+    {
+        QFETCH(QKeySequence, keys);
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        NudgeRight(form, "Memo1");
+        const QByteArray moved = LayoutBytes(*f.report);
+        QTest::keySequence(&form, QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QVERIFY(LayoutBytes(*f.report) != moved);
+        QTest::keySequence(&form, keys);
+        QCOMPARE(LayoutBytes(*f.report), moved);
+        // The menu item names both keys.
+        QVERIFY(form.Action("RedoCmd")->text().endsWith("\tCtrl+Y, Ctrl+Shift+Z"));
+        QCOMPARE(form.Action("RedoCmd")->shortcuts(), QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    }
+
     void recentFiles()
     {
         DesignerFixture f;
