@@ -114,6 +114,8 @@ void TfrxDesignerForm::Private::CreateActions()
     AddAction("CutCmd", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
     AddAction("CopyCmd", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
     AddAction("PasteCmd", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), nullptr);
+    AddAction("DuplicateCmd", QStringLiteral("Duplicate"), QKeySequence(Qt::CTRL | Qt::Key_D),
+              &TfrxDesignerForm::Duplicate);
     // Delete belongs to the surface (the key there); the menu item calls the same deletion.
     AddAction("DeleteCmd", QStringLiteral("Delete"), {}, nullptr);
     QObject::connect(actions.value(QStringLiteral("DeleteCmd")), &QAction::triggered, q,
@@ -212,7 +214,7 @@ void TfrxDesignerForm::Private::CreateMenus()
     for (const char *name : {"UndoCmd", "RedoCmd"})
         edit->addAction(a(name));
     edit->addSeparator();
-    for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DeleteCmd", "DeletePageCmd", "SelectAllCmd"})
+    for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DuplicateCmd", "DeleteCmd", "DeletePageCmd", "SelectAllCmd"})
         edit->addAction(a(name));
     edit->addSeparator();
     for (const char *name : {"GroupCmd", "UngroupCmd", "EditCmd"})
@@ -738,6 +740,7 @@ void TfrxDesignerForm::Private::UpdateControls()
     set("CutCmd", more || !page);
     set("CopyCmd", more || !page);
     set("DeleteCmd", more);
+    set("DuplicateCmd", more && page);
     set("BringToFrontCmd", more);
     set("SendToBackCmd", more);
     set("FitToGridCmd", more);

@@ -376,6 +376,36 @@ void TfrxDesignerForm::Cut()
     d->workspace->DeleteObjects();
 }
 
+void TfrxDesignerForm::Duplicate()
+{
+    if (!m_page || d->workspace->Mode() != TfrxDesignerWorkspace::dmNone || d->workspace->Pasting())
+        return;
+    QList<TfrxComponent *> views;
+    double left = 1e9, top = 1e9;
+    for (TfrxComponent *c : std::as_const(m_selectedObjects))
+        if (c != m_page && c != Report()) {
+            views << c;
+            left = std::min(left, c->AbsLeft());
+            top = std::min(top, c->AbsTop());
+        }
+    if (views.isEmpty())
+        return;
+    const QList<TfrxComponent *> copies = frxClipboard::Paste(frxClipboard::CopyText(views, m_page), m_page);
+    if (copies.isEmpty())
+        return;
+    // The copies stand where their originals stood, one grid step right and down.
+    const double dx = left + d->workspace->GridX(), dy = top + d->workspace->GridY();
+    for (TfrxComponent *c : copies)
+        if (!copies.contains(c->Parent())) {
+            c->SetLeft(std::round((c->Left() + dx) * 1e8) / 1e8);
+            c->SetTop(std::round((c->Top() + dy) * 1e8) / 1e8);
+        }
+    m_objects.clear();
+    m_objects << m_page->AllObjects() << Report() << m_page;
+    d->workspace->Select(copies);
+    SetModified(true);
+}
+
 void TfrxDesignerForm::Paste()
 {
     if (!m_page) {

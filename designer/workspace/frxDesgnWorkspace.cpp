@@ -821,6 +821,11 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
     d->pressPos = pt;
     d->anchor = pt;
     d->changed = false;
+    // A click on the grey around the paper clears the selection (a rubber band may start there).
+    if (event->button() == Qt::LeftButton && d->tool == dtSelect && event->modifiers() == Qt::NoModifier &&
+        !QRectF(PaperOrigin(), QSizeF(d->PaperWidthPx(), d->PaperHeightPx()) * d->scale).contains(event->position()) &&
+        !ObjectAt(pt) && !d->HandleAt(pt))
+        Select({});
     if (event->button() == Qt::RightButton) {
         TfrxComponent *hit = ObjectAt(pt);
         if (hit && !d->selected->contains(hit))

@@ -285,6 +285,23 @@ private slots:
         QCOMPARE(form.Action("RedoCmd")->shortcuts(), QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
     }
 
+    // A page added to a template prints on the template's form: its paper, no margins.
+    void newPageTakesTheTemplatesPaper()
+    {
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        form.show();
+        const int pages = f.report->PagesCount();
+        form.NewPage();
+        QCOMPARE(f.report->PagesCount(), pages + 1);
+        auto *page = qobject_cast<TfrxReportPage *>(f.report->Pages(pages));
+        QVERIFY(page);
+        QCOMPARE(QList<double>({page->PaperWidth(), page->PaperHeight()}), QList<double>({100, 60}));
+        QCOMPARE(QList<double>({page->LeftMargin(), page->RightMargin(), page->TopMargin(), page->BottomMargin()}),
+                 QList<double>({0, 0, 0, 0}));
+    }
+
     void recentFiles()
     {
         DesignerFixture f;

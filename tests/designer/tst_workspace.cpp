@@ -287,6 +287,38 @@ private slots:
                  qPrintable(QStringLiteral("%1 %2").arg(copy->AbsLeft() / Mm).arg(copy->AbsTop() / Mm)));
     }
 
+    // Duplicate: a copy one grid step right and down of the original, selected, one undo step.
+    void duplicateIsOneStepAside()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        TfrxComponent *memo = w.Obj("Memo1");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        QTest::keySequence(&w.form, QKeySequence(Qt::CTRL | Qt::Key_D));
+        if (!w.Obj("Memo3")) // the window may not be active on this platform: the command itself
+            w.form.Duplicate();
+        TfrxComponent *copy = w.Obj("Memo3");
+        QVERIFY(copy);
+        QCOMPARE(copy->AbsLeft(), std::round((memo->AbsLeft() + w.ws->GridX()) * 1e8) / 1e8);
+        QCOMPARE(copy->AbsTop(), std::round((memo->AbsTop() + w.ws->GridY()) * 1e8) / 1e8);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{copy});
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    // A click on the grey outside the paper clears the selection.
+    void clickOutsideThePageClearsTheSelection()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        const QPoint grey = w.ws->PaperOrigin().toPoint() - QPoint(5, 5);
+        Mouse(w.ws, QEvent::MouseButtonPress, grey);
+        Mouse(w.ws, QEvent::MouseButtonRelease, grey);
+        QVERIFY(!w.form.SelectedObjects().contains(w.Obj("Memo1")));
+    }
+
     void picturesTravelWithTheirBytes()
     {
         Window w;
