@@ -1,5 +1,6 @@
 #include "app/OrderModel.h"
 
+#include "app/OrderValue.h"
 #include "app/TemplateClS.h"
 
 const QString OrderModel::NotPrinted = QStringLiteral("未打印");
@@ -21,8 +22,11 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
             return QString::number(index.row() + 1);
         if (column == 1)
             return m_status[size_t(index.row())];
-        if (size_t(index.row()) < OrderRows.size() && column - 2 < m_keys.size())
-            return OrderRows[size_t(index.row())].LookupValue(m_keys[column - 2]);
+        // The cell shows what a template prints; its tool tip keeps the export's raw text.
+        if (size_t(index.row()) < OrderRows.size() && column - 2 < m_keys.size()) {
+            const QString raw = OrderRows[size_t(index.row())].LookupValue(m_keys[column - 2]);
+            return role == Qt::ToolTipRole ? raw : ShownOrderValue(raw);
+        }
         return QString();
     }
     return QVariant();

@@ -1,5 +1,6 @@
 #include "app/Tavrel.h"
 
+#include "app/OrderValue.h"
 #include "app/TemplateClS.h"
 #include "engine/print/frxPrinter.h"
 #include "report/host/frxPreviewPagesBase.h"
@@ -99,7 +100,7 @@ void TTavrelForm::frxUserDataSet1GetValue(const QString &varName, Variant &value
             if (OrderColumns[j].ColName == varName) {
                 if (CurrRow < 0 || size_t(CurrRow) >= OrderRows.size())
                     throw Exception(QStringLiteral("List index out of bounds (%1)").arg(CurrRow));
-                value = Variant(OrderRows[size_t(CurrRow)].LookupValue(QStringLiteral("C%1").arg(j + 1)));
+                value = Variant(ShownOrderValue(OrderRows[size_t(CurrRow)].LookupValue(QStringLiteral("C%1").arg(j + 1))));
                 return;
             }
         }
@@ -414,5 +415,7 @@ void TTavrelForm::SaveEmptyLayout(const QString &path, double widthMm, double he
     page->SetBottomMargin(0);
     page->SetPaperWidth(widthMm);
     page->SetPaperHeight(heightMm);
+    // The scan a seller lays the fields over is the carrier's pre-printed form: never print it.
+    page->SetBackPicturePrintable(false);
     frxSaveToFile(*frxReport1, path);
 }

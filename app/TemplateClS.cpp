@@ -14,6 +14,7 @@ QString AppPath;
 int CurrHAO = 0;
 int CurrVAO = 0;
 QString CurrPrinter;
+bool RawOrderValues = false;
 QList<TColumn> OrderColumns;
 std::vector<THashTable> OrderRows;
 QList<TTemplatePtr> TemplateList;
@@ -173,6 +174,8 @@ void LoadPrinterConfig()
             if (!message.isEmpty())
                 Ui::Message(message, QStringLiteral("提示"), UiIcon::Warning);
         CurrPrinter = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("VAR_CURR_PRINTER"), QString());
+        RawOrderValues = ini.ReadString(QStringLiteral("SYS"), QStringLiteral("RAW_ORDER_VALUES"), QString()).trimmed() ==
+                         QLatin1String("1");
         // The section is read once: looking each key up again would make a long list quadratic.
         const QHash<QString, QString> columns = ini.ReadSectionValues(QStringLiteral("OrderColumn"));
         for (int i = 1;; ++i) {

@@ -46,6 +46,7 @@ extern QString AppPath;                  // program folder (see FindProgramHome)
 extern int CurrHAO;
 extern int CurrVAO;
 extern QString CurrPrinter;
+extern bool RawOrderValues;           // [SYS] RAW_ORDER_VALUES=1: templates and grid see cells as exported
 extern QList<TColumn> OrderColumns;
 extern std::vector<THashTable> OrderRows;
 extern QList<TTemplatePtr> TemplateList;

@@ -2,9 +2,14 @@
 
 #include "designer/editors/frxEditorWidgets.h"
 #include "platform/Ui.h"
+#include "report/core/frxRes.h"
 #include "report/draw/frxDrawCanvas.h"
+#include "report/expr/frxCalc.h"
+#include "report/model/frxDataSet.h"
+#include "report/model/frxReport.h"
 #include "report/io/frxXMLSerializer.h"
 #include "report/objects/frxBarcode.h"
+#include "script/fs_iinterpreter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +18,78 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHBoxLayout>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
+
+QString frxBarcodeExpressionMeant(const QString &typed)
+{
+    const QString text = typed.trimmed();
+    if (text.size() < 2 || !text.startsWith(u'[') || !text.endsWith(u']'))
+        return text;
+    const QString inner = text.mid(1, text.size() - 2).trimmed();
+    // Only one pair around the whole text: "[a] + [b]" is no expression of its own.
+    if (inner.contains(u'[') || inner.contains(u']'))
+        return text;
+    static const QRegularExpression field(QStringLiteral(R"(^[^"<>\[\]]+\."[^"]*"$)"));
+    if (field.match(inner).hasMatch())
+        return u'<' + inner + u'>';
+    return inner;
+}
+
+QString frxCheckExpression(TfrxReport *report, const QString &expression, int *column)
+{
+    if (column)
+        *column = 0;
+    if (!report || expression.trimmed().isEmpty())
+        return QString();
+    Variant resolved;
+    // A field or variable the build answers without compiling.
+    if (report->ResolveName(expression, resolved))
+        return QString();
+    report->PrepareScript(); // as every build does; an error of the report script is the build's own
+    const QString language = report->ExpressionCache()->ScriptLanguage();
+    const QString function = QStringLiteral("fr3check");
+    const QString program = TfrxExpressionCache::ProgramText(language, function, expression);
+    QString message, position;
+    if (TfsScript *parent = report->Script()) {
+        TfsScript check;
+        check.SetParent(parent);
+        check.SetSyntaxType(language);
+        check.SetText(program);
+        try {
+            if (check.Compile())
+                return QString();
+            message = check.ErrorMsg();
+            position = check.ErrorPos();
+        } catch (const std::exception &e) {
+            message = QString::fromUtf8(e.what());
+        }
+    } else if (TfrxExpressionScript *script = report->ExpressionScript()) {
+        if (script->CompileExpression(language, program, function, message))
+            return QString();
+    }
+    if (column) {
+        // The program holds the expression after a fixed prefix: map the engine's line:column back.
+        const QString marker = QStringLiteral("\x01");
+        const QString shape = TfrxExpressionCache::ProgramText(language, function, marker);
+        const QString prefix = shape.left(shape.indexOf(marker));
+        const int prefixLine = int(prefix.count(u'\n')) + 1;
+        const int prefixColumn = int(prefix.size() - (prefix.lastIndexOf(u'\n') + 1));
+        const int line = position.section(u':', 0, 0).toInt();
+        const int col = position.section(u':', 1, 1).toInt();
+        if (line > 0) {
+            if (line == prefixLine && col > prefixColumn)
+                *column = std::min(col - prefixColumn, int(expression.size()) + 1);
+            else if (line >= prefixLine)
+                *column = int(expression.size()) + 1; // the engine stopped after the expression
+            else
+                *column = 1;
+        }
+    }
+    return frxGet(QStringLiteral("SErrorInExpression")) + expression + QStringLiteral("': ") + message;
+}
 
 TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TfrxBarcodeBase *barcode, QWidget *parent)
     : QDialog(parent), m_barcode(barcode)
@@ -40,8 +115,39 @@ TfrxBarcodeEditorForm::TfrxBarcodeEditorForm(TfrxBarcodeBase *barcode, QWidget *
     form->addRow(QStringLiteral("Code"), m_code);
     m_expression = new QLineEdit(barcode->Expression(), this);
     m_expression->setObjectName(QStringLiteral("ExpressionEdit"));
-    m_expression->setPlaceholderText(QStringLiteral("optional, replaces the code"));
-    form->addRow(QStringLiteral("Expression"), m_expression);
+    m_expression->setPlaceholderText(QStringLiteral("optional, replaces the code: <FD.\"field\">"));
+    // The field picker: the fields of the report's datasets, as the data tree lists them.
+    m_fields = new QComboBox(this);
+    m_fields->setObjectName(QStringLiteral("FieldBox"));
+    m_fields->addItem(QStringLiteral("Field..."), QString());
+    if (TfrxReport *report = barcode->Report()) {
+        const TfrxReportDataSets *list = report->Datasets();
+        for (int i = 0; i < list->Count(); ++i) {
+            TfrxDataSet *dataSet = list->Items(i)->DataSet();
+            if (!dataSet)
+                continue;
+            QStringList fields;
+            try {
+                dataSet->GetFieldList(fields);
+            } catch (...) {
+                fields.clear();
+            }
+            for (const QString &f : std::as_const(fields)) {
+                const QString reference = dataSet->UserName() + QStringLiteral(".\"") + f + u'"';
+                m_fields->addItem(reference, u'<' + reference + u'>');
+            }
+        }
+    }
+    auto *expressionRow = new QHBoxLayout;
+    expressionRow->addWidget(m_expression, 1);
+    expressionRow->addWidget(m_fields);
+    form->addRow(QStringLiteral("Expression"), expressionRow);
+    connect(m_fields, &QComboBox::activated, this, [this](int index) {
+        const QString reference = m_fields->itemData(index).toString();
+        if (!reference.isEmpty())
+            m_expression->setText(reference);
+        m_fields->setCurrentIndex(0);
+    });
     m_rotation = new QComboBox(this);
     m_rotation->setObjectName(QStringLiteral("RotationBox"));
     for (int angle : {0, 90, 180, 270})
@@ -118,7 +224,7 @@ void TfrxBarcodeEditorForm::Apply(TfrxBarcodeBase *target) const
 {
     target->SetBarType(m_type->currentData().toString());
     target->SetText(m_code->text());
-    target->SetExpression(m_expression->text().trimmed());
+    target->SetExpression(frxBarcodeExpressionMeant(m_expression->text()));
     target->SetRotation(m_rotation->currentData().toInt());
     // The box shows two decimals: an unchanged box keeps the exact zoom.
     if (std::abs(m_zoom->value() - std::round(m_barcode->Zoom() * 100) / 100) > 1e-9)
@@ -126,6 +232,24 @@ void TfrxBarcodeEditorForm::Apply(TfrxBarcodeBase *target) const
     target->SetShowText(m_showText->isChecked());
     if (auto *oneD = qobject_cast<TfrxBarCodeView *>(target))
         oneD->SetCalcCheckSum(m_checkSum->isChecked());
+}
+
+void TfrxBarcodeEditorForm::accept()
+{
+    const QString expression = frxBarcodeExpressionMeant(m_expression->text());
+    int column = 0;
+    const QString error = frxCheckExpression(m_barcode->Report(), expression, &column);
+    if (!error.isEmpty()) {
+        // The meant form is what was checked: show it, with the caret where the engine stopped.
+        if (expression != m_expression->text())
+            m_expression->setText(expression);
+        m_expression->setFocus();
+        m_expression->setCursorPosition(std::max(0, column - 1));
+        Ui::Message(column > 0 ? error + QStringLiteral(" (column %1)").arg(column) : error,
+                    QStringLiteral("Barcode Editor"), UiIcon::Error);
+        return;
+    }
+    QDialog::accept();
 }
 
 bool EditBarcode(QWidget *parent, TfrxBarcodeBase *barcode)

@@ -291,8 +291,15 @@ TfrxDesignerFormatting::TfrxDesignerFormatting(TfrxDesignerForm *form)
     m_workspace->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_workspace, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu;
+        menu.setObjectName(QStringLiteral("ObjectMenu"));
         if (QAction *edit = m_form->Action(QStringLiteral("EditCmd")))
             menu.addAction(edit);
+        // What one does to the selected objects.
+        menu.addSeparator();
+        for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DeleteCmd", "DuplicateCmd", "BringToFrontCmd",
+                                 "SendToBackCmd"})
+            if (QAction *a = m_form->Action(QLatin1String(name)))
+                menu.addAction(a);
         QMenu items;
         if (m_commands->FillMenu(&items) > 0) {
             menu.addSeparator();

@@ -154,7 +154,7 @@ void TSampleFormat::TakeSample(const TfrxCustomMemoView *memo)
     m_memo->SetParentFont(memo->ParentFont());
 }
 
-void TSampleFormat::ApplySample(TfrxCustomMemoView *memo) const
+void TSampleFormat::ApplySample(TfrxCustomMemoView *memo, bool withLayout) const
 {
     if (!memo)
         return;
@@ -163,10 +163,39 @@ void TSampleFormat::ApplySample(TfrxCustomMemoView *memo) const
         memo->Font()->Assign(*m_memo->Font());
         memo->SetParentFont(m_memo->ParentFont());
     }
+    if (!withLayout)
+        return;
     memo->Frame()->Assign(*m_memo->Frame());
     memo->SetHAlign(m_memo->HAlign());
     memo->SetVAlign(m_memo->VAlign());
     memo->SetRTLReading(m_memo->RTLReading());
+}
+
+void TSampleFormat::FitToFont(TfrxCustomMemoView *memo, const QString &caption, double gridX, double gridY)
+{
+    if (!memo || IsDotMatrix(memo))
+        return;
+    // A scratch memo of the same font, frame and gaps measures one line of the caption (or of
+    // tall characters when there is none).
+    TfrxMemoView probe;
+    probe.Font()->Assign(*memo->Font());
+    probe.Frame()->Assign(*memo->Frame());
+    probe.SetGapX(memo->GapX());
+    probe.SetGapY(memo->GapY());
+    probe.SetWordWrap(false);
+    probe.SetBounds(0, 0, 100000, 100);
+    probe.SetText(caption.isEmpty() ? QStringLiteral("Wg中") : caption);
+    auto steps = [](double size, double grid) {
+        return grid > 0 ? std::ceil(size / grid - 1e-6) * grid : std::ceil(size);
+    };
+    const double height = steps(probe.CalcHeight(), gridY);
+    if (memo->Height() < height)
+        memo->SetHeight(std::round(height * 1e8) / 1e8);
+    if (!caption.isEmpty()) {
+        const double width = steps(probe.CalcWidth(), gridX);
+        if (memo->Width() < width)
+            memo->SetWidth(std::round(width * 1e8) / 1e8);
+    }
 }
 
 // ---- the dispatcher ----------------------------------------------------------------------------------

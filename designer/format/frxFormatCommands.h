@@ -90,8 +90,12 @@ public:
     ~TSampleFormat();
     // Copies colour, font, frame, alignments, right-to-left and parent-font flags from the memo.
     void TakeSample(const TfrxCustomMemoView *memo);
-    // Gives a new memo the same attributes (the font not to dot-matrix memos).
-    void ApplySample(TfrxCustomMemoView *memo) const;
+    // Gives a new memo the sample's font and colour (the font not to dot-matrix memos); its frame,
+    // alignments and right-to-left flag only with withLayout (the copy-format tool is on).
+    void ApplySample(TfrxCustomMemoView *memo, bool withLayout) const;
+    // Grows a new memo, in whole grid steps, until one line of its font fits in its height and
+    // caption fits across it (an empty caption: only the height).
+    static void FitToFont(TfrxCustomMemoView *memo, const QString &caption, double gridX, double gridY);
     const TfrxMemoView *Memo() const { return m_memo.get(); }
 
 private:

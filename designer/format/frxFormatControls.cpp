@@ -1,5 +1,7 @@
 #include "designer/format/frxFormatControls.h"
 
+#include "report/draw/frxFontTable.h"
+
 #include "designer/settings/frxDesignerSettings.h"
 #include "platform/IniFile.h"
 #include "platform/Ui.h"
@@ -358,12 +360,20 @@ TfrxFontComboBox::TfrxFontComboBox(const QString &storeName, QWidget *parent)
 
 void TfrxFontComboBox::Fill()
 {
-    QStringList families = QFontDatabase::families();
-    families.removeDuplicates();
-    std::sort(families.begin(), families.end(), [](const QString &a, const QString &b) {
+    QStringList system = QFontDatabase::families();
+    system.removeDuplicates();
+    std::sort(system.begin(), system.end(), [](const QString &a, const QString &b) {
         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
     });
+    // The names layouts use (the font table's: 宋体, 黑体, Arial, …) first, so a layout made here
+    // names its fonts as the ready and the Windows-made ones do; then the system's other families.
+    QStringList families = TfrxFontTable::Global().LayoutNames();
+    const int layoutNames = int(families.size());
+    for (const QString &family : std::as_const(system))
+        if (!families.contains(family, Qt::CaseInsensitive))
+            families << family;
     m_families = families;
+    m_layoutNames = layoutNames;
     const IniFile ini(m_storeFile);
     m_recent.clear();
     for (int i = 0; i < RecentCount; ++i) {
@@ -378,7 +388,7 @@ void TfrxFontComboBox::Fill()
     addItems(m_recent);
     if (!m_recent.isEmpty())
         insertSeparator(count());
-    addItems(families);
+    AddFamilies();
     ShowFont(shown);
 }
 
@@ -393,8 +403,16 @@ void TfrxFontComboBox::Choose(const QString &name)
     clear();
     addItems(m_recent);
     insertSeparator(count());
-    addItems(m_families);
+    AddFamilies();
     ShowFont(name);
+}
+
+void TfrxFontComboBox::AddFamilies()
+{
+    addItems(m_families.mid(0, m_layoutNames));
+    if (m_layoutNames > 0 && m_layoutNames < m_families.size())
+        insertSeparator(count());
+    addItems(m_families.mid(m_layoutNames));
 }
 
 void TfrxFontComboBox::ShowFont(const QString &name)

@@ -77,7 +77,7 @@ private:
 };
 
 // The font name box: up to five recent fonts (newest first), a separator, then every installed
-// font family sorted by name. The recent fonts live in the store "<store>\MRUFont" as Font0 …
+// font family: first the names layouts use (the font table's), then the system's sorted by name. The recent fonts live in the store "<store>\MRUFont" as Font0 …
 // Font4 and FontType0 … FontType4.
 class TfrxFontComboBox : public QComboBox {
     Q_OBJECT
@@ -91,14 +91,18 @@ public:
     void Choose(const QString &name);
     // Shows a name without reporting a choice (empty clears the box).
     void ShowFont(const QString &name);
+    // The families in the list's order: the font table's layout names, then the system's others.
+    QStringList Families() const { return m_families; }
 
 signals:
     void FontChosen(const QString &name);
 
 private:
     void Store() const;
+    void AddFamilies();
 
     QString m_storeFile;
     QStringList m_recent;
     QStringList m_families;
+    int m_layoutNames = 0; // how many of m_families are the font table's layout names
 };

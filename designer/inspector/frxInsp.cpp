@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QToolButton>
@@ -28,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -149,6 +151,10 @@ TfrxObjectInspector::TfrxObjectInspector(QWidget *owner)
     m_grid->setItemDelegate(new TfrxValueDelegate(m_grid));
     m_grid->header()->setStretchLastSection(true);
     m_grid->header()->resizeSection(0, 80);
+    // At its smallest the dock shows the page's longest name beside a value with its button.
+    const QFontMetrics metrics(m_grid->font());
+    setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("BackPicturePrintable")) + 2 * m_grid->indentation() +
+                    24 + ValueRoom() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     m_description = new QLabel(m_splitter);
     m_description->setObjectName(QStringLiteral("Description"));
     m_description->setWordWrap(true);
@@ -220,7 +226,38 @@ void TfrxObjectInspector::Rebuild()
         frxBuildPropertyLists(m_designer, m_objects, *m_properties, *m_events);
     FillItems(nullptr, m_tabs->currentIndex() == 1 ? *m_events : *m_properties, 0);
     m_filling = false;
+    FitColumns();
     UpdateDescription();
+}
+
+int TfrxObjectInspector::ValueRoom() const
+{
+    // Two buttons of 15 pixels and about six characters of value.
+    return 2 * 15 + QFontMetrics(m_grid->font()).horizontalAdvance(QStringLiteral("0000.00"));
+}
+
+void TfrxObjectInspector::FitColumns()
+{
+    const QFontMetrics metrics(m_grid->font());
+    QFont bold = m_grid->font();
+    bold.setBold(true);
+    const QFontMetrics boldMetrics(bold);
+    int names = 0;
+    std::function<void(QTreeWidgetItem *, int)> measure = [&](QTreeWidgetItem *item, int depth) {
+        const QFontMetrics &m = item->font(0).bold() ? boldMetrics : metrics;
+        names = std::max(names, m.horizontalAdvance(item->text(0)) + (depth + 1) * m_grid->indentation() + 12);
+        if (item->isExpanded())
+            for (int i = 0; i < item->childCount(); ++i)
+                measure(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < m_grid->topLevelItemCount(); ++i)
+        measure(m_grid->topLevelItem(i), 0);
+    const int available = m_grid->viewport()->width() - ValueRoom();
+    const int wanted = std::max(SplitPos(), names);
+    if (available > 30 && wanted != SplitPos())
+        m_grid->header()->resizeSection(0, std::min(wanted, available));
+    else if (available > 30 && SplitPos() > available)
+        m_grid->header()->resizeSection(0, available);
 }
 
 void TfrxObjectInspector::FillItems(QTreeWidgetItem *parent, TfrxPropertyList &list, int level)
@@ -348,6 +385,7 @@ void TfrxObjectInspector::SetSplitter1Pos(int value)
 void TfrxObjectInspector::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    FitColumns();
     if (m_pendingSplit1 >= 0)
         SetSplitter1Pos(m_pendingSplit1);
 }

@@ -83,6 +83,11 @@ protected:
 
 private:
     void Rebuild();
+    // The name column as wide as the longest shown name, leaving the value column room for a
+    // short value and its button.
+    void FitColumns();
+    // That room in pixels.
+    int ValueRoom() const;
     void FillItems(QTreeWidgetItem *parent, TfrxPropertyList &list, int level);
     void UpdateValues(QTreeWidgetItem *item);
     void CurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);

@@ -14,6 +14,7 @@
 #include "report/core/frxErrors.h"
 #include "report/core/frxPersistent.h"
 #include "report/draw/frxDrawCanvas.h"
+#include "report/draw/frxFontTable.h"
 #include "report/host/frxDesignerBase.h"
 #include "report/model/frxDataSet.h"
 #include "report/model/frxFrame.h"
@@ -514,7 +515,14 @@ class TfrxFontNameProperty : public TfrxStringProperty {
 public:
     using TfrxStringProperty::TfrxStringProperty;
     int Attributes() const override { return paValueList | paSortList | paMultiSelect; }
-    void ValueList() override { m_values = QFontDatabase::families(); }
+    void ValueList() override
+    {
+        // The names layouts use first, as the font box lists them.
+        m_values = TfrxFontTable::Global().LayoutNames();
+        for (const QString &family : QFontDatabase::families())
+            if (!m_values.contains(family, Qt::CaseInsensitive))
+                m_values << family;
+    }
 };
 
 class TfrxFontCharsetProperty : public TfrxPropertyEditor {
@@ -646,7 +654,25 @@ public:
             return false;
         const TPicture picture = dialog.Picture();
         WriteAll([&](const TfrxPropertyTarget &t) { t.Prop->SetPicture(t.Target, picture); });
+        if (m_written > 0 && !picture.IsEmpty() && Prop()->Name() == QLatin1String("BackPicture"))
+            OfferToKeepOffPaper();
         return m_written > 0;
+    }
+
+private:
+    // A background is usually the scan of the carrier's pre-printed form: printing it would put a
+    // second copy of the form on top of the paper's own.
+    void OfferToKeepOffPaper()
+    {
+        QList<TfrxReportPage *> printing;
+        for (const TfrxPropertyTarget &t : Targets())
+            if (auto *page = qobject_cast<TfrxReportPage *>(t.Component); page && page->BackPicturePrintable())
+                printing << page;
+        if (printing.isEmpty())
+            return;
+        if (Ui::Ask(TfrxPictureEditorForm::BackPicturePrintsText(), QStringLiteral("Background picture")))
+            for (TfrxReportPage *page : std::as_const(printing))
+                page->SetBackPicturePrintable(false);
     }
 };
 

@@ -107,6 +107,13 @@ void TfrxPictureEditorForm::ClearPicture()
     UpdateView();
 }
 
+QString TfrxPictureEditorForm::BackPicturePrintsText()
+{
+    return QStringLiteral("This page prints its background picture (BackPicturePrintable is True). A scan of a "
+                          "pre-printed form would be printed on top of the form itself.\n\nKeep the background "
+                          "picture off the paper? It stays visible in the designer and the preview.");
+}
+
 QString TfrxPictureEditorForm::InfoText() const
 {
     if (m_picture.IsEmpty())

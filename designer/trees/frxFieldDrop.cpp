@@ -15,6 +15,7 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
+#include "report/objects/frxBarcode.h"
 
 #include <QDropEvent>
 
@@ -47,11 +48,38 @@ QString TfrxFieldDrop::SourceReference(const QDropEvent &event) const
     return m_tree->DraggedReference(event.mimeData());
 }
 
+TfrxBarcodeBase *TfrxFieldDrop::BarcodeUnder(const QDropEvent &event) const
+{
+    TfrxDesignerWorkspace *workspace = m_designer->Workspace();
+    auto *barcode = qobject_cast<TfrxBarcodeBase *>(workspace->ObjectAt(workspace->ToDesign(event.position())));
+    return barcode && !barcode->Restrictions().testFlag(frx::rfDontModify) ? barcode : nullptr;
+}
+
+bool TfrxFieldDrop::BindBarcode(TfrxBarcodeBase *barcode, const QString &reference)
+{
+    if (!barcode || reference.size() < 2)
+        return false;
+    // The barcode encodes what the reference gives: a field or variable as its expression.
+    barcode->SetExpression(reference.startsWith(u'<') ? reference : u'<' + reference + u'>');
+    barcode->SetDataField(QString());
+    barcode->SetDataSet(nullptr);
+    TfrxReport *report = m_designer->Report();
+    QList<TfrxComponent *> &objects = m_designer->Objects();
+    objects.clear();
+    objects << barcode->Page()->AllObjects() << report << barcode->Page();
+    m_designer->Workspace()->Select({barcode});
+    m_designer->SetModified(true);
+    return true;
+}
+
 bool TfrxFieldDrop::CanDrop(const QDropEvent &event, TfrxPage *page, QSizeF &outline)
 {
     const QString reference = SourceReference(event);
     if (reference.isEmpty() || !qobject_cast<TfrxReportPage *>(page))
         return false;
+    // Over a barcode the drop binds it: no outline of a new object.
+    if (BarcodeUnder(event))
+        return true;
     if (m_tree->InsertField() || m_tree->InsertCaption() ||
         m_tree->GetActivePage() != TfrxDataTreeForm::tabData)
         outline = OutlineSize(reference);
@@ -61,8 +89,19 @@ bool TfrxFieldDrop::CanDrop(const QDropEvent &event, TfrxPage *page, QSizeF &out
 void TfrxFieldDrop::Drop(const QDropEvent &event, TfrxPage *page, const QRectF &outline)
 {
     const QString reference = SourceReference(event);
-    if (!reference.isEmpty())
+    if (reference.isEmpty())
+        return;
+    if (TfrxBarcodeBase *barcode = BarcodeUnder(event); barcode && barcode->Page() == page)
+        BindBarcode(barcode, reference);
+    else
         DropReference(reference, page, outline);
+}
+
+double TfrxFieldDrop::GridStep(bool horizontal) const
+{
+    TfrxDesignerWorkspace *workspace = m_designer->Workspace();
+    const double step = horizontal ? workspace->GridX() : workspace->GridY();
+    return step > 0 ? step : fr01cm;
 }
 
 QSizeF TfrxFieldDrop::OutlineSize(const QString &reference) const
@@ -163,7 +202,8 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
         memo->SetIsDesigning(true);
         // A dropped field looks like the last text the user formatted.
         if (TfrxDesignerFormatting *formatting = m_designer->Formatting())
-            formatting->Commands()->Sample().ApplySample(memo);
+            formatting->Commands()->Sample().ApplySample(
+                memo, formatting->Tool() == TfrxDesignerFormatting::ttCopyFormat);
         return memo;
     };
 
@@ -192,6 +232,9 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
                 memo->SetText(u'[' + reference + u']');
             }
             memo->SetBounds(rect.left(), rect.top(), rect.width(), rect.height());
+            // The field's value is printed in the sample's font: one line of it fits, and the
+            // field's name fits across.
+            TSampleFormat::FitToFont(memo, asField ? field : QString(), GridStep(true), GridStep(false));
             made << memo;
         }
     }
@@ -200,6 +243,9 @@ QList<TfrxComponent *> TfrxFieldDrop::DropReference(const QString &reference, Tf
             caption->CreateUniqueName();
             caption->SetText(field);
             caption->SetBounds(rect.left(), Round8(rect.top() - rect.height()), rect.width(), rect.height());
+            TSampleFormat::FitToFont(caption, field, GridStep(true), GridStep(false));
+            if (!made.isEmpty()) // the caption stands right above the field
+                caption->SetTop(Round8(made.first()->Top() - caption->Height()));
             made << caption;
         }
     }

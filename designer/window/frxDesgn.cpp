@@ -105,11 +105,17 @@ void TfrxDesignerForm::Private::CreateActions()
 
     AddAction("UndoCmd", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &TfrxDesignerForm::Undo)
         ->setIcon(icon(QStyle::SP_ArrowBack));
-    AddAction("RedoCmd", QStringLiteral("Redo"), {}, &TfrxDesignerForm::Redo)
-        ->setIcon(icon(QStyle::SP_ArrowForward));
+    // Redo answers both usual keys; the menu item names both (a menu shows one shortcut by itself).
+    QAction *redo = AddAction("RedoCmd", QStringLiteral("Redo\tCtrl+Y, Ctrl+Shift+Z"), {}, &TfrxDesignerForm::Redo);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setIconText(QStringLiteral("Redo"));
+    redo->setToolTip(QStringLiteral("Redo (Ctrl+Y, Ctrl+Shift+Z)"));
+    redo->setIcon(icon(QStyle::SP_ArrowForward));
     AddAction("CutCmd", QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X), nullptr);
     AddAction("CopyCmd", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
     AddAction("PasteCmd", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), nullptr);
+    AddAction("DuplicateCmd", QStringLiteral("Duplicate"), QKeySequence(Qt::CTRL | Qt::Key_D),
+              &TfrxDesignerForm::Duplicate);
     // Delete belongs to the surface (the key there); the menu item calls the same deletion.
     AddAction("DeleteCmd", QStringLiteral("Delete"), {}, nullptr);
     QObject::connect(actions.value(QStringLiteral("DeleteCmd")), &QAction::triggered, q,
@@ -208,7 +214,7 @@ void TfrxDesignerForm::Private::CreateMenus()
     for (const char *name : {"UndoCmd", "RedoCmd"})
         edit->addAction(a(name));
     edit->addSeparator();
-    for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DeleteCmd", "DeletePageCmd", "SelectAllCmd"})
+    for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DuplicateCmd", "DeleteCmd", "DeletePageCmd", "SelectAllCmd"})
         edit->addAction(a(name));
     edit->addSeparator();
     for (const char *name : {"GroupCmd", "UngroupCmd", "EditCmd"})
@@ -734,6 +740,7 @@ void TfrxDesignerForm::Private::UpdateControls()
     set("CutCmd", more || !page);
     set("CopyCmd", more || !page);
     set("DeleteCmd", more);
+    set("DuplicateCmd", more && page);
     set("BringToFrontCmd", more);
     set("SendToBackCmd", more);
     set("FitToGridCmd", more);
@@ -833,6 +840,11 @@ void TfrxDesignerForm::SetScale(double scale)
         d->workspace->SetScale(scale);
         d->workspace->SetPage(m_page);
     }
+    // The rulers count in the new scale at once.
+    if (d->formatting)
+        for (bool horizontal : {true, false})
+            if (TfrxRuler *ruler = d->formatting->Ruler(horizontal))
+                ruler->update();
 }
 
 double TfrxDesignerForm::Scale() const

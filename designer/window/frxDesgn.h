@@ -67,6 +67,8 @@ public:
     void Copy();
     void Cut();
     void Paste();
+    // A copy of the selection one grid step right and down of it, selected; one change.
+    void Duplicate();
     // Opens the editor of the first selected object (text: the memo editor; picture: a file).
     void EditObject();
     // Arms the insertion of an object class from the objects bar; empty disarms.

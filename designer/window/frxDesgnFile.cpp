@@ -264,9 +264,23 @@ void TfrxDesignerForm::NewReport()
 void TfrxDesignerForm::NewPage()
 {
     TfrxReport *report = Report();
+    // The template's first page gives the paper: a waybill's pages all print on the same form.
+    TfrxReportPage *first = nullptr;
+    for (int i = 0; i < report->PagesCount() && !first; ++i)
+        first = qobject_cast<TfrxReportPage *>(report->Pages(i));
     auto *page = new TfrxReportPage(report);
     page->CreateUniqueName();
     page->SetDefaults();
+    if (first) {
+        page->SetOrientation(first->Orientation());
+        page->SetPaperSize(first->PaperSize());
+        page->SetPaperWidth(first->PaperWidth());
+        page->SetPaperHeight(first->PaperHeight());
+        page->SetLeftMargin(0);
+        page->SetRightMargin(0);
+        page->SetTopMargin(0);
+        page->SetBottomMargin(0);
+    }
     Lock();
     ReloadPages(report->PagesCount() - 1);
     SetModified(true);

@@ -55,6 +55,8 @@ const ObjectKind Kinds[] = {
     {"TfrxSubreport", "Subreport Object", 0, OnReport},
     {"TfrxSysMemoView", "System Text", 0},
     {"TfrxBarCodeView", "Barcode Object", 0},
+    // A two-dimensional code, QR unless its editor chooses another type.
+    {"TfrxBarcode2DView", "QR Code", 0},
 };
 
 // The category buttons and what their menus offer (the flags are the classes' creation codes).
@@ -69,8 +71,7 @@ const ObjectKind DrawKinds[] = {
 };
 // Dot-matrix objects only on dot-matrix pages, dialog controls only on dialog pages.
 const ObjectKind OtherKinds[] = {
-    {"TfrxBarcode2DView", "2D Barcode", 0},
-    {"TfrxQRCode", "QR Code", 0},
+    {"TfrxQRCode", "QR Code (older add-on class)", 0},
     {"TfrxDMPMemoView", "Dot-matrix Text", 0, OnDotMatrix},
     {"TfrxDMPSysMemoView", "Dot-matrix System Text", 0, OnDotMatrix},
     {"TfrxDMPLineView", "Dot-matrix Line", 0, OnDotMatrix},
@@ -272,8 +273,16 @@ TfrxComponent *TfrxDesignerForm::InsertObject(const QRectF &rect)
     if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c))
         if (qobject_cast<TfrxDataPage *>(m_page))
             memo->SetWysiwyg(false);
-    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c); memo && d->formatting)
-        d->formatting->Commands()->Sample().ApplySample(memo); // looks like the last formatted one
+    // A waybill's barcode is Code 128; layouts without a BarType still read as Code 39.
+    if (auto *barcode = qobject_cast<TfrxBarCodeView *>(c))
+        barcode->SetBarType(QStringLiteral("bcCode128"));
+    if (auto *memo = qobject_cast<TfrxCustomMemoView *>(c); memo && d->formatting) {
+        // The last formatted one's font; its frame and alignment only with the copy-format tool.
+        d->formatting->Commands()->Sample().ApplySample(
+            memo, d->formatting->Tool() == TfrxDesignerFormatting::ttCopyFormat);
+        // Tall enough for one line of that font.
+        TSampleFormat::FitToFont(memo, QString(), d->workspace->GridX(), d->workspace->GridY());
+    }
     // Lines stay armed for the next line; anything else goes back to the select tool.
     if (!qobject_cast<TfrxCustomLineView *>(c))
         ArmInsertion(QString());
@@ -367,6 +376,36 @@ void TfrxDesignerForm::Cut()
     d->workspace->DeleteObjects();
 }
 
+void TfrxDesignerForm::Duplicate()
+{
+    if (!m_page || d->workspace->Mode() != TfrxDesignerWorkspace::dmNone || d->workspace->Pasting())
+        return;
+    QList<TfrxComponent *> views;
+    double left = 1e9, top = 1e9;
+    for (TfrxComponent *c : std::as_const(m_selectedObjects))
+        if (c != m_page && c != Report()) {
+            views << c;
+            left = std::min(left, c->AbsLeft());
+            top = std::min(top, c->AbsTop());
+        }
+    if (views.isEmpty())
+        return;
+    const QList<TfrxComponent *> copies = frxClipboard::Paste(frxClipboard::CopyText(views, m_page), m_page);
+    if (copies.isEmpty())
+        return;
+    // The copies stand where their originals stood, one grid step right and down.
+    const double dx = left + d->workspace->GridX(), dy = top + d->workspace->GridY();
+    for (TfrxComponent *c : copies)
+        if (!copies.contains(c->Parent())) {
+            c->SetLeft(std::round((c->Left() + dx) * 1e8) / 1e8);
+            c->SetTop(std::round((c->Top() + dy) * 1e8) / 1e8);
+        }
+    m_objects.clear();
+    m_objects << m_page->AllObjects() << Report() << m_page;
+    d->workspace->Select(copies);
+    SetModified(true);
+}
+
 void TfrxDesignerForm::Paste()
 {
     if (!m_page) {
@@ -382,5 +421,8 @@ void TfrxDesignerForm::Paste()
     const QList<TfrxComponent *> objects = frxClipboard::Paste(text, m_page);
     if (objects.isEmpty())
         return;
-    d->workspace->BeginPaste(objects);
+    // Under the pointer, or where the copy was taken from when the pointer is not over the page;
+    // listed in the report tree at once.
+    d->workspace->BeginPaste(objects, frxClipboard::CopiedPlace(text));
+    d->UpdateReportTree();
 }

@@ -159,10 +159,30 @@ QList<TfrxComponent *> frxClipboard::Paste(const QString &text, TfrxPage *page)
     return placed;
 }
 
+namespace {
+QString lastCopied;
+QPointF lastPlace;
+} // namespace
+
 void frxClipboard::Copy(const QList<TfrxComponent *> &selection, TfrxPage *page)
 {
+    const QString text = CopyText(selection, page);
+    double minLeft = 100000, minTop = 100000;
+    if (page)
+        for (TfrxComponent *c : page->AllObjects())
+            if (selection.contains(c)) {
+                minLeft = std::min(minLeft, c->AbsLeft());
+                minTop = std::min(minTop, c->AbsTop());
+            }
+    lastCopied = text;
+    lastPlace = minLeft < 100000 ? QPointF(minLeft, minTop) : QPointF();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(CopyText(selection, page));
+        clipboard->setText(text);
+}
+
+QPointF frxClipboard::CopiedPlace(const QString &text)
+{
+    return text == lastCopied ? lastPlace : QPointF();
 }
 
 QString frxClipboard::ClipboardText()

@@ -5,6 +5,7 @@
 // and only text of a sane size that starts with the header.
 
 #include <QList>
+#include <QPointF>
 #include <QString>
 
 class TfrxComponent;
@@ -30,5 +31,8 @@ QList<TfrxComponent *> Paste(const QString &text, TfrxPage *page);
 // The same through the system clipboard.
 void Copy(const QList<TfrxComponent *> &selection, TfrxPage *page);
 bool ClipboardHasObjects();
+// Where the selection a text was copied from stood (the top-left corner, design pixels on its
+// page) when this program copied exactly that text last; (0, 0) for any other text.
+QPointF CopiedPlace(const QString &text);
 QString ClipboardText();
 } // namespace frxClipboard

@@ -12,11 +12,13 @@
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <cmath>
 
 // The object nearest to `from` in the direction of an arrow key: objects in the strip ahead win by
@@ -104,6 +106,46 @@ QPointF TfrxDesignerWorkspace::Private::Snap(QPointF delta, bool alt) const
         delta.setY(std::trunc(delta.y() / gridY) * gridY);
     }
     return delta;
+}
+
+QPointF TfrxDesignerWorkspace::Private::SnapHandle(const QPointF &pointer) const
+{
+    const QList<TfrxComponent *> views = SelectedViews();
+    if (views.size() != 1)
+        return QPointF();
+    const TfrxComponent *c = views.first();
+    const int edges = frxGuides::EdgesOfHandle(sizingHandle);
+    auto nearest = [](double v, double grid) { return std::round(v / grid) * grid; };
+    auto step = [](double v) { return std::abs(v) < 1e-6 ? 0.0 : Round8(v); };
+    double dx = 0, dy = 0;
+    if (edges & frxGuides::geLeft)
+        dx = nearest(pointer.x(), gridX) - c->AbsLeft();
+    else if (edges & frxGuides::geRight)
+        dx = nearest(pointer.x(), gridX) - (c->AbsLeft() + c->Width());
+    if (edges & frxGuides::geTop)
+        dy = nearest(pointer.y(), gridY) - c->AbsTop();
+    else if (edges & frxGuides::geBottom)
+        dy = nearest(pointer.y(), gridY) - (c->AbsTop() + c->Height());
+    return QPointF(step(dx), step(dy));
+}
+
+void TfrxDesignerWorkspace::Private::PlacePasted(QPointF target)
+{
+    QRectF group;
+    for (TfrxComponent *c : std::as_const(pasted))
+        group = group.isNull() ? AbsRect(c) : group.united(AbsRect(c));
+    if (group.isNull())
+        return;
+    if (gridAlign) {
+        target.setX(std::round(target.x() / gridX) * gridX);
+        target.setY(std::round(target.y() / gridY) * gridY);
+    }
+    // Never past the page: the group's right and bottom edges inside it where the group fits,
+    // its left and top edges in any case.
+    const QSizeF page = PrintableRect().size() / scale;
+    target.setX(std::clamp(target.x(), 0.0, std::max(0.0, page.width() - group.width())));
+    target.setY(std::clamp(target.y(), 0.0, std::max(0.0, page.height() - group.height())));
+    MoveBy(Round8(target.x() - group.left()), Round8(target.y() - group.top()));
 }
 
 TfrxBand *TfrxDesignerWorkspace::Private::BandEdgeAt(const QPointF &design) const
@@ -406,19 +448,19 @@ TfrxDesignerWorkspace::TDesignMode TfrxDesignerWorkspace::Mode() const
     return d->mode;
 }
 
-void TfrxDesignerWorkspace::BeginPaste(const QList<TfrxComponent *> &objects)
+void TfrxDesignerWorkspace::BeginPaste(const QList<TfrxComponent *> &objects, const QPointF &home)
 {
     if (d->locked || !d->page || objects.isEmpty())
         return;
     d->RebuildObjects();
     Select(objects);
-    double left = 1e9, top = 1e9;
-    for (TfrxComponent *c : objects) {
-        left = std::min(left, c->AbsLeft());
-        top = std::min(top, c->AbsTop());
-    }
-    // As if the button were down 20 pixels into the group.
-    d->anchor = QPointF(left + 20, top + 20);
+    d->pasted = objects;
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    const QPointF at = ToDesign(QPointF(cursor));
+    const QRectF area = d->PrintableRect();
+    const bool overPage = rect().contains(cursor) && area.contains(QPointF(cursor));
+    d->PlacePasted(overPage ? at : home);
+    d->anchor = at;
     d->pasting = true;
     d->pasted = objects;
     d->mode = dmMove;
@@ -757,6 +799,7 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
     const QPointF pt = ToDesign(event->position());
     if (d->pasting) {
         // The click that drops the pasted objects; it is the one change of the paste.
+        d->PlacePasted(pt);
         d->pasting = false;
         d->pasted.clear();
         d->mode = dmNone;
@@ -778,6 +821,11 @@ void TfrxDesignerWorkspace::mousePressEvent(QMouseEvent *event)
     d->pressPos = pt;
     d->anchor = pt;
     d->changed = false;
+    // A click on the grey around the paper clears the selection (a rubber band may start there).
+    if (event->button() == Qt::LeftButton && d->tool == dtSelect && event->modifiers() == Qt::NoModifier &&
+        !QRectF(PaperOrigin(), QSizeF(d->PaperWidthPx(), d->PaperHeightPx()) * d->scale).contains(event->position()) &&
+        !ObjectAt(pt) && !d->HandleAt(pt))
+        Select({});
     if (event->button() == Qt::RightButton) {
         TfrxComponent *hit = ObjectAt(pt);
         if (hit && !d->selected->contains(hit))
@@ -980,7 +1028,19 @@ void TfrxDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
     }
     if (d->mode != dmMove && d->mode != dmSize)
         return;
-    QPointF delta = d->Snap(pt - d->anchor, alt);
+    if (d->pasting) {
+        // Pasted objects hang on the pointer by their top-left corner.
+        if (d->floating.isEmpty())
+            d->BeginFloating();
+        const QRectF before = d->FloatingRect();
+        d->PlacePasted(pt);
+        update(before.united(d->FloatingRect()).toAlignedRect());
+        return;
+    }
+    // A sized edge goes to the grid line nearest the pointer, not a whole number of steps from
+    // where the press was (which lands a step short when the press was off the edge).
+    const bool toGrid = d->mode == dmSize && d->gridAlign != alt && d->SelectedViews().size() == 1;
+    QPointF delta = toGrid ? d->SnapHandle(pt) : d->Snap(pt - d->anchor, alt);
     if (d->showGuides) { // the moving edges snap to guides (designer/format)
         const int edges = d->mode == dmMove ? frxGuides::geAll : frxGuides::EdgesOfHandle(d->sizingHandle);
         delta = frxGuides::SnapDelta(d->page, d->SelectedViews(), delta, edges);

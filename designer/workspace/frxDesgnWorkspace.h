@@ -77,7 +77,9 @@ public:
     // Selects exactly these objects (the page when empty) and tells the window.
     void Select(const QList<TfrxComponent *> &objects);
     // Pasted objects follow the mouse until a click drops them (one change then); Esc removes them.
-    void BeginPaste(const QList<TfrxComponent *> &objects);
+    // Their top-left corner starts under the pointer (on the nearest grid line when aligning),
+    // or at home when the pointer is not over the page; they never go past the page's edges.
+    void BeginPaste(const QList<TfrxComponent *> &objects, const QPointF &home = QPointF());
     bool Pasting() const;
     // Arms an insertion of a class (nullptr disarms): the outline of the default size follows the
     // mouse; a click or a drag gives the rectangle (InsertRequested). Lines draw a line outline.

@@ -223,6 +223,12 @@ struct TfrxDesignerWorkspace::Private {
     void DrawHandles(QPainter &p) const;
     void RebuildLayer();
     int HandleAt(const QPointF &design) const;
+    // A handle drag with grid alignment: the step that puts each moving edge of the one sized object
+    // on the grid line nearest the pointer.
+    // Moves the pasted objects so that their top-left corner is at target (on the nearest grid line
+    // when aligning), kept on the page.
+    void PlacePasted(QPointF target);
+    QPointF SnapHandle(const QPointF &pointer) const;
     QPointF Snap(QPointF delta, bool alt) const;
     void MoveBy(double dx, double dy);
     void SizeBy(double dx, double dy);

@@ -54,6 +54,8 @@ void frxDrawPageBackground(TfrxReportPage &page, TfrxCanvas &canvas, double scal
     background->SetColor(page.Color());
     background->Frame()->Assign(*page.Frame());
     background->SetStretched(true);
+    // A scan shown smaller than it is keeps its thin lines.
+    background->SetHightQuality(true);
     background->SetKeepAspectRatio(false);
     background->SetBounds(0, 0, (page.PaperWidth() - page.LeftMargin() - page.RightMargin()) * fr01cm,
                           (page.PaperHeight() - page.TopMargin() - page.BottomMargin()) * fr01cm);

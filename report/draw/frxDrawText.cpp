@@ -771,8 +771,6 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
             run.setRawFont(target.Font(runFont));
             run.setGlyphIndexes(indexes);
             run.setPositions(positions);
-            run.setUnderline(underline);
-            run.setStrikeOut(strikeOut);
             if (OnGlyphRun)
                 OnGlyphRun(run, origin, m_rotation);
             if (sprites) {
@@ -818,6 +816,27 @@ void TfrxDrawText::PaintLine(TfrxCanvas &canvas, const QString &text, int x, int
         pen += m_advances[size_t(k)];
     }
     flush();
+    // Underline and strike-out are one line under the whole text, drawn here rather than by each
+    // glyph run: fonts that supply Chinese characters often give no line metrics, and a line per
+    // run would stop where the font changes.
+    if ((underline || strikeOut) && pen > 0) {
+        const QRawFont &primary = target.Font(0);
+        const double thickness = std::max(1.0, primary.isValid() && primary.lineThickness() > 0
+                                                   ? std::round(primary.lineThickness())
+                                                   : std::round(px / 16));
+        double below = primary.isValid() ? primary.underlinePosition() : 0;
+        if (below <= 0 || below > px * 0.4)
+            below = px * 0.1;
+        painter.save();
+        painter.translate(origin);
+        if (m_rotation != 0)
+            painter.rotate(-m_rotation);
+        if (underline)
+            painter.fillRect(QRectF(0, std::round(targetAscent + below), double(pen), thickness), m_fontColor);
+        if (strikeOut)
+            painter.fillRect(QRectF(0, std::round(targetAscent - px * 0.3), double(pen), thickness), m_fontColor);
+        painter.restore();
+    }
     if (!boxes.isEmpty()) {
         painter.save();
         painter.translate(origin);

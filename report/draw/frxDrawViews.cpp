@@ -421,6 +421,13 @@ void TfrxPictureView::DrawGraphic(TfrxCanvas &canvas, const TfrxDrawRect &rect)
             m_transparentKeyColor = TransparentColor();
         }
         painter.drawImage(rect.ToQRect(), m_transparentImage);
+    } else if (HightQuality() && !IsPrinting() && rect.ToQRect().width() > 0 && rect.ToQRect().height() > 0 &&
+               (rect.ToQRect().width() * 2 < image.width() || rect.ToQRect().height() * 2 < image.height())) {
+        // Reduced more than twice on screen: filtering alone would skip whole rows and columns
+        // (a scan's thin lines vanish), so the picture is averaged down to the size first.
+        const QRect target = rect.ToQRect();
+        painter.drawImage(target.topLeft(),
+                          image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } else {
         painter.drawImage(rect.ToQRect(), image);
     }

@@ -62,8 +62,11 @@ bool TfrxFontTable::Load(const QString &fileName)
         if (IsComment(key))
             continue;
         const QString font = ini.ReadString(QStringLiteral("Names"), key, QString());
-        if (!font.isEmpty())
+        if (!font.isEmpty()) {
+            if (!m_names.contains(key.toCaseFolded()))
+                m_nameOrder.append(key.trimmed());
             m_names.insert(key.toCaseFolded(), font);
+        }
     }
     for (const QString &section : ini.ReadSections()) {
         if (!section.startsWith(kFontSection, Qt::CaseInsensitive))
@@ -111,6 +114,7 @@ void TfrxFontTable::Clear()
 {
     QMutexLocker locker(&m_lock);
     m_names.clear();
+    m_nameOrder.clear();
     m_fonts.clear();
     m_fallback.clear();
     m_default.clear();
@@ -179,6 +183,19 @@ QStringList TfrxFontTable::Fonts() const
         fonts.append(font.Name);
     fonts.sort();
     return fonts;
+}
+
+QStringList TfrxFontTable::LayoutNames() const
+{
+    QStringList names;
+    {
+        QMutexLocker locker(&m_lock);
+        names = m_nameOrder;
+    }
+    for (const QString &font : Fonts())
+        if (!names.contains(font, Qt::CaseInsensitive))
+            names.append(font);
+    return names;
 }
 
 QStringList TfrxFontTable::Files() const

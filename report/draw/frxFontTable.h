@@ -46,6 +46,9 @@ public:
     QStringList Fallback() const;
     QString DefaultFont() const;
     QStringList Fonts() const;
+    // The layout font names of [Names] as written there, in the file's order (a later file's
+    // names after the earlier ones), then the table's own fonts: what a designer offers first.
+    QStringList LayoutNames() const;
     // Every file the table names, and the packages that install them.
     QStringList Files() const;
     QStringList Packages() const;
@@ -61,6 +64,7 @@ private:
 
     mutable QMutex m_lock;
     QHash<QString, QString> m_names; // case-folded layout name -> font
+    QStringList m_nameOrder;          // the layout names as written, in order
     QHash<QString, TFont> m_fonts;   // case-folded font name -> font
     QStringList m_fallback;
     QString m_default;

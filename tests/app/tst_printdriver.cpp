@@ -473,6 +473,8 @@ private slots:
             (QList<double>{page->LeftMargin(), page->RightMargin(), page->TopMargin(), page->BottomMargin()}),
             (QList<double>{0, 0, 0, 0}));
         QVERIFY(page->Objects().isEmpty());
+        QVERIFY(!page->BackPicturePrintable());
+        QVERIFY(QString::fromUtf8(fx.home.Read("new.fr3")).contains("BackPicturePrintable=\"False\""));
         QCOMPARE(reader.frxReport1->DataSetName(), QString("FD"));
     }
 };

@@ -13,6 +13,7 @@
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "engine/build/frxEngine.h"
+#include "report/objects/frxBarcode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -225,6 +226,55 @@ private slots:
         };
         QVERIFY2(report.BuildPages(true), qPrintable(report.Errors().join('\n')));
         QCOMPARE(printed, QStringLiteral("张三"));
+    }
+
+    // A field dropped on a barcode or QR code becomes what it encodes, instead of a text object
+    // lying on top of it; the build then encodes the field's value.
+    void fieldDroppedOnABarcodeBindsIt_data()
+    {
+        QTest::addColumn<bool>("twoD");
+        QTest::newRow("Code 128") << false;
+        QTest::newRow("QR code") << true;
+    }
+    void fieldDroppedOnABarcodeBindsIt()
+    {
+        QFETCH(bool, twoD);
+        Window w;
+        auto *page = w.f.report->Pages(1);
+        TfrxBarcodeBase *bar = twoD ? static_cast<TfrxBarcodeBase *>(new TfrxBarcode2DView(w.f.report))
+                                    : new TfrxBarCodeView(w.f.report);
+        bar->SetParent(page);
+        bar->SetName("Code1");
+        bar->SetBounds(20 * Mm, 30 * Mm, 40 * Mm, 15 * Mm);
+        w.form->ReloadPages(1);
+        const int objectsBefore = int(page->AllObjects().size());
+        const int undoBefore = w.form->UndoBuffer()->UndoCount();
+        QVERIFY(w.DragDrop(TfrxDataTreeForm::tabData, "电话", w.At(30 * Mm, 35 * Mm)));
+        QCOMPARE(int(page->AllObjects().size()), objectsBefore);
+        QCOMPARE(bar->Expression(), QStringLiteral("<FD.\"电话\">"));
+        QCOMPARE(w.form->SelectedObjects(), QList<TfrxComponent *>{bar});
+        QCOMPARE(w.form->UndoBuffer()->UndoCount(), undoBefore + 1);
+        // Beside the barcode the same drop makes a text object as before.
+        QVERIFY(w.DragDrop(TfrxDataTreeForm::tabData, "电话", w.At(70 * Mm, 10 * Mm)));
+        QCOMPARE(int(page->AllObjects().size()), objectsBefore + 1);
+
+        const QByteArray bytes = LayoutBytes::Save(*w.f.report);
+        w.form->close();
+        w.form.reset();
+        LayoutBytes::Load(*w.f.report, bytes);
+        w.f.fd->SetRangeEnd(frx::reCount);
+        w.f.fd->SetRangeEndCount(1);
+        w.f.fd->OnGetValue = [](const QString &field, Variant &value) {
+            if (field == QStringLiteral("电话"))
+                value = QStringLiteral("13912345678");
+        };
+        QString encoded;
+        w.f.report->OnAfterPrint = [&](TfrxComponent *c) {
+            if (c->Name() == QLatin1String("Code1"))
+                encoded = static_cast<TfrxBarcodeBase *>(c)->Text();
+        };
+        QVERIFY2(w.f.report->BuildPages(true), qPrintable(w.f.report->Errors().join('\n')));
+        QCOMPARE(encoded, QStringLiteral("13912345678"));
     }
 
     void namesFollowTheReference_data()

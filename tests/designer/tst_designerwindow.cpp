@@ -260,6 +260,48 @@ private slots:
         QVERIFY(!form.Action("RedoCmd")->isEnabled());
     }
 
+    void redoKeys_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Ctrl+Y") << QKeySequence(Qt::CTRL | Qt::Key_Y);
+        QTest::newRow("Ctrl+Shift+Z") << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    }
+    void redoKeys()
+    {
+        QFETCH(QKeySequence, keys);
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        NudgeRight(form, "Memo1");
+        const QByteArray moved = LayoutBytes(*f.report);
+        QTest::keySequence(&form, QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QVERIFY(LayoutBytes(*f.report) != moved);
+        QTest::keySequence(&form, keys);
+        QCOMPARE(LayoutBytes(*f.report), moved);
+        // The menu item names both keys.
+        QVERIFY(form.Action("RedoCmd")->text().endsWith("\tCtrl+Y, Ctrl+Shift+Z"));
+        QCOMPARE(form.Action("RedoCmd")->shortcuts(), QList<QKeySequence>({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    }
+
+    // A page added to a template prints on the template's form: its paper, no margins.
+    void newPageTakesTheTemplatesPaper()
+    {
+        DesignerFixture f;
+        ScriptedUi ui;
+        TfrxDesignerForm form(f.report);
+        form.show();
+        const int pages = f.report->PagesCount();
+        form.NewPage();
+        QCOMPARE(f.report->PagesCount(), pages + 1);
+        auto *page = qobject_cast<TfrxReportPage *>(f.report->Pages(pages));
+        QVERIFY(page);
+        QCOMPARE(QList<double>({page->PaperWidth(), page->PaperHeight()}), QList<double>({100, 60}));
+        QCOMPARE(QList<double>({page->LeftMargin(), page->RightMargin(), page->TopMargin(), page->BottomMargin()}),
+                 QList<double>({0, 0, 0, 0}));
+    }
+
     void recentFiles()
     {
         DesignerFixture f;

@@ -493,6 +493,83 @@ private slots:
         QCOMPARE(LayoutBytes::Save(*f.report), before);
     }
 
+    // OK compiles the expression as the build would: the bracketed form the text objects show is
+    // stored as the expression it means; anything that does not compile keeps the dialog open
+    // with the engine's message and the caret at its column.
+    void barcodeExpressionIsCheckedOnOk_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");    // empty: refused
+        QTest::addColumn<int>("caret");         // refused: where the caret stands, at the column the engine names (-1: not checked)
+        QTest::newRow("bracketed field") << "[FD.\"电话\"]" << "<FD.\"电话\">" << -1;
+        QTest::newRow("bracketed field, spaces") << "  [ FD.\"电话\" ] " << "<FD.\"电话\">" << -1;
+        QTest::newRow("field in angle brackets") << "<FD.\"电话\">" << "<FD.\"电话\">" << -1;
+        QTest::newRow("bare field") << "FD.\"电话\"" << "FD.\"电话\"" << -1;
+        QTest::newRow("bracketed expression") << "[Copy(<FD.\"电话\">, 1, 3)]" << "Copy(<FD.\"电话\">, 1, 3)" << -1;
+        QTest::newRow("expression") << "'SF' + <FD.\"收件人\">" << "'SF' + <FD.\"收件人\">" << -1;
+        QTest::newRow("empty: the code is used") << "" << "" << -1;
+        QTest::newRow("unclosed bracket") << "[FD.\"电话\"" << QString() << 3;
+        QTest::newRow("unclosed call") << "Copy(<FD.\"电话\">, 1" << QString() << 17;
+        QTest::newRow("script statement") << "x := 1" << QString() << -1;
+        QTest::newRow("script block") << "begin ShowMessage('a') end" << QString() << -1;
+        QTest::newRow("two bracketed parts") << "[FD.\"电话\"] [FD.\"收件人\"]" << QString() << -1;
+    }
+    void barcodeExpressionIsCheckedOnOk()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(int, caret);
+        EditorsFixture f;
+        ScriptedUi ui;
+        bool stillOpen = false;
+        int cursor = -1;
+        ui.DialogSteps.enqueue([&](QDialog &d) {
+            Child<QLineEdit>(d, "ExpressionEdit")->setText(typed);
+            Press(d, "OkButton");
+            stillOpen = d.isVisible();
+            cursor = Child<QLineEdit>(d, "ExpressionEdit")->cursorPosition();
+        });
+        const bool refused = stored.isNull();
+        QCOMPARE(EditBarcode(nullptr, f.barcode), !refused);
+        QCOMPARE(stillOpen, refused);
+        if (!refused) {
+            QCOMPARE(f.barcode->Expression(), stored);
+            QVERIFY(ui.Shown.isEmpty());
+            // What the editor stored is what the build computes without an error.
+            if (!stored.isEmpty()) {
+                f.fd->OnGetValue = [](const QString &, Variant &value) { value = QStringLiteral("13912345678"); };
+                f.report->PrepareScript();
+                f.report->Calc(stored);
+            }
+            return;
+        }
+        QCOMPARE(f.barcode->Expression(), QString());
+        QCOMPARE(ui.Shown.size(), 1);
+        QVERIFY2(ui.LastText().startsWith("Error in expression '"), qPrintable(ui.LastText()));
+        QVERIFY2(ui.LastText().contains("(column "), qPrintable(ui.LastText()));
+        if (caret >= 0)
+            QVERIFY2(cursor == caret, qPrintable(QStringLiteral("%1: %2").arg(cursor).arg(ui.LastText())));
+    }
+
+    void barcodeFieldPickerListsTheDatasetFields()
+    {
+        EditorsFixture f;
+        ScriptedUi ui;
+        QStringList items;
+        ui.DialogSteps.enqueue([&](QDialog &d) {
+            auto *box = Child<QComboBox>(d, "FieldBox");
+            for (int i = 1; i < box->count(); ++i)
+                items << box->itemText(i);
+            box->setCurrentIndex(2);
+            emit box->activated(2);
+            QCOMPARE(Child<QLineEdit>(d, "ExpressionEdit")->text(), QString("<FD.\"电话\">"));
+            Press(d, "OkButton");
+        });
+        QVERIFY(EditBarcode(nullptr, f.barcode));
+        QCOMPARE(items, QStringList({"FD.\"收件人\"", "FD.\"电话\""}));
+        QCOMPARE(f.barcode->Expression(), QString("<FD.\"电话\">"));
+    }
+
     void otherColourComesFromTheColourDialog()
     {
         // "Other..." asks the colour dialog; its colour arrives in the layout's blue-green-red

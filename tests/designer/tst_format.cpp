@@ -9,10 +9,13 @@
 #include "designer/format/frxFormatCommands.h"
 #include "designer/format/frxFormatControls.h"
 #include "designer/settings/frxDesignerSettings.h"
+#include "designer/trees/frxDataTree.h"
+#include "designer/trees/frxFieldDrop.h"
 #include "designer/undo/frxUndoBuffer.h"
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
 #include "platform/IniFile.h"
+#include "report/draw/frxFontTable.h"
 #include "report/model/frxBands.h"
 
 #include <QAction>
@@ -249,9 +252,61 @@ private slots:
         QVERIFY(inserted);
         QCOMPARE(inserted->Font()->Size(), 16);
         QCOMPARE(inserted->Font()->Color(), 0x0000FF);
+        QVERIFY(inserted->Font()->SameAs(*m->Font()));
+        // The frame and the alignment only with the copy-format tool on.
+        QCOMPARE(int(inserted->Frame()->Typ()), 0);
+        QCOMPARE(inserted->HAlign(), frx::haLeft);
+        w.fmt->SetTool(TfrxDesignerFormatting::ttCopyFormat);
+        w.form.ArmInsertion(QStringLiteral("TfrxMemoView"));
+        inserted = qobject_cast<TfrxCustomMemoView *>(w.form.InsertObject(QRectF(10, 150, 80, 20)));
+        QVERIFY(inserted);
         QCOMPARE(int(inserted->Frame()->Typ()), 15);
         QCOMPARE(inserted->HAlign(), frx::haRight);
-        QVERIFY(inserted->Font()->SameAs(*m->Font()));
+    }
+
+    // A new text object, from the objects bar or dropped from the data tree, holds one line of
+    // the sample's font and, when dropped, the field's name across.
+    void newTextFitsItsFont_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("14 pt") << 14;
+        QTest::newRow("22 pt") << 22;
+    }
+    void newTextFitsItsFont()
+    {
+        QFETCH(int, points);
+        FormatWindow w;
+        w.f.fd->SetFields({QStringLiteral("收货人详细地址")});
+        auto *m = w.Memo("Memo1");
+        w.Select({m});
+        QVERIFY(w.cmd->Dispatch(tgFontSize, QString::number(points)));
+        const double lineHeight = QFontMetricsF([&] {
+            QFont font(m->Font()->Name());
+            font.setPixelSize(qRound(points * 96 / 72.0));
+            return font;
+        }()).height();
+        w.form.ArmInsertion(QStringLiteral("TfrxMemoView"));
+        auto *inserted = qobject_cast<TfrxCustomMemoView *>(w.form.InsertObject(QRectF(10, 120, 80, 18.9)));
+        QVERIFY(inserted);
+        QVERIFY2(inserted->Height() >= lineHeight, qPrintable(QString::number(inserted->Height())));
+        QVERIFY(inserted->Height() >= inserted->CalcHeight() - 1e-6);
+        QCOMPARE(inserted->Font()->Size(), points);
+
+        w.form.DataTree()->SetActivePage(TfrxDataTreeForm::tabData);
+        TfrxFieldDrop drop(&w.form, w.form.DataTree());
+        auto *field = qobject_cast<TfrxCustomMemoView *>(
+            drop.DropReference("<FD.\"收货人详细地址\">", w.form.Page(), QRectF(20, 30, 0, 0)).value(0));
+        QVERIFY(field);
+        QCOMPARE(field->Font()->Size(), points);
+        QVERIFY2(field->Height() >= lineHeight, qPrintable(QString::number(field->Height())));
+        TfrxMemoView name;
+        name.Font()->Assign(*field->Font());
+        name.SetText(QStringLiteral("收货人详细地址"));
+        QVERIFY2(field->Width() >= name.CalcWidth() - 1e-6, qPrintable(QString::number(field->Width())));
+        // Whole grid steps.
+        const double grid = w.ws->GridY();
+        QVERIFY(std::abs(field->Height() / grid - std::round(field->Height() / grid)) < 1e-6);
     }
 
     void customColoursKeepTheLastEight()
@@ -286,6 +341,33 @@ private slots:
         Mouse(selector, QEvent::MouseButtonRelease, QPoint(8 + 18 * 3 + 4, 8 + 18 * 1 + 4)); // row 2, red
         QCOMPARE(m->Font()->Color(), 0x0000FF);
         frxColorTable::ResetCustomColors();
+    }
+
+    // A zoom change repaints both rulers at once (they kept the old scale until the page tab
+    // changed), so their ticks follow the new scale.
+    void rulersRepaintAfterZoom()
+    {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        };
+        FormatWindow w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        PaintCounter top, left;
+        w.fmt->Ruler(true)->installEventFilter(&top);
+        w.fmt->Ruler(false)->installEventFilter(&left);
+        QApplication::processEvents();
+        top.paints = left.paints = 0;
+        for (double scale : {0.5, 1.5}) {
+            w.form.SetScale(scale);
+            QApplication::processEvents();
+            QVERIFY(top.paints > 0 && left.paints > 0);
+            top.paints = left.paints = 0;
+        }
     }
 
     void guideDraggedFromTheRulerIsSavedAndSnappedTo()
@@ -347,6 +429,23 @@ private slots:
         menu.findChild<QAction *>(QStringLiteral("ClearContentsMI"))->trigger();
         QCOMPARE(a->Text(), QString());
         QVERIFY(!b->Text().isEmpty());
+    }
+
+    // The font box offers the names layouts use (the font table's) before the system's family
+    // names, so a template names 宋体 as the Windows-made ones do.
+    void fontBoxListsLayoutNamesFirst()
+    {
+        FormatWindow w;
+        TfrxFontComboBox *box = w.fmt->Bars()->FontBox();
+        box->Fill();
+        const QStringList layoutNames = TfrxFontTable::Global().LayoutNames();
+        for (const char *name : {"宋体", "黑体", "楷体", "仿宋", "微软雅黑", "Arial", "Times New Roman"})
+            QVERIFY2(layoutNames.contains(QString::fromUtf8(name)), name);
+        const QStringList families = box->Families();
+        QCOMPARE(families.mid(0, layoutNames.size()), layoutNames);
+        QVERIFY(families.size() > layoutNames.size()); // the system's other families follow
+        const int song = box->findText(QStringLiteral("宋体"));
+        QVERIFY(song >= 0 && song < box->findText(families.last()));
     }
 
     void recentFontsLiveInTheSettingsStore()

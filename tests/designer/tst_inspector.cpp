@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRandomGenerator>
+#include <QToolButton>
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -539,6 +541,65 @@ private slots:
         QCOMPARE(w.insp->ObjectList()->currentText(), QStringLiteral("Receiver: TfrxMemoView"));
     }
 
+    // At the dock's default width the names are whole and a Boolean's or an enumeration's
+    // drop-down button is inside the grid.
+    void namesFitAndValueButtonsShow_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("Boolean") << "BackPicturePrintable";
+        QTest::newRow("enumeration") << "Orientation";
+    }
+    void namesFitAndValueButtonsShow()
+    {
+        QFETCH(QString, row);
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.Select({});
+        QApplication::processEvents();
+        QTreeWidget *grid = w.insp->Grid();
+        const QFontMetrics metrics(grid->font());
+        QVERIFY2(grid->header()->sectionSize(0) >= metrics.horizontalAdvance(row) + grid->indentation(),
+                 qPrintable(QString::number(grid->header()->sectionSize(0))));
+        QVERIFY(w.insp->SelectRow(row));
+        QApplication::processEvents();
+        auto *button = grid->findChild<QToolButton *>("ListButton");
+        QVERIFY(button && button->isVisible());
+        const QRect inViewport(button->mapTo(grid->viewport(), QPoint(0, 0)), button->size());
+        QVERIFY2(grid->viewport()->rect().contains(inViewport),
+                 qPrintable(QStringLiteral("%1 of %2").arg(inViewport.right()).arg(grid->viewport()->width())));
+    }
+
+    void backgroundOnAPageThatPrintsItAsksToKeepItOffThePaper_data()
+    {
+        QTest::addColumn<bool>("printable");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("printableAfter");
+        QTest::newRow("prints, keep it off") << true << true << true << false;
+        QTest::newRow("prints, print it") << true << false << true << true;
+        QTest::newRow("already off the paper") << false << true << false << false;
+    }
+    void backgroundOnAPageThatPrintsItAsksToKeepItOffThePaper()
+    {
+        QFETCH(bool, printable);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, printableAfter);
+        Window w;
+        QTemporaryDir dir;
+        const QString jpeg = WriteImage(dir.filePath("scan.jpg"), 120, 80, "JPG");
+        w.Page()->SetBackPicturePrintable(printable);
+        w.Select({});
+        w.ui.Answers.enqueue(answer);
+        w.ui.DialogSteps.enqueue(LoadPicture(w.ui, jpeg, true));
+        QVERIFY(w.insp->RunEditor("BackPicture"));
+        QCOMPARE(w.ui.Shown.size() == 1 && w.ui.Shown[0].Question &&
+                     w.ui.Shown[0].Text == TfrxPictureEditorForm::BackPicturePrintsText(),
+                 asked);
+        QCOMPARE(w.Page()->BackPicturePrintable(), printableAfter);
+        QVERIFY(!w.Page()->BackPicture().IsEmpty());
+    }
+
     void backgroundPictureIsStoredByteForByte()
     {
         Window w;
@@ -640,6 +701,7 @@ private slots:
         QVERIFY(image.save(bmp, "BMP"));
         QVERIFY(QFileInfo(bmp).size() > TfrxPictureEditorForm::WarnSize);
         Window w;
+        w.Page()->SetBackPicturePrintable(false); // no question whether to print it
         w.Select({});
         w.ui.DialogSteps.enqueue(LoadPicture(w.ui, bmp, true));
         QVERIFY(w.insp->RunEditor("BackPicture"));

@@ -4,6 +4,7 @@
 #include "ScriptedUi.h"
 #include "WorkspaceDriver.h"
 
+#include "designer/trees/frxReportTree.h"
 #include "designer/window/frxDesgn.h"
 #include "designer/workspace/frxClipboard.h"
 #include "designer/workspace/frxDesgnWorkspace.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QCursor>
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
@@ -230,19 +232,91 @@ private slots:
         TfrxComponent *b = w.Obj("Memo4");
         QVERIFY(a && b);
         QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>({a, b}));
-        // They follow the mouse until a click drops them.
-        // (Half a step more than whole steps: the pointer's pixel rounding stays on the same step.)
-        const QPoint drop = At(w.ws, 20 + 10.5 * Mm, 20 + 20.5 * Mm);
+        // They follow the mouse by their top-left corner until a click drops them there, on the
+        // grid line nearest the pointer.
+        const QPoint drop = At(w.ws, 10.4 * Mm, 20.3 * Mm);
         Mouse(w.ws, QEvent::MouseMove, drop, {}, Qt::NoButton);
         Mouse(w.ws, QEvent::MouseButtonPress, drop);
         Mouse(w.ws, QEvent::MouseButtonRelease, drop);
         QVERIFY(!w.ws->Pasting());
-        QVERIFY(qAbs(a->Left() - 10 * Mm) < 1e-6 && qAbs(a->Top() - 20 * Mm) < 1e-6);
+        QVERIFY2(qAbs(a->Left() - 10 * Mm) < 1e-6 && qAbs(a->Top() - 20 * Mm) < 1e-6,
+                 qPrintable(QStringLiteral("%1 %2").arg(a->Left() / Mm).arg(a->Top() / Mm)));
         // One Undo takes the whole paste away, Redo brings it back.
         w.form.Undo();
         QCOMPARE(LayoutBytes(*w.f.report), before);
         w.form.Redo();
         QVERIFY(w.Obj("Memo3") && w.Obj("Memo4"));
+    }
+
+    // Paste puts the copy under the pointer when it is over the page, else where the copy was
+    // taken from; never past the page's edges; the report tree lists it at once.
+    void pasteLandsUnderThePointer_data()
+    {
+        QTest::addColumn<QPointF>("pointerMm");   // design position of the pointer; (-1, -1): off the page
+        QTest::addColumn<QPointF>("dropMm");      // where the click drops it; (-1, -1): no move before it
+        QTest::addColumn<QPointF>("expectedMm");  // Memo1's copy's top-left corner
+        QTest::newRow("under the pointer") << QPointF(30.2, 12.4) << QPointF(-1, -1) << QPointF(30, 12);
+        QTest::newRow("pointer off the page: copied place") << QPointF(-1, -1) << QPointF(-1, -1) << QPointF(10, 5);
+        QTest::newRow("dropped near the corner stays on the page")
+            << QPointF(30, 12) << QPointF(89, 49) << QPointF(90 - 25, 50 - 5);
+        QTest::newRow("dropped above the page stays on it") << QPointF(30, 12) << QPointF(20, -3) << QPointF(20, 0);
+    }
+    void pasteLandsUnderThePointer()
+    {
+        QFETCH(QPointF, pointerMm);
+        QFETCH(QPointF, dropMm);
+        QFETCH(QPointF, expectedMm);
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        w.form.Copy();
+        const QPoint pointer = pointerMm.x() < 0 ? QPoint(2, 2) : At(w.ws, pointerMm.x() * Mm, pointerMm.y() * Mm);
+        QCursor::setPos(w.ws->mapToGlobal(pointer));
+        w.form.Paste();
+        TfrxComponent *copy = w.Obj("Memo3");
+        QVERIFY(copy);
+        QVERIFY(w.form.ReportTree()->NodeOf(copy));
+        const QPoint drop = dropMm.x() < 0 && dropMm.y() < 0 ? pointer : At(w.ws, dropMm.x() * Mm, dropMm.y() * Mm);
+        if (drop != pointer)
+            Mouse(w.ws, QEvent::MouseMove, drop, {}, Qt::NoButton);
+        if (pointerMm.x() >= 0 || drop != pointer) {
+            Mouse(w.ws, QEvent::MouseButtonPress, drop);
+            Mouse(w.ws, QEvent::MouseButtonRelease, drop);
+        }
+        QVERIFY2(qAbs(copy->AbsLeft() - expectedMm.x() * Mm) < 1e-6 && qAbs(copy->AbsTop() - expectedMm.y() * Mm) < 1e-6,
+                 qPrintable(QStringLiteral("%1 %2").arg(copy->AbsLeft() / Mm).arg(copy->AbsTop() / Mm)));
+    }
+
+    // Duplicate: a copy one grid step right and down of the original, selected, one undo step.
+    void duplicateIsOneStepAside()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        TfrxComponent *memo = w.Obj("Memo1");
+        const QByteArray before = LayoutBytes(*w.f.report);
+        QTest::keySequence(&w.form, QKeySequence(Qt::CTRL | Qt::Key_D));
+        if (!w.Obj("Memo3")) // the window may not be active on this platform: the command itself
+            w.form.Duplicate();
+        TfrxComponent *copy = w.Obj("Memo3");
+        QVERIFY(copy);
+        QCOMPARE(copy->AbsLeft(), std::round((memo->AbsLeft() + w.ws->GridX()) * 1e8) / 1e8);
+        QCOMPARE(copy->AbsTop(), std::round((memo->AbsTop() + w.ws->GridY()) * 1e8) / 1e8);
+        QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{copy});
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    // A click on the grey outside the paper clears the selection.
+    void clickOutsideThePageClearsTheSelection()
+    {
+        Window w;
+        w.form.SetScale(1);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        const QPoint grey = w.ws->PaperOrigin().toPoint() - QPoint(5, 5);
+        Mouse(w.ws, QEvent::MouseButtonPress, grey);
+        Mouse(w.ws, QEvent::MouseButtonRelease, grey);
+        QVERIFY(!w.form.SelectedObjects().contains(w.Obj("Memo1")));
     }
 
     void picturesTravelWithTheirBytes()
@@ -346,6 +420,50 @@ private slots:
         w.form.grab();
         w.form.Undo();
         QCOMPARE(LayoutBytes(*w.f.report), before);
+    }
+
+    // A handle drag ends on the grid line nearest the pointer, wherever on the handle the press
+    // was and at any zoom (it used to land a whole step short when the press was inside the edge).
+    void handleDragEndsOnTheNearestGridLine_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<double>("pressOffset"); // design pixels from the edge
+        QTest::addColumn<double>("aimMm");       // where the pointer is released
+        QTest::addColumn<double>("expectedMm");
+        for (double scale : {1.0, 1.5})
+            for (double offset : {-1.0, 0.0, 2.0}) {
+                const QString name = QStringLiteral("%1%, press %2").arg(scale * 100).arg(offset);
+                QTest::newRow(qPrintable(name + ", aim 42")) << scale << offset << 42.0 << 42.0;
+                QTest::newRow(qPrintable(name + ", aim 41.7")) << scale << offset << 41.7 << 42.0;
+                QTest::newRow(qPrintable(name + ", aim 42.3")) << scale << offset << 42.3 << 42.0;
+                QTest::newRow(qPrintable(name + ", aim 30.6")) << scale << offset << 30.6 << 31.0;
+            }
+    }
+    void handleDragEndsOnTheNearestGridLine()
+    {
+        QFETCH(double, scale);
+        QFETCH(double, pressOffset);
+        QFETCH(double, aimMm);
+        QFETCH(double, expectedMm);
+        Window w;
+        w.form.SetScale(scale);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        TfrxComponent *memo = w.Obj("Memo1");
+        const double left = memo->AbsLeft(), top = memo->AbsTop();
+        const double right = left + memo->Width(), bottom = top + memo->Height();
+        // The bottom-right handle: both axes.
+        Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, right + pressOffset, bottom + pressOffset));
+        QCOMPARE(w.ws->Mode(), TfrxDesignerWorkspace::dmSize);
+        const double aimY = bottom / Mm + 6 + (aimMm - std::round(aimMm));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, (aimMm - 3) * Mm, aimY * Mm));
+        Mouse(w.ws, QEvent::MouseMove, At(w.ws, aimMm * Mm, aimY * Mm));
+        Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, aimMm * Mm, aimY * Mm));
+        const double rightMm = (memo->AbsLeft() + memo->Width()) / Mm;
+        const double bottomMm = (memo->AbsTop() + memo->Height()) / Mm;
+        QVERIFY2(std::abs(rightMm - expectedMm) < 1e-3, qPrintable(QString::number(rightMm)));
+        QVERIFY2(std::abs(bottomMm - std::round(aimY)) < 1e-3, qPrintable(QString::number(bottomMm)));
+        QCOMPARE(memo->AbsLeft(), left);
+        QCOMPARE(memo->AbsTop(), top);
     }
 
     void sizingPastTheOppositeEdgeFlips()

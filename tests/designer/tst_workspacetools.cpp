@@ -78,9 +78,9 @@ private slots:
         QTest::newRow("barcode") << "TfrxBarCodeView"
                                  << ""
                                  << "TfrxBarCodeView" << 0 << cm;
-        QTest::newRow("2D barcode") << "TfrxBarcode2DView"
-                                    << "OtherMenu"
-                                    << "TfrxBarcode2DView" << 0 << cm;
+        QTest::newRow("QR code on the bar") << "TfrxBarcode2DView"
+                                            << ""
+                                            << "TfrxBarcode2DView" << 0 << cm;
         QTest::newRow("QR code, inches") << "TfrxQRCode"
                                          << "OtherMenu"
                                          << "TfrxQRCode" << 1 << inch;
@@ -119,6 +119,9 @@ private slots:
             QCOMPARE(int(shape->Shape()), flags);
         if (auto *line = qobject_cast<TfrxLineView *>(c))
             QCOMPARE(line->Diagonal(), flags == 1);
+        // A new barcode is the waybill's Code 128, the bar's two-dimensional code a QR code.
+        if (auto *barcode = qobject_cast<TfrxBarcodeBase *>(c))
+            QCOMPARE(barcode->BarType(), QString(qobject_cast<TfrxBarCodeView *>(c) ? "bcCode128" : "bcCodeQR"));
         QCOMPARE(w.form.SelectedObjects(), QList<TfrxComponent *>{c});
     }
 

@@ -127,6 +127,9 @@ private slots:
     void paperClipOnScreenOnly();
     void printableAndVisibility();
     void mirrorMargins();
+    void underlineUnderChineseText_data();
+    void backgroundKeepsThinLinesWhenReduced();
+    void underlineUnderChineseText();
 };
 
 void TestDraw::backgroundAndHatch()
@@ -658,6 +661,82 @@ void TestDraw::mirrorMargins()
              frxRound(10 * 3.77953));
     QCOMPARE(page->LeftMargin(), 2.0);
     QCOMPARE(page->RightMargin(), 10.0);
+}
+
+void TestDraw::underlineUnderChineseText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("中文, 96 dpi") << QStringLiteral("中文") << QStringLiteral("宋体") << 1.0;
+    QTest::newRow("中文, 300 dpi") << QStringLiteral("中文") << QStringLiteral("宋体") << 300 / 96.0;
+    QTest::newRow("Latin around Chinese, 96 dpi") << QStringLiteral("ab中文cd") << QStringLiteral("Arial") << 1.0;
+    QTest::newRow("Latin around Chinese, 300 dpi")
+        << QStringLiteral("SF 中文 1234") << QStringLiteral("Arial") << 300 / 96.0;
+}
+
+// The underline runs under the whole text, Chinese characters and the Latin after them included.
+void TestDraw::underlineUnderChineseText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, font);
+    QFETCH(double, scale);
+    TfrxMemoView memo;
+    memo.SetBounds(0, 0, 300, 40);
+    memo.SetText(text);
+    memo.Font()->SetName(font);
+    memo.Font()->SetSize(14);
+    const int w = frxRound(320 * scale), h = frxRound(50 * scale);
+    const QImage plain = DrawView(memo, w, h, scale, TfrxCanvas::ckPrinter);
+    memo.Font()->SetStyle(frx::TFontStyles(frx::fsUnderline));
+    const QImage underlined = DrawView(memo, w, h, scale, TfrxCanvas::ckPrinter);
+    const QRect glyphs = Drawn(plain);
+    QVERIFY(!glyphs.isEmpty());
+    // The longest dark run along a row of the underlined drawing, below the characters' middle,
+    // in a row where the plain drawing has no such run.
+    auto longestRun = [&](const QImage &image, int y) {
+        int longest = 0, run = 0;
+        for (int x = 0; x < w; ++x) {
+            run = qGray(image.pixel(x, y)) < 128 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+        return longest;
+    };
+    int longest = 0;
+    for (int y = glyphs.center().y() + 1; y < h; ++y)
+        if (longestRun(plain, y) < glyphs.width() / 2)
+            longest = std::max(longest, longestRun(underlined, y));
+    QVERIFY2(longest >= glyphs.width() * 0.9,
+             qPrintable(QStringLiteral("line %1 px of %2 px text").arg(longest).arg(glyphs.width())));
+}
+
+// A scan shown at half size on screen keeps its thin lines (averaged to grey), where pixel
+// stretching dropped most of them.
+void TestDraw::backgroundKeepsThinLinesWhenReduced()
+{
+    TfrxReport report;
+    TfrxReportPage *page = AddPage(report, 100, 100);
+    page->SetRightMargin(0);
+    page->SetBottomMargin(0);
+    // A 300-dpi scan with a line two pixels wide every 40 pixels.
+    const int size = frxRound(100 / 25.4 * 300);
+    QImage scan = Picture(size, size, kWhite);
+    int lines = 0;
+    for (int x = 7; x + 1 < size; x += 40, ++lines)
+        for (int y = 0; y < size; ++y) {
+            scan.setPixel(x, y, kBlack);
+            scan.setPixel(x + 1, y, kBlack);
+        }
+    TPicture picture;
+    picture.SetImage(scan);
+    page->SetBackPicture(picture);
+    const QImage drawn = DrawPageImage(*page, 0.5, TfrxCanvas::ckScreen);
+    // Along one row: every line leaves a visibly darker column (pixel stretching met a third).
+    const int row = drawn.height() / 3;
+    int dark = 0;
+    for (int x = 1; x < frxRound(100 * fr01cm * 0.5); ++x)
+        dark += qGray(drawn.pixel(x, row)) < 235 && qGray(drawn.pixel(x - 1, row)) >= 235;
+    QVERIFY2(dark >= lines - 1, qPrintable(QStringLiteral("%1 of %2 lines").arg(dark).arg(lines)));
 }
 
 QTEST_MAIN(TestDraw)
