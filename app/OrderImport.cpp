@@ -19,9 +19,14 @@ bool Empty(QStringView text)
     return true;
 }
 
-QString Names(const QStringList &names)
+// The first names of a list, and how many there are when not all are shown (a column removed near
+// the front moves every column after it).
+QString Names(const QStringList &names, int shown)
 {
-    return names.join(QStringLiteral("、"));
+    QString text = names.mid(0, shown).join(QStringLiteral("、"));
+    if (names.size() > shown)
+        text += QStringLiteral(" 等共 %1 列").arg(names.size());
+    return text;
 }
 
 } // namespace
@@ -72,9 +77,9 @@ QString TColumnMatch::Text() const
 {
     QString text = QStringLiteral("订单文件的表头与设置的订单列 ([OrderColumn]) 不一致:");
     if (!Missing.isEmpty())
-        text += QStringLiteral("\n缺少: ") + Names(Missing);
+        text += QStringLiteral("\n缺少: ") + Names(Missing, 20);
     if (!Moved.isEmpty())
-        text += QStringLiteral("\n位置不同: ") + Names(Moved);
+        text += QStringLiteral("\n位置不同: ") + Names(Moved, 5);
     return text;
 }
 

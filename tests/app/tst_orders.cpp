@@ -66,6 +66,19 @@ private slots:
             if (extra)
                 QCOMPARE(t.LookupValue("K42"), QString("42"));
         }
+        // Values come back as they went in, whether kept in one byte a character or in UTF-16, and
+        // a copy holds its own.
+        THashTable t(256);
+        const QString odd = QString::fromUtf8("caf\xC3\xA9 \xE5\xBC\xA0") + QChar(0xD800) + QChar(0) + QChar(0xFF);
+        for (const QString &value : {QString(), QString("plain"), QString(QChar(0xFF)), odd})
+            t.PutValue("V", value);
+        t.PutValue("L", QString(100000, QChar(0x4E00)));
+        const THashTable copy = t;
+        t.Clear();
+        QCOMPARE(copy.LookupValue("V"), odd);
+        QCOMPARE(copy.LookupValue("L"), QString(100000, QChar(0x4E00)));
+        QCOMPARE(copy.ItemKey(*copy.FindItem("L")), QString("L"));
+        QCOMPARE(t.LookupValue("V"), QString());
     }
 
     // The quote rule, one line at a time: a quoted text ends at the next single quote and what

@@ -395,7 +395,8 @@ private slots:
         r = print(shifted, "shifted.pdf");
         QCOMPARE(r.Code, 2);
         QVERIFY(r.Out.isEmpty());
-        QVERIFY2(r.Err.contains("缺少: 买家会员名") && r.Err.contains("--by-position"), qPrintable(r.Err));
+        QVERIFY2(r.Err.contains("缺少: 买家会员名") && r.Err.contains("等共 28 列") && r.Err.contains("--by-position"),
+                 qPrintable(r.Err));
         QVERIFY(!QFile::exists(out.filePath("shifted.pdf")));
         r = print(shifted, "shifted.pdf", {"--by-position"});
         QCOMPARE(r.Code, 0);
