@@ -275,9 +275,10 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
         return TAutoResult::DownloadFailed;
     }
 
+    // No one is asked in a timed run: a header with only some of the column names refuses the file.
     QList<int> unclosed;
     try {
-        ImportOrders(AutoOrdersPath(), nullptr, &unclosed);
+        unclosed = ImportOrders(AutoOrdersPath()).UnclosedLines;
     } catch (const std::exception &e) {
         host.Message(ExceptionText(e));
         return TAutoResult::ImportFailed;

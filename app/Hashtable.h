@@ -2,21 +2,19 @@
 // The string table that holds one order row: keys "C1" … "Cn" mapped to the cells of a CSV line.
 // Chained buckets, newest item first in its chain, so a second value under a key shadows the first.
 //
-// Items live in one array and their values in one text buffer per table: an import of 100,000
-// rows then costs a few allocations per row instead of one per cell. Until a table holds more
-// than a handful of items a chain walk is a scan of that array; the bucket heads are built when
-// the table grows.
+// A big export holds millions of cells, so a table keeps them compact: its items and their values
+// share one block of memory, an item is two numbers (its key's number and where its value ends),
+// a value whose characters all fit in one byte takes one byte per character, and a key is kept
+// once for the whole program (KeyId). Until a table holds more than a handful of items a chain
+// walk is a scan of its items; the bucket chains are built when the table grows.
 
 #include <QString>
 #include <memory>
 #include <vector>
 
 struct THashItem {
-    qint32 Next = -1;        // index of the next item in the same bucket, or -1
-    quint32 Hash = 0;
-    QString Key;
-    qint32 ValueStart = 0;   // the value's place in the table's text buffer
-    qint32 ValueLength = 0;
+    quint32 Key = 0;   // the key's number (THashTable::KeyId); the top bit marks a value kept as UTF-16
+    quint32 End = 0;   // where the value ends in the table's text; it starts where the item before ends
 };
 using PHashItem = const THashItem *;
 
@@ -24,34 +22,51 @@ class THashTable {
 public:
     explicit THashTable(int bucketCount = 256);
     THashTable(const THashTable &other);
-    THashTable(THashTable &&other) noexcept = default;
+    THashTable(THashTable &&other) noexcept;
     THashTable &operator=(const THashTable &other);
-    THashTable &operator=(THashTable &&other) noexcept = default;
+    THashTable &operator=(THashTable &&other) noexcept;
     virtual ~THashTable() = default;
 
     // h rotated left by two bits and combined with each UTF-16 code unit in turn.
     virtual quint32 HashKey(const QString &key) const;
 
-    void PutValue(const QString &key, const QString &value) { PutValue(key, HashKey(key), QStringView(value)); }
-    // The same with the key's hash already known (an import reuses the hashes of "C1" … "Cn").
-    void PutValue(const QString &key, quint32 hash, QStringView value);
+    // The number a key is kept under, the same in every table of the program (an import makes the
+    // numbers of "C1" … "Cn" once and puts its cells by number).
+    static quint32 KeyId(const QString &key);
+
+    void PutValue(const QString &key, const QString &value) { PutValue(KeyId(key), QStringView(value)); }
+    void PutValue(quint32 keyId, QStringView value);
     PHashItem FindItem(const QString &key) const;
     QString LookupValue(const QString &key) const;
     QString ItemValue(const THashItem &item) const;
+    QString ItemKey(const THashItem &item) const;
 
     int BucketCount() const { return m_bucketCount; }
-    int Count() const { return int(m_items.size()); }
+    int Count() const { return int(m_count); }
     void Clear();
+    // Makes room for `items` more items whose values take `textBytes` bytes (ValueBytes), so that
+    // a row is built in one allocation.
+    void Reserve(int items, qsizetype textBytes);
+    // The bytes a value takes in a table.
+    static qsizetype ValueBytes(QStringView value);
     // Trims spare capacity once a row is complete.
     void Squeeze();
 
 private:
-    static constexpr int ScanLimit = 32;   // below this many items a chain walk scans the array
+    static constexpr int ScanLimit = 32;   // up to this many items a chain walk scans the items
+    static constexpr quint32 Wide = 0x80000000u;
     int Bucket(quint32 hash) const { return int(hash % quint32(m_bucketCount)); }
-    void BuildBuckets();
+    THashItem *Items() const { return reinterpret_cast<THashItem *>(m_data.get()); }
+    char *Text() const { return m_data.get() + size_t(m_itemCapacity) * sizeof(THashItem); }
+    void Reallocate(quint32 itemCapacity, quint32 textCapacity);
+    void BuildChains();
 
     int m_bucketCount;
-    std::vector<THashItem> m_items;
-    QString m_text;
-    std::unique_ptr<qint32[]> m_buckets;   // heads of the chains, once the table is large
+    quint32 m_count = 0;
+    quint32 m_itemCapacity = 0;
+    quint32 m_textSize = 0;
+    quint32 m_textCapacity = 0;
+    std::unique_ptr<char[]> m_data;   // the items, then the text of their values
+    // For a large table: the head of each bucket's chain, then the next item of each item.
+    std::unique_ptr<std::vector<qint32>> m_chains;
 };

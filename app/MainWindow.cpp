@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTableView>
@@ -475,21 +477,42 @@ void TFMainWindow::ToolButtonDataIMPClick()
         ImportOrderFile(path);
 }
 
+// The question of an export whose header holds some but not all configured column names.
+static TColumnChoice AskColumnChoice(const TColumnMatch &match)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),
+                    match.Text() + QStringLiteral("\n\n按名称导入: 按表头中的列名取各列，缺少的列留空。\n"
+                                                  "按位置导入: 仍按设置的列顺序取各列。"),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton *byName = box.addButton(QStringLiteral("按名称导入"), QMessageBox::AcceptRole);
+    QPushButton *byPosition = box.addButton(QStringLiteral("按位置导入"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(byName);
+    Ui::RunDialog(box);
+    if (box.clickedButton() == byName)
+        return TColumnChoice::ByName;
+    if (box.clickedButton() == byPosition)
+        return TColumnChoice::ByPosition;
+    return TColumnChoice::Cancel;
+}
+
 void TFMainWindow::ImportOrderFile(const QString &path)
 {
-    QList<int> unclosed;
-    QStringList warnings;
+    TOrderImport result;
     try {
-        ImportOrders(path, &warnings, &unclosed);
+        result = ImportOrders(path, AskColumnChoice);
     } catch (const std::exception &e) {
         // The orders already in the grid stay there and stay printable.
         Ui::Message(ExceptionText(e), QStringLiteral("error"), UiIcon::Error);
         return;
     }
+    if (result.Cancelled)
+        return;
     ShowData();
-    ShowStatusMessage(QStringLiteral("读入 %1 条订单").arg(OrderRows.size()));
-    if (!unclosed.isEmpty())
-        warnings << UnclosedQuoteWarning(unclosed);
+    ShowStatusMessage(result.Summary());
+    QStringList warnings = result.Warnings;
+    if (!result.UnclosedLines.isEmpty())
+        warnings << UnclosedQuoteWarning(result.UnclosedLines);
     if (!warnings.isEmpty())
         Ui::Message(warnings.join(QLatin1Char('\n')), QStringLiteral("提示"), UiIcon::Warning);
 }

@@ -1,122 +1,161 @@
 #pragma once
-// Reading the marketplace's order export: encoding, records, fields, and OrderRows.
+// Reading the marketplace's order export: encoding, lines, fields, the header, and OrderRows.
 
 #include "app/Hashtable.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
-// Cuts decoded text into records and each record into fields. A record is a line (ended by CR LF,
-// LF or CR; a break after the last line adds none; an empty line is a record without fields),
-// except that a well-formed quoted field keeps a line break inside its quotes. A quoted field that
-// is not closed properly ends at its line end, so a stray quote never swallows the orders after it.
-class OrderTextReader {
-public:
-    explicit OrderTextReader(QStringView text) : m_text(text) {}
-    bool AtEnd() const { return m_pos >= m_text.size(); }
-    // Reads the next record; calls field(QStringView) for each field. Fields whose text differs
-    // from the file (quoted ones) are built in a scratch buffer, so views are valid only during
-    // the call.
-    template <typename FieldSink>
-    void ReadRecord(FieldSink &&field);
-    // Lines (1-based, of the text) on which a quoted field was not closed properly and was cut at
-    // the line end.
-    const QList<int> &UnclosedLines() const { return m_unclosedLines; }
-
-private:
-    bool AtLineEnd(qsizetype i) const
-    {
-        return i >= m_text.size() || m_text[i] == QLatin1Char('\n') || m_text[i] == QLatin1Char('\r');
-    }
-    void SkipLineBreak();
-    qsizetype LineEnd(qsizetype from) const;
-    // Where the quoted field whose opening quote is at `open` ends: at the first quote that is not
-    // half of a doubled quote and is followed by a comma, a line end or the end of the text (its
-    // index is returned). A field without such an end, or one that runs past a line end only to
-    // meet a stray quote, is cut at its first line end (returned, with *cut set).
-    qsizetype QuotedFieldEnd(qsizetype open, bool *cut) const;
-
-    QStringView m_text;
-    qsizetype m_pos = 0;
-    QString m_scratch;
-    int m_line = 1;
-    QList<int> m_unclosedLines;
-};
-
-// Splits one record's text into fields (used for a single line; see OrderTextReader).
+// Splits one line into fields: commas separate them; a field that begins with a double quote runs
+// to the next single double quote (a doubled quote inside stands for one quote, the closing quote
+// is dropped) and text after the closing quote starts the next field; a quote that is not closed
+// on the line runs to its end. An empty line has no fields. Returns whether a quote was left open.
+// Fields that differ from the line's text (quoted ones) are built in `scratch`, so the views are
+// valid only during the call of `field`.
+template <typename FieldSink>
+bool SplitOrderLine(QStringView line, QString &scratch, FieldSink &&field);
 QStringList SplitOrderLine(QStringView line);
 
-// Rows of decoded export text: the first record is the header and is skipped; field i of a record
-// goes under "C" + i for i up to columnCount.
-// The lines whose quoted fields were cut go to *unclosedLines when given.
-std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<int> *unclosedLines = nullptr);
+// How the header line of an export stands to the configured order columns ([OrderColumn]).
+struct TColumnMatch {
+    enum Kind {
+        NoNames,     // the header holds none of the names (a seller's own naming): columns by position
+        AllNames,    // it holds every name: columns by name, wherever they stand
+        SomeNames,   // some but not all: the seller decides
+    };
+    Kind Found = NoNames;
+    QStringList Missing;        // configured names the header lacks
+    QStringList Moved;          // configured names the header holds at another position, with both positions
+    std::vector<int> FieldOf;   // for each configured column the 0-based header field of its name, or -1
+    // What differs, in Chinese, for the seller.
+    QString Text() const;
+};
+// Compares the header's fields with the configured names (blanks around either do not count; a
+// column without a name takes no part and keeps its position).
+TColumnMatch MatchHeader(const QStringList &header, const QStringList &names);
 
-// Replaces OrderRows with the rows of the file. A file that cannot be opened or read raises
-// EFileError naming the file and the reason, and OrderRows stays as it was. warnings receives what
-// the seller should know about a file that was read (bytes that were not UTF-8, by line);
-// unclosedLines receives the lines whose quotes were not closed properly.
-void ImportOrders(const QString &path, QStringList *warnings = nullptr, QList<int> *unclosedLines = nullptr);
+enum class TColumnChoice { ByName, ByPosition, Cancel };
+// Asked when a header holds some but not all of the configured names.
+using TColumnChooser = std::function<TColumnChoice(const TColumnMatch &)>;
+
+// What an import did.
+struct TOrderImport {
+    size_t Orders = 0;          // rows made
+    int BlankLines = 0;         // lines skipped: blank, only blanks and separators, or only undecodable bytes
+    QStringList Warnings;       // bytes that were not UTF-8, by line
+    QList<int> UnclosedLines;   // lines whose quote was not closed (1-based, of the file)
+    TColumnMatch Columns;
+    bool ByName = false;        // columns were taken by the header's names
+    bool Cancelled = false;     // the seller cancelled at the question; OrderRows stays as it was
+    // "读入 N 条订单" and, when lines were skipped, "，跳过 M 个空行".
+    QString Summary() const;
+};
+
+// Turns decoded text, fed in pieces that end at line breaks (any piece may end mid-line; the
+// rest waits for the next), into order rows: the first line is the header, every further line
+// that holds something is a row whose cell of configured column j goes under "C" + j.
+class TOrderParser {
+public:
+    TOrderParser(const QStringList &columnNames, TOrderImport &report, const TColumnChooser &choose);
+    // False once the seller cancelled at the header.
+    bool Feed(QStringView text);
+    void Finish();
+    std::vector<THashTable> &Rows() { return m_rows; }
+
+private:
+    bool Line(QStringView line);
+    bool Header(QStringView line);
+
+    QStringList m_names;
+    TOrderImport &m_report;
+    TColumnChooser m_choose;
+    std::vector<quint32> m_keys;   // the key numbers of "C1" … "Cn"
+    std::vector<int> m_fieldOf;    // the field each configured column takes (by position: its own)
+    std::vector<THashTable> m_rows;
+    bool m_header = true;
+    bool m_cancelled = false;
+    bool m_afterCr = false;        // the last piece ended in CR: a LF that follows is part of that break
+    int m_line = 0;
+    QString m_pending;             // the start of a line the last piece did not finish
+    QString m_scratch;
+    QString m_quoted;              // the text of the line's quoted fields, one after another
+    struct Field {
+        bool Quoted;               // in m_quoted, else in the line
+        qsizetype Start, Size;
+    };
+    std::vector<Field> m_fields;
+};
+
+// Rows of decoded export text, columns by position (tests, fuzzing). Lines whose quotes were left
+// open go to *unclosedLines, the number of lines skipped as blank to *blankLines.
+std::vector<THashTable> ParseOrderText(QStringView text, int columnCount, QList<int> *unclosedLines = nullptr,
+                                       int *blankLines = nullptr);
+
+// Replaces OrderRows with the rows of the file. A file that cannot be opened or read, or is no
+// order export, raises EFileError naming the file and the reason, and OrderRows stays as it was.
+// A header that holds some but not all configured names asks `choose`; without one the import is
+// refused with EFileError listing them.
+TOrderImport ImportOrders(const QString &path, const TColumnChooser &choose = {});
 // The warning naming the lines whose quotes were not closed properly.
 QString UnclosedQuoteWarning(const QList<int> &lines);
 
 // The largest order export read: a marketplace export of a busy year is a few hundred megabytes.
 constexpr qint64 MaxOrderFileBytes = qint64(1024) * 1024 * 1024;
-// The bytes of an order export, after the checks that come before any record: order columns are
-// configured, the file is a regular file of at most MaxOrderFileBytes, and it is text. Raises
-// EFileError saying which check failed.
-QByteArray ReadOrderFile(const QString &path);
 // The warning for bytes of a UTF-8 export that were not UTF-8, with their line numbers.
 QString BadBytesWarning(const QString &path, const QList<int> &lines);
 
 // ---- implementation of the template ----
 
 template <typename FieldSink>
-void OrderTextReader::ReadRecord(FieldSink &&field)
+bool SplitOrderLine(QStringView line, QString &scratch, FieldSink &&field)
 {
-    if (AtLineEnd(m_pos)) {   // an empty line: a record without fields
-        SkipLineBreak();
-        return;
-    }
-    const qsizetype size = m_text.size();
-    while (true) {
-        if (m_text[m_pos] == QLatin1Char('"')) {
-            bool cut = false;
-            const qsizetype end = QuotedFieldEnd(m_pos, &cut);
-            m_scratch.clear();
-            for (qsizetype k = m_pos + 1; k < end; ++k) {
-                const QChar c = m_text[k];
-                m_scratch += c;
-                if (c == QLatin1Char('"') && k + 1 < end && m_text[k + 1] == QLatin1Char('"'))
-                    ++k;
-                else if (c == QLatin1Char('\n') || (c == QLatin1Char('\r') && !(k + 1 < end && m_text[k + 1] == QLatin1Char('\n'))))
-                    ++m_line;   // a line break inside a well-formed quoted field
-            }
-            field(QStringView(m_scratch));
-            if (cut)
-                m_unclosedLines.append(m_line);
-            m_pos = cut ? end : end + 1;
-        } else {
-            qsizetype i = m_pos;
-            while (i < size) {
-                const QChar c = m_text[i];
-                if (c == QLatin1Char(',') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+    const qsizetype n = line.size();
+    qsizetype pos = 0;
+    bool open = false;
+    while (pos < n) {
+        if (line[pos] == QLatin1Char('"')) {
+            scratch.clear();
+            qsizetype i = pos + 1;
+            bool closed = false;
+            while (i < n) {
+                const qsizetype q = line.indexOf(QLatin1Char('"'), i);
+                if (q < 0) {
+                    scratch.append(line.sliced(i));
+                    i = n;
                     break;
-                ++i;
+                }
+                scratch.append(line.sliced(i, q - i));
+                if (q + 1 < n && line[q + 1] == QLatin1Char('"')) {   // a doubled quote stands for one
+                    scratch.append(QLatin1Char('"'));
+                    i = q + 2;
+                    continue;
+                }
+                closed = true;
+                i = q + 1;
+                break;
             }
-            field(m_text.sliced(m_pos, i - m_pos));
-            m_pos = i;
+            open = open || !closed;
+            field(QStringView(scratch));
+            pos = i;
+        } else {
+            qsizetype i = line.indexOf(QLatin1Char(','), pos);
+            if (i < 0)
+                i = n;
+            field(line.sliced(pos, i - pos));
+            pos = i;
         }
-        if (AtLineEnd(m_pos))
+        if (pos >= n)
             break;
-        if (m_text[m_pos] == QLatin1Char(',')) {
-            ++m_pos;
-            if (AtLineEnd(m_pos)) {   // a comma that ends the line leaves one more empty field
+        if (line[pos] == QLatin1Char(',')) {
+            ++pos;
+            if (pos >= n) {   // a comma that ends the line leaves one more empty field
                 field(QStringView());
                 break;
             }
         }
         // Any other character after a closing quote starts the next field without a comma.
     }
-    SkipLineBreak();
+    return open;
 }

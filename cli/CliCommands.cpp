@@ -18,10 +18,10 @@ namespace {
 const char *const kUsage =
     "usage: waybill-cli [--home DIR] orders FILE\n"
     "       waybill-cli [--home DIR] templates\n"
-    "       waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "       waybill-cli [--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
     "                   [--offset-x N --offset-y N]\n"
-    "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "       waybill-cli [--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n"
     "       waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
     "       waybill-cli [--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
@@ -77,18 +77,19 @@ int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
         err << kUsage;
         return 2;
     }
-    QList<int> unclosed;
-    QStringList warnings;
+    TOrderImport result;
     try {
-        ImportOrders(args[0], &warnings, &unclosed);
+        result = ImportOrders(args[0]);
     } catch (const std::exception &e) {
         err << "waybill-cli: " << ExceptionText(e) << '\n';
         return 2;
     }
-    if (!unclosed.isEmpty())
-        err << "waybill-cli: " << UnclosedQuoteWarning(unclosed) << '\n';
-    for (const QString &warning : std::as_const(warnings))
+    if (!result.UnclosedLines.isEmpty())
+        err << "waybill-cli: " << UnclosedQuoteWarning(result.UnclosedLines) << '\n';
+    for (const QString &warning : std::as_const(result.Warnings))
         err << "waybill-cli: warning: " << warning << '\n';
+    if (result.BlankLines > 0)
+        err << "waybill-cli: " << result.Summary() << '\n';
     for (size_t r = 0; r < OrderRows.size(); ++r) {
         out << "{\"row\": " << r;
         for (int j = 1; j <= OrderColumns.size(); ++j) {

@@ -39,6 +39,9 @@ const QList<OptionHelp> kPrintOptions = {
     {"dpi", "N", "The resolution --png renders at, 72 to 1200 (default 300)."},
     {"offset-x", "MM", "Horizontal printer offset in whole millimetres (default: the stored one)."},
     {"offset-y", "MM", "Vertical printer offset in whole millimetres (default: the stored one)."},
+    {"by-position", nullptr, "When the export's header holds only some of the column names of [OrderColumn] "
+                             "(the export changed its columns), take the columns by position instead of refusing "
+                             "with the list of missing and moved names."},
 };
 
 const QList<CommandEntry> &Commands()
@@ -46,28 +49,32 @@ const QList<CommandEntry> &Commands()
     static const QList<CommandEntry> commands = {
         {"orders", "[--home DIR] orders FILE", "List the orders of an order export as JSON.",
          "Imports FILE as the program does and writes one JSON object per order row: {\"row\": r, \"C1\": …} "
-         "with the columns the row holds (row index from 0). Lines whose quotes were not closed are named on "
-         "stderr.",
+         "with the columns the row holds (row index from 0). Lines whose quotes were not closed and the number "
+         "of blank lines skipped are named on stderr; a header that holds only some of the configured column "
+         "names is refused with their list.",
          {}},
         {"templates", "[--home DIR] templates", "List the templates of the program folder.",
          "Writes one line per template: its index, its name and the path of its layout, separated by tabs.",
          {}},
         {"print",
-         "[--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+         "[--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
-         "offsets. Writes \"printed <row>\" (1-based) for each order the printer took.",
+         "offsets. Columns are taken by the names of the export's header when it holds every name of [OrderColumn] "
+         "(a moved column still prints right), by position when it holds none of them, and the run is refused with "
+         "the list when it holds only some (unless --by-position). Writes \"printed <row>\" (1-based) for each "
+         "order the printer took.",
          kPrintOptions},
         {"preview",
-         "[--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
+         "[--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    [--zoom Z] [--page N] --png OUT.png",
          "Save a picture of the preview window.",
          "Opens the program's preview off screen, builds into it as the template preview does (the first ten "
          "orders unless --rows says otherwise), goes to page N, saves a picture of the window and writes "
          "\"pages <count>\".",
-         {kPrintOptions[0], kPrintOptions[1], kPrintOptions[2],
+         {kPrintOptions[0], kPrintOptions[9], kPrintOptions[1], kPrintOptions[2],
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
           {"page", "N", "The page to show (default 1)."},
           {"png", "OUT.png", "The picture to write."}}},

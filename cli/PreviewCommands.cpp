@@ -13,7 +13,7 @@
 
 namespace {
 const char *const kPreviewUsage =
-    "usage: waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "usage: waybill-cli [--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n";
 
 // The window's size in the pictures: a common laptop screen.

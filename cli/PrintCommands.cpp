@@ -16,7 +16,7 @@
 namespace {
 
 const char *const kPrintUsage =
-    "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
+    "usage: waybill-cli [--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N])\n"
     "                   [--offset-x N --offset-y N]\n";
 
@@ -84,6 +84,10 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString &name = args[i];
+        if (name == QLatin1String("--by-position")) {
+            options.ByPosition = true;
+            continue;
+        }
         // An empty value (an unset shell variable) would quietly fall back to a default.
         if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
             error = QStringLiteral("option %1 needs a value").arg(name);
@@ -176,11 +180,26 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
         return false;
     }
     if (!options.Orders.isEmpty()) {
+        const bool byPosition = options.ByPosition;
+        TOrderImport result;
         try {
-            ImportOrders(options.Orders, warnings);
+            result = ImportOrders(options.Orders, [byPosition](const TColumnMatch &) {
+                return byPosition ? TColumnChoice::ByPosition : TColumnChoice::Cancel;
+            });
         } catch (const std::exception &e) {
             message = ExceptionText(e);
             return false;
+        }
+        if (result.Cancelled) {
+            message = result.Columns.Text() + QStringLiteral("\n按设置的列位置导入请加 --by-position");
+            return false;
+        }
+        if (warnings) {
+            *warnings << result.Warnings;
+            if (!result.UnclosedLines.isEmpty())
+                *warnings << UnclosedQuoteWarning(result.UnclosedLines);
+            if (result.BlankLines > 0)
+                *warnings << result.Summary();
         }
     }
     return true;

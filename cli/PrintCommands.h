@@ -8,7 +8,7 @@
 class TTavrelForm;
 
 namespace Cli {
-// waybill-cli print --orders FILE --template INDEX|NAME [--rows A-B]
+// waybill-cli print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]
 //                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])
 //                   [--offset-x N --offset-y N]
 // One line "printed <row>" (1-based) per order row the printer took. A failed precondition prints
@@ -18,6 +18,7 @@ int Print(const QStringList &args, QTextStream &out, QTextStream &err);
 // What the print and preview commands share: the orders imported, the template chosen, the rows.
 struct DriverOptions {
     QString Orders;
+    bool ByPosition = false;   // a header with only some of the configured names: columns by position
     QString Template;
     QString Rows;
     QString Printer;

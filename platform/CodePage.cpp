@@ -167,10 +167,10 @@ struct Utf8Tally {
     qsizetype Bad = 0;
 };
 
-Utf8Tally TallyUtf8(const QByteArray &bytes, QList<int> *lines)
+Utf8Tally TallyUtf8(QByteArrayView bytes, QList<int> *lines)
 {
     Utf8Tally tally;
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype n = bytes.size();
     int line = 1;
     for (qsizetype i = 0; i < n;) {
@@ -242,7 +242,7 @@ QString BinaryKind(const QByteArray &bytes)
     // Byte-order marks say text (and decide the decoding, zero bytes or not); UTF-16 has zero
     // bytes of its own.
     if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
-        || Utf16ByZeros(bytes) != TextEncoding::Legacy)
+        || bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)) || Utf16ByZeros(bytes) != TextEncoding::Legacy)
         return QString();
     const QByteArrayView head = QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 8192));
     if (head.contains('\0'))
@@ -262,6 +262,10 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return TextEncoding::Utf8Bom;
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)))
+        return TextEncoding::Utf32LE;
+    if (bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return TextEncoding::Utf32BE;
     if (bytes.startsWith("\xFF\xFE"))
         return TextEncoding::Utf16LE;
     if (bytes.startsWith("\xFE\xFF"))
@@ -285,33 +289,65 @@ TextEncoding DetectEncoding(const QByteArray &bytes)
     return TextEncoding::Legacy;
 }
 
+qsizetype ByteOrderMarkSize(QByteArrayView bytes, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    case TextEncoding::Utf16LE:
+        return bytes.startsWith("\xFF\xFE") ? 2 : 0;
+    case TextEncoding::Utf16BE:
+        return bytes.startsWith("\xFE\xFF") ? 2 : 0;
+    case TextEncoding::Utf32LE:
+        return bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) ? 4 : 0;
+    case TextEncoding::Utf32BE:
+        return bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)) ? 4 : 0;
+    case TextEncoding::Utf8:
+    case TextEncoding::Legacy:
+        break;
+    }
+    return 0;
+}
+
+QString DecodeBody(QByteArrayView body, TextEncoding encoding)
+{
+    // A piece of a body may begin with U+FEFF as text: it is kept, not taken for a mark.
+    const auto flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(body);
+    case TextEncoding::Utf16LE:
+        return QStringDecoder(QStringDecoder::Utf16LE, flags).decode(body);
+    case TextEncoding::Utf16BE:
+        return QStringDecoder(QStringDecoder::Utf16BE, flags).decode(body);
+    case TextEncoding::Utf32LE:
+        return QStringDecoder(QStringDecoder::Utf32LE, flags).decode(body);
+    case TextEncoding::Utf32BE:
+        return QStringDecoder(QStringDecoder::Utf32BE, flags).decode(body);
+    case TextEncoding::Legacy:
+        break;
+    }
+    return DecodeLegacy(body.data(), body.size());
+}
+
+QList<int> BadUtf8Lines(QByteArrayView bytes)
+{
+    QList<int> lines;
+    if (!IsValidUtf8(bytes.data(), bytes.size()))
+        TallyUtf8(bytes, &lines);
+    return lines;
+}
+
 QString DecodeText(const QByteArray &bytes, TextEncoding *detected, QList<int> *badLines)
 {
     const TextEncoding encoding = DetectEncoding(bytes);
     if (detected)
         *detected = encoding;
+    const QByteArrayView body = QByteArrayView(bytes).sliced(ByteOrderMarkSize(bytes, encoding));
     if (badLines)
-        badLines->clear();
-    switch (encoding) {
-    case TextEncoding::Utf8Bom:
-    case TextEncoding::Utf8: {
-        const QByteArrayView body = QByteArrayView(bytes).sliced(encoding == TextEncoding::Utf8Bom ? 3 : 0);
-        if (badLines && !IsValidUtf8(body.data(), body.size()))
-            TallyUtf8(body.toByteArray(), badLines);
-        return QString::fromUtf8(body);
-    }
-    case TextEncoding::Utf16LE: {
-        QStringDecoder d(QStringDecoder::Utf16LE, QStringDecoder::Flag::Stateless);
-        return d.decode(QByteArrayView(bytes).sliced(bytes.startsWith("\xFF\xFE") ? 2 : 0));
-    }
-    case TextEncoding::Utf16BE: {
-        QStringDecoder d(QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
-        return d.decode(QByteArrayView(bytes).sliced(bytes.startsWith("\xFE\xFF") ? 2 : 0));
-    }
-    case TextEncoding::Legacy:
-        break;
-    }
-    return DecodeLegacy(bytes);
+        *badLines = encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom ? BadUtf8Lines(body) : QList<int>();
+    return DecodeBody(body, encoding);
 }
 
 QByteArray EncodeText(const QString &text, TextEncoding encoding)
@@ -327,6 +363,14 @@ QByteArray EncodeText(const QString &text, TextEncoding encoding)
     }
     case TextEncoding::Utf16BE: {
         QStringEncoder e(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom);
+        return e.encode(text);
+    }
+    case TextEncoding::Utf32LE: {
+        QStringEncoder e(QStringEncoder::Utf32LE, QStringEncoder::Flag::WriteBom);
+        return e.encode(text);
+    }
+    case TextEncoding::Utf32BE: {
+        QStringEncoder e(QStringEncoder::Utf32BE, QStringEncoder::Flag::WriteBom);
         return e.encode(text);
     }
     case TextEncoding::Legacy:

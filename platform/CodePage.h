@@ -5,6 +5,7 @@
 // anything else is the legacy code page (GB18030 unless TAVREL_CODEPAGE names another).
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 
@@ -14,6 +15,8 @@ enum class TextEncoding {
     Utf8Bom,
     Utf16LE,    // with its byte-order mark, or recognised without one
     Utf16BE,
+    Utf32LE,    // only with its byte-order mark
+    Utf32BE,
 };
 
 // Name of the legacy code page as iconv knows it.
@@ -29,6 +32,14 @@ TextEncoding DetectEncoding(const QByteArray &bytes);
 // Decodes a whole file's bytes; the byte-order mark is not part of the text. badLines receives the
 // 1-based lines of a UTF-8 file that held bytes which are not UTF-8 (each shown as U+FFFD).
 QString DecodeText(const QByteArray &bytes, TextEncoding *detected = nullptr, QList<int> *badLines = nullptr);
+
+// The length of the byte-order mark the bytes begin with in the given encoding (0 for none).
+qsizetype ByteOrderMarkSize(QByteArrayView bytes, TextEncoding encoding);
+// Decodes bytes in a known encoding that hold no byte-order mark (a whole body, or a piece of one
+// cut after a line break).
+QString DecodeBody(QByteArrayView body, TextEncoding encoding);
+// The 1-based lines of UTF-8 bytes that hold bytes which are not UTF-8 (empty for valid UTF-8).
+QList<int> BadUtf8Lines(QByteArrayView bytes);
 
 // What kind of file other than text the bytes begin like ("a PNG picture", "a ZIP archive or Office
 // document", "binary data with NUL bytes"), judged by the signature and the first kilobytes; an

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -199,7 +201,7 @@ private slots:
         auto w = Start();
         w->ToolButtonDataIMPClick();   // cancelled: nothing happens
         QVERIFY(m_ui->Shown.isEmpty());
-        m_ui->FileNames.enqueue(m_home->Write("o.csv", "订单编号,收货人\r\n=\"1\",张三\r\n=\"2\",李四\r\n"));
+        m_ui->FileNames.enqueue(m_home->Write("o.csv", "订单编号,收货人姓名\r\n=\"1\",张三\r\n=\"2\",李四\r\n"));
         w->ToolButtonDataIMPClick();
         QCOMPARE(w->GridModel->rowCount(), 2);
         QCOMPARE(w->GridModel->index(1, 0).data().toString(), QString("2"));
@@ -232,6 +234,44 @@ private slots:
         QCOMPARE(m_ui->Shown.size(), 1);
         QCOMPARE(m_ui->LastText(), QString("第 2、5 行的引号没有正确结束，这些字段已在行末截断，请核对这些订单。"));
         QCOMPARE(m_ui->Shown[0].Icon, UiIcon::Warning);
+    }
+
+    // An export that lost a configured column asks how to take the columns; blank lines are
+    // skipped and counted in the status line.
+    void aHeaderWithSomeNamesAsks()
+    {
+        auto w = Start("[OrderColumn]\r\nC_1=订单编号\r\nC_2=收货人姓名\r\nC_3=收货地址\r\n");
+        const QString path = m_home->Write("s.csv", "订单编号,收货地址\r\n1,杭州\r\n\r\n , ,\r\n2,北京\r\n");
+        QString question;
+        auto press = [&](const QString &caption) {
+            m_ui->DialogSteps.enqueue([&question, caption](QDialog &d) {
+                auto *box = qobject_cast<QMessageBox *>(&d);
+                QVERIFY(box);
+                question = box->text();
+                for (QAbstractButton *b : box->buttons())
+                    if (b->text() == caption)
+                        b->click();
+            });
+        };
+        press("取消");
+        w->ImportOrderFile(path);
+        QVERIFY2(question.contains("缺少: 收货人姓名"), qPrintable(question));
+        QCOMPARE(w->GridModel->rowCount(), 0);
+        QVERIFY(OrderRows.empty());
+
+        press("按名称导入");
+        w->ImportOrderFile(path);
+        QCOMPARE(w->GridModel->rowCount(), 2);
+        QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString());
+        QCOMPARE(w->GridModel->index(1, 4).data().toString(), QString("北京"));
+        QCOMPARE(w->StatusText(10), QString("读入 2 条订单，跳过 2 个空行"));
+
+        press("按位置导入");
+        w->ImportOrderFile(path);
+        QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString("北京"));
+        QCOMPARE(w->GridModel->index(1, 4).data().toString(), QString());
+        QCOMPARE(m_ui->DialogTitles.size(), 3);
+        QVERIFY(m_ui->Shown.isEmpty());
     }
 
     void templateListShowHideAndResize()

@@ -6,6 +6,7 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/CliCommands.h"
+#include "platform/CodePage.h"
 #include "engine/print/frxPrinter.h"
 #include "report/model/frxClass.h"
 #include "report/io/frxSerializeReport.h"
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -515,6 +517,49 @@ private slots:
         QCOMPARE(made.size(), 1);
         QVERIFY(!CupsTools::WaitForJob(made.first()).isEmpty());
         QCOMPARE(CupsTools::FirstWords(CupsTools::JobData(made.first())), receivers);
+    // An export whose columns changed: moved columns are taken by their names and print right; a
+    // removed one refuses the run with the list unless --by-position says to take the positions.
+    void aChangedExportIsTakenByNameOrRefused()
+    {
+        ReceiverPosition(0);
+        QTemporaryDir out;
+        auto reshaped = [&](const QString &name, const std::function<void(QStringList &)> &edit) {
+            QFile demo(m_orders);
+            demo.open(QIODevice::ReadOnly);
+            QString text;
+            for (const QString &line : DecodeLegacy(demo.readAll()).split("\r\n", Qt::SkipEmptyParts)) {
+                QStringList fields = SplitOrderLine(line);
+                edit(fields);
+                for (QString &field : fields)
+                    if (field.contains(',') || field.contains('"'))
+                        field = '"' + QString(field).replace("\"", "\"\"") + '"';
+                text += fields.join(',') + "\r\n";
+            }
+            return m_home.Write(name, EncodeLegacy(text));
+        };
+        auto print = [&](const QString &orders, const QString &pdf, const QStringList &more = {}) {
+            return RunCli(QStringList{"--home", m_home.Path(), "print", "--orders", orders, "--template", "0", "--rows",
+                                      "1-3", "--offset-x", "0", "--offset-y", "0", "--pdf", out.filePath(pdf)} + more);
+        };
+
+        // 收货人姓名 (C13) and 收货地址 (C14) change places.
+        Result r = print(reshaped("moved.csv", [](QStringList &f) { f.swapItemsAt(12, 13); }), "moved.pdf");
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(OrderRows[0].LookupValue("C13"), QString("李娜"));
+        CheckReceivers(out.filePath("moved.pdf"), 0, 3, 0, 0);
+
+        // 买家会员名 (C2) is gone.
+        const QString shifted = reshaped("shifted.csv", [](QStringList &f) { f.removeAt(1); });
+        r = print(shifted, "shifted.pdf");
+        QCOMPARE(r.Code, 2);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains("缺少: 买家会员名") && r.Err.contains("等共 28 列") && r.Err.contains("--by-position"),
+                 qPrintable(r.Err));
+        QVERIFY(!QFile::exists(out.filePath("shifted.pdf")));
+        r = print(shifted, "shifted.pdf", {"--by-position"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out.trimmed().split('\n').size(), 3);
+        QCOMPARE(OrderRows[0].LookupValue("C12"), QString("李娜"));
     }
 
     void aFullDiskPrintsAndMarksNothing()

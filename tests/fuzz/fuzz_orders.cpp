@@ -31,5 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (row.Count() > columns)
             std::abort();
     SplitOrderLine(QStringView(text).left(4096));
+    // The same text with named columns (a header that may hold some of them, taken by name), fed
+    // in pieces: the pieces may end anywhere and give as many rows.
+    TOrderImport report;
+    TOrderParser parser(QStringList{QStringLiteral("a"), QStringLiteral("b"), QString()}, report,
+                        [](const TColumnMatch &) { return TColumnChoice::ByName; });
+    for (qsizetype at = 0; at < text.size(); at += 7)
+        parser.Feed(QStringView(text).mid(at, 7));
+    parser.Finish();
+    if (parser.Rows().size() != rows.size())
+        std::abort();
+    for (const THashTable &row : parser.Rows())
+        if (row.Count() > 3)
+            std::abort();
     return 0;
 }

@@ -16,6 +16,9 @@ private slots:
         QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << int(TextEncoding::Utf8Bom) << text;
         QTest::newRow("utf-16le") << EncodeText(text, TextEncoding::Utf16LE) << int(TextEncoding::Utf16LE) << text;
         QTest::newRow("utf-16be") << EncodeText(text, TextEncoding::Utf16BE) << int(TextEncoding::Utf16BE) << text;
+        // UTF-32 is read only by its byte-order mark; its little-endian mark begins like UTF-16's.
+        QTest::newRow("utf-32le") << EncodeText(text, TextEncoding::Utf32LE) << int(TextEncoding::Utf32LE) << text;
+        QTest::newRow("utf-32be") << EncodeText(text, TextEncoding::Utf32BE) << int(TextEncoding::Utf32BE) << text;
         // Valid UTF-8 by accident: the GBK bytes of the carrier name 圆通.
         QTest::newRow("gbk that looks like utf-8") << QByteArray("\xd4\xb2\xcd\xa8") << int(TextEncoding::Legacy)
                                                    << QString::fromUtf8("圆通");
@@ -83,6 +86,7 @@ private slots:
         QTest::newRow("csv") << QByteArray("a,b\r\n\t1,\"x\"\r\n") << QString();
         QTest::newRow("utf-16 without bom") << EncodeText(QStringLiteral("a,b\r\n1,2\r\n"), TextEncoding::Utf16LE).mid(2)
                                             << QString();
+        QTest::newRow("utf-32be") << EncodeText(QStringLiteral("a,b\r\n"), TextEncoding::Utf32BE) << QString();
         QTest::newRow("utf-8 bom with nul bytes") << QByteArray("\xEF\xBB\xBF[\0]\0", 7) << QString();
         QTest::newRow("empty") << QByteArray() << QString();
     }
