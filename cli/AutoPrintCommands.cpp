@@ -5,12 +5,13 @@
 #include "app/TemplateClS.h"
 #include "cli/PrintCommands.h"
 #include "platform/Exception.h"
+#include "report/expr/frxScriptTimeLimit.h"
 
 #include <QFileInfo>
 
 namespace {
 const char *const kAutoUsage = "usage: waybill-cli [--home DIR] auto-print --once --template INDEX|NAME "
-                               "(--printer NAME | --pdf OUT.pdf)\n";
+                               "(--printer NAME | --pdf OUT.pdf) [--script-timeout S]\n";
 } // namespace
 
 int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -67,7 +68,14 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
         }
         return true;
     };
-    host.PrintRows = [&](const QList<int> &rows) { return driver.PrintRows(rows); };
+    // A script that never ends stops with the line it was on.
+    TfrxScriptTimeLimit limit(driver.frxReport1, options.ScriptTimeout);
+    host.PrintRows = [&](const QList<int> &rows) {
+        const bool printed = driver.PrintRows(rows);
+        if (limit.Expired())
+            err << "waybill-cli: " << limit.Message() << '\n';
+        return printed;
+    };
     switch (AutoPrintRun(settings, host)) {
     case TAutoResult::Printed:
     case TAutoResult::NothingNew:

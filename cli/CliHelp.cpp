@@ -38,6 +38,8 @@ const QList<OptionHelp> kPrintOptions = {
     {"page", "N", "The page --png renders (default 1)."},
     {"offset-x", "MM", "Horizontal printer offset in whole millimetres (default: the stored one)."},
     {"offset-y", "MM", "Vertical printer offset in whole millimetres (default: the stored one)."},
+    {"script-timeout", "S", "Stop a layout's script that runs longer than S seconds for one page, with an error "
+                            "naming its line (default 60)."},
 };
 
 const QList<CommandEntry> &Commands()
@@ -53,7 +55,8 @@ const QList<CommandEntry> &Commands()
          {}},
         {"print",
          "[--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
-         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N]) [--offset-x MM --offset-y MM]",
+         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N]) [--offset-x MM --offset-y MM]\n"
+         "    [--script-timeout S]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
@@ -61,7 +64,7 @@ const QList<CommandEntry> &Commands()
          kPrintOptions},
         {"preview",
          "[--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
-         "    [--zoom Z] [--page N] --png OUT.png",
+         "    [--zoom Z] [--page N] [--script-timeout S] --png OUT.png",
          "Save a picture of the preview window.",
          "Opens the program's preview off screen, builds into it as the template preview does (the first ten "
          "orders unless --rows says otherwise), goes to page N, saves a picture of the window and writes "
@@ -69,16 +72,16 @@ const QList<CommandEntry> &Commands()
          {kPrintOptions[0], kPrintOptions[1], kPrintOptions[2],
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
           {"page", "N", "The page to show (default 1)."},
-          {"png", "OUT.png", "The picture to write."}}},
+          {"png", "OUT.png", "The picture to write."}, kPrintOptions[9]}},
         {"auto-print",
          "[--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
-         "    [--offset-x MM --offset-y MM]",
+         "    [--offset-x MM --offset-y MM] [--script-timeout S]",
          "One run of the timed download-and-print.",
          "Logs in, downloads the order file named in [AUTO] of config/PRINTER.INI and prints the orders no "
          "earlier run printed, writing \"printed <row>\" for each. Nothing new prints nothing and exits 0; a "
          "failed download exits 1.",
          {{"once", nullptr, "Run once (required)."}, kPrintOptions[1], kPrintOptions[3], kPrintOptions[4],
-          kPrintOptions[7], kPrintOptions[8]}},
+          kPrintOptions[7], kPrintOptions[8], kPrintOptions[9]}},
         {"design",
          "[--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
          "    [--zoom Z] --png OUT.png",

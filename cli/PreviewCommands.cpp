@@ -7,6 +7,7 @@
 #include "engine/preview/frxPreview.h"
 #include "engine/preview/frxPreviewForm.h"
 #include "platform/Exception.h"
+#include "report/expr/frxScriptTimeLimit.h"
 #include "report/host/frxPreviewPagesBase.h"
 
 #include <QImage>
@@ -14,7 +15,7 @@
 namespace {
 const char *const kPreviewUsage =
     "usage: waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
-    "                   [--zoom Z] [--page N] --png OUT.png\n";
+    "                   [--zoom Z] [--page N] [--script-timeout S] --png OUT.png\n";
 
 // The window's size in the pictures: a common laptop screen.
 const QSize WindowSize(1400, 860);
@@ -60,7 +61,13 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
     report->PreviewOptions()->SetMaximized(false);
+    TfrxScriptTimeLimit limit(report, options.ScriptTimeout);
     TfrxPreviewForm *form = frxShowPreviewAndWait(report, 120000);
+    if (limit.Expired()) {
+        delete form;
+        err << "waybill-cli: " << limit.Message() << '\n';
+        return 1;
+    }
     if (!form) {
         err << "waybill-cli: the preview could not be built\n";
         return 1;

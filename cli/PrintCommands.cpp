@@ -6,6 +6,7 @@
 #include "cli/OutputFiles.h"
 #include "platform/Exception.h"
 #include "report/draw/frxDrawPage.h"
+#include "report/expr/frxScriptTimeLimit.h"
 #include "report/host/frxPreviewPagesBase.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ namespace {
 const char *const kPrintUsage =
     "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
-    "                   [--offset-x N --offset-y N]\n";
+    "                   [--offset-x N --offset-y N] [--script-timeout S]\n";
 
 const double PngDpi = 300;
 
@@ -111,6 +112,12 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
             // The preview's own limits, 10 % to 2000 %.
             if (number && !(options.Zoom >= 0.1 && options.Zoom <= 20)) {
                 error = QStringLiteral("option --zoom wants a zoom from 0.1 to 20, not '%1'").arg(value);
+                return false;
+            }
+        } else if (name == QLatin1String("--script-timeout")) {
+            options.ScriptTimeout = value.toDouble(&number);
+            if (number && !(options.ScriptTimeout > 0 && options.ScriptTimeout <= 86400)) {
+                error = QStringLiteral("option --script-timeout wants seconds above 0, at most 86400, not '%1'").arg(value);
                 return false;
             }
         } else if (name == QLatin1String("--offset-x") || name == QLatin1String("--offset-y")) {
@@ -242,17 +249,24 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);
+    // A script that never ends stops with the line it was on.
+    TfrxScriptTimeLimit limit(driver.frxReport1, options.ScriptTimeout);
     auto interrupted = [&] {
+        if (limit.Expired()) {
+            err << "waybill-cli: " << limit.Message() << '\n';
+            return true;
+        }
         if (!interrupt.Interrupted())
             return false;
         err << "waybill-cli: interrupted\n";
         return true;
     };
+    auto stoppedStatus = [&] { return limit.Expired() ? 1 : InterruptedStatus(); };
     try {
         if (!options.Png.isEmpty()) {
             const bool built = driver.BuildRange(start, count);
             if (interrupted())
-                return InterruptedStatus();
+                return stoppedStatus();
             if (!built) {
                 err << "waybill-cli: the pages could not be built\n";
                 return 1;
@@ -267,14 +281,14 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         const bool printed = driver.PrintRange(start, count);
         // A job that completed before the interrupt was seen is printed and marked all the same.
         if (!printed && interrupted())
-            return InterruptedStatus();
+            return stoppedStatus();
         if (!printed) {
             err << "waybill-cli: nothing was printed\n";
             return 1;
         }
     } catch (const std::exception &e) {
         if (interrupted())
-            return InterruptedStatus();
+            return stoppedStatus();
         err << ExceptionText(e) << '\n';
         return 1;
     }
