@@ -5,7 +5,9 @@
 #include "engine/print/frxPrinter.h"
 #include "report/host/frxPreviewPagesBase.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/io/frxTemplateFiles.h"
 #include "report/io/frxXMLSerializer.h"
+#include "platform/ConfinedFile.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 
@@ -253,6 +255,9 @@ bool TTavrelForm::BuildRun(int start, int count)
     if (!CurrTemplate)
         throw Exception(QStringLiteral("请选择打印模板!"));
     const QString path = CurrTemplate->LayoutPath();
+    if (!frxLinkedLayoutProblem(path).isEmpty())
+        throw Exception(QStringLiteral("模板文件 %1 是指向模板文件夹以外的链接, 不会读取或写入")
+                            .arg(QDir::toNativeSeparators(path)));
     // A missing layout would leave a report without pages and end in a bare index error; the
     // seller needs to know which file is gone.
     if (!QFileInfo::exists(path))
@@ -338,10 +343,22 @@ void TTavrelForm::LoadForPreview(const TTemplatePtr &t, int start, int count)
 
 bool TTavrelForm::DesignFile(const QString &fileName)
 {
-    const QByteArray before = [&] {
-        QFile file(fileName);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    // A link out of the template's folder is neither read nor written: no designer on it.
+    if (const QString linked = frxLinkedLayoutProblem(fileName); !linked.isEmpty()) {
+        Ui::Message(linked, QStringLiteral("Error"), UiIcon::Error);
+        return false;
+    }
+    // What the file holds, to tell whether the user saved: only a layout file of sane size (a link
+    // out of its folder is not read, a device or a pipe not waited for).
+    auto contents = [&fileName] {
+        QByteArray bytes;
+        QString why;
+        if (!frxLinkedLayoutProblem(fileName).isEmpty() ||
+            !ConfinedFile::ReadRegular(fileName, frxMaxLayoutBytes, bytes, why))
+            bytes.clear();
+        return bytes;
+    };
+    const QByteArray before = contents();
     try {
         frxLoadFromFile(*frxReport1, fileName);
     } catch (const std::exception &e) {
@@ -357,9 +374,7 @@ bool TTavrelForm::DesignFile(const QString &fileName)
     if (before.isEmpty() && !frxReport1->DataSet())
         frxReport1->SetDataSet(frxUserDataSet1);
     frxReport1->OpenDesigner(true, false);
-    QFile file(fileName);
-    const QByteArray after = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return after != before;
+    return contents() != before;
 }
 
 bool TTavrelForm::Design(const TTemplatePtr &t)

@@ -2,9 +2,11 @@
 
 #include "app/FunctionPAK.h"
 #include "app/ProgramHome.h"
+#include "platform/ConfinedFile.h"
 #include "platform/IniFile.h"
 #include "platform/Ui.h"
 #include "report/draw/frxFontTable.h"
+#include "report/io/frxTemplateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,11 +48,20 @@ QString TemplateMessage(const QString &folder, const QString &text)
 {
     return QStringLiteral("模板 %1: %2").arg(QDir::toNativeSeparators(folder), text);
 }
+
+QString LinkedOutText(const QString &name)
+{
+    return QStringLiteral("%1 是指向模板文件夹以外的链接, 不会读取或写入").arg(name);
+}
 } // namespace
 
 TTemplate::TTemplate(const QString &folder)
 {
     try {
+        // A template folder may come from a stranger: a file of it that is a link out of the folder
+        // is neither read nor written.
+        if (ConfinedFile::LeavesItsFolder(folder + QStringLiteral("/CFG.INI")))
+            throw Exception(TemplateMessage(folder, LinkedOutText(QStringLiteral("CFG.INI"))));
         const IniFile ini(folder + QStringLiteral("/CFG.INI"));
         if (const QString problem = ini.Problem(); !problem.isEmpty())
             throw Exception(TemplateMessage(folder, QStringLiteral("CFG.INI 无法读取 (%1)").arg(problem)));
@@ -67,6 +78,10 @@ TTemplate::TTemplate(const QString &folder)
             *field = name;
         }
         m_namesRead = true;
+        for (const QString &name : {TmpFileName, TmpImgName})
+            if (name != QLatin1String("N") && ConfinedFile::LeavesItsFolder(folder + QLatin1Char('/') + name))
+                Ui::Message(TemplateMessage(folder, LinkedOutText(name)), QStringLiteral("error-temp"),
+                            UiIcon::Warning);
         if (ColumnMode == QLatin1String("1"))
             Columns = OrderColumns;
         if (ColumnMode == QLatin1String("0")) {
@@ -118,6 +133,8 @@ void InitGlobals(const QString &home)
             AppPath += QLatin1Char('/');
         // Fonts the user added beside the program draw text like the ones it comes with.
         TfrxFontTable::Global().LoadOnce(AppPath + QStringLiteral("config/fonts.ini"));
+        // Files a layout names (script units, pictures, ancestors) come from its folder or here.
+        frxSetTemplateTree(TemplateRoot());
         ColumnMode = QStringLiteral("1");
         AutoPrintBusy = 0;
         CurrTemplate.reset();

@@ -3,14 +3,14 @@
 #include "app/AutoPrint.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/CliHelp.h"
 #include "cli/PrintCommands.h"
 #include "platform/Exception.h"
+#include "report/expr/frxScriptTimeLimit.h"
 
 #include <QFileInfo>
 
 namespace {
-const char *const kAutoUsage = "usage: waybill-cli [--home DIR] auto-print --once --template INDEX|NAME "
-                               "(--printer NAME | --pdf OUT.pdf)\n";
 } // namespace
 
 int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -18,19 +18,19 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
     QStringList args = arguments;
     // Only single runs: a repeating mode belongs to the window, where the seller can stop it.
     if (args.removeAll(QStringLiteral("--once")) != 1) {
-        err << kAutoUsage;
+        err << Cli::CommandUsage(QStringLiteral("auto-print"));
         return 2;
     }
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
-        err << "waybill-cli: " << error << '\n' << kAutoUsage;
+        err << "waybill-cli: " << error << '\n' << Cli::CommandUsage(QStringLiteral("auto-print"));
         return 2;
     }
     if (!options.Orders.isEmpty() || !options.Rows.isEmpty() || !options.Png.isEmpty() ||
         (!options.Printer.isEmpty() && !options.Pdf.isEmpty()) ||
         (options.Printer.isEmpty() && options.Pdf.isEmpty())) {
-        err << kAutoUsage;
+        err << Cli::CommandUsage(QStringLiteral("auto-print"));
         return 2;
     }
     const TAutoSettings settings = ReadAutoSettings();
@@ -67,7 +67,14 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
         }
         return true;
     };
-    host.PrintRows = [&](const QList<int> &rows) { return driver.PrintRows(rows); };
+    // A script that never ends stops with the line it was on.
+    TfrxScriptTimeLimit limit(driver.frxReport1, options.ScriptTimeout);
+    host.PrintRows = [&](const QList<int> &rows) {
+        const bool printed = driver.PrintRows(rows);
+        if (limit.Expired())
+            err << "waybill-cli: " << limit.Message() << '\n';
+        return printed;
+    };
     switch (AutoPrintRun(settings, host)) {
     case TAutoResult::Printed:
     case TAutoResult::NothingNew:

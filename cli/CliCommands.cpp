@@ -3,6 +3,7 @@
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
 #include "cli/AutoPrintCommands.h"
+#include "cli/CliHelp.h"
 #include "cli/DesignCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
@@ -13,24 +14,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-
-namespace {
-const char *const kUsage =
-    "usage: waybill-cli [--home DIR] orders FILE\n"
-    "       waybill-cli [--home DIR] templates\n"
-    "       waybill-cli [--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
-    "                   [--offset-x N --offset-y N]\n"
-    "       waybill-cli [--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-    "                   [--zoom Z] [--page N] --png OUT.png\n"
-    "       waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
-    "       waybill-cli [--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
-    "                   [--zoom Z] --png OUT.png\n"
-    "       waybill-cli [--home DIR] layout check FILE\n"
-    "       waybill-cli [--home DIR] layout resave IN OUT\n"
-    "       waybill-cli script check FILE [--language NAME]\n"
-    "       waybill-cli script eval EXPRESSION [--language NAME]\n";
-} // namespace
 
 QString Cli::JsonString(const QString &text)
 {
@@ -74,7 +57,7 @@ QString Cli::JsonString(const QString &text)
 int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() != 1) {
-        err << kUsage;
+        err << Cli::Usage();
         return 2;
     }
     TOrderImport result;
@@ -105,7 +88,7 @@ int Cli::Orders(const QStringList &args, QTextStream &out, QTextStream &err)
 int Cli::Templates(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (!args.isEmpty()) {
-        err << kUsage;
+        err << Cli::Usage();
         return 2;
     }
     for (int i = 0; i < TemplateList.size(); ++i)
@@ -120,7 +103,7 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (!args.isEmpty() && args[0] == QLatin1String("--home")) {
         // A folder that is not there would quietly give a program without settings or templates.
         if (args.size() < 2 || args[1].isEmpty()) {
-            err << "waybill-cli: option --home needs a folder\n" << kUsage;
+            err << "waybill-cli: option --home needs a folder\n" << Cli::Usage();
             return 2;
         }
         home = args[1];
@@ -131,7 +114,7 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         args = args.mid(2);
     }
     if (args.isEmpty()) {
-        err << kUsage;
+        err << Cli::Usage();
         return 2;
     }
     const QString command = args.takeFirst();
@@ -157,6 +140,6 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return AutoPrint(args, out, err);
     if (command == QLatin1String("design"))
         return Design(args, out, err);
-    err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
+    err << "waybill-cli: unknown command '" << command << "'\n" << Cli::Usage();
     return 2;
 }

@@ -42,7 +42,18 @@ const QList<OptionHelp> kPrintOptions = {
     {"by-position", nullptr, "When the export's header holds only some of the column names of [OrderColumn] "
                              "(the export changed its columns), take the columns by position instead of refusing "
                              "with the list of missing and moved names."},
+    {"script-timeout", "S", "Stop a layout's script that runs longer than S seconds for one page, with an error "
+                            "naming its line (default 60)."},
 };
+
+// One option of kPrintOptions by its name, for the commands that share it.
+OptionHelp PrintOption(const char *name)
+{
+    for (const OptionHelp &o : kPrintOptions)
+        if (qstrcmp(o.Name, name) == 0)
+            return o;
+    Q_UNREACHABLE();
+}
 
 const QList<CommandEntry> &Commands()
 {
@@ -58,7 +69,8 @@ const QList<CommandEntry> &Commands()
          {}},
         {"print",
          "[--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]",
+         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]\n"
+         "    [--script-timeout S]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
@@ -69,31 +81,31 @@ const QList<CommandEntry> &Commands()
          kPrintOptions},
         {"preview",
          "[--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-         "    [--zoom Z] [--page N] --png OUT.png",
+         "    [--zoom Z] [--page N] [--script-timeout S] --png OUT.png",
          "Save a picture of the preview window.",
          "Opens the program's preview off screen, builds into it as the template preview does (the first ten "
          "orders unless --rows says otherwise), goes to page N, saves a picture of the window and writes "
          "\"pages <count>\".",
-         {kPrintOptions[0], kPrintOptions[9], kPrintOptions[1], kPrintOptions[2],
+         {PrintOption("orders"), PrintOption("by-position"), PrintOption("template"), PrintOption("rows"),
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
           {"page", "N", "The page to show (default 1)."},
-          {"png", "OUT.png", "The picture to write."}}},
+          {"png", "OUT.png", "The picture to write."}, PrintOption("script-timeout")}},
         {"auto-print",
          "[--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
-         "    [--offset-x MM --offset-y MM]",
+         "    [--offset-x MM --offset-y MM] [--script-timeout S]",
          "One run of the timed download-and-print.",
          "Logs in, downloads the order file named in [AUTO] of config/PRINTER.INI and prints the orders no "
          "earlier run printed, writing \"printed <row>\" for each. Nothing new prints nothing and exits 0; a "
          "failed download exits 1.",
-         {{"once", nullptr, "Run once (required)."}, kPrintOptions[1], kPrintOptions[3], kPrintOptions[4],
-          kPrintOptions[7], kPrintOptions[8]}},
+         {{"once", nullptr, "Run once (required)."}, PrintOption("template"), PrintOption("printer"),
+          PrintOption("pdf"), PrintOption("offset-x"), PrintOption("offset-y"), PrintOption("script-timeout")}},
         {"design",
          "[--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
          "    [--zoom Z] --png OUT.png",
          "Save a picture of the designer window.",
          "Opens the program's designer off screen on a template or any layout file, selects the named object, "
          "saves a picture of the whole window and writes \"objects <count>\" (the objects of the page shown).",
-         {kPrintOptions[1],
+         {PrintOption("template"),
           {"layout", "FILE", "A layout file to open instead of a template."},
           {"select", "NAME", "The object to select."},
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
@@ -210,6 +222,17 @@ QString ShortUsage()
 }
 
 } // namespace
+
+QString Cli::CommandUsage(const QString &command)
+{
+    const CommandEntry *c = FindCommand(command);
+    return c ? UsageLines(*c) : ShortUsage();
+}
+
+QString Cli::Usage()
+{
+    return ShortUsage();
+}
 
 QString Cli::ProgramHelp()
 {

@@ -12,6 +12,11 @@ namespace Cli {
 QString ProgramHelp();
 // The usage lines, description and options of one command; empty for a command the table lacks.
 QString CommandHelp(const QString &command);
+// The usage lines of one command ("usage: waybill-cli …"), as shown after a wrong option; the
+// usage of every command for an unknown one.
+QString CommandUsage(const QString &command);
+// The usage lines of every command, as shown for a wrong or missing command.
+QString Usage();
 // The manual page waybill-cli(1) in roff, made from the same table.
 QString ManPage();
 

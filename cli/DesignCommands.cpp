@@ -2,6 +2,7 @@
 
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/CliHelp.h"
 #include "designer/window/frxDesgn.h"
 #include "platform/Exception.h"
 #include "report/io/frxSerializeReport.h"
@@ -13,9 +14,6 @@
 
 namespace {
 
-const char *const kDesignUsage =
-    "usage: waybill-cli [--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
-    "                   [--zoom Z] --png OUT.png\n";
 
 // The window's size in the pictures: a common laptop screen.
 const QSize WindowSize(1400, 860);
@@ -53,16 +51,16 @@ int Cli::Design(const QStringList &args, QTextStream &out, QTextStream &err)
             bool ok = false;
             zoom = args[++i].toDouble(&ok);
             if (!ok || zoom <= 0) {
-                err << "waybill-cli: zoom '" << args[i] << "' is not a positive number\n" << kDesignUsage;
+                err << "waybill-cli: zoom '" << args[i] << "' is not a positive number\n" << Cli::CommandUsage(QStringLiteral("design"));
                 return 2;
             }
         } else {
-            err << "waybill-cli: unknown option '" << option << "'\n" << kDesignUsage;
+            err << "waybill-cli: unknown option '" << option << "'\n" << Cli::CommandUsage(QStringLiteral("design"));
             return 2;
         }
     }
     if (png.isEmpty() || templateKey.isEmpty() == layout.isEmpty()) {
-        err << kDesignUsage;
+        err << Cli::CommandUsage(QStringLiteral("design"));
         return 2;
     }
     if (!templateKey.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/CliHelp.h"
 #include "engine/frxEngineLayer.h"
 #include "platform/Exception.h"
 #include "report/model/frxReport.h"
@@ -10,8 +11,6 @@
 #include <memory>
 
 namespace {
-const char *const kLayoutUsage = "usage: waybill-cli layout check FILE\n"
-                                 "       waybill-cli layout resave IN OUT\n";
 
 // The window's report holder: its report is owned by the same host form as the window's, with the
 // host dataset frxUserDataSet1 (alias FD) beside it, so a layout's dataset references resolve and
@@ -103,6 +102,6 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         return 0;
     }
-    err << kLayoutUsage;
+    err << Cli::CommandUsage(QStringLiteral("layout"));
     return 2;
 }

@@ -2,19 +2,18 @@
 
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/CliHelp.h"
 #include "cli/OutputFiles.h"
 #include "cli/PrintCommands.h"
 #include "engine/preview/frxPreview.h"
 #include "engine/preview/frxPreviewForm.h"
 #include "platform/Exception.h"
+#include "report/expr/frxScriptTimeLimit.h"
 #include "report/host/frxPreviewPagesBase.h"
 
 #include <QImage>
 
 namespace {
-const char *const kPreviewUsage =
-    "usage: waybill-cli [--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-    "                   [--zoom Z] [--page N] --png OUT.png\n";
 
 // The window's size in the pictures: a common laptop screen.
 const QSize WindowSize(1400, 860);
@@ -28,7 +27,7 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         !options.Pdf.isEmpty()) {
         if (!error.isEmpty())
             err << "waybill-cli: " << error << '\n';
-        err << kPreviewUsage;
+        err << Cli::CommandUsage(QStringLiteral("preview"));
         return 2;
     }
     if (const QString problem = OutputProblem(QStringLiteral("--png"), options.Png); !problem.isEmpty()) {
@@ -60,7 +59,13 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         return 1;
     }
     report->PreviewOptions()->SetMaximized(false);
+    TfrxScriptTimeLimit limit(report, options.ScriptTimeout);
     TfrxPreviewForm *form = frxShowPreviewAndWait(report, 120000);
+    if (limit.Expired()) {
+        delete form;
+        err << "waybill-cli: " << limit.Message() << '\n';
+        return 1;
+    }
     if (!form) {
         err << "waybill-cli: the preview could not be built\n";
         return 1;

@@ -3,9 +3,11 @@
 #include "app/OrderImport.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/CliHelp.h"
 #include "cli/OutputFiles.h"
 #include "platform/Exception.h"
 #include "report/draw/frxDrawPage.h"
+#include "report/expr/frxScriptTimeLimit.h"
 #include "report/host/frxPreviewPagesBase.h"
 
 #include <QFileInfo>
@@ -15,10 +17,6 @@
 
 namespace {
 
-const char *const kPrintUsage =
-    "usage: waybill-cli [--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
-    "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N])\n"
-    "                   [--offset-x N --offset-y N]\n";
 
 bool ReadInt(const QString &text, int &value)
 {
@@ -123,6 +121,12 @@ bool Cli::ParseDriverOptions(const QStringList &args, DriverOptions &options, QS
                 error = QStringLiteral("option --zoom wants a zoom from 0.1 to 20, not '%1'").arg(value);
                 return false;
             }
+        } else if (name == QLatin1String("--script-timeout")) {
+            options.ScriptTimeout = value.toDouble(&number);
+            if (number && !(options.ScriptTimeout > 0 && options.ScriptTimeout <= 86400)) {
+                error = QStringLiteral("option --script-timeout wants seconds above 0, at most 86400, not '%1'").arg(value);
+                return false;
+            }
         } else if (name == QLatin1String("--offset-x") || name == QLatin1String("--offset-y")) {
             // Whole millimetres within the range the settings dialog takes.
             const bool x = name == QLatin1String("--offset-x");
@@ -210,13 +214,13 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
-        err << "waybill-cli: " << error << '\n' << kPrintUsage;
+        err << "waybill-cli: " << error << '\n' << Cli::CommandUsage(QStringLiteral("print"));
         return 2;
     }
     const int outputs =
         int(!options.Printer.isEmpty()) + int(!options.Pdf.isEmpty()) + int(!options.Png.isEmpty());
     if (outputs > 1) {
-        err << "waybill-cli: choose one of --printer, --pdf and --png\n" << kPrintUsage;
+        err << "waybill-cli: choose one of --printer, --pdf and --png\n" << Cli::CommandUsage(QStringLiteral("print"));
         return 2;
     }
     for (const auto &[option, path] : {std::pair{"--pdf", options.Pdf}, std::pair{"--png", options.Png}}) {
@@ -267,17 +271,24 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);
+    // A script that never ends stops with the line it was on.
+    TfrxScriptTimeLimit limit(driver.frxReport1, options.ScriptTimeout);
     auto interrupted = [&] {
+        if (limit.Expired()) {
+            err << "waybill-cli: " << limit.Message() << '\n';
+            return true;
+        }
         if (!interrupt.Interrupted())
             return false;
         err << "waybill-cli: interrupted\n";
         return true;
     };
+    auto stoppedStatus = [&] { return limit.Expired() ? 1 : InterruptedStatus(); };
     try {
         if (!options.Png.isEmpty()) {
             const bool built = driver.BuildRange(start, count);
             if (interrupted())
-                return InterruptedStatus();
+                return stoppedStatus();
             if (!built) {
                 err << "waybill-cli: the pages could not be built\n";
                 return 1;
@@ -292,14 +303,14 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         const bool printed = driver.PrintRange(start, count);
         // A job that completed before the interrupt was seen is printed and marked all the same.
         if (!printed && interrupted())
-            return InterruptedStatus();
+            return stoppedStatus();
         if (!printed) {
             err << "waybill-cli: nothing was printed\n";
             return 1;
         }
     } catch (const std::exception &e) {
         if (interrupted())
-            return InterruptedStatus();
+            return stoppedStatus();
         err << ExceptionText(e) << '\n';
         return 1;
     }

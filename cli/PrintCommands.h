@@ -10,7 +10,7 @@ class TTavrelForm;
 namespace Cli {
 // waybill-cli print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]
 //                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])
-//                   [--offset-x N --offset-y N]
+//                   [--offset-x N --offset-y N] [--script-timeout S]
 // One line "printed <row>" (1-based) per order row the printer took. A failed precondition prints
 // the message the window shows and returns 2.
 int Print(const QStringList &args, QTextStream &out, QTextStream &err);
@@ -29,6 +29,8 @@ struct DriverOptions {
     double Zoom = 1.0;
     bool HasOffsetX = false, HasOffsetY = false;
     int OffsetX = 0, OffsetY = 0;
+    // Seconds a layout's script may run for one page before the run stops with an error.
+    double ScriptTimeout = 60;
 };
 
 // Reads the options of the print and preview commands; false (with the reason in `error`) for an

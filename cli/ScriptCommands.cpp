@@ -1,5 +1,6 @@
 #include "cli/ScriptCommands.h"
 
+#include "cli/CliHelp.h"
 #include "platform/SafeFile.h"
 #include "script/fs_iinterpreter.h"
 
@@ -8,8 +9,6 @@
 
 namespace {
 
-const char *const kScriptUsage = "usage: waybill-cli script check FILE [--language NAME]\n"
-                                 "       waybill-cli script eval EXPRESSION [--language NAME]\n";
 
 // The value as a person reads it: arrays as [a, b], objects by their class.
 QString Show(const Variant &value)
@@ -45,14 +44,14 @@ int Cli::Script(const QStringList &arguments, QTextStream &out, QTextStream &err
     const qsizetype option = args.indexOf(QStringLiteral("--language"));
     if (option >= 0) {
         if (option + 1 >= args.size()) {
-            err << kScriptUsage;
+            err << Cli::CommandUsage(QStringLiteral("script"));
             return 2;
         }
         language = args[option + 1];
         args.remove(option, 2);
     }
     if (args.size() != 2) {
-        err << kScriptUsage;
+        err << Cli::CommandUsage(QStringLiteral("script"));
         return 2;
     }
     const QString &command = args[0];
@@ -90,6 +89,6 @@ int Cli::Script(const QStringList &arguments, QTextStream &out, QTextStream &err
             return 1;
         }
     }
-    err << kScriptUsage;
+    err << Cli::CommandUsage(QStringLiteral("script"));
     return 2;
 }

@@ -1,5 +1,7 @@
 #include "script/fs_iilparser.h"
 
+#include "platform/ConfinedFile.h"
+#include "platform/Exception.h"
 #include "script/fs_ierrors.h"
 
 #include <QDir>
@@ -403,12 +405,15 @@ QString TfsILParser::ReadUnitFile(const QString &unitName, bool &ok) const
         if (QFileInfo::exists(path))
             break;
     }
-    QFile file(path);
-    ok = file.open(QIODevice::ReadOnly);
+    // Only a regular file of a sane size, opened without waiting: a pipe or a device named as a
+    // unit would hold the parse for ever or fill the memory.
+    QByteArray bytes;
+    QString why;
+    ok = ConfinedFile::ReadRegular(path, MaxUnitBytes, bytes, why);
     if (!ok)
         return QString();
     QStringDecoder decoder(QStringDecoder::Utf8);
-    return decoder(file.readAll());
+    return decoder(bytes);
 }
 
 std::vector<TfsILParser::Line> TfsILParser::LoadUnit(const QString &itemText, const Line &item)
@@ -423,7 +428,13 @@ std::vector<TfsILParser::Line> TfsILParser::LoadUnit(const QString &itemText, co
 
     QString text;
     if (m_onGetUnit) {
-        text = m_onGetUnit(unitName);
+        // The source may refuse a unit by raising: its message is the parse's error, at the name.
+        try {
+            text = m_onGetUnit(unitName);
+        } catch (const std::exception &e) {
+            SetStickyError(ExceptionText(e), XY(item.line, item.column), QString());
+            return {};
+        }
     } else {
         bool ok = false;
         text = ReadUnitFile(unitName, ok);

@@ -21,8 +21,12 @@
 
 class TfsILParser {
 public:
-    // Source text of a used unit, by the name the uses clause gives.
+    // Source text of a used unit, by the name the uses clause gives. A source refuses a unit by
+    // raising an exception; its text becomes the parse's error, placed at the unit's name.
     using UnitSource = std::function<QString(const QString &unitName)>;
+
+    // The largest unit file read from the include paths.
+    static constexpr qint64 MaxUnitBytes = 16 * 1024 * 1024;
 
     // How deep the grammar walk may nest before the text is refused ("Nesting too deep"): about
     // seventy nested parentheses or statements, far beyond real scripts, and about 300 KB of stack

@@ -219,8 +219,10 @@ void TfrxPreviewPages::BeginBuild()
 {
     TfrxReport *report = Report();
     m_pictureCache.SetUseFileCache(report->PreviewOptions()->PictureCacheInFile());
-    m_pictureCache.SetTempDir(report->EngineOptions()->TempDir());
-    m_xml.SetTempDir(report->EngineOptions()->TempDir());
+    // The layout's EngineOptions.TempDir is not followed (a layout from a stranger would have the
+    // build write into any folder it names): the system's temporary folder.
+    m_pictureCache.SetTempDir(QString());
+    m_xml.SetTempDir(QString());
     m_building = true;
     if (OnBuildProgress)
         OnBuildProgress(this, 0, 0);

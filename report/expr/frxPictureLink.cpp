@@ -1,25 +1,11 @@
 // Pictures by reference: a picture object whose FileLink names a file (or holds bracketed
-// expressions that give one) takes its picture from that file at build time.
+// expressions that give one) takes its picture from that file at build time, from the layout's
+// folder or the template tree only.
 
 #include "report/expr/frxExpand.h"
+#include "report/io/frxTemplateFiles.h"
 #include "report/model/frxReport.h"
 #include "report/model/frxViews.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-
-// A relative name is looked for beside the layout first, then from the working folder.
-QString ResolvePictureFile(const TfrxReport *report, const QString &name)
-{
-    if (QFileInfo(name).isAbsolute() || !report || report->FileName().isEmpty())
-        return name;
-    const QString beside = QFileInfo(report->FileName()).dir().filePath(name);
-    return QFileInfo::exists(beside) ? beside : name;
-}
-
-} // namespace
 
 void TfrxPictureView::ComputeData()
 {
@@ -34,16 +20,19 @@ void TfrxPictureView::ComputeData()
     QString name = FileLink().trimmed();
     if (name.contains(QLatin1Char('[')))
         name = frxExpandSimple(report, name).trimmed();
-    // Layouts from other systems write their own separators.
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString path = name.isEmpty() ? QString() : ResolvePictureFile(report, name);
+    // Only a picture of the layout's folder (a relative name is looked for there first) or of the
+    // template tree: a layout from a stranger must not print any picture of the disk.
+    QByteArray bytes;
+    QString why;
     TPicture picture;
-    if (!path.isEmpty() && QFileInfo(path).isFile() && picture.LoadFromFile(path)) {
+    if (!name.isEmpty() && frxReadTemplateFile(report, name, frxMaxLinkedPictureBytes, bytes, why) &&
+        picture.LoadFromData(bytes)) {
         SetPicture(picture);
         return;
     }
     SetPicture(TPicture());
     if (report)
-        report->AddError(QStringLiteral("%1: cannot load the picture \"%2\"")
-                             .arg(Name().isEmpty() ? ClassName() : Name(), name));
+        report->AddError(QStringLiteral("%1: cannot load the picture \"%2\"%3")
+                             .arg(Name().isEmpty() ? ClassName() : Name(), name,
+                                  why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
 }

@@ -1,8 +1,10 @@
 #include "report/expr/frxScriptBridge.h"
 
 #include "report/core/frxTypes.h"
+#include "report/io/frxTemplateFiles.h"
 #include "report/model/frxReport.h"
 #include "report/objects/frxDMP.h"
+#include "script/fs_ierrors.h"
 #include "script/fs_iinterpreter.h"
 #include "script/fs_imeta.h"
 
@@ -42,6 +44,16 @@ TfrxReportScript::TfrxReportScript(TfrxReport *report)
     };
     m_script->OnRunLine = line;
     m_expressions->OnRunLine = line;
+    // A uses clause reaches only files of the layout's folder and the template tree.
+    auto unit = [report](const QString &name) {
+        QByteArray bytes;
+        QString why;
+        if (!frxReadTemplateFile(report, name, frxMaxUnitBytes, bytes, why))
+            throw EfsScriptError(QStringLiteral("Cannot open file '%1': %2").arg(name, why));
+        return QString::fromUtf8(bytes);
+    };
+    m_script->OnGetUnit = unit;
+    m_expressions->OnGetUnit = unit;
 }
 
 TfrxReportScript::~TfrxReportScript()

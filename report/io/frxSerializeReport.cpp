@@ -1,11 +1,13 @@
 #include "report/io/frxSerializeReport.h"
 
+#include "platform/ConfinedFile.h"
 #include "platform/Exception.h"
 #include "platform/SafeFile.h"
 #include "platform/Ui.h"
 #include "report/core/frxClassRegistry.h"
 #include "report/core/frxErrors.h"
 #include "report/core/frxRes.h"
+#include "report/io/frxTemplateFiles.h"
 #include "report/io/frxXML.h"
 #include "report/io/frxXMLSerializer.h"
 #include "report/model/frxReport.h"
@@ -160,26 +162,28 @@ void ReadAncestors(TfrxReport &report, const QString &parentReport, const QStrin
 {
     QString name = parentReport.trimmed();
     name.replace(u'\\', u'/');
-    const QString path =
-        QFileInfo(name).isAbsolute() || baseFile.isEmpty() ? name : QFileInfo(baseFile).dir().filePath(name);
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    // Only a layout of the same folder or of the template tree: one the reader cannot have (outside
+    // them, missing, a pipe, too large) is missing, whatever the reason.
+    QStringList folders;
+    if (!baseFile.isEmpty())
+        folders << QFileInfo(baseFile).absolutePath();
+    if (const QString tree = frxTemplateTree(); !tree.isEmpty())
+        folders << tree;
+    QByteArray bytes;
+    QString why, path;
+    if (!ConfinedFile::Read(name, folders, frxMaxLayoutBytes, bytes, why, &path)) {
         errors.AddError(Res("SAncestorMissing", "Cannot find the ancestor layout %1")
                             .replace(QLatin1String("%1"), parentReport));
         return;
     }
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = path;
     if (chain.contains(canonical) || chain.size() >= 32) {
         errors.AddError(Res("SAncestorCycle", "The ancestor layout %1 inherits from its own descendant")
                             .replace(QLatin1String("%1"), parentReport));
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errors.AddError(Res("SAncestorMissing", "Cannot find the ancestor layout %1")
-                            .replace(QLatin1String("%1"), parentReport));
-        return;
-    }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     chain.append(canonical);
     try {
         bool truncated = false;
@@ -338,6 +342,10 @@ void frxLoadFromStream(TfrxReport &report, QIODevice *stream)
 
 void frxSaveToFile(TfrxReport &report, const QString &fileName)
 {
+    // A link out of the layout's folder (a template from a stranger) would write over whatever it
+    // names, or create it.
+    if (const QString linked = frxLinkedLayoutProblem(fileName); !linked.isEmpty())
+        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), linked));
     // A device or a pipe under the name is never replaced by a file.
     const QString problem = SafeFile::OutputProblem(fileName);
     if (!problem.isEmpty())
@@ -360,6 +368,8 @@ bool frxLoadFromFile(TfrxReport &report, const QString &fileName, bool exception
     report.ClearObjects();
     report.ClearErrors(); // those of the previous layout say nothing about this file
     report.SetFileName(QString());
+    if (const QString linked = frxLinkedLayoutProblem(fileName); !linked.isEmpty())
+        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), linked));
     const bool exists = !fileName.isEmpty() && QFileInfo::exists(fileName);
     if (!exists && !exceptionIfNotFound)
         return false;

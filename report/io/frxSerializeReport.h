@@ -33,7 +33,8 @@ void frxSaveToStream(TfrxReport &report, QIODevice *stream, bool saveChildren = 
 // to Errors and are shown), except with NewSilentMode simReThrow.
 void frxLoadFromStream(TfrxReport &report, QIODevice *stream);
 // ParentReport given with a drive letter is first made relative to the file's folder. The file is
-// replaced only once it is written completely. Raises EFileError.
+// replaced only once it is written completely. Raises EFileError, also for a name that is a link
+// leading out of its folder (frxLinkedLayoutProblem).
 void frxSaveToFile(TfrxReport &report, const QString &fileName);
 // An ancestor path with a drive letter ("C:\layouts\base.fr3") relative to the folder of fileName
 // ("..\base.fr3" for "C:\layouts\sub\x.fr3"); unchanged without a drive or on another drive.
@@ -42,8 +43,9 @@ QString frxRelativeParentReport(const QString &parent, const QString &fileName);
 constexpr qint64 frxMaxLayoutBytes = 200 * 1024 * 1024;
 // Resets the report and forgets its file name; then, when the file exists (or exceptionIfNotFound
 // is set, and opening the missing file raises EFileError), reads it and remembers its name.
-// Returns whether the file existed. Anything but a regular file, and a file over frxMaxLayoutBytes,
-// raises EFileError saying so.
+// Returns whether the file existed. Anything but a regular file, a file over frxMaxLayoutBytes and
+// a link leading out of the file's folder raise EFileError saying so. Ancestor layouts (ParentReport)
+// are read only from the layout's folder and the template tree (frxTemplateFiles.h).
 bool frxLoadFromFile(TfrxReport &report, const QString &fileName, bool exceptionIfNotFound = false);
 
 // ---- single components ----

@@ -276,8 +276,10 @@ public:
     {
         const TfrxEngineOptions *options = report.EngineOptions();
         if (options->UseFileCache()) {
-            const QString dir = options->TempDir().isEmpty() ? QDir::tempPath() : options->TempDir();
-            auto file = std::make_unique<QTemporaryFile>(QDir(dir).filePath(QStringLiteral("frxXXXXXX.tmp")));
+            // Always the system's temporary folder: the layout's TempDir (a layout may come from a
+            // stranger) would have the build write into any folder it names.
+            auto file =
+                std::make_unique<QTemporaryFile>(QDir(QDir::tempPath()).filePath(QStringLiteral("frxXXXXXX.tmp")));
             if (file->open())
                 m_stream = std::move(file);
         }

@@ -92,6 +92,39 @@ private slots:
         // The picture and every other object came through the save.
         QVERIFY(!qobject_cast<TfrxReportPage *>(reread.FindObject("Page1"))->BackPicture().IsEmpty());
     }
+
+    // A template's layout that is a link out of its folder (a template from a stranger): the
+    // designer does not open on it, says why, and nothing outside is written or created.
+    void designRefusesALayoutLinkedOutOfItsFolder()
+    {
+        TestHome home;
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim.fr3");
+        QVERIFY(QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/data/template/t20261201090001/20261201090001.fr3"),
+                            victim));
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        const QString folder = home.AddTemplate("t1", "linked", "x.fr3");
+        QVERIFY(QFile::link(victim, folder + "/x.fr3"));
+        QVERIFY(QFile::link(elsewhere.filePath("created.fr3"), folder + "/new.fr3"));
+        frxRegisterEngine();
+        frxRegisterDesigner();
+        ScriptedUi ui;
+        TTavrelForm form;
+        for (const QString &name : {QStringLiteral("x.fr3"), QStringLiteral("new.fr3")}) {
+            QVERIFY(!form.DesignFile(folder + "/" + name));
+            QVERIFY(!form.frxReport1->Designer());
+            QVERIFY(!ui.Shown.isEmpty());
+            QVERIFY2(ui.Shown.last().Text.contains(QDir::toNativeSeparators(folder + "/" + name) +
+                                                   "\" is a link to a file outside its folder"),
+                     qPrintable(ui.Shown.last().Text));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QVERIFY(!QFileInfo::exists(elsewhere.filePath("created.fr3")));
+    }
 };
 
 QTEST_MAIN(TestDesignCommand)

@@ -4,8 +4,11 @@
 #include "CliRun.h"
 #include "TestHome.h"
 #include "cli/CliCommands.h"
+#include "report/io/frxSerializeReport.h"
+#include "report/model/frxClass.h"
 #include "tests/support/CupsTools.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 namespace {
@@ -86,6 +89,35 @@ private slots:
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out, QString("printed 2\n"));
         QCOMPARE(CupsTools::PageSizes(out.filePath("c.pdf")).size(), 1);
+    }
+
+    // A layout's script that never ends stops after --script-timeout, naming its line; the new
+    // orders are neither printed nor remembered as printed.
+    void endlessScriptStopsAfterTheLimit()
+    {
+        TfrxReport report;
+        QVERIFY(frxLoadFromFile(report, WAYBILL_SOURCE_DIR "/data/template/t20261201090002/20261201090002.fr3"));
+        report.SetScriptText({"begin", "  while true do;", "end."});
+        const QString folder = m_home.AddTemplate("endless", "endless");
+        frxSaveToFile(report, folder + "/t.fr3");
+        QTemporaryDir out;
+        m_served = Export({10, 11});
+        const QStringList args{"--home", m_home.Path(), "auto-print", "--once", "--template", "endless",
+                               "--pdf", out.filePath("x.pdf"), "--script-timeout", "1"};
+        QElapsedTimer clock;
+        clock.start();
+        const Result r = RunCli(args);
+        QVERIFY(clock.elapsed() < 15000);
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains("the layout's script ran longer than 1 s for one page and was stopped at line 2"),
+                 qPrintable(r.Err));
+        QVERIFY(!QFileInfo::exists(out.filePath("x.pdf")));
+        QVERIFY(QDir(folder).removeRecursively());
+        // Still new for the next run.
+        const Result again = Run(out.filePath("y.pdf"));
+        QCOMPARE(again.Code, 0);
+        QCOMPARE(again.Out, QString("printed 1\nprinted 2\n"));
     }
 
     void failuresAndUsage()

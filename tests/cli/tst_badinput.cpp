@@ -95,9 +95,9 @@ private slots:
         QTest::newRow("binary orders") << QStringList{"orders", m_home.FilePath("picture.png")}
                                        << "不是文本文件 (a PNG picture)" << 2;
         QTest::newRow("endless layout") << QStringList{"layout", "check", "/dev/zero"} << "not a regular file" << 2;
-        QTest::newRow("template layout that is a device")
+        QTest::newRow("template layout that is a link to a device")
             << QStringList{"print", "--orders", m_orders, "--template", "device", "--pdf", m_home.FilePath("x.pdf")}
-            << "not a regular file" << 1;
+            << "是指向模板文件夹以外的链接" << 1;
         QTest::newRow("endless script") << QStringList{"script", "check", "/dev/zero"} << "not a regular file" << 2;
     }
 

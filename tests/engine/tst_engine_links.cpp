@@ -1,10 +1,12 @@
 // Pictures by reference: FileLink names the picture file, directly or through an expression, and
-// the builder loads it for every record; a file that is not there leaves the picture empty and
-// says so in the errors.
+// the builder loads it for every record; a file that is not there, or not in the layout's folder,
+// leaves the picture empty and says so in the errors.
 
 #include "engine/build/frxEngine.h"
 #include "report/model/frxClass.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -74,9 +76,11 @@ private slots:
         const QString small = WritePng(dir, QStringLiteral("small.png"), QSize(3, 2));
         const QString large = WritePng(dir, QStringLiteral("large.png"), QSize(7, 5));
 
+        const QString layout = dir.filePath(QStringLiteral("layout.fr3"));
         // A fixed file for every record.
         {
             Fixture f({QString(), QString()});
+            f.report.SetFileName(layout);
             f.picture->SetFileLink(small);
             QVERIFY(f.report.BuildPages());
             QCOMPARE(f.PictureOn(0), QSize(3, 2));
@@ -86,10 +90,13 @@ private slots:
         // named in the errors, the other pages are built.
         {
             Fixture f({small, dir.filePath(QStringLiteral("missing.png")), large});
+            f.report.SetFileName(layout);
             f.picture->SetFileLink(QStringLiteral("[FD.\"Pic\"]"));
             f.report.BuildPages();
-            QCOMPARE(f.report.Errors(), QStringList{QStringLiteral("Picture1: cannot load the picture \"%1\"")
-                                                        .arg(dir.filePath(QStringLiteral("missing.png")))});
+            QCOMPARE(f.report.Errors(),
+                     QStringList{QStringLiteral("Picture1: cannot load the picture \"%1\" (not a file of the "
+                                                "template's folder)")
+                                     .arg(dir.filePath(QStringLiteral("missing.png")))});
             QCOMPARE(f.PictureOn(0), QSize(3, 2));
             QCOMPARE(f.PictureOn(1), QSize(0, 0));
             QCOMPARE(f.PictureOn(2), QSize(7, 5));
@@ -102,6 +109,40 @@ private slots:
             QVERIFY(f.report.BuildPages());
             QCOMPARE(f.PictureOn(0), QSize(7, 5));
         }
+    }
+
+    // A layout from a stranger prints no picture from outside its folder: not by an absolute name,
+    // not by climbing out, not through a link in its folder, and not without a folder at all. The
+    // error is the same whether the outside file exists or not.
+    void picturesOutsideTheLayoutsFolderAreNotLoaded()
+    {
+        QTemporaryDir outside, folder;
+        const QString secret = WritePng(outside, QStringLiteral("secret.png"), QSize(4, 4));
+        QVERIFY(QFile::link(secret, folder.filePath(QStringLiteral("linked.png"))));
+        const QString up = QDir(folder.path()).relativeFilePath(secret);
+        const QStringList names{secret, up, QStringLiteral("linked.png"), outside.filePath(QStringLiteral("none.png")),
+                                QStringLiteral("/dev/zero")};
+        Fixture f(names);
+        f.report.SetFileName(folder.filePath(QStringLiteral("layout.fr3")));
+        f.picture->SetFileLink(QStringLiteral("[FD.\"Pic\"]"));
+        f.report.BuildPages();
+        QStringList expected;
+        for (const QString &name : names) {
+            expected << QStringLiteral("Picture1: cannot load the picture \"%1\" (not a file of the template's folder)")
+                            .arg(name);
+        }
+        QStringList errors = f.report.Errors();
+        errors.sort();
+        expected.sort();
+        QCOMPARE(errors, expected);
+        for (int page = 0; page < names.size(); ++page)
+            QCOMPARE(f.PictureOn(page), QSize(0, 0));
+
+        // Without a layout file only the template tree is searched, and there is none here.
+        Fixture bare({QString()});
+        bare.picture->SetFileLink(secret);
+        bare.report.BuildPages();
+        QCOMPARE(bare.PictureOn(0), QSize(0, 0));
     }
 };
 

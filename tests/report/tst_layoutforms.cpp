@@ -10,12 +10,15 @@
 #include "report/model/frxClass.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -457,6 +460,21 @@ void tst_LayoutForms::ancestorsMissingOrCyclic()
     WriteFile(dir.filePath("self.fr3"), Layout("ParentReport=\"self.fr3\"", "<TfrxReportPage Name=\"P\"/>"));
     QVERIFY(frxLoadFromFile(report, dir.filePath("self.fr3")));
     QCOMPARE(report.Errors(), QStringList{"The ancestor layout self.fr3 inherits from its own descendant"});
+
+    // An ancestor outside the layout's folder (a layout from a stranger) is not read, existing or
+    // not, nor a pipe beside it.
+    QTemporaryDir outside;
+    WriteFile(outside.filePath("base.fr3"), BaseLayout("outside"));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("pipe.fr3")).constData(), 0600) == 0);
+    for (const QString &parent : {outside.filePath("base.fr3"), outside.filePath("none.fr3"),
+                                  QDir(dir.path()).relativeFilePath(outside.filePath("base.fr3")),
+                                  QStringLiteral("pipe.fr3")}) {
+        WriteFile(dir.filePath("stranger.fr3"),
+                  Layout("ParentReport=\"" + parent.toUtf8() + "\"", "<TfrxReportPage Name=\"P\"/>"));
+        QVERIFY(frxLoadFromFile(report, dir.filePath("stranger.fr3")));
+        QCOMPARE(report.Errors(), QStringList{"Cannot find the ancestor layout " + parent});
+        QVERIFY(!report.FindObject("Memo2"));
+    }
 }
 
 QTEST_MAIN(tst_LayoutForms)
