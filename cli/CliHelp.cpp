@@ -40,6 +40,10 @@ const QList<OptionHelp> kPrintOptions = {
     {"offset-y", "MM", "Vertical printer offset in whole millimetres (default: the stored one)."},
 };
 
+const OptionHelp kForceOption = {"force", nullptr,
+                                  "Print even when the layout did not load cleanly (its errors are named on "
+                                  "stderr; without --force nothing is printed and the exit status is 1)."};
+
 const QList<CommandEntry> &Commands()
 {
     static const QList<CommandEntry> commands = {
@@ -53,12 +57,13 @@ const QList<CommandEntry> &Commands()
          {}},
         {"print",
          "[--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
-         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N]) [--offset-x MM --offset-y MM]",
+         "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N]) [--offset-x MM --offset-y MM]\n"
+         "    [--force]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
          "offsets. Writes \"printed <row>\" (1-based) for each order the printer took.",
-         kPrintOptions},
+         kPrintOptions + QList<OptionHelp>{kForceOption}},
         {"preview",
          "[--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
          "    [--zoom Z] [--page N] --png OUT.png",
@@ -72,13 +77,14 @@ const QList<CommandEntry> &Commands()
           {"png", "OUT.png", "The picture to write."}}},
         {"auto-print",
          "[--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
-         "    [--offset-x MM --offset-y MM]",
+         "    [--offset-x MM --offset-y MM] [--force]",
          "One run of the timed download-and-print.",
          "Logs in, downloads the order file named in [AUTO] of config/PRINTER.INI and prints the orders no "
          "earlier run printed, writing \"printed <row>\" for each. Nothing new prints nothing and exits 0; a "
-         "failed download exits 1.",
+         "failed download (an answer that is incomplete or is no order export) exits 1 and keeps the last "
+         "good file.",
          {{"once", nullptr, "Run once (required)."}, kPrintOptions[1], kPrintOptions[3], kPrintOptions[4],
-          kPrintOptions[7], kPrintOptions[8]}},
+          kPrintOptions[7], kPrintOptions[8], kForceOption}},
         {"design",
          "[--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
          "    [--zoom Z] --png OUT.png",
@@ -91,8 +97,9 @@ const QList<CommandEntry> &Commands()
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
           {"png", "OUT.png", "The picture to write."}}},
         {"layout", "[--home DIR] layout check FILE\n[--home DIR] layout resave IN OUT", "Check or resave a layout file.",
-         "check writes the load errors of a layout, one a line (exit 0 clean, 1 errors, 2 unreadable); resave "
-         "loads a layout and writes it again as the window would.",
+         "check writes the load errors of a layout, one a line (exit 0 clean, 1 errors, 2 unreadable); a layout "
+         "without a printable page is an error. resave loads a layout and writes it again as the window would "
+         "(exit 1 when it cannot be written).",
          {}},
         {"script", "script check FILE [--language NAME]\nscript eval EXPRESSION [--language NAME]",
          "Check a report script or evaluate an expression.",

@@ -18,7 +18,7 @@ namespace {
 const char *const kPrintUsage =
     "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
-    "                   [--offset-x N --offset-y N]\n";
+    "                   [--offset-x N --offset-y N] [--force]\n";
 
 const double PngDpi = 300;
 
@@ -180,8 +180,11 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
     return true;
 }
 
-int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
+int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
+    QStringList args = arguments;
+    // A layout with load errors prints only when asked to.
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
@@ -239,6 +242,7 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         CurrVAO = options.OffsetY;
 
     TTavrelForm driver;
+    driver.RefuseLoadErrors = !force;
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);
