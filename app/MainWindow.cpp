@@ -346,7 +346,7 @@ void TFMainWindow::init()
     ListViewGrid->show();
     ListBox1->clear();
     for (int i = 0; i < TemplateList.size(); ++i)
-        ListBox1->addItem(QStringLiteral("%1-%2").arg(i).arg(TemplateList[i]->TmpName));
+        ListBox1->addItem(QStringLiteral("%1-%2").arg(i).arg(TemplateList[i]->ShownName()));
     ListBox1->setCurrentRow(-1);
     if (!TemplateList.isEmpty())
         ListBox1->setFocus();
@@ -360,7 +360,7 @@ void TFMainWindow::ShowTemplateList()
     const QSignalBlocker quiet(ListBox1);
     ListBox1->clear();
     for (int i = 0; i < TemplateList.size(); ++i)
-        ListBox1->addItem(QStringLiteral("%1-%2").arg(i).arg(TemplateList[i]->TmpName));
+        ListBox1->addItem(QStringLiteral("%1-%2").arg(i).arg(TemplateList[i]->ShownName()));
     ListBox1->setCurrentRow(-1);
 }
 

@@ -126,13 +126,13 @@ private:
     int &m_flag;
 };
 
+// The first report page; dialog pages before it run before the build and print nothing.
 TfrxReportPage *FirstPrintablePage(TfrxReport *report, const QString &path)
 {
-    TfrxReportPage *page =
-        report->PagesCount() > 1 ? qobject_cast<TfrxReportPage *>(report->Pages(1)) : nullptr;
-    if (!page)
-        throw Exception(QStringLiteral("模板文件中没有可打印的页面: %1").arg(QDir::toNativeSeparators(path)));
-    return page;
+    for (int i = 0; i < report->PagesCount(); ++i)
+        if (auto *page = qobject_cast<TfrxReportPage *>(report->Pages(i)))
+            return page;
+    throw Exception(QStringLiteral("模板文件中没有可打印的页面: %1").arg(QDir::toNativeSeparators(path)));
 }
 
 // A reference to a field of the order dataset in an object's text or expression: FD."…", <FD."…">.
@@ -263,6 +263,9 @@ bool TTavrelForm::BuildRun(int start, int count)
     if (!QFileInfo::exists(path))
         throw Exception(QStringLiteral("模板文件不存在: %1").arg(QDir::toNativeSeparators(path)));
     frxLoadFromFile(*frxReport1, path);
+    if (RefuseLoadErrors && !frxReport1->Errors().isEmpty())
+        throw Exception(QStringLiteral("模板文件载入时出错, 没有打印 (--force 照样打印): %1\n%2")
+                            .arg(QDir::toNativeSeparators(path), frxReport1->Errors().join(QLatin1Char('\n'))));
     TfrxReportPage *page = FirstPrintablePage(frxReport1, path);
     CheckOrdersWalked();
     SetOrderFields();

@@ -48,6 +48,9 @@ public:
 
     // Print to file: when set, print runs write a PDF of this name through the same print job.
     QString PrintToFile;
+    // When set, a layout that did not load cleanly (report->Errors()) is not built or printed: the
+    // run raises an error naming the layout and its errors. The command line sets it unless --force.
+    bool RefuseLoadErrors = false;
 
     // One waybill per order row on CurrPrinter, moved by the stored offsets.
     bool PrintAll();

@@ -102,17 +102,24 @@ TTemplate::TTemplate(const QString &folder)
             }
         }
     } catch (const std::exception &e) {
-        Ui::Message(ExceptionText(e), QStringLiteral("error-temp"), UiIcon::Error);
+        Problem = ExceptionText(e);
+        Ui::Message(Problem, QStringLiteral("error-temp"), UiIcon::Error);
     }
     if (TmpPath.isEmpty())
         TmpPath = folder;
-    // A record whose settings could not be read names no file at all.
+    // A record whose settings could not be read names no file at all; it goes by its folder's name
+    // (the "N" of a missing name would say nothing).
     if (!m_namesRead) {
-        if (TmpName.isEmpty())
-            TmpName = QStringLiteral("N");
+        if (TmpName.isEmpty() || TmpName == QLatin1String("N"))
+            TmpName = QFileInfo(folder).fileName();
         TmpFileName = QStringLiteral("N");
         TmpImgName = QStringLiteral("N");
     }
+}
+
+QString TTemplate::ShownName() const
+{
+    return Problem.isEmpty() ? TmpName : TmpName + QStringLiteral(" (设置有误, 不能使用)");
 }
 
 QString TTemplate::LayoutPath() const { return TmpPath + QLatin1Char('/') + TmpFileName; }

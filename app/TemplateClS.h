@@ -33,6 +33,11 @@ public:
     QString TmpFileName;
     int TmpColCnt = 0;
     QList<TColumn> Columns; // in column mode "1" the very list of OrderColumns (shared, not copied)
+    // Why the folder's CFG.INI could not be used (the record then names no file, and its name is the
+    // folder's); empty when it was read.
+    QString Problem;
+    // The name with a note when the settings could not be used: what lists of templates show.
+    QString ShownName() const;
 
     // TmpPath, a separator and TmpFileName.
     QString LayoutPath() const;

@@ -4,19 +4,34 @@
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "cli/CliHelp.h"
+#include "cli/OutputFiles.h"
 #include "cli/PrintCommands.h"
 #include "platform/Exception.h"
+#include "platform/SafeFile.h"
 #include "report/expr/frxScriptTimeLimit.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
+// A run killed outright (SIGKILL, a power cut) leaves its temporary files behind: those of this
+// program older than a day are removed when the next run starts.
+void RemoveLeftovers(const QString &pdf)
+{
+    constexpr qint64 Day = 24 * 3600;
+    SafeFile::RemoveStaleTemporaries(QFileInfo(AutoOrdersPath()).absolutePath(),
+                                     {QStringLiteral(".csv"), QStringLiteral(".txt")}, Day);
+    if (!pdf.isEmpty())
+        SafeFile::RemoveStaleTemporaries(QFileInfo(pdf).absolutePath(), {QStringLiteral(".pdf")}, Day);
+}
 } // namespace
 
 int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QStringList args = arguments;
     // Only single runs: a repeating mode belongs to the window, where the seller can stop it.
+    // A layout with load errors prints only when asked to.
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     if (args.removeAll(QStringLiteral("--once")) != 1) {
         err << Cli::CommandUsage(QStringLiteral("auto-print"));
         return 2;
@@ -50,11 +65,21 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
     if (options.HasOffsetY)
         CurrVAO = options.OffsetY;
 
+    RemoveLeftovers(options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath());
+
     TTavrelForm driver;
+    driver.RefuseLoadErrors = !force;
+    // Ctrl+C or a termination request ends the run as it ends `print`: the download or the print
+    // stops, nothing is marked, and no temporary file stays.
+    InterruptWatch interrupt(driver.frxReport1);
     driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
     TAutoRunHost host;
-    host.Message = [&err](const QString &text) { err << text << '\n'; };
+    host.Message = [&err, &interrupt](const QString &text) {
+        if (!interrupt.Interrupted())
+            err << text << '\n';
+    };
+    host.Warning = [&err](const QString &text) { err << "waybill-cli: " << text << '\n'; };
     host.Status = [](const QString &) {};
     host.ShowData = [] {};
     host.MarkPrinted = [](int) {};
@@ -75,7 +100,12 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
             err << "waybill-cli: " << limit.Message() << '\n';
         return printed;
     };
-    switch (AutoPrintRun(settings, host)) {
+    const TAutoResult result = AutoPrintRun(settings, host);
+    if (interrupt.Interrupted() && result != TAutoResult::Printed) {
+        err << "waybill-cli: interrupted\n";
+        return InterruptedStatus();
+    }
+    switch (result) {
     case TAutoResult::Printed:
     case TAutoResult::NothingNew:
         return 0;

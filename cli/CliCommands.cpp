@@ -91,8 +91,11 @@ int Cli::Templates(const QStringList &args, QTextStream &out, QTextStream &err)
         err << Cli::Usage();
         return 2;
     }
-    for (int i = 0; i < TemplateList.size(); ++i)
-        out << i << '\t' << TemplateList[i]->TmpName << '\t' << TemplateList[i]->LayoutPath() << '\n';
+    // A template whose settings could not be used has no layout: its line says why instead.
+    for (int i = 0; i < TemplateList.size(); ++i) {
+        const TTemplate &t = *TemplateList[i];
+        out << i << '\t' << t.ShownName() << '\t' << (t.Problem.isEmpty() ? t.LayoutPath() : t.Problem) << '\n';
+    }
     return 0;
 }
 

@@ -54,6 +54,9 @@ OptionHelp PrintOption(const char *name)
             return o;
     Q_UNREACHABLE();
 }
+const OptionHelp kForceOption = {"force", nullptr,
+                                  "Print even when the layout did not load cleanly (its errors are named on "
+                                  "stderr; without --force nothing is printed and the exit status is 1)."};
 
 const QList<CommandEntry> &Commands()
 {
@@ -70,7 +73,7 @@ const QList<CommandEntry> &Commands()
         {"print",
          "[--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]\n"
-         "    [--script-timeout S]",
+         "    [--script-timeout S] [--force]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
@@ -78,7 +81,7 @@ const QList<CommandEntry> &Commands()
          "(a moved column still prints right), by position when it holds none of them, and the run is refused with "
          "the list when it holds only some (unless --by-position). Writes \"printed <row>\" (1-based) for each "
          "order the printer took.",
-         kPrintOptions},
+         kPrintOptions + QList<OptionHelp>{kForceOption}},
         {"preview",
          "[--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    [--zoom Z] [--page N] [--script-timeout S] --png OUT.png",
@@ -92,13 +95,15 @@ const QList<CommandEntry> &Commands()
           {"png", "OUT.png", "The picture to write."}, PrintOption("script-timeout")}},
         {"auto-print",
          "[--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
-         "    [--offset-x MM --offset-y MM] [--script-timeout S]",
+         "    [--offset-x MM --offset-y MM] [--script-timeout S] [--force]",
          "One run of the timed download-and-print.",
          "Logs in, downloads the order file named in [AUTO] of config/PRINTER.INI and prints the orders no "
          "earlier run printed, writing \"printed <row>\" for each. Nothing new prints nothing and exits 0; a "
-         "failed download exits 1.",
+         "failed download (an answer that is incomplete or is no order export) exits 1 and keeps the last "
+         "good file.",
          {{"once", nullptr, "Run once (required)."}, PrintOption("template"), PrintOption("printer"),
-          PrintOption("pdf"), PrintOption("offset-x"), PrintOption("offset-y"), PrintOption("script-timeout")}},
+          PrintOption("pdf"), PrintOption("offset-x"), PrintOption("offset-y"), PrintOption("script-timeout"),
+          kForceOption}},
         {"design",
          "[--home DIR] design (--template INDEX|NAME | --layout FILE) [--select NAME]\n"
          "    [--zoom Z] --png OUT.png",
@@ -111,8 +116,9 @@ const QList<CommandEntry> &Commands()
           {"zoom", "Z", "The zoom, from 0.1 to 20 (default 1)."},
           {"png", "OUT.png", "The picture to write."}}},
         {"layout", "[--home DIR] layout check FILE\n[--home DIR] layout resave IN OUT", "Check or resave a layout file.",
-         "check writes the load errors of a layout, one a line (exit 0 clean, 1 errors, 2 unreadable); resave "
-         "loads a layout and writes it again as the window would.",
+         "check writes the load errors of a layout, one a line (exit 0 clean, 1 errors, 2 unreadable); a layout "
+         "without a printable page is an error. resave loads a layout and writes it again as the window would "
+         "(exit 1 when it cannot be written).",
          {}},
         {"script", "script check FILE [--language NAME]\nscript eval EXPRESSION [--language NAME]",
          "Check a report script or evaluate an expression.",

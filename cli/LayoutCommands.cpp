@@ -5,8 +5,13 @@
 #include "cli/CliHelp.h"
 #include "engine/frxEngineLayer.h"
 #include "platform/Exception.h"
+#include "platform/SafeFile.h"
+#include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/io/frxSerializeReport.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -64,6 +69,12 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
         TfrxReport &report = *host->frxReport1;
         if (int code = LoadQuietly(report, args[1], err))
             return code;
+        // Dialog pages print nothing: a layout of only those would fail every print.
+        bool printable = false;
+        for (int i = 0; i < report.PagesCount() && !printable; ++i)
+            printable = qobject_cast<TfrxReportPage *>(report.Pages(i)) != nullptr;
+        if (!printable && report.Errors().isEmpty())
+            report.AddError(QStringLiteral("模板文件中没有可打印的页面"));
         if (report.Errors().isEmpty()) {
             try {
                 report.PrepareScript();
@@ -94,11 +105,15 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
             err << "waybill-cli: " << args[1] << " did not load cleanly; " << args[2] << " was not written\n";
             return 1;
         }
+        // An output name that cannot be a file (a device, a pipe, a folder that is not there) is a
+        // wrong argument; a write that fails (a full disk) is a failed run.
+        const QFileInfo target(args[2]);
+        const bool wrongName = !SafeFile::OutputProblem(args[2]).isEmpty() || !target.absoluteDir().exists();
         try {
             frxSaveToFile(report, args[2]);
         } catch (const std::exception &e) {
             err << "waybill-cli: " << ExceptionText(e) << '\n';
-            return 2;
+            return wrongName ? 2 : 1;
         }
         return 0;
     }

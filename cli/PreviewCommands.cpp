@@ -58,6 +58,10 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
         err << ExceptionText(e) << '\n';
         return 1;
     }
+    // What went wrong in the layout is said whether or not pages come of it.
+    const QStringList loadErrors = report->Errors();
+    for (const QString &e : loadErrors)
+        err << "waybill-cli: " << CurrTemplate->LayoutPath() << ": " << e << '\n';
     report->PreviewOptions()->SetMaximized(false);
     TfrxScriptTimeLimit limit(report, options.ScriptTimeout);
     TfrxPreviewForm *form = frxShowPreviewAndWait(report, 120000);
@@ -73,6 +77,16 @@ int Cli::Preview(const QStringList &args, QTextStream &out, QTextStream &err)
     form->resize(WindowSize);
     TfrxCustomPreviewPages *pages = report->PreviewPages();
     const int pageCount = pages ? pages->Count() : 0;
+    if (pageCount == 0) {
+        // A broken layout builds nothing: no picture of an empty window.
+        QStringList reasons = report->Errors();
+        if (reasons.isEmpty())
+            reasons = loadErrors;
+        delete form;
+        err << "waybill-cli: the preview of " << CurrTemplate->LayoutPath() << " has no pages"
+            << (reasons.isEmpty() ? QString() : QStringLiteral(": ") + reasons.join(QStringLiteral("; "))) << '\n';
+        return 1;
+    }
     form->Preview()->ShowPage(std::clamp(options.Page, 1, std::max(1, pageCount)));
     if (options.Zoom > 0 && options.Zoom != 1.0)
         form->Preview()->SetZoom(options.Zoom);

@@ -209,8 +209,11 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
     return true;
 }
 
-int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
+int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
+    QStringList args = arguments;
+    // A layout with load errors prints only when asked to.
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
@@ -268,6 +271,7 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         CurrVAO = options.OffsetY;
 
     TTavrelForm driver;
+    driver.RefuseLoadErrors = !force;
     driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);

@@ -4,7 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -228,11 +231,25 @@ void IniFile::WriteStrings(const QString &section, const QList<QPair<QString, QS
     const bool isNew = !existing.exists();
     const TextEncoding encoding = isNew ? TextEncoding::Legacy : m_encoding;
     const QByteArray bytes = EncodeText(lines.join(m_lineEnd) + m_lineEnd, encoding);
-    QSaveFile out(m_fileName);
-    // Where no temporary file can be made beside it (a read-only folder with a writable file), write in place.
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw EFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+    // A settings file that holds a password is for its owner's eyes only.
+    static const QRegularExpression password(QStringLiteral("^\\s*password\\s*=\\s*\\S"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const bool holdsPassword =
+        std::any_of(lines.cbegin(), lines.cend(), [](const QString &line) { return password.match(line).hasMatch(); });
+    QString why;
+    if (!SafeFile::WriteWhole(m_fileName, bytes, why,
+                              holdsPassword ? SafeFile::Access::Private : SafeFile::Access::Keep)) {
+        // Where no temporary file can be made beside it (a read-only folder with a writable file),
+        // write in place.
+        if (isNew || QFileInfo(QFileInfo(m_fileName).absolutePath()).isWritable())
+            throw EFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+        QSaveFile out(m_fileName);
+        out.setDirectWriteFallback(true);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+            throw EFileError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+        if (holdsPassword)
+            SafeFile::MakePrivate(m_fileName);
+    }
     m_lines = lines;
     m_encoding = encoding;
 }

@@ -1,13 +1,19 @@
 #include "platform/SafeFile.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace SafeFile {
 
@@ -73,20 +79,90 @@ QString OutputProblem(const QString &path)
     return QString();
 }
 
-bool WriteWhole(const QString &path, const QByteArray &bytes, QString &why)
+bool WriteWhole(const QString &path, const QByteArray &bytes, QString &why, Access access)
 {
-    why = OutputProblem(path);
-    if (!why.isEmpty())
+    OutputFile output(path, access);
+    if (!output.Open(why))
         return false;
-    QSaveFile file(ResolvedTarget(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QFile file(output.TempPath());
+    if (!file.open(QIODevice::WriteOnly)) {
         why = file.errorString();
         return false;
     }
-    return true;
+    // A write cut short by a full disk reports the part it wrote, without an error.
+    if (file.write(bytes) != bytes.size()) {
+        why = WriteFailure(output.Target(), file.errorString());
+        return false;
+    }
+    return FinishWrite(file, output.Target(), why) && output.Commit(why);
 }
 
-OutputFile::OutputFile(const QString &target) : m_target(target) {}
+bool FinishWrite(QFile &file, const QString &target, QString &why)
+{
+    bool ok = file.flush() && file.error() == QFileDevice::NoError;
+    const QString reason = file.errorString();
+    file.close();
+    ok = ok && file.error() == QFileDevice::NoError;
+    if (!ok)
+        why = WriteFailure(target, file.error() != QFileDevice::NoError ? file.errorString() : reason);
+    return ok;
+}
+
+bool DiskFull(const QString &path)
+{
+    QFileInfo info(path);
+    // The nearest folder that exists: a file that could not be made is not there to ask about.
+    QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    while (!QFileInfo(folder).isDir() && folder.size() > 1)
+        folder = QFileInfo(folder).absolutePath();
+    struct statvfs disk {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) != 0)
+        return false;
+    return qint64(disk.f_bavail) * qint64(disk.f_frsize) < 64 * 1024;
+}
+
+QString WriteFailure(const QString &path, const QString &systemReason)
+{
+    if (DiskFull(path))
+        return QStringLiteral("the disk is full");
+    if (systemReason.isEmpty() || systemReason == QLatin1String("Unknown error"))
+        return QStringLiteral("the file could not be written completely");
+    return systemReason;
+}
+
+bool MakePrivate(const QString &path)
+{
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    if ((info.st_mode & 077) == 0)
+        return true;
+    return info.st_uid == ::geteuid() && ::chmod(name.constData(), info.st_mode & 07700) == 0;
+}
+
+int RemoveStaleTemporaries(const QString &folder, const QStringList &suffixes, qint64 maxAgeSeconds)
+{
+    // QTemporaryFile's six placeholder characters are letters and digits.
+    static const QRegularExpression pattern(QStringLiteral("^\\.(.+)\\.[A-Za-z0-9]{6}$"));
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-maxAgeSeconds);
+    int removed = 0;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &entry : entries) {
+        const QRegularExpressionMatch match = pattern.match(entry.fileName());
+        if (!match.hasMatch() || entry.lastModified().toUTC() >= limit)
+            continue;
+        const QString name = match.captured(1);
+        const bool ours = std::any_of(suffixes.begin(), suffixes.end(), [&](const QString &suffix) {
+            return name.endsWith(suffix, Qt::CaseInsensitive);
+        });
+        if (ours && QFile::remove(entry.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
+}
+
+OutputFile::OutputFile(const QString &target, Access access) : m_target(target), m_access(access) {}
 
 OutputFile::~OutputFile()
 {
@@ -124,12 +200,24 @@ bool OutputFile::Commit(QString &why)
         Discard();
         return false;
     }
-    const QFileInfo existing(m_target);
-    const QFileDevice::Permissions permissions =
-        existing.exists() ? existing.permissions()
-                          : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                                QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    QFile::setPermissions(m_tempPath, permissions);
+    // The mode is taken from the file itself: QFileInfo's permissions mix in what the running user
+    // may do, which for root would make a read-only file writable.
+    const QByteArray temp = QFile::encodeName(m_tempPath);
+    struct stat existing {};
+    mode_t mode = 0644;
+    const bool replacing = ::stat(QFile::encodeName(m_target).constData(), &existing) == 0;
+    if (replacing) {
+        mode = existing.st_mode & 07777;
+        // The owner is kept where the process may give it (root, or the owner's own run); where it
+        // may not, the file becomes the running user's. The mode is set after: a change of owner
+        // clears the set-id bits.
+        if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
+            ::chown(temp.constData(), existing.st_uid, existing.st_gid) != 0) {
+        }
+    }
+    if (m_access == Access::Private)
+        mode = replacing ? (mode & 07700) : 0600;
+    ::chmod(temp.constData(), mode);
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(m_tempPath.toStdU16String()),
                             std::filesystem::path(m_target.toStdU16String()), error);

@@ -1186,15 +1186,25 @@ void TfrxPreviewPages::SaveToStream(QIODevice *stream)
 void TfrxPreviewPages::SaveToFile(const QString &fileName)
 {
     // Written beside the old file and renamed over it only when complete; never over a device.
-    QString problem = SafeFile::OutputProblem(fileName);
-    QSaveFile file(fileName);
-    if (problem.isEmpty() && !file.open(QIODevice::WriteOnly))
-        problem = file.errorString();
+    SafeFile::OutputFile output(fileName);
+    QString problem;
+    QFile file;
+    if (output.Open(problem)) {
+        file.setFileName(output.TempPath());
+        if (!file.open(QIODevice::WriteOnly))
+            problem = file.errorString();
+    }
     if (!problem.isEmpty())
         throw EFileError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, problem));
-    SaveToStream(&file);
-    if (!file.commit())
-        throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+    try {
+        SaveToStream(&file);
+    } catch (const EFileError &) {
+        problem = SafeFile::WriteFailure(fileName, file.errorString());
+    }
+    if (problem.isEmpty() && SafeFile::FinishWrite(file, fileName, problem))
+        output.Commit(problem);
+    if (!problem.isEmpty())
+        throw EFileError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, problem));
 }
 
 bool TfrxPreviewPages::LoadFromFile(const QString &fileName, bool exceptionIfNotFound)

@@ -436,7 +436,9 @@ void TfrxCustomPrinter::StartSegment()
             QStringLiteral("The print file cannot take the paper %1.").arg(m_caps.Sheet.pageSize().name()));
     if (!m_canvas.m_painter.begin(m_device.get())) {
         m_device.reset();
-        throw EPrinterError(QStringLiteral("Cannot write the print file %1.").arg(segment->Path));
+        throw EPrinterError(QStringLiteral("Cannot write the print file %1: %2")
+                                .arg(ShownFileName(segment->Path),
+                                     SafeFile::WriteFailure(segment->Path, QStringLiteral("it cannot be opened"))));
     }
     m_segments.append(segment);
 }
@@ -462,8 +464,9 @@ void TfrxCustomPrinter::OpenPage()
         if (current.orientation() != m_caps.Sheet.orientation())
             m_device->setPageOrientation(m_caps.Sheet.orientation());
         if (!m_device->newPage())
-            throw EPrinterError(
-                QStringLiteral("Cannot start a new page in the print file %1.").arg(m_segments.last()->Path));
+            throw EPrinterError(QStringLiteral("Cannot start a new page in the print file %1: %2")
+                                    .arg(ShownFileName(m_segments.last()->Path),
+                                         SafeFile::WriteFailure(m_segments.last()->Path, QString())));
     }
     QPainter &painter = m_canvas.m_painter;
     painter.resetTransform();
@@ -477,6 +480,11 @@ void TfrxCustomPrinter::OpenPage()
 void TfrxCustomPrinter::ClosePage()
 {
     m_pageOpen = false;
+}
+
+QString TfrxCustomPrinter::ShownFileName(const QString &path) const
+{
+    return m_output && path == m_output->TempPath() ? m_output->Target() : path;
 }
 
 void TfrxCustomPrinter::FinishDrawing()
@@ -561,7 +569,10 @@ void TfrxCustomPrinter::CloseDocument()
     for (const auto &segment : std::as_const(m_segments))
         drawn = drawn || segment->Pages > 0;
     if (m_drawError) {
-        error = QStringLiteral("The print file could not be written completely; nothing was printed.");
+        // Named by the file the seller asked for (the temporary file beside it is gone).
+        const QString path = m_segments.isEmpty() ? m_fileName : m_segments.last()->Path;
+        error = QStringLiteral("The print file %1 could not be written completely (%2); nothing was printed.")
+                    .arg(ShownFileName(path), SafeFile::WriteFailure(path, QString()));
     } else if (!m_fileName.isEmpty()) {
         // A document without pages is no PDF: the file stays as it was.
         QString why;

@@ -232,6 +232,8 @@ private:
     QString m_docName;
     std::unique_ptr<QPrinter> m_device;
     QList<std::shared_ptr<Segment>> m_segments;
+    // The name a file is shown by: the target for the temporary file of a print to file.
+    QString ShownFileName(const QString &path) const;
     // Printing to a file: the temporary file beside it that replaces it when the job completes.
     std::unique_ptr<SafeFile::OutputFile> m_output;
     bool m_pageOpen = false;

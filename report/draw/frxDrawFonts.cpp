@@ -10,6 +10,8 @@
 #include <QMutexLocker>
 #include <QPainterPath>
 
+#include <atomic>
+
 namespace {
 
 // The pixel size the character map is read at; glyph indexes do not depend on it.
@@ -229,8 +231,17 @@ TfrxGlyph TfrxFontFace::Resolve(char32_t ucs4)
             return TfrxGlyph{index, i, false};
     }
     // No font has it: a missing-glyph box as wide as the face's own missing glyph, drawn by the
-    // text engine itself (not every font draws one).
-    return TfrxGlyph{0, 0, IsInvisible(ucs4)};
+    // text engine itself (not every font draws one). Said once per run: a box on a waybill is a
+    // name or an address the courier cannot read.
+    const bool invisible = IsInvisible(ucs4);
+    static std::atomic_bool warned = false;
+    if (!invisible && !warned.exchange(true)) {
+        const QString character = QString::fromUcs4(&ucs4, 1);
+        qWarning("fonts: no font of the font table has the character %s (U+%04X); it is drawn as a box. "
+                 "Add a font that has it to config/fonts.ini ([Fallback]).",
+                 qPrintable(character), unsigned(ucs4));
+    }
+    return TfrxGlyph{0, 0, invisible};
 }
 
 TfrxGlyph TfrxFontFace::Glyph(char32_t ucs4)

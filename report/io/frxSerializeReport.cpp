@@ -352,14 +352,29 @@ void frxSaveToFile(TfrxReport &report, const QString &fileName)
         throw EFileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), problem));
     report.SetParentReport(frxRelativeParentReport(report.ParentReport(), fileName));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(QStringLiteral("Cannot create file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    frxSaveToStream(report, &file);
-    if (!file.commit())
-        throw EFileError(QStringLiteral("Cannot write file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    // Written beside the old file and renamed over it when complete, with the old file's mode.
+    SafeFile::OutputFile output(fileName);
+    QString why;
+    QFile file;
+    if (output.Open(why)) {
+        file.setFileName(output.TempPath());
+        if (!file.open(QIODevice::WriteOnly))
+            why = file.errorString();
+    }
+    if (!why.isEmpty())
+        throw EFileError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), why));
+    try {
+        frxSaveToStream(report, &file);
+    } catch (const EFileError &) {
+        // The writer names neither the file nor a full disk: said below, by the file's name.
+        why = SafeFile::WriteFailure(fileName, file.errorString());
+    }
+    if (why.isEmpty() && SafeFile::FinishWrite(file, fileName, why))
+        output.Commit(why);
+    if (!why.isEmpty())
+        throw EFileError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), why));
 }
 
 bool frxLoadFromFile(TfrxReport &report, const QString &fileName, bool exceptionIfNotFound)

@@ -116,7 +116,7 @@ class TestAutoPrint : public QObject {
     {
         return "LOGIN_URL=" + m_server->Url("/login").toUtf8() +
                "\r\nORDER_URL=" + m_server->Url("/orders.csv").toUtf8() +
-               "\r\nUSERNAME=卖家\r\nPASSWORD=p&w =\r\nINTERVAL=7\r\n" + extra;
+               "\r\nUSERNAME=卖家\r\nPASSWORD=p&w =\r\nINTERVAL=7\r\nALLOW_HTTP=1\r\n" + extra;
     }
 
 private slots:
@@ -291,7 +291,7 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("reason");
         QTest::newRow("500") << QByteArray() << 500 << QByteArray("oops") << "HTTP 500";
-        QTest::newRow("100 MB") << QByteArray() << 200 << QByteArray(100 * 1024 * 1024, 'x') << "50 MB";
+        QTest::newRow("over MAX_SIZE_MB") << QByteArray() << 200 << QByteArray(3 * 1024 * 1024, 'x') << "1 MB";
         QTest::newRow("a web page") << QByteArray() << 200 << QByteArray("<!DOCTYPE html><html>login</html>")
                                     << "不是 CSV";
         QTest::newRow("binary") << QByteArray() << 200 << QByteArray("PK\x03\x04\0\0\0", 7) << "不是 CSV";
@@ -306,7 +306,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QString, reason);
-        Start(Settings("TIMEOUT=1\r\n"));
+        Start(Settings("TIMEOUT=1\r\nMAX_SIZE_MB=1\r\n"));
         m_served = Export({0, 1});
         m_window->ToolButton10Click(); // a good run first
         QCOMPARE(OrderRows.size(), size_t(2));
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(TemplateList.size(), 1);
         QVERIFY(m_window->Timer1->isActive());
         QCOMPARE(AutoPrintBusy, 0);
-        QVERIFY(QDir(m_home->FilePath("config")).entryList({"*.csv*"}, QDir::Files) ==
+        QVERIFY(QDir(m_home->FilePath("config")).entryList({"*.csv*"}, QDir::Files | QDir::Hidden) ==
                 QStringList{"auto-orders.csv"});
     }
 

@@ -150,7 +150,10 @@ private slots:
         TTemplate t(home.FilePath("template/g"));
         QCOMPARE(ui.Shown.size(), 1);
         QCOMPARE(ui.Shown[0].Text, QString("模板 %1: %2").arg(QDir::toNativeSeparators(home.FilePath("template/g")), why));
-        QCOMPARE(t.TmpName, QString("N"));
+        // Listed by its folder's name with a note, not as "N".
+        QCOMPARE(t.TmpName, QString("g"));
+        QCOMPARE(t.ShownName(), QString("g (设置有误, 不能使用)"));
+        QVERIFY(t.Problem.contains(why));
         QCOMPARE(t.TmpFileName, QString("N"));
     }
 

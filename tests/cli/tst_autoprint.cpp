@@ -1,5 +1,6 @@
 // waybill-cli auto-print --once: one run of the timed mode against a web server of the test's own,
-// printing to PDF.
+// printing to PDF. Also what a download must be to be taken, the secrets it handles, and what an
+// interrupt or a killed run leaves.
 #include "LocalHttpServer.h"
 #include "CliRun.h"
 #include "TestHome.h"
@@ -9,7 +10,12 @@
 #include "tests/support/CupsTools.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
+
+#include <csignal>
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,6 +23,33 @@ QByteArray ReadFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int Mode(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+// What lies in a folder besides the named files (left-over temporary files).
+QStringList Others(const QString &folder, const QStringList &expected)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : expected)
+        names.removeAll(name);
+    return names;
+}
+
+// An answer as it goes on the wire, the connection closed after it.
+QByteArray Wire(const QByteArray &head, const QByteArray &body)
+{
+    return "HTTP/1.1 200 OK\r\n" + head + "Connection: close\r\n\r\n" + body;
+}
+
+QByteArray Chunked(const QByteArray &body, bool end)
+{
+    QByteArray text = QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n";
+    return end ? text + "0\r\n\r\n" : text;
 }
 
 } // namespace
@@ -28,6 +61,14 @@ class TestAutoPrintCli : public QObject {
     LocalHttpServer m_server;
     QList<QByteArray> m_lines; // the demo export, header first
     QByteArray m_served;
+    std::optional<LocalHttpServer::Response> m_answer; // what /orders.csv answers instead
+    QByteArray m_settings;                             // PRINTER.INI as the suite starts
+
+    QString Config(const QString &name) const { return m_home.FilePath("config/" + name); }
+    void SetAuto(const QByteArray &lines)
+    {
+        m_home.Write("config/PRINTER.INI", m_settings + lines);
+    }
 
     QByteArray Export(const QList<int> &orders) const
     {
@@ -49,14 +90,17 @@ private slots:
     {
         QVERIFY(m_server.Listen());
         m_server.Handler = [this](const LocalHttpServer::Request &r) {
+            if (r.Path == "/orders.csv" && m_answer)
+                return *m_answer;
             LocalHttpServer::Response answer;
             answer.Body = r.Path == "/orders.csv" ? m_served : QByteArray("ok");
             return answer;
         };
-        m_home.Write("config/PRINTER.INI",
-                     ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") +
-                         "\r\n[AUTO]\r\nORDER_URL=" + m_server.Url("/orders.csv").toUtf8() +
-                         "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() + "\r\n");
+        // The test's server speaks plain http.
+        m_settings = ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") + "\r\n[AUTO]\r\nORDER_URL=" +
+                     m_server.Url("/orders.csv").toUtf8() + "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() +
+                     "\r\nALLOW_HTTP=1\r\nTIMEOUT=3\r\n";
+        SetAuto("");
         const QString folder = "template/t20261201090002";
         for (const char *name : {"CFG.INI", "20261201090002.fr3"})
             m_home.Write(folder + "/" + name,
@@ -73,8 +117,11 @@ private slots:
         Result r = Run(out.filePath("a.pdf"));
         QCOMPARE(r.Code, 0);
         QCOMPARE(r.Out, QString("printed 1\nprinted 2\nprinted 3\n"));
-        QVERIFY2(r.Err.isEmpty(), qPrintable(r.Err));
+        // Only the warning about the plain-http login.
+        QVERIFY2(r.Err.count('\n') == 1 && r.Err.contains("ALLOW_HTTP=1"), qPrintable(r.Err));
         QCOMPARE(CupsTools::PageSizes(out.filePath("a.pdf")).size(), 3);
+        // Buyers' names, phones and addresses are for the seller alone.
+        QCOMPARE(Mode(Config("auto-orders.csv")), 0600);
         QCOMPARE(m_server.RequestsFor("/login").size(), 1);
 
         // Nothing new: no lines, exit 0, nothing written.
@@ -128,7 +175,7 @@ private slots:
         Result r = Run(out.filePath("x.pdf"));
         QCOMPARE(r.Code, 1);
         QVERIFY(r.Out.isEmpty());
-        QVERIFY2(r.Err.startsWith(url + "下载出错!"), qPrintable(r.Err));
+        QVERIFY2(r.Err.contains("\n" + url + "下载出错!"), qPrintable(r.Err));
         QVERIFY(m_server.Listen());
 
         QCOMPARE(RunCli({"--home", m_home.Path(), "auto-print", "--template", "0", "--pdf", "x.pdf"}).Code,
@@ -137,6 +184,162 @@ private slots:
         r = RunCli({"--home", m_home.Path(), "auto-print", "--once", "--template", "9", "--pdf", "x.pdf"});
         QCOMPARE(r.Code, 2);
         QCOMPARE(r.Err.trimmed(), QString("请选择打印模板!"));
+    }
+    // Only a complete order export is taken; anything else is "下载出错!" with the reason, exit 1,
+    // and the last good file stays for the next run to compare with.
+    void takesOnlyACompleteOrderExport_data()
+    {
+        QTest::addColumn<QByteArray>("wire");    // the answer, or empty for `body` trickled
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("reason");     // empty: taken
+        const QByteArray header = m_lines[0] + "\n";
+        const QByteArray rows = m_lines[1] + "\n" + m_lines[2] + "\n";
+        const QByteArray csv = "Content-Type: text/csv\r\n";
+        const QByteArray length = "Content-Length: " + QByteArray::number((header + rows).size()) + "\r\n";
+        QTest::newRow("login page without doctype, as octet-stream")
+            << Wire("Content-Type: application/octet-stream\r\n",
+                    "<HEAD><TITLE>Login</TITLE></HEAD>\n<BODY>请登录</BODY>\n")
+            << QByteArray() << "不是订单文件";
+        QTest::newRow("JSON error") << Wire("Content-Type: application/json\r\n",
+                                            "{\"code\":401,\"msg\":\"not logged in\"}\n")
+                                    << QByteArray() << "不是订单文件";
+        QTest::newRow("empty body") << Wire("Content-Length: 0\r\n", "") << QByteArray() << "空的";
+        QTest::newRow("cut mid-row, connection closed")
+            << Wire(csv, header + rows.left(rows.size() - 20)) << QByteArray() << "不完整";
+        QTest::newRow("cut short of its Content-Length")
+            << Wire(csv + length, header + rows.left(rows.size() - 20)) << QByteArray() << "不完整";
+        QTest::newRow("chunked without its end")
+            << Wire(csv + "Transfer-Encoding: chunked\r\n", Chunked(header + rows, false)) << QByteArray()
+            << "不完整";
+        QTest::newRow("a configured column missing")
+            << Wire(csv, header.mid(header.indexOf(',') + 1) + rows) << QByteArray() << "缺少设置的订单列";
+        QTest::newRow("broken compression")
+            << Wire(csv + "Content-Encoding: gzip\r\nContent-Length: 9\r\n", "not gzip!") << QByteArray()
+            << "无法解开";
+        QTest::newRow("redirect to data:")
+            << QByteArray("HTTP/1.1 302 Found\r\nLocation: data:text/csv,a%2Cb\r\nContent-Length: 0\r\n"
+                          "Connection: close\r\n\r\n")
+            << QByteArray() << "不是网址的地址 data:";
+        QTest::newRow("trickling past TIMEOUT") << QByteArray() << header + rows << "没有应答 (3 秒";
+        QTest::newRow("ended by the connection, last line whole")
+            << Wire(csv, header + rows) << QByteArray() << QString();
+        QTest::newRow("chunked to its end")
+            << Wire(csv + "Transfer-Encoding: chunked\r\n", Chunked(header + rows, true)) << QByteArray()
+            << QString();
+        QTest::newRow("Content-Length met") << Wire(csv + length, header + rows) << QByteArray() << QString();
+    }
+
+    void takesOnlyACompleteOrderExport()
+    {
+        QFETCH(QByteArray, wire);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, reason);
+        QTemporaryDir out;
+        const QByteArray lastGood = Export({7});
+        m_home.Write("config/auto-orders.csv", lastGood);
+        LocalHttpServer::Response answer;
+        answer.Raw = wire;
+        answer.Body = body;
+        answer.TrickleMs = wire.isEmpty() ? 1000 : 0;
+        m_answer = answer;
+        QElapsedTimer clock;
+        clock.start();
+        const Result r = Run(out.filePath("x.pdf"));
+        m_answer.reset();
+        // TIMEOUT=3 ends login and download together, however slowly bytes come.
+        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt"}),
+                 QStringList());
+        if (reason.isEmpty()) {
+            QVERIFY2(r.Code == 0, qPrintable(r.Err));
+            QCOMPARE(ReadFile(Config("auto-orders.csv")), Export({0, 1}));
+            return;
+        }
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Out.isEmpty());
+        QVERIFY2(r.Err.contains(m_server.Url("/orders.csv") + "下载出错!\n"), qPrintable(r.Err));
+        QVERIFY2(r.Err.contains(reason), qPrintable(r.Err));
+        QCOMPARE(ReadFile(Config("auto-orders.csv")), lastGood);
+        QVERIFY(!QFile::exists(out.filePath("x.pdf")));
+    }
+
+    // The password and the buyers' data: files for the owner alone, no password over plain http
+    // unless allowed (and then warned about), no credentials echoed.
+    void secrets()
+    {
+        QTemporaryDir out;
+        const QByteArray plain = ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") +
+                                 "\r\n[AUTO]\r\nORDER_URL=" + m_server.Url("/orders.csv").toUtf8() +
+                                 "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() +
+                                 "\r\nUSERNAME=seller\r\nPASSWORD=hunter2\r\n";
+        m_home.Write("config/PRINTER.INI", plain);
+        QVERIFY(::chmod(QFile::encodeName(Config("PRINTER.INI")).constData(), 0644) == 0);
+        const int requests = int(m_server.Requests.size());
+        Result r = Run(out.filePath("a.pdf"));
+        QCOMPARE(r.Code, 2);
+        QVERIFY2(r.Err.contains("ALLOW_HTTP=1") && r.Err.contains("https://"), qPrintable(r.Err));
+        QCOMPARE(int(m_server.Requests.size()), requests); // the password never left
+        QCOMPARE(Mode(Config("PRINTER.INI")), 0600);
+
+        // Allowed: a warning at every run. Credentials in the address are never shown.
+        QString url = m_server.Url("/gone.csv");
+        url.replace("://", "://seller:hunter2@");
+        m_home.Write("config/PRINTER.INI",
+                     ReadFile(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI") + "\r\n[AUTO]\r\nORDER_URL=" +
+                         url.toUtf8() + "\r\nLOGIN_URL=" + m_server.Url("/login").toUtf8() +
+                         "\r\nPASSWORD=hunter2\r\nALLOW_HTTP=1\r\n");
+        for (int run = 0; run < 2; ++run) {
+            r = Run(out.filePath("a.pdf"));
+            QCOMPARE(r.Code, 1);
+            QVERIFY2(r.Err.contains("警告") && r.Err.contains("ALLOW_HTTP=1"), qPrintable(r.Err));
+            QVERIFY2(!r.Err.contains("hunter2"), qPrintable(r.Err));
+            QVERIFY2(r.Err.contains(m_server.Url("/gone.csv") + "下载出错!"), qPrintable(r.Err));
+        }
+        SetAuto("");
+    }
+
+    // Ctrl+C or a termination request during the print leaves no temporary PDF; a start removes
+    // what a killed run left more than a day ago, and nothing else.
+    void interruptsAndLeftovers()
+    {
+        QTemporaryDir out;
+        const auto touch = [&](const QString &name, int daysAgo) {
+            const QString path = out.filePath(name);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("left over");
+            f.close();
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addDays(-daysAgo), QFileDevice::FileModificationTime));
+        };
+        touch(".old.pdf.Ab12Cd", 2);  // a killed run's, two days old
+        touch(".new.pdf.Xy34Zw", 0);  // perhaps a run going on now
+        touch(".notes.txt.Ab12Cd", 2); // not a name this program makes there
+        // Many orders, so that the print is still drawing when the signal comes.
+        QByteArray many = m_lines[0] + "\n";
+        for (int i = 0; i < 400; ++i)
+            many += m_lines[1 + i % (m_lines.size() - 1)] + QByteArray::number(i) + "\n";
+        m_served = many;
+        QProcess cli;
+        cli.start(QStringLiteral(WAYBILL_CLI), {"--home", m_home.Path(), "auto-print", "--once", "--template", "0",
+                                                "--pdf", out.filePath("a.pdf")});
+        QVERIFY(cli.waitForStarted());
+        const auto temporary = [&] {
+            return !QDir(out.path()).entryList({".a.pdf.*"}, QDir::Files | QDir::Hidden).isEmpty();
+        };
+        // The server answers from this event loop.
+        (void)QTest::qWaitFor([&] { return temporary() || cli.state() == QProcess::NotRunning; }, 60000);
+        if (!temporary())
+            QSKIP("the print ended before the signal could be sent");
+        ::kill(pid_t(cli.processId()), SIGTERM);
+        QVERIFY(QTest::qWaitFor([&] { return cli.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 128 + SIGTERM);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray());
+        QCOMPARE(Others(out.path(), {}), (QStringList{".new.pdf.Xy34Zw", ".notes.txt.Ab12Cd"}));
+        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt"}),
+                 QStringList());
+        m_served.clear();
     }
 };
 

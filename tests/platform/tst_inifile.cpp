@@ -144,6 +144,22 @@ private slots:
         QCOMPARE(ini.ReadString("SYS", "A", "none"), QString("none"));
     }
 
+    // A settings file holding a password becomes its owner's alone when written; others keep
+    // their mode.
+    void aFileWithAPasswordIsPrivate()
+    {
+        const auto mode = [](const QString &path) { return int(QFileInfo(path).permissions() & 0x0077); };
+        const QString plain = Write("plain.ini", "[SYS]\r\nA=1\r\n");
+        QFile::setPermissions(plain, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                         QFileDevice::ReadOther);
+        IniFile(plain).WriteString("SYS", "B", "2");
+        QCOMPARE(mode(plain), 0x0044); // group and others may still read it
+        const QString secret = Write("secret.ini", "[AUTO]\r\nUSERNAME=me\r\n");
+        IniFile(secret).WriteString("AUTO", "PASSWORD", "hunter2");
+        QCOMPARE(mode(secret), 0);
+        QCOMPARE(IniFile(secret).ReadString("AUTO", "PASSWORD", ""), QString("hunter2"));
+    }
+
     void sectionValuesInOnePass()
     {
         const QString path = Write("cols.ini", "[OrderColumn]\r\nC_1=a\r\nc_2 = \"b\"\r\nC_1=later\r\n[SYS]\r\nC_3=x\r\n");

@@ -2,6 +2,7 @@
 // replace a device or a pipe, and an output replaces the old file only once it is complete.
 #include "platform/SafeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -129,6 +130,55 @@ private slots:
                  QFileDevice::ReadGroup);
         QVERIFY(SafeFile::WriteWhole(target, "whole", why));
         QCOMPARE(Read(target), QByteArray("whole"));
+    }
+    // Who may read what is written: a private file is the owner's alone, a replaced file keeps the
+    // old one's mode (QFileInfo's permissions would make a read-only file writable for root).
+    void modesOfWrittenFiles()
+    {
+        QTemporaryDir dir;
+        const auto mode = [](const QString &path) {
+            struct stat info {};
+            ::stat(QFile::encodeName(path).constData(), &info);
+            return int(info.st_mode & 07777);
+        };
+        QString why;
+        const QString secret = dir.filePath("orders.csv");
+        QVERIFY(SafeFile::WriteWhole(secret, "names", why, SafeFile::Access::Private));
+        QCOMPARE(mode(secret), 0600);
+        ::chmod(QFile::encodeName(secret).constData(), 0644);
+        QVERIFY(SafeFile::WriteWhole(secret, "names", why, SafeFile::Access::Private));
+        QCOMPARE(mode(secret), 0600);
+        const QString readOnly = dir.filePath("out.pdf");
+        QVERIFY(SafeFile::WriteWhole(readOnly, "one", why));
+        QCOMPARE(mode(readOnly), 0644);
+        ::chmod(QFile::encodeName(readOnly).constData(), 0444);
+        QVERIFY(SafeFile::WriteWhole(readOnly, "two", why));
+        QCOMPARE(mode(readOnly), 0444);
+        QCOMPARE(Read(readOnly), QByteArray("two"));
+        // Made private in place: only the owner's rights stay.
+        ::chmod(QFile::encodeName(readOnly).constData(), 0664);
+        QVERIFY(SafeFile::MakePrivate(readOnly));
+        QCOMPARE(mode(readOnly), 0600);
+    }
+
+    // What a killed run left is removed after a day; other hidden files stay.
+    void staleTemporariesGo()
+    {
+        QTemporaryDir dir;
+        const auto make = [&](const QString &name, qint64 ageSeconds) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+        };
+        make(".out.pdf.aB3dE9", 2 * 86400);
+        make(".out.pdf.Zz9yY8", 60);
+        make(".out.pdf.short", 2 * 86400);
+        make(".notes.txt.aB3dE9", 2 * 86400);
+        make("out.pdf.aB3dE9", 2 * 86400);
+        QCOMPARE(SafeFile::RemoveStaleTemporaries(dir.path(), {".pdf"}, 86400), 1);
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QCOMPARE(left, (QStringList{".notes.txt.aB3dE9", ".out.pdf.Zz9yY8", ".out.pdf.short", "out.pdf.aB3dE9"}));
     }
 };
 

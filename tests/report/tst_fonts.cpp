@@ -203,6 +203,10 @@ void TestFonts::charactersFallBackInTheTablesOrder_data()
     QTest::newRow("an emoji") << "Arial"
                               << "😀"
                               << "DejaVuSans.ttf";
+    // Characters of personal names beyond the basic plane (CJK Extension B).
+    QTest::newRow("Extension B 𠀀 in 宋体") << "宋体" << "𠀀" << "HanaMinB.ttf";
+    QTest::newRow("Extension B 𪚥 in Arial") << "Arial" << "𪚥" << "HanaMinB.ttf";
+    QTest::newRow("Extension B 𠮷 in 黑体") << "黑体" << "𠮷" << "HanaMinB.ttf";
     QTest::newRow("Thai: no font") << "Arial"
                                    << "ก"
                                    << "";

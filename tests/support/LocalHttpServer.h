@@ -34,10 +34,16 @@ public:
         QByteArray Body;
         int DelayMs = 0;    // held back this long
         bool Never = false; // the connection stays open without an answer
+        int TrickleMs = 0;  // the body goes one byte every this many milliseconds
+        QByteArray Raw;     // when set, the whole answer as it goes on the wire (the connection
+                            // then closes: a body without a length ends there)
     };
 
     std::function<Response(const Request &)> Handler = [](const Request &) {
-        return Response{404, {}, "not found"};
+        Response answer;
+        answer.Status = 404;
+        answer.Body = "not found";
+        return answer;
     };
     QList<Request> Requests;
 
@@ -129,12 +135,31 @@ private:
                 auto send = [alive, response] {
                     if (!alive)
                         return;
+                    if (!response.Raw.isEmpty()) {
+                        alive->write(response.Raw);
+                        alive->disconnectFromHost();
+                        return;
+                    }
                     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.Status) + " X\r\n";
                     for (const auto &[name, value] : response.Headers)
                         head += name + ": " + value + "\r\n";
                     head += "Content-Length: " + QByteArray::number(response.Body.size()) + "\r\n";
                     head += "Connection: close\r\n\r\n";
                     alive->write(head);
+                    if (response.TrickleMs > 0) {
+                        auto timer = new QTimer(alive.data());
+                        auto sent = std::make_shared<qsizetype>(0);
+                        QObject::connect(timer, &QTimer::timeout, alive.data(), [alive, response, sent, timer] {
+                            if (*sent >= response.Body.size()) {
+                                timer->stop();
+                                alive->disconnectFromHost();
+                                return;
+                            }
+                            alive->write(response.Body.mid((*sent)++, 1));
+                        });
+                        timer->start(response.TrickleMs);
+                        return;
+                    }
                     alive->write(response.Body);
                     alive->disconnectFromHost();
                 };
