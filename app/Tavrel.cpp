@@ -2,6 +2,7 @@
 
 #include "app/OrderValue.h"
 #include "app/TemplateClS.h"
+#include "designer/window/frxDesgn.h"
 #include "engine/print/frxPrinter.h"
 #include "report/host/frxPreviewPagesBase.h"
 #include "report/io/frxSerializeReport.h"
@@ -382,6 +383,12 @@ bool TTavrelForm::DesignFile(const QString &fileName)
 
 bool TTavrelForm::Design(const TTemplatePtr &t)
 {
+    // The designer's title names the template as the catalogue does.
+    frxReport1->setProperty(frxDesignTitleProperty, t->TmpName);
+    struct ClearTitle {
+        TfrxReport *report;
+        ~ClearTitle() { report->setProperty(frxDesignTitleProperty, QVariant()); }
+    } clear{frxReport1};
     return DesignFile(t->LayoutPath());
 }
 

@@ -999,5 +999,9 @@ QStringList TfrxDesignerForm::TabCaptions() const
 QString TfrxDesignerForm::ReportTitle() const
 {
     const QString name = Report()->FileName();
-    return name.isEmpty() ? QStringLiteral("Untitled.fr3") : QFileInfo(name).fileName();
+    const QString file = name.isEmpty() ? QStringLiteral("Untitled.fr3") : QFileInfo(name).fileName();
+    // The host may name what the layout is (a template's name from the catalogue); it is no
+    // property of the layout and is not saved with it.
+    const QString title = Report()->property(frxDesignTitleProperty).toString();
+    return title.isEmpty() ? file : title + QStringLiteral(" (") + file + u')';
 }

@@ -9,6 +9,10 @@
 #include <memory>
 
 class QAction;
+// A dynamic property of the report the host may set before opening the designer: the name the
+// window's title shows before the file name.
+inline constexpr const char *frxDesignTitleProperty = "frxDesignTitle";
+
 class TfrxDesignerFormatting;
 class TfrxDataTreeForm;
 class TfrxDesignerWorkspace;

@@ -302,6 +302,20 @@ private slots:
                  QList<double>({0, 0, 0, 0}));
     }
 
+    // Opened from the catalogue, the window names the template before the file.
+    void titleNamesTheTemplate()
+    {
+        DesignerFixture f;
+        ScriptedUi ui;
+        f.report->setProperty(frxDesignTitleProperty, QStringLiteral("顺丰标准"));
+        TfrxDesignerForm form(f.report);
+        form.show();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tavrel - 顺丰标准 (t.fr3)"));
+        // Saving does not store the name in the layout.
+        QVERIFY(form.SaveFile(false, true));
+        QVERIFY(!f.FileBytes().contains("frxDesignTitle"));
+    }
+
     void recentFiles()
     {
         DesignerFixture f;
