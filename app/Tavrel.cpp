@@ -1,6 +1,7 @@
 #include "app/Tavrel.h"
 
 #include "app/TemplateClS.h"
+#include "app/journal/JournalRun.h"
 #include "engine/print/frxPrinter.h"
 #include "report/host/frxPreviewPagesBase.h"
 #include "report/io/frxSerializeReport.h"
@@ -212,9 +213,11 @@ bool TTavrelForm::PrintRange(int start, int count)
     frxReport1->PrintOptions()->SetFileName(PrintToFile);
     if (!frxReport1->PrintPrepared())
         return false;
-    if (MarkPrinted)
-        for (int row : std::as_const(ReachedRows))
+    for (int row : std::as_const(ReachedRows)) {
+        Journal::RecordPrinted(row); // the run in progress, if the caller journals it
+        if (MarkPrinted)
             MarkPrinted(row);
+    }
     return true;
 }
 

@@ -52,7 +52,7 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
 
     TTavrelForm driver;
     driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
-    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n' << Qt::flush; };
     TAutoRunHost host;
     host.Message = [&err](const QString &text) { err << text << '\n'; };
     host.Status = [](const QString &) {};

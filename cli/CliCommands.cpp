@@ -4,6 +4,7 @@
 #include "app/TemplateClS.h"
 #include "cli/AutoPrintCommands.h"
 #include "cli/DesignCommands.h"
+#include "cli/JournalCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
@@ -20,7 +21,8 @@ const char *const kUsage =
     "       waybill-cli [--home DIR] templates\n"
     "       waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
-    "                   [--offset-x N --offset-y N]\n"
+    "                   [--offset-x N --offset-y N] [--skip-printed | --no-journal]\n"
+    "       waybill-cli [--home DIR] journal [--order KEY] [--since DATE] [--run ID] [--json]\n"
     "       waybill-cli [--home DIR] preview --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   [--zoom Z] [--page N] --png OUT.png\n"
     "       waybill-cli [--home DIR] auto-print --once --template INDEX|NAME (--printer NAME | --pdf OUT.pdf)\n"
@@ -156,6 +158,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return AutoPrint(args, out, err);
     if (command == QLatin1String("design"))
         return Design(args, out, err);
+    if (command == QLatin1String("journal"))
+        return JournalList(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }

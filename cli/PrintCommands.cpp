@@ -3,6 +3,7 @@
 #include "app/OrderImport.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "cli/JournalCommands.h"
 #include "cli/OutputFiles.h"
 #include "platform/Exception.h"
 #include "report/draw/frxDrawPage.h"
@@ -18,7 +19,7 @@ namespace {
 const char *const kPrintUsage =
     "usage: waybill-cli [--home DIR] print --orders FILE --template INDEX|NAME [--rows A-B]\n"
     "                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])\n"
-    "                   [--offset-x N --offset-y N]\n";
+    "                   [--offset-x N --offset-y N] [--skip-printed | --no-journal]\n";
 
 const double PngDpi = 300;
 
@@ -180,8 +181,15 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
     return true;
 }
 
-int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
+int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
+    QStringList args = arguments;
+    const bool skipPrinted = args.removeAll(QStringLiteral("--skip-printed")) > 0;
+    const bool noJournal = args.removeAll(QStringLiteral("--no-journal")) > 0;
+    if (skipPrinted && noJournal) {
+        err << "waybill-cli: --skip-printed needs the journal; it cannot go with --no-journal\n" << kPrintUsage;
+        return 2;
+    }
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
@@ -238,8 +246,18 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
     if (options.HasOffsetY)
         CurrVAO = options.OffsetY;
 
+    // The journal says which orders were printed before and claims the rows (--png prints nothing).
+    JournaledPrint journal(err);
+    QList<int> rows;
+    if (!noJournal && options.Png.isEmpty()) {
+        const QString output = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
+        const int status = journal.Begin(start, count, skipPrinted, CurrPrinter, output, rows);
+        if (status >= 0)
+            return status;
+    }
     TTavrelForm driver;
-    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    // Each line leaves at once: a run killed later still told which orders the printer took.
+    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n' << Qt::flush; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);
     auto interrupted = [&] {
@@ -264,7 +282,8 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
             return 0;
         }
         driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
-        const bool printed = driver.PrintRange(start, count);
+        const bool printed = rows.isEmpty() || rows.size() == count ? driver.PrintRange(start, count)
+                                                                    : driver.PrintRows(rows);
         // A job that completed before the interrupt was seen is printed and marked all the same.
         if (!printed && interrupted())
             return InterruptedStatus();
@@ -278,5 +297,5 @@ int Cli::Print(const QStringList &args, QTextStream &out, QTextStream &err)
         err << ExceptionText(e) << '\n';
         return 1;
     }
-    return 0;
+    return journal.End();
 }
