@@ -97,6 +97,8 @@ int JournaledPrint::Begin(int start, int count, bool skip, const QString &printe
 
 int JournaledPrint::End()
 {
+    if (m_run)
+        m_run->Commit();
     if (!m_run || m_run->RecordError().isEmpty())
         return 0;
     m_err << "waybill-cli: " << m_run->RecordError() << '\n'

@@ -90,9 +90,12 @@ QList<int> AutoJournal::Claim(const QList<int> &rows)
     return m_run->Claim(rows, true).Claimed;
 }
 
-QString AutoJournal::RecordError() const
+QString AutoJournal::RecordError()
 {
-    return m_run ? m_run->RecordError() : QString();
+    if (!m_run)
+        return QString();
+    m_run->Commit();
+    return m_run->RecordError();
 }
 
 } // namespace Journal

@@ -29,8 +29,8 @@ public:
     Plan Survey();
     // Starts the run and claims the rows; those another run took meanwhile drop out.
     QList<int> Claim(const QList<int> &rows);
-    // The first error of recording a printed row, else empty.
-    QString RecordError() const;
+    // Writes what the printer took; the first error of recording a printed row, else empty.
+    QString RecordError();
 
 private:
     Database m_db;

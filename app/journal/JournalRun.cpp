@@ -65,6 +65,7 @@ Run::Run(Database &db, RunInfo info) : m_db(db), m_info(std::move(info))
 Run::~Run()
 {
     g_current = m_previous;
+    Commit();
     try {
         if (m_recordError.isEmpty())
             m_db.FailClaimed(m_id);
@@ -102,8 +103,25 @@ void Run::Printed(int row)
         for (int id : printer->JobIds())
             jobs << QString::number(id);
     try {
+        if (!m_open) {
+            m_db.Begin();
+            m_open = true;
+        }
         m_db.SetPrinted(*it, jobs.join(u','));
         ++m_printed;
+    } catch (const std::exception &e) {
+        if (m_recordError.isEmpty())
+            m_recordError = ExceptionText(e);
+    }
+}
+
+void Run::Commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    try {
+        m_db.Commit();
     } catch (const std::exception &e) {
         if (m_recordError.isEmpty())
             m_recordError = ExceptionText(e);

@@ -47,8 +47,11 @@ public:
 
     // Claims the rows (see Database::Claim). Raises EJournalError.
     ClaimResult Claim(const QList<int> &rows, bool skip);
-    // The printer took the page of this row.
+    // The printer took the page of this row. The rows of one print are written in one transaction,
+    // committed by Commit (or when the run ends): a run killed before that leaves them claimed,
+    // which the next run reports as unknown.
     void Printed(int row);
+    void Commit();
     int PrintedCount() const { return m_printed; }
     // The first error of recording a printed row (the print itself went on), else empty.
     const QString &RecordError() const { return m_recordError; }
@@ -61,6 +64,7 @@ private:
     QString m_id;
     QHash<int, qint64> m_entryOfRow;
     int m_printed = 0;
+    bool m_open = false; // a transaction of printed rows is open
     QString m_recordError;
     Run *m_previous = nullptr;
 };

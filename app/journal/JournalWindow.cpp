@@ -112,6 +112,7 @@ bool WindowPrint(TTavrelForm &driver, const QList<int> &rows, const QString &kin
             return false;
         }
         const bool printed = driver.PrintRows(claim.Claimed);
+        run.Commit();
         if (!run.RecordError().isEmpty())
             Ui::Message(run.RecordError() + QStringLiteral("\n订单已打印, 但打印记录没有记下。"), kCaption, UiIcon::Warning);
         return printed;

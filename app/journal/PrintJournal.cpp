@@ -486,6 +486,16 @@ void Database::SetPrinted(qint64 entry, const QString &jobIds)
         .Run();
 }
 
+void Database::Begin()
+{
+    Exec(*this, QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Database::Commit()
+{
+    Exec(*this, QStringLiteral("COMMIT"));
+}
+
 int Database::FailClaimed(const QString &runId)
 {
     return Statement(*this, QStringLiteral("UPDATE prints SET state = 'failed', time = ? WHERE run_id = ? AND state = 'claimed'"))

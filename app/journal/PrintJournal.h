@@ -141,6 +141,9 @@ public:
     ClaimResult Claim(const QString &runId, const RunInfo &info, const QList<Order> &orders, bool skip);
     // One journal row printed (the printer took its page), with the job ids or the output file.
     void SetPrinted(qint64 entry, const QString &jobIds);
+    // A write transaction around many SetPrinted (one commit instead of one per row).
+    void Begin();
+    void Commit();
     // Every row of the run still claimed becomes failed; returns how many.
     int FailClaimed(const QString &runId);
 
