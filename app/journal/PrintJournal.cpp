@@ -212,6 +212,10 @@ QString OrderKey(const THashTable &row, int keyColumn)
 
 QString LayoutHash(const QString &path)
 {
+    // Only what the layout reader would read: a regular file of a sane size (not a pipe or device).
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > 200LL * 1024 * 1024)
+        return QString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();

@@ -44,7 +44,8 @@ QString CleanValue(const QString &cell);
 // The key of an order row: the clean value of the key column, or "row:" and a digest of every
 // clean cell when there is no key column (or the row's key cell is empty).
 QString OrderKey(const THashTable &row, int keyColumn);
-// A digest of a layout file's bytes (empty when it cannot be read).
+// A digest of a layout file's bytes (empty when it cannot be read, or is no regular file of at most
+// 200 MB).
 QString LayoutHash(const QString &path);
 
 enum class State { Claimed, Printed, Failed, Unknown };

@@ -152,6 +152,40 @@ private slots:
         QCOMPARE(runs, 4);
         QCOMPARE(PagesOf(reprint.Ids()), 2);
     }
+
+    // A journal that cannot be used: the window says so and prints only when the seller says yes.
+    void unusableJournalAsksFirst()
+    {
+        TestHome home;
+        QFile::copy(WAYBILL_SOURCE_DIR "/data/config/PRINTER.INI", home.FilePath("config/PRINTER.INI"));
+        const QString folder = "template/t20261201090001";
+        QDir().mkpath(home.FilePath(folder));
+        for (const char *name : {"CFG.INI", "20261201090001.fr3"})
+            QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + folder + "/" + name,
+                        home.FilePath(folder + "/" + name));
+        home.Write("config/print-journal.db", QByteArray(4096, 'x'));
+        InitGlobals(home.Path());
+        ScriptedUi ui;
+        TFMainWindow w;
+        w.AttachTavrelForm(std::make_unique<TTavrelForm>());
+        w.show();
+        w.ImportOrderFile(WAYBILL_SOURCE_DIR "/data/orders/demo-orders.csv");
+        CurrTemplate = TemplateList.value(0);
+        CurrPrinter = "Capture";
+        w.ListViewGrid->selectRow(2);
+        CupsTools::NewJobs jobs;
+        ui.Answers << true << false;
+        w.N16Click();
+        QVERIFY2(ui.LastText().contains("不是打印记录") && ui.LastText().contains("仍然打印吗"),
+                 qPrintable(ui.LastText()));
+        QVERIFY(ui.Shown.last().Question);
+        QCOMPARE(w.GridModel->Status(2), OrderModel::NotPrinted);
+        QVERIFY(jobs.Ids().isEmpty());
+        ui.Answers << true << true;
+        w.N16Click();
+        QCOMPARE(w.GridModel->Status(2), OrderModel::Printed);
+        QCOMPARE(PagesOf(jobs.Ids()), 1);
+    }
 };
 
 QTEST_MAIN(TestWindowPrint)
