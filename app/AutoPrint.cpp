@@ -2,6 +2,7 @@
 
 #include "app/OrderImport.h"
 #include "app/TemplateClS.h"
+#include "app/journal/JournalAuto.h"
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
 #include "platform/Interrupt.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace {
 
@@ -456,19 +458,31 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
     }
     host.ShowData();
 
-    TPrintedOrders printed(AutoPrintedPath());
-    printed.Load();
-    QList<int> fresh;
-    for (size_t r = 0; r < OrderRows.size(); ++r) {
-        if (printed.Contains(OrderRows[r]))
-            host.MarkPrinted(int(r));
-        else
-            fresh << int(r);
+    // The journal decides what is new; without it the run prints nothing (app/journal/JournalAuto.h).
+    std::optional<Journal::AutoJournal> journal;
+    Journal::AutoJournal::Plan plan;
+    try {
+        journal.emplace(AutoPrintedPath());
+        plan = journal->Survey();
+    } catch (const Journal::EJournalError &e) {
+        host.Message(e.Message() + QStringLiteral("\n自动打印没有打印。"));
+        return TAutoResult::PrintFailed;
     }
+    for (int r : std::as_const(plan.Printed))
+        host.MarkPrinted(r);
+    QList<int> fresh = plan.Fresh;
     QString note =
         QStringLiteral("自动打印: 读入 %1 条订单, 新订单 %2 条").arg(OrderRows.size()).arg(fresh.size());
     if (!unclosed.isEmpty())
         note += QStringLiteral("; ") + UnclosedQuoteWarning(unclosed);
+    if (!plan.Unknown.isEmpty()) {
+        const QString unknown = QStringLiteral("%1 个订单的打印中断了, 不知是否已打印, 自动打印不再打印它们; 请查看打印机")
+                                    .arg(plan.Unknown.size());
+        // Said in a message once, when the killed run is found; in the status bar after that.
+        if (plan.Abandoned > 0)
+            host.Message(unknown);
+        note += QStringLiteral("; ") + unknown;
+    }
     host.Status(note);
 
     if (!host.CheckReady())
@@ -478,12 +492,14 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
         return TAutoResult::NothingNew;
     }
 
-    // The rows are taken before the print: the grid could be refilled while it runs.
-    QList<QByteArray> keys;
-    for (int r : std::as_const(fresh))
-        keys << TPrintedOrders::Key(OrderRows[size_t(r)]);
+    // Claimed before the pages are made: another program printing now gets none of them.
     bool done = false;
     try {
+        fresh = journal->Claim(fresh);
+        if (fresh.isEmpty()) {
+            host.Status(QStringLiteral("自动打印: 没有新订单 (另一个打印正在打印)"));
+            return TAutoResult::NothingNew;
+        }
         done = host.PrintRows(fresh);
     } catch (const std::exception &e) {
         host.Message(ExceptionText(e));
@@ -491,11 +507,9 @@ TAutoResult AutoPrintRun(const TAutoSettings &settings, const TAutoRunHost &host
     }
     if (!done)
         return TAutoResult::PrintFailed;
-    for (const QByteArray &key : std::as_const(keys))
-        printed.Add(key);
-    if (!printed.Save())
-        host.Message(QStringLiteral("无法保存已打印订单的记录 %1;下次自动打印可能重复打印这些订单。")
-                         .arg(AutoPrintedPath()));
+    if (!journal->RecordError().isEmpty())
+        host.Message(journal->RecordError() +
+                     QStringLiteral("\n订单已打印, 但打印记录没有记下; 下次自动打印会把它们列为不知是否已打印。"));
     host.Status(QStringLiteral("自动打印: 打印了 %1 条新订单").arg(fresh.size()));
     return TAutoResult::Printed;
 }

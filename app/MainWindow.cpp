@@ -9,6 +9,7 @@
 #include "app/PrinterCFG.h"
 #include "app/Tavrel.h"
 #include "app/TemplateAdd.h"
+#include "app/journal/JournalWindow.h"
 #include "platform/Exception.h"
 #include "platform/Ui.h"
 
@@ -149,8 +150,18 @@ void TFMainWindow::AttachTavrelForm(std::unique_ptr<TTavrelForm> form)
     TavrelForm = std::move(form);
     TTavrelForm *driver = TavrelForm.get();
     driver->MarkPrinted = [this](int row) { GridModel->SetStatus(row, OrderModel::Printed); };
-    Commands.PrintAll = [driver] { driver->PrintAll(); };
-    Commands.PrintOne = [driver](int row) { driver->PrintOne(row); };
+    // Print runs go through the print journal (app/journal): it asks about orders printed before.
+    Commands.PrintAll = [this, driver] {
+        QList<int> rows;
+        for (size_t r = 0; r < OrderRows.size(); ++r)
+            rows << int(r);
+        Journal::WindowPrint(*driver, rows);
+        GridModel->SetLastPrints(Journal::LastPrintTexts());
+    };
+    Commands.PrintOne = [this, driver](int row) {
+        Journal::WindowPrint(*driver, {row});
+        GridModel->SetLastPrints(Journal::LastPrintTexts());
+    };
     Commands.PreviewOne = [driver](const TTemplatePtr &t, int row) { driver->PreviewOne(t, row); };
     Commands.PreviewTemplate = [driver](const TTemplatePtr &t) { driver->PreviewTemplate(t); };
     // After a save in the designer the list and the previews show the new layout.
@@ -255,6 +266,7 @@ void TFMainWindow::BuildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
     file->addAction(QStringLiteral("数据导入"), this, &TFMainWindow::ToolButtonDataIMPClick);
     file->addAction(QStringLiteral("开始打印"), this, &TFMainWindow::ToolButton1Click);
+    file->addAction(QStringLiteral("打印记录"), this, &TFMainWindow::PrintRecordClick);
     file->addSeparator();
     file->addAction(QStringLiteral("退出"), this, &TFMainWindow::ToolButton8Click);
     QMenu *printer = menuBar()->addMenu(QStringLiteral("打印机"));
@@ -374,7 +386,11 @@ void TFMainWindow::ShowColumnStrut()
     ListViewGrid->show();
 }
 
-void TFMainWindow::ShowData() { GridModel->ShowData(); }
+void TFMainWindow::ShowData()
+{
+    GridModel->ShowData();
+    GridModel->SetLastPrints(Journal::LastPrintTexts());
+}
 
 void TFMainWindow::ShowSelectIndex()
 {
@@ -386,7 +402,7 @@ void TFMainWindow::ShowSelectIndex()
         return;
     CurrTemplate = TemplateList[index];
     SetStatusText(1, selected.first()->text());
-    SetStatusText(3, QString::number(GridModel->columnCount() - 2));
+    SetStatusText(3, QString::number(GridModel->columnCount() - OrderModel::FixedColumns));
 }
 
 void TFMainWindow::FormResize()
@@ -468,6 +484,36 @@ void TFMainWindow::N16Click()
         else
             NotYetAvailable(QStringLiteral("打印"));
     });
+}
+
+void TFMainWindow::PrintRecordClick()
+{
+    Journal::TPrintRecordForm form(this);
+    // A reprint prints the orders of the current import that have these keys, journaled as reprints.
+    form.Reprint = [this](const QStringList &keys) {
+        if (!CheckPrintPreconditions())
+            return;
+        QList<int> all;
+        for (size_t r = 0; r < OrderRows.size(); ++r)
+            all << int(r);
+        const QHash<int, QString> keyOfRow = Journal::KeysOf(all);
+        QList<int> rows;
+        QSet<QString> found;
+        for (int r : std::as_const(all))
+            if (keys.contains(keyOfRow.value(r)) && !found.contains(keyOfRow.value(r))) {
+                rows << r;
+                found.insert(keyOfRow.value(r));
+            }
+        if (found.size() < keys.size())
+            Ui::Message(QStringLiteral("%1 个订单不在导入的订单中, 无法重印; 请先导入含有它们的订单文件。")
+                            .arg(keys.size() - found.size()),
+                        QStringLiteral("提示"));
+        if (rows.isEmpty() || !TavrelForm)
+            return;
+        RunCommand([this, rows] { Journal::WindowPrint(*TavrelForm, rows, QStringLiteral("reprint")); });
+        GridModel->SetLastPrints(Journal::LastPrintTexts());
+    };
+    Ui::RunDialog(form);
 }
 
 void TFMainWindow::ToolButtonDataIMPClick()

@@ -102,6 +102,7 @@ public slots:
     void N21Click();                  // open the template folder
     void OnePreviewBUTClick();        // preview of the selected order
     void N16Click();                  // print of the selected order
+    void PrintRecordClick();          // 打印记录: the journal's runs, reprints
     void ToolButton10Click();         // one run of the timed download-and-print (also the timer's tick)
     void ToolButton11Click();         // the timed mode on or off
 

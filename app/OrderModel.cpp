@@ -22,9 +22,11 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
             return QString::number(index.row() + 1);
         if (column == 1)
             return m_status[size_t(index.row())];
+        if (column == 2)
+            return LastPrint(index.row());
         // The cell shows what a template prints; its tool tip keeps the export's raw text.
-        if (size_t(index.row()) < OrderRows.size() && column - 2 < m_keys.size()) {
-            const QString raw = OrderRows[size_t(index.row())].LookupValue(m_keys[column - 2]);
+        if (size_t(index.row()) < OrderRows.size() && column - FixedColumns < m_keys.size()) {
+            const QString raw = OrderRows[size_t(index.row())].LookupValue(m_keys[column - FixedColumns]);
             return role == Qt::ToolTipRole ? raw : ShownOrderValue(raw);
         }
         return QString();
@@ -44,8 +46,8 @@ void OrderModel::ShowColumnStrut()
     beginResetModel();
     m_rows = 0;
     m_status.clear();
-    m_captions = {QStringLiteral("序号"), QStringLiteral("状态")};
-    m_widths = {40, 60};
+    m_captions = {QStringLiteral("序号"), QStringLiteral("状态"), QStringLiteral("上次打印")};
+    m_widths = {40, 60, 150};
     m_keys.clear();
     for (int j = 1; j <= OrderColumns.size(); ++j) {
         const TColumn &column = OrderColumns[j - 1];
@@ -61,6 +63,7 @@ void OrderModel::ShowData()
     beginResetModel();
     m_rows = int(OrderRows.size());
     m_status.assign(OrderRows.size(), NotPrinted);
+    m_lastPrint.clear();
     endResetModel();
 }
 
@@ -69,6 +72,7 @@ void OrderModel::ClearRows()
     beginResetModel();
     m_rows = 0;
     m_status.clear();
+    m_lastPrint.clear();
     endResetModel();
 }
 
@@ -84,4 +88,16 @@ void OrderModel::SetStatus(int row, const QString &status)
     m_status[size_t(row)] = status;
     const QModelIndex cell = index(row, 1);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void OrderModel::SetLastPrints(std::vector<QString> texts)
+{
+    m_lastPrint = std::move(texts);
+    if (m_rows > 0)
+        emit dataChanged(index(0, 2), index(m_rows - 1, 2), {Qt::DisplayRole});
+}
+
+QString OrderModel::LastPrint(int row) const
+{
+    return row >= 0 && size_t(row) < m_lastPrint.size() ? m_lastPrint[size_t(row)] : QString();
 }

@@ -26,12 +26,17 @@ public:
 
     QString Status(int row) const;
     void SetStatus(int row, const QString &status);
+    // "上次打印" of each row: time and printer of its last print as the print journal knows it.
+    void SetLastPrints(std::vector<QString> texts);
+    QString LastPrint(int row) const;
     // Caption and width of each column, in order.
     QStringList Captions() const { return m_captions; }
     QList<int> Widths() const { return m_widths; }
 
     static const QString NotPrinted;   // "未打印"
     static const QString Printed;      // "已打印"
+    // 序号, 状态 and 上次打印 stand before the order columns.
+    static constexpr int FixedColumns = 3;
 
 private:
     QStringList m_captions;
@@ -39,4 +44,5 @@ private:
     QStringList m_keys;                // "C1" … "Cn"
     int m_rows = 0;
     std::vector<QString> m_status;
+    std::vector<QString> m_lastPrint;
 };

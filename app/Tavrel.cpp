@@ -2,6 +2,7 @@
 
 #include "app/OrderValue.h"
 #include "app/TemplateClS.h"
+#include "app/journal/JournalRun.h"
 #include "designer/window/frxDesgn.h"
 #include "engine/print/frxPrinter.h"
 #include "report/host/frxPreviewPagesBase.h"
@@ -330,9 +331,11 @@ bool TTavrelForm::PrintRange(int start, int count)
         return false;
     if (taken < made)
         throw Exception(QStringLiteral("打印机只收到 %1 页 (共 %2 页), 订单没有标记为已打印").arg(taken).arg(made));
-    if (MarkPrinted)
-        for (int row : std::as_const(ReachedRows))
+    for (int row : std::as_const(ReachedRows)) {
+        Journal::RecordPrinted(row); // the run in progress, if the caller journals it
+        if (MarkPrinted)
             MarkPrinted(row);
+    }
     return true;
 }
 

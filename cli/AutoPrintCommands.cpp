@@ -73,7 +73,7 @@ int Cli::AutoPrint(const QStringList &arguments, QTextStream &out, QTextStream &
     // stops, nothing is marked, and no temporary file stays.
     InterruptWatch interrupt(driver.frxReport1);
     driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
-    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n' << Qt::flush; };
     TAutoRunHost host;
     host.Message = [&err, &interrupt](const QString &text) {
         if (!interrupt.Interrupted())

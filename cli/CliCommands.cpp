@@ -5,6 +5,7 @@
 #include "cli/AutoPrintCommands.h"
 #include "cli/CliHelp.h"
 #include "cli/DesignCommands.h"
+#include "cli/JournalCommands.h"
 #include "cli/LayoutCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/PrintCommands.h"
@@ -143,6 +144,8 @@ int Cli::Run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return AutoPrint(args, out, err);
     if (command == QLatin1String("design"))
         return Design(args, out, err);
+    if (command == QLatin1String("journal"))
+        return JournalList(args, out, err);
     err << "waybill-cli: unknown command '" << command << "'\n" << Cli::Usage();
     return 2;
 }

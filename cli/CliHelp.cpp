@@ -44,6 +44,9 @@ const QList<OptionHelp> kPrintOptions = {
                              "with the list of missing and moved names."},
     {"script-timeout", "S", "Stop a layout's script that runs longer than S seconds for one page, with an error "
                             "naming its line (default 60)."},
+    {"skip-printed", nullptr, "Leave out the orders the print journal knows as printed, being printed by another "
+                              "run, or left unknown by a run that was killed."},
+    {"no-journal", nullptr, "Print without the print journal (also when it cannot be used)."},
 };
 
 // One option of kPrintOptions by its name, for the commands that share it.
@@ -73,15 +76,26 @@ const QList<CommandEntry> &Commands()
         {"print",
          "[--home DIR] print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N] [--dpi N]) [--offset-x MM --offset-y MM]\n"
-         "    [--script-timeout S] [--force]",
+         "    [--script-timeout S] [--force] [--skip-printed | --no-journal]",
          "Print one waybill per order.",
          "The batch print of the window without the window: the same print driver, the same checks (a failed "
          "check prints the window's message, e.g. \"请选择打印模板!\", and exits 2) and the stored printer "
          "offsets. Columns are taken by the names of the export's header when it holds every name of [OrderColumn] "
          "(a moved column still prints right), by position when it holds none of them, and the run is refused with "
          "the list when it holds only some (unless --by-position). Writes \"printed <row>\" (1-based) for each "
-         "order the printer took.",
+         "order the printer took, as it takes it. Every run is kept in the print journal "
+         "(config/print-journal.db): orders printed before are named on stderr, and a journal that cannot be "
+         "used ends the command with status 1 unless --no-journal is given.",
          kPrintOptions + QList<OptionHelp>{kForceOption}},
+        {"journal", "[--home DIR] journal [--order KEY] [--since DATE] [--run ID] [--json]",
+         "List the print journal.",
+         "Writes one line per order per print, oldest first: time, run, state (claimed, printed, failed, "
+         "unknown), reprint or -, order key, row, template, printer or output file, CUPS job ids; with --json one "
+         "JSON object per line.",
+         {{"order", "KEY", "Only this order (its key, e.g. the order number)."},
+          {"since", "DATE", "Only prints from this date or time on (2026-12-11 or \"2026-12-11 08:30\")."},
+          {"run", "ID", "Only this run."},
+          {"json", nullptr, "One JSON object per line."}}},
         {"preview",
          "[--home DIR] preview --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]\n"
          "    [--zoom Z] [--page N] [--script-timeout S] --png OUT.png",

@@ -4,6 +4,7 @@
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
 #include "cli/CliHelp.h"
+#include "cli/JournalCommands.h"
 #include "cli/OutputFiles.h"
 #include "platform/Exception.h"
 #include "report/draw/frxDrawPage.h"
@@ -212,8 +213,6 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
 int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QStringList args = arguments;
-    // A layout with load errors prints only when asked to.
-    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {
@@ -270,9 +269,19 @@ int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (options.HasOffsetY)
         CurrVAO = options.OffsetY;
 
+    // The journal says which orders were printed before and claims the rows (--png prints nothing).
+    JournaledPrint journal(err);
+    QList<int> rows;
+    if (!noJournal && options.Png.isEmpty()) {
+        const QString output = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
+        const int status = journal.Begin(start, count, skipPrinted, CurrPrinter, output, rows);
+        if (status >= 0)
+            return status;
+    }
     TTavrelForm driver;
     driver.RefuseLoadErrors = !force;
-    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n'; };
+    // Each line leaves at once: a run killed later still told which orders the printer took.
+    driver.MarkPrinted = [&out](int row) { out << "printed " << row + 1 << '\n' << Qt::flush; };
     // Ctrl+C ends the run at once: nothing printed, nothing marked, no output file touched.
     InterruptWatch interrupt(driver.frxReport1);
     // A script that never ends stops with the line it was on.
@@ -304,7 +313,8 @@ int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
             return 0;
         }
         driver.PrintToFile = options.Pdf.isEmpty() ? QString() : QFileInfo(options.Pdf).absoluteFilePath();
-        const bool printed = driver.PrintRange(start, count);
+        const bool printed = rows.isEmpty() || rows.size() == count ? driver.PrintRange(start, count)
+                                                                    : driver.PrintRows(rows);
         // A job that completed before the interrupt was seen is printed and marked all the same.
         if (!printed && interrupted())
             return stoppedStatus();
@@ -318,5 +328,5 @@ int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
         err << ExceptionText(e) << '\n';
         return 1;
     }
-    return 0;
+    return journal.End();
 }

@@ -10,9 +10,12 @@ class TTavrelForm;
 namespace Cli {
 // waybill-cli print --orders FILE [--by-position] --template INDEX|NAME [--rows A-B]
 //                   (--printer NAME | --pdf OUT.pdf | --png OUT.png [--page N])
-//                   [--offset-x N --offset-y N] [--script-timeout S]
-// One line "printed <row>" (1-based) per order row the printer took. A failed precondition prints
-// the message the window shows and returns 2.
+//                   [--offset-x N --offset-y N] [--script-timeout S] [--force]
+//                   [--skip-printed | --no-journal]
+// One line "printed <row>" (1-based) per order row the printer took, flushed as it is written. A
+// failed precondition prints the message the window shows and returns 2. The run is journaled
+// (cli/JournalCommands.h): orders printed before are named on stderr, --skip-printed leaves them
+// out, a journal that cannot be used ends the command with 1 unless --no-journal is given.
 int Print(const QStringList &args, QTextStream &out, QTextStream &err);
 
 // What the print and preview commands share: the orders imported, the template chosen, the rows.

@@ -43,7 +43,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries (Qt 6, libcups2, libzint) come from dpkg-shlibdeps; what is loaded at run time
-# without being linked is named here: Qt's window platforms, its SVG icon loader, the fonts.
+# without being linked is named here: Qt's window platforms, its SVG icon loader, its SQLite driver
+# (the print journal), the fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, ${font_depends}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, libqt6sql6-sqlite, ${font_depends}")
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the waybill printer needs to build, run and test.
-# libzint encodes barcodes; zbar-tools (zbarimg) and libzxing-dev decode them in the tests.
+# libqt6sql6-sqlite is the SQLite driver of Qt SQL (whose headers come with qt6-base-dev), for the
+# print journal. libzint encodes barcodes; zbar-tools (zbarimg) and libzxing-dev decode them in the tests.
 # dpkg-dev (dpkg-shlibdeps) and file are what CPack needs to make the Debian package.
 # Only packages that are missing are installed; running it twice costs nothing.
 set -euo pipefail
@@ -13,7 +14,7 @@ mapfile -t font_packages < <(sed -n 's/^Package[[:space:]]*=[[:space:]]*\([^[:sp
 
 packages=(
     build-essential cmake ninja-build ccache lld pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libqt6sql6-sqlite
     libgl-dev
     "${font_packages[@]}"
     xvfb xauth

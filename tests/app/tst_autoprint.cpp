@@ -12,6 +12,7 @@
 #include "app/PrinterCFG.h"
 #include "app/Tavrel.h"
 #include "app/TemplateClS.h"
+#include "app/journal/PrintJournal.h"
 #include "engine/build/frxEngine.h"
 #include "engine/pages/frxPreviewPages.h"
 #include "engine/print/frxPrinter.h"
@@ -213,7 +214,9 @@ private slots:
         QVERIFY(job > before);
         QCOMPARE(PrintedReceivers(job, m_receivers), m_receivers.mid(0, 3));
         QCOMPARE(Statuses(), QStringList(3, OrderModel::Printed));
-        QCOMPARE(ReadFile(m_home->FilePath("config/auto-printed.txt")).count('\n'), 3);
+        // Remembered in the print journal; the old text record is no longer written.
+        QVERIFY(!QFile::exists(m_home->FilePath("config/auto-printed.txt")));
+        QCOMPARE(Journal::Database(Journal::DefaultPath()).Entries({}).size(), 3);
 
         // The next tick finds nothing new: no job, and the status bar says so.
         m_window->ToolButton10Click();

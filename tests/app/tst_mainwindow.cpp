@@ -64,8 +64,8 @@ private slots:
         QCOMPARE(w->StatusText(9), QString("-3"));
         QCOMPARE(w->ListBox1->count(), 0);
         QVERIFY(!w->ListBox1->hasFocus());
-        QCOMPARE(w->GridModel->Captions(), QStringList({"序号", "状态", "C1-订单编号", "C2-收货人姓名"}));
-        QCOMPARE(w->GridModel->Widths(), QList<int>({40, 60, 120, 150}));
+        QCOMPARE(w->GridModel->Captions(), QStringList({"序号", "状态", "上次打印", "C1-订单编号", "C2-收货人姓名"}));
+        QCOMPARE(w->GridModel->Widths(), QList<int>({40, 60, 150, 120, 150}));
         QVERIFY(!w->ToolButton10->isEnabled());
         QVERIFY(!w->ToolButton10->isVisible() && !w->ToolButton11->isVisible());
         QCOMPARE(w->ToolButton1->toolTip(), QString("开始打印快递单"));
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(w->GridModel->rowCount(), 2);
         QCOMPARE(w->GridModel->index(1, 0).data().toString(), QString("2"));
         QCOMPARE(w->GridModel->index(1, 1).data().toString(), QString("未打印"));
-        QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString("李四"));
+        QCOMPARE(w->GridModel->index(1, 4).data().toString(), QString("李四"));
         QCOMPARE(w->StatusText(10), QString("读入 2 条订单"));
         QVERIFY(m_ui->Shown.isEmpty());
         w->GridModel->SetStatus(0, OrderModel::Printed);

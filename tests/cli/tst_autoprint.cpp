@@ -4,6 +4,10 @@
 #include "LocalHttpServer.h"
 #include "CliRun.h"
 #include "TestHome.h"
+#include "app/AutoPrint.h"
+#include "app/OrderImport.h"
+#include "app/TemplateClS.h"
+#include "app/journal/PrintJournal.h"
 #include "cli/CliCommands.h"
 #include "report/io/frxSerializeReport.h"
 #include "report/model/frxClass.h"
@@ -11,6 +15,8 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <csignal>
@@ -165,6 +171,45 @@ private slots:
         const Result again = Run(out.filePath("y.pdf"));
         QCOMPARE(again.Code, 0);
         QCOMPARE(again.Out, QString("printed 1\nprinted 2\n"));
+    }
+
+    // The old text record of the timed mode is taken into the journal once and not written again;
+    // an order it knew stays printed when its status changes, and an order twice in one file prints
+    // once.
+    void oldRecordTakenOverOnce()
+    {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(m_home.FilePath(QStringLiteral("config/print-journal.db") + suffix));
+        QTemporaryDir out;
+        m_served = Export({10, 11, 12});
+        InitGlobals(m_home.Path());
+        ImportOrders(m_home.Write("orders/old.csv", m_served));
+        const QByteArray record = TPrintedOrders::Key(OrderRows[0]) + '\n' + TPrintedOrders::Key(OrderRows[1]) + '\n';
+        m_home.Write("config/auto-printed.txt", record);
+
+        Result r = Run(out.filePath("a.pdf"));
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out, QString("printed 3\n"));
+        QCOMPARE(m_home.Read("config/auto-printed.txt"), record);
+
+        // Order 11 with another status, order 12 twice: nothing new.
+        const QString line = QStringDecoder("GB18030")(m_lines[12]);
+        QVERIFY(line.contains("卖家已发货，等待买家确认"));
+        QByteArray changed = m_lines[0] + "\n" + m_lines[11] + "\n" +
+                             QStringEncoder("GB18030")(QString(line).replace("卖家已发货，等待买家确认", "交易成功")) + "\n" +
+                             m_lines[13] + "\n" + m_lines[13] + "\n";
+        m_served = changed;
+        r = Run(out.filePath("b.pdf"));
+        QCOMPARE(r.Code, 0);
+        QVERIFY2(r.Out.isEmpty(), qPrintable(r.Out));
+
+        // The record is not read a second time: emptied, it changes nothing.
+        m_home.Write("config/auto-printed.txt", "");
+        m_served = Export({13, 14, 14});
+        r = Run(out.filePath("c.pdf"));
+        QCOMPARE(r.Out, QString("printed 1\nprinted 2\n"));
+        QCOMPARE(CupsTools::PageSizes(out.filePath("c.pdf")).size(), 2);
+        QCOMPARE(Journal::Database(m_home.FilePath("config/print-journal.db")).Entries({}).size(), 5);
     }
 
     void failuresAndUsage()

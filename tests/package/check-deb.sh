@@ -40,7 +40,7 @@ if grep -v '^\./usr/' "$work/files" | grep -qv '^\./$'; then fail "files outside
 dpkg-deb -f "$deb" Package | grep -qx waybill || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6network6 libcups2 qt6-qpa-plugins; do
+for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6network6 libqt6sql6 libqt6sql6-sqlite libcups2 qt6-qpa-plugins; do
     grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p"
 done
 for p in $(sed -n 's/^Package[[:space:]]*=[[:space:]]*\([^[:space:]]*\).*/\1/p' "$source/data/config/fonts.ini" | sort -u); do
