@@ -136,3 +136,17 @@ void frxArrangeBands(TfrxPage &page, const TfrxBandLayout &layout)
         }
     }
 }
+
+QString frxBandSignature(const TfrxPage &page)
+{
+    QString text;
+    for (const TfrxComponent *c : page.Objects()) {
+        const auto *band = qobject_cast<const TfrxBand *>(c);
+        if (!band || band->Vertical())
+            continue;
+        text += band->Name() + u' ' + QString::number(band->Top(), 'g', 17) + u' ' +
+                QString::number(band->Height(), 'g', 17) + u' ' +
+                (band->Child() ? band->Child()->Name() : QString()) + u'\n';
+    }
+    return text;
+}

@@ -13,4 +13,10 @@ struct TfrxBandLayout {
     bool FreeBands = false;
 };
 
+#include <QString>
+
 void frxArrangeBands(TfrxPage &page, const TfrxBandLayout &layout);
+
+// The horizontal bands' names, places, heights and children as one text: equal texts mean that no
+// band was added, removed, moved or sized in between.
+QString frxBandSignature(const TfrxPage &page);

@@ -80,6 +80,11 @@ struct TfrxDesignerWorkspace::Private {
     bool showBandCaptions = true;
     bool freeBands = false;
     int bandsGap = 4;
+    // The bands as the last band layout left them, and on which page: the bands are stacked
+    // anew only when one of them changed since, so that a layout's bands stay where its file put
+    // them until somebody moves, sizes, adds or removes a band.
+    const TfrxPage *bandsPage = nullptr;
+    QString bandsLaidOut;
     QColor color = Qt::white;
     bool locked = false;
     TDesignMode mode = dmNone;
