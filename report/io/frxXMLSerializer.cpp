@@ -148,6 +148,17 @@ template <class F> void ScanAttributes(QStringView text, F &&f)
     }
 }
 
+// A message about one attribute names the object, the property and the value: "Memo1.Left: 'ten'
+// is not a valid floating point value", "Report.DataSet: Invalid property value "Page1"".
+QString AttributeError(const QString &object, QStringView property, const QString &value, const QString &message)
+{
+    QString text = object.isEmpty() ? property.toString() : object + QLatin1Char('.') + property.toString();
+    text += QLatin1String(": ") + message;
+    if (!message.contains(QLatin1Char('\'') + value + QLatin1Char('\'')))
+        text += QLatin1String(" \"") + value + QLatin1Char('"');
+    return text;
+}
+
 bool SameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -550,7 +561,7 @@ void TfrxXMLSerializer::XMLToObj(const QString &text, const TfrxPropTarget &obje
         try {
             known = ApplyAttribute(object, name, raw);
         } catch (const std::exception &e) {
-            AddError(ExceptionText(e));
+            AddError(AttributeError(DescribeTarget(object), name, XMLToStr(raw.toString()), ExceptionText(e)));
         }
         if (recording)
             recording->push_back({name.toString(), raw.toString(), known});
@@ -870,7 +881,7 @@ void TfrxXMLSerializer::ReadStreamedCollection(TfrxValueReader &reader, TfrxColl
             try {
                 ApplyAttribute(item, name, frxStrToXML(value));
             } catch (const std::exception &e) {
-                AddError(ExceptionText(e));
+                AddError(AttributeError(DescribeTarget(item), name, value, ExceptionText(e)));
             }
         }
     }
@@ -1130,7 +1141,12 @@ void TfrxXMLSerializer::ResolveReferences()
         try {
             ref.prop->SetReference(ref.target, found);
         } catch (const std::exception &e) {
-            AddError(ExceptionText(e));
+            QObject *holder = ref.holder.data();
+            const auto *component = qobject_cast<TComponent *>(holder);
+            const QString object = !component ? QString()
+                                   : component->Name().isEmpty() ? component->ClassName()
+                                                                 : component->Name();
+            AddError(AttributeError(object, ref.prop->Name(), ref.name, ExceptionText(e)));
         }
     }
 }

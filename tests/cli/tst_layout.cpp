@@ -60,7 +60,7 @@ private slots:
         QVERIFY(out.isEmpty());
         QCOMPARE(Run({"check", broken}, &out, &err), 1);
         QCOMPARE(out, QStringLiteral(
-                          "'x' is not a valid floating point value\nCannot find class TfrxGaugeView\n"));
+                          "Cannot find class TfrxGaugeView\nM.Left: 'x' is not a valid floating point value\n"));
         out.clear();
         QCOMPARE(Run({"check", Write(dir, "text.fr3", "not a layout")}, &out, &err), 1);
         QCOMPARE(out, QStringLiteral("Invalid file format\n"));
@@ -280,7 +280,7 @@ private slots:
             Layout("<TfrxReportPage Name=\"Page1\"><TfrxMemoView Name=\"M\" Left=\"x\"/></TfrxReportPage>"));
         QString out, err;
         QCOMPARE(Run({"resave", in, dir.filePath("out.fr3")}, &out, &err), 1);
-        QCOMPARE(out, QStringLiteral("'x' is not a valid floating point value\n"));
+        QCOMPARE(out, QStringLiteral("M.Left: 'x' is not a valid floating point value\n"));
         QVERIFY(!QFile::exists(dir.filePath("out.fr3")));
     }
 
