@@ -599,7 +599,8 @@ void TfrxDesignerWorkspace::AdjustBands()
     layout.GridY = d->gridY;
     layout.GridType = d->gridType;
     const QString bands = frxBandSignature(*d->page);
-    layout.FreeBands = d->freeBands || d->bandsPage != d->page || bands == d->bandsLaidOut;
+    layout.FreeBands = d->freeBands || d->bandsPage != d->page || bands == d->bandsLaidOut ||
+                       frxFollowSizedBands(*d->page, d->bandsLaidOut);
     frxArrangeBands(*d->page, layout);
     d->bandsPage = d->page;
     d->bandsLaidOut = frxBandSignature(*d->page);
