@@ -9,6 +9,10 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/io/frxXML.h"
+#include "report/io/frxXMLSerializer.h"
+
+#include <QMap>
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,6 +60,44 @@ int LoadQuietly(TfrxReport &report, const QString &fileName, QTextStream &err)
     }
     return 0;
 }
+// What the layout holds that the program keeps without understanding it, one line per kind (an
+// attribute name, a reference to a component the layout does not hold) with the objects it is on.
+QStringList KeptWithoutUnderstanding(TfrxReport &report)
+{
+    QMap<QString, QStringList> kinds;
+    QList<TfrxComponent *> components{&report};
+    components << report.AllObjects();
+    for (TfrxComponent *component : std::as_const(components)) {
+        const TfrxKeptAttributes *kept = frxKeptAttributes(component);
+        if (!kept)
+            continue;
+        const QString name = component == &report ? QStringLiteral("Report")
+                             : component->Name().isEmpty() ? component->ClassName()
+                                                           : component->Name();
+        for (const TfrxKeptAttributes::Entry &entry : kept->Entries) {
+            QString kind;
+            if (entry.What == TfrxKeptAttributes::Unknown)
+                kind = QStringLiteral("attribute ") + entry.Name;
+            else if (entry.What == TfrxKeptAttributes::Missing && entry.Reference)
+                kind = QStringLiteral("reference ") + entry.Name + QStringLiteral("=\"") + XMLToStr(entry.Raw) +
+                       QStringLiteral("\" (not in the layout)");
+            else
+                continue;
+            QStringList &objects = kinds[kind];
+            if (!objects.contains(name))
+                objects << name;
+        }
+    }
+    QStringList lines;
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
+        const QStringList &objects = it.value();
+        QString on = objects.mid(0, 6).join(QStringLiteral(", "));
+        if (objects.size() > 6)
+            on += QStringLiteral(" and %1 more").arg(objects.size() - 6);
+        lines << QStringLiteral("kept, not understood: %1 on %2").arg(it.key(), on);
+    }
+    return lines;
+}
 } // namespace
 
 int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -87,6 +129,9 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
             report.AddError(problem);
         for (const QString &error : report.Errors())
             out << error << '\n';
+        // Kept and written back unchanged, so no error; but nothing of it takes part in a build.
+        for (const QString &line : KeptWithoutUnderstanding(report))
+            out << line << '\n';
         return report.Errors().isEmpty() ? 0 : 1;
     }
     if (command == QLatin1String("resave") && args.size() == 3) {

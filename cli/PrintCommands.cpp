@@ -213,6 +213,15 @@ bool Cli::PrepareDriver(const DriverOptions &options, QString &message, QStringL
 int Cli::Print(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QStringList args = arguments;
+    // A layout with load errors prints only when asked to.
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+    const bool skipPrinted = args.removeAll(QStringLiteral("--skip-printed")) > 0;
+    const bool noJournal = args.removeAll(QStringLiteral("--no-journal")) > 0;
+    if (skipPrinted && noJournal) {
+        err << "waybill-cli: --skip-printed needs the journal; it cannot go with --no-journal\n"
+            << Cli::CommandUsage(QStringLiteral("print"));
+        return 2;
+    }
     DriverOptions options;
     QString error;
     if (!ParseDriverOptions(args, options, error)) {

@@ -3,6 +3,8 @@
 #include "report/model/frxBands.h"
 #include "report/model/frxPages.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 
@@ -135,4 +137,56 @@ void frxArrangeBands(TfrxPage &page, const TfrxBandLayout &layout)
             }
         }
     }
+}
+
+QString frxBandSignature(const TfrxPage &page)
+{
+    QString text;
+    for (const TfrxComponent *c : page.Objects()) {
+        const auto *band = qobject_cast<const TfrxBand *>(c);
+        if (!band || band->Vertical())
+            continue;
+        text += band->Name() + u' ' + QString::number(band->Top(), 'g', 17) + u' ' +
+                QString::number(band->Height(), 'g', 17) + u' ' +
+                (band->Child() ? band->Child()->Name() : QString()) + u'\n';
+    }
+    return text;
+}
+
+bool frxFollowSizedBands(TfrxPage &page, const QString &previous)
+{
+    struct Was {
+        double Top, Height;
+    };
+    QHash<QString, Was> was;
+    for (const QString &line : previous.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split(u' ');
+        if (parts.size() < 3)
+            return false;
+        was.insert(parts[0], {parts[1].toDouble(), parts[2].toDouble()});
+    }
+    QList<TfrxBand *> bands;
+    for (TfrxComponent *c : page.Objects())
+        if (auto *band = qobject_cast<TfrxBand *>(c); band && !band->Vertical())
+            bands << band;
+    if (bands.size() != was.size())
+        return false;
+    for (TfrxBand *band : bands) {
+        auto it = was.constFind(band->Name());
+        if (it == was.constEnd() || it->Top != band->Top())
+            return false;
+    }
+    QHash<TfrxBand *, double> shift;
+    for (TfrxBand *sized : bands) {
+        const Was &before = was[sized->Name()];
+        const double delta = sized->Height() - before.Height;
+        if (delta == 0)
+            continue;
+        for (TfrxBand *band : bands)
+            if (band != sized && was[band->Name()].Top >= before.Top + before.Height - 1e-6)
+                shift[band] += delta;
+    }
+    for (auto it = shift.cbegin(); it != shift.cend(); ++it)
+        it.key()->SetTop(Round8(std::max(0.0, it.key()->Top() + it.value())));
+    return true;
 }

@@ -13,4 +13,14 @@ struct TfrxBandLayout {
     bool FreeBands = false;
 };
 
+#include <QString>
+
 void frxArrangeBands(TfrxPage &page, const TfrxBandLayout &layout);
+
+// The horizontal bands' names, places, heights and children as one text: equal texts mean that no
+// band was added, removed, moved or sized in between.
+QString frxBandSignature(const TfrxPage &page);
+// When the only change since the signature previous is the height of bands, moves the bands below
+// each such band by what it grew (or shrank), keeping the gaps the page had, and returns true;
+// false when bands were added, removed or moved, which calls for the bands to be stacked anew.
+bool frxFollowSizedBands(TfrxPage &page, const QString &previous);

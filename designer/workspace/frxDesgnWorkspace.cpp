@@ -640,8 +640,12 @@ void TfrxDesignerWorkspace::AdjustBands()
     layout.Gap = d->bandsGap;
     layout.GridY = d->gridY;
     layout.GridType = d->gridType;
-    layout.FreeBands = d->freeBands;
+    const QString bands = frxBandSignature(*d->page);
+    layout.FreeBands = d->freeBands || d->bandsPage != d->page || bands == d->bandsLaidOut ||
+                       frxFollowSizedBands(*d->page, d->bandsLaidOut);
     frxArrangeBands(*d->page, layout);
+    d->bandsPage = d->page;
+    d->bandsLaidOut = frxBandSignature(*d->page);
     d->RebuildObjects();
     UpdateView();
 }

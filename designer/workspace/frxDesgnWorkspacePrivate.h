@@ -11,6 +11,7 @@
 #include "report/model/frxViews.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QPainter>
 #include <QPlainTextEdit>
 
@@ -80,6 +81,11 @@ struct TfrxDesignerWorkspace::Private {
     bool showBandCaptions = true;
     bool freeBands = false;
     int bandsGap = 4;
+    // The bands as the last band layout left them, and on which page: the bands are stacked
+    // anew only when one of them changed since, so that a layout's bands stay where its file put
+    // them until somebody moves, sizes, adds or removes a band.
+    QPointer<TfrxPage> bandsPage; // a page freed since (an undo step) is not taken for a new one
+    QString bandsLaidOut;
     QColor color = Qt::white;
     bool locked = false;
     TDesignMode mode = dmNone;

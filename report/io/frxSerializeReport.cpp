@@ -211,6 +211,27 @@ void ReadAncestors(TfrxReport &report, const QString &parentReport, const QStrin
         component->SetIsAncestor(true);
 }
 
+// Undoes the changes a save makes to the report for the time of writing.
+class SaveState {
+public:
+    explicit SaveState(TfrxReport &report)
+        : m_report(report), m_preview(report.Preview()), m_password(report.ReportOptions()->Password())
+    {
+        report.SetPreview(nullptr);
+        report.ReportOptions()->SetPassword(frxEncodePassword(m_password));
+    }
+    ~SaveState()
+    {
+        m_report.SetPreview(m_preview);
+        m_report.ReportOptions()->SetPassword(m_password);
+    }
+
+private:
+    TfrxReport &m_report;
+    QPointer<QWidget> m_preview;
+    QString m_password;
+};
+
 void LoadReport(TfrxReport &report, QIODevice *stream, const QString &lastPassword)
 {
     report.ClearErrors();
@@ -222,6 +243,7 @@ void LoadReport(TfrxReport &report, QIODevice *stream, const QString &lastPasswo
 
     TfrxXMLSerializer serializer(&report);
     serializer.SetReleaseTexts(true);
+    serializer.SetKeepAsRead(true);
     try {
         bool truncated = false;
         std::unique_ptr<TfrxXMLItem> root = ReadLayout(stream, truncated);
@@ -265,30 +287,17 @@ void LoadReport(TfrxReport &report, QIODevice *stream, const QString &lastPasswo
             return;
         }
     }
+    // What the file holds beyond the model, and the spelling of its values, compared with what a
+    // save would write now.
+    try {
+        SaveState saving(report);
+        serializer.KeepReadAttributes();
+    } catch (const std::exception &e) {
+        report.AddError(ExceptionText(e));
+    }
     if (!report.Errors().isEmpty())
         frxShowErrors(report);
 }
-
-// Undoes the changes a save makes to the report for the time of writing.
-class SaveState {
-public:
-    explicit SaveState(TfrxReport &report)
-        : m_report(report), m_preview(report.Preview()), m_password(report.ReportOptions()->Password())
-    {
-        report.SetPreview(nullptr);
-        report.ReportOptions()->SetPassword(frxEncodePassword(m_password));
-    }
-    ~SaveState()
-    {
-        m_report.SetPreview(m_preview);
-        m_report.ReportOptions()->SetPassword(m_password);
-    }
-
-private:
-    TfrxReport &m_report;
-    QPointer<QWidget> m_preview;
-    QString m_password;
-};
 
 void WriteDocument(TfrxComponent &component, TfrxReport *report, QIODevice *stream, bool saveChildren,
                    bool saveDefaultValues)
@@ -297,6 +306,7 @@ void WriteDocument(TfrxComponent &component, TfrxReport *report, QIODevice *stre
     document.SetAutoIndent(true);
     TfrxXMLSerializer serializer(report);
     serializer.SetSaveDefaultValues(saveDefaultValues);
+    serializer.SetWriteAsRead(true);
     // An inherited layout keeps only what differs from its ancestor, so that a change of the
     // ancestor reaches it.
     std::unique_ptr<TfrxReport> ancestor;

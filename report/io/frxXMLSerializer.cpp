@@ -149,6 +149,17 @@ template <class F> void ScanAttributes(QStringView text, F &&f)
     }
 }
 
+// A message about one attribute names the object, the property and the value: "Memo1.Left: 'ten'
+// is not a valid floating point value", "Report.DataSet: Invalid property value "Page1"".
+QString AttributeError(const QString &object, QStringView property, const QString &value, const QString &message)
+{
+    QString text = object.isEmpty() ? property.toString() : object + QLatin1Char('.') + property.toString();
+    text += QLatin1String(": ") + message;
+    if (!message.contains(QLatin1Char('\'') + value + QLatin1Char('\'')))
+        text += QLatin1String(" \"") + value + QLatin1Char('"');
+    return text;
+}
+
 bool SameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -466,6 +477,9 @@ QString TfrxXMLSerializer::ObjToXML(const TfrxPropTarget &object, const QString 
     if (prefix.isEmpty() && m_writeOwnData)
         if (auto *component = qobject_cast<TfrxComponent *>(object.Object()))
             WriteOwnData(out, component);
+    if (prefix.isEmpty() && m_writeAsRead)
+        if (const TfrxKeptAttributes *kept = frxKeptAttributes(qobject_cast<TComponent *>(object.Object())))
+            out = WriteAsRead(*kept, out);
     return out;
 }
 
@@ -540,17 +554,42 @@ void TfrxXMLSerializer::XMLToObj(const QString &text, const TfrxPropTarget &obje
 {
     if (object.IsNull())
         return;
+    // Only the element's own attributes are recorded, not those of list items read on the way.
+    std::vector<ReadAttribute> *recording = m_recording;
+    m_recording = nullptr;
     ScanAttributes(text, [&](QStringView name, QStringView raw) {
+        bool known = true;
         try {
-            ApplyAttribute(object, name, raw);
+            known = ApplyAttribute(object, name, raw);
         } catch (const std::exception &e) {
-            AddError(ExceptionText(e));
+            AddError(AttributeError(DescribeTarget(object), name, XMLToStr(raw.toString()), ExceptionText(e)));
         }
+        if (recording)
+            recording->push_back({name.toString(), raw.toString(), known});
         return true;
     });
+    m_recording = recording;
 }
 
-void TfrxXMLSerializer::ApplyAttribute(const TfrxPropTarget &object, QStringView name, QStringView raw)
+void TfrxXMLSerializer::ReadOwnAttributes(TfrxXMLItem *item, TfrxComponent *component)
+{
+    if (!m_keepAsRead) {
+        XMLToObj(item->Text(), TfrxPropTarget(component));
+        return;
+    }
+    std::vector<ReadAttribute> attributes;
+    m_recording = &attributes;
+    try {
+        XMLToObj(item->Text(), TfrxPropTarget(component));
+    } catch (...) {
+        m_recording = nullptr;
+        throw;
+    }
+    m_recording = nullptr;
+    m_read.emplace_back(component, std::move(attributes));
+}
+
+bool TfrxXMLSerializer::ApplyAttribute(const TfrxPropTarget &object, QStringView name, QStringView raw)
 {
     QObject *obj = object.Object();
     if (!name.contains(u'.')) {
@@ -571,31 +610,31 @@ void TfrxXMLSerializer::ApplyAttribute(const TfrxPropTarget &object, QStringView
                     component->SetWidth(number);
                 else
                     component->SetHeight(number);
-                return;
+                return true;
             }
             if (auto *memo = qobject_cast<TfrxCustomMemoView *>(obj)) {
                 if (letter == 'u') {
                     memo->SetMemo(SplitLines(MemoText(raw)));
-                    return;
+                    return true;
                 }
                 if (letter == 'x') {
                     memo->SetMemo(SplitLines(XMLToStr(raw.toString())));
-                    return;
+                    return true;
                 }
             }
         }
         if (SameName(name, u"PropData")) {
             ReadObjectPropData(object, raw);
-            return;
+            return qobject_cast<TfrxReport *>(obj) != nullptr;
         }
         if (SameName(name, u"Text")) {
             if (auto *memo = qobject_cast<TfrxCustomMemoView *>(obj)) {
                 memo->SetMemo(SplitLines(MemoText(raw)));
-                return;
+                return true;
             }
         }
         if (SameName(name, u"Name") && qobject_cast<TfrxReport *>(obj))
-            return;
+            return true;
     }
 
     // Walk the dotted name through nested objects.
@@ -605,31 +644,33 @@ void TfrxXMLSerializer::ApplyAttribute(const TfrxPropTarget &object, QStringView
         const qsizetype dot = rest.indexOf(u'.');
         const TfrxPropInfo *prop = frxFindProp(holder, dot < 0 ? rest : rest.left(dot));
         if (!prop)
-            return; // unknown names are ignored
+            return false; // unknown names are ignored
         if (dot < 0) {
             if (!prop->IsWritable())
-                return;
+                return false;
             SetPropValue(holder, *prop, XMLToStr(raw.toString()));
-            return;
+            return true;
         }
         const QStringView next = rest.mid(dot + 1);
         switch (prop->Kind()) {
         case TfrxPropKind::Class:
             holder = prop->GetNested(holder);
             if (holder.IsNull())
-                return;
+                return false;
             rest = next;
             continue;
         case TfrxPropKind::Strings:
-            if (SameName(next, u"Text") && prop->IsWritable())
-                prop->SetStrings(holder, SplitLines(XMLToStr(raw.toString())));
-            return;
+            if (!SameName(next, u"Text") || !prop->IsWritable())
+                return false;
+            prop->SetStrings(holder, SplitLines(XMLToStr(raw.toString())));
+            return true;
         case TfrxPropKind::Picture:
-            if (SameName(next, u"PropData") && prop->IsWritable())
-                ReadPicturePropData(holder, *prop, raw, name.toString());
-            return;
+            if (!SameName(next, u"PropData") || !prop->IsWritable())
+                return false;
+            ReadPicturePropData(holder, *prop, raw, name.toString());
+            return true;
         default:
-            return;
+            return false;
         }
     }
 }
@@ -841,7 +882,7 @@ void TfrxXMLSerializer::ReadStreamedCollection(TfrxValueReader &reader, TfrxColl
             try {
                 ApplyAttribute(item, name, frxStrToXML(value));
             } catch (const std::exception &e) {
-                AddError(ExceptionText(e));
+                AddError(AttributeError(DescribeTarget(item), name, value, ExceptionText(e)));
             }
         }
     }
@@ -964,7 +1005,7 @@ TfrxComponent *TfrxXMLSerializer::CreateElement(TfrxXMLItem *item, TfrxComponent
             return nullptr;
     }
     BeginObject(component);
-    XMLToObj(item->Text(), TfrxPropTarget(component));
+    ReadOwnAttributes(item, component);
     if (m_releaseTexts)
         item->SetText(QString());
     return component;
@@ -989,7 +1030,7 @@ void TfrxXMLSerializer::ReadComponent(TfrxXMLItem *item, TfrxComponent *root)
 {
     PrepareReading(root);
     BeginObject(root);
-    XMLToObj(item->Text(), TfrxPropTarget(root));
+    ReadOwnAttributes(item, root);
     if (m_releaseTexts)
         item->SetText(QString());
     ReadChildren(item, root, 1);
@@ -1101,7 +1142,12 @@ void TfrxXMLSerializer::ResolveReferences()
         try {
             ref.prop->SetReference(ref.target, found);
         } catch (const std::exception &e) {
-            AddError(ExceptionText(e));
+            QObject *holder = ref.holder.data();
+            const auto *component = qobject_cast<TComponent *>(holder);
+            const QString object = !component ? QString()
+                                   : component->Name().isEmpty() ? component->ClassName()
+                                                                 : component->Name();
+            AddError(AttributeError(object, ref.prop->Name(), ref.name, ExceptionText(e)));
         }
     }
 }
@@ -1378,4 +1424,275 @@ QString TfrxXMLSerializer::AncestorDiff(TfrxComponent *component, const QString 
             }
     }
     return out;
+}
+
+// ---- attributes kept as read --------------------------------------------------------------------------
+
+Q_DECLARE_METATYPE(std::shared_ptr<const TfrxKeptAttributes>)
+
+namespace {
+
+const char *const kKeptAttributes = "frxKeptAttributes";
+
+// Values longer than this are compared by hash (pictures run to megabytes of hexadecimal digits).
+constexpr qsizetype kLongValue = 256;
+
+using AttributeList = std::vector<std::pair<QString, QString>>;
+
+AttributeList SplitAttributes(QStringView text)
+{
+    AttributeList list;
+    ScanAttributes(text, [&](QStringView name, QStringView raw) {
+        list.emplace_back(name.toString(), raw.toString());
+        return true;
+    });
+    return list;
+}
+
+qsizetype FindAttribute(const AttributeList &list, QStringView name)
+{
+    for (size_t i = 0; i < list.size(); ++i)
+        if (SameName(list[i].first, name))
+            return qsizetype(i);
+    return -1;
+}
+
+bool SameAsNormal(const TfrxKeptAttributes::Entry &entry, const QString &value)
+{
+    if (entry.NormalSize < 0)
+        return entry.Normal == value;
+    return value.size() == entry.NormalSize && qHash(value, 0) == entry.NormalHash;
+}
+
+// Every attribute a new object of the class is written with, defaults too; what a file leaves out
+// reads back as these values.
+const AttributeList &FreshAttributes(const QMetaObject *meta)
+{
+    static QMutex lock;
+    static std::unordered_map<const QMetaObject *, AttributeList> cache;
+    QMutexLocker locker(&lock);
+    auto it = cache.find(meta);
+    if (it != cache.end())
+        return it->second;
+    AttributeList list;
+    std::unique_ptr<TfrxComponent> prototype(frxCreateComponent(QString::fromLatin1(meta->className()), nullptr));
+    if (prototype) {
+        TfrxXMLSerializer writer;
+        writer.SetSaveDefaultValues(true);
+        prototype->SetIsWriting(true);
+        list = SplitAttributes(writer.ObjToXML(TfrxPropTarget(prototype.get())));
+    }
+    return cache.emplace(meta, std::move(list)).first->second;
+}
+
+// The property a (dotted) attribute name ends in, and the object that holds it.
+const TfrxPropInfo *ResolveAttribute(const TfrxPropTarget &object, QStringView name, TfrxPropTarget &holder)
+{
+    holder = object;
+    QStringView rest = name;
+    for (;;) {
+        const qsizetype dot = rest.indexOf(u'.');
+        const TfrxPropInfo *prop = frxFindProp(holder, dot < 0 ? rest : rest.left(dot));
+        if (!prop || dot < 0)
+            return prop;
+        if (prop->Kind() != TfrxPropKind::Class)
+            return nullptr; // "Memo.Text", "Picture.PropData": never left out for being default
+        holder = prop->GetNested(holder);
+        if (holder.IsNull())
+            return nullptr;
+        rest = rest.mid(dot + 1);
+    }
+}
+
+} // namespace
+
+const TfrxKeptAttributes *frxKeptAttributes(const TComponent *component)
+{
+    if (!component)
+        return nullptr;
+    const QVariant value = component->property(kKeptAttributes);
+    if (!value.isValid())
+        return nullptr;
+    return value.value<std::shared_ptr<const TfrxKeptAttributes>>().get();
+}
+
+void frxForgetKeptAttributes(TComponent *component)
+{
+    if (component && component->property(kKeptAttributes).isValid())
+        component->setProperty(kKeptAttributes, QVariant());
+}
+
+void TfrxXMLSerializer::KeepReadAttributes()
+{
+    const bool writeAsRead = m_writeAsRead;
+    m_writeAsRead = false; // the writer's own form is what the file's is compared with
+    std::vector<std::pair<QPointer<TfrxComponent>, std::vector<ReadAttribute>>> read;
+    read.swap(m_read);
+    for (const auto &record : read) {
+        TfrxComponent *component = record.first;
+        if (!component)
+            continue;
+        const std::vector<ReadAttribute> &attributes = record.second;
+        const bool wasWriting = component->IsWriting();
+        component->SetIsWriting(true);
+        QString text;
+        try {
+            text = ObjToXML(TfrxPropTarget(component));
+        } catch (...) {
+            component->SetIsWriting(wasWriting);
+            throw;
+        }
+        component->SetIsWriting(wasWriting);
+        const AttributeList written = SplitAttributes(text);
+
+        auto normal = [](TfrxKeptAttributes::Entry &entry, const QString &value) {
+            if (value.size() > kLongValue) {
+                entry.NormalHash = qHash(value, 0);
+                entry.NormalSize = value.size();
+            } else {
+                entry.Normal = value;
+            }
+        };
+        auto kept = std::make_shared<TfrxKeptAttributes>();
+        QStringList common; // names both have, in the file's order
+        for (size_t i = 0; i < attributes.size(); ++i) {
+            const ReadAttribute &attribute = attributes[i];
+            kept->Names.append(attribute.Name);
+            // The name is the element's, written before the attributes; a second attribute of a
+            // name already seen was overridden by it when read.
+            if (SameName(attribute.Name, u"Name"))
+                continue;
+            bool seen = false;
+            for (size_t j = 0; j < i && !seen; ++j)
+                seen = SameName(attributes[j].Name, attribute.Name);
+            if (seen)
+                continue;
+            TfrxKeptAttributes::Entry entry;
+            entry.Index = int(i);
+            entry.Name = attribute.Name;
+            entry.Raw = attribute.Raw;
+            const qsizetype at = FindAttribute(written, attribute.Name);
+            if (at >= 0)
+                common << attribute.Name;
+            if (!attribute.Known) {
+                if (at < 0) { // a read-only property the writer writes itself
+                    entry.What = TfrxKeptAttributes::Unknown;
+                    kept->Entries.append(std::move(entry));
+                }
+                continue;
+            }
+            if (at >= 0) {
+                const auto &[name, value] = written[size_t(at)];
+                if (name == attribute.Name && value == attribute.Raw)
+                    continue;
+                entry.What = TfrxKeptAttributes::Respelled;
+                normal(entry, value);
+                kept->Entries.append(std::move(entry));
+                continue;
+            }
+            // Left out by the writer: a property at its default, or a reference that found nothing,
+            // is given back; one the writer keeps under another name ("Memo.Text") is not.
+            TfrxPropTarget holder;
+            const TfrxPropInfo *prop = ResolveAttribute(TfrxPropTarget(component), attribute.Name, holder);
+            if (!prop || !(prop->IsStored(holder) || prop->IsDefaultValue(holder)))
+                continue;
+            entry.What = TfrxKeptAttributes::Missing;
+            entry.Reference = prop->Kind() == TfrxPropKind::Component;
+            kept->Entries.append(std::move(entry));
+        }
+        // What the writer adds that the file left out, where leaving it out reads back the same: the
+        // value a new object has. (Not so for the report, whose options come from the host, nor
+        // for a value the file gave in another form, as a list element or under another name.)
+        const bool root = qobject_cast<TfrxReport *>(component) != nullptr;
+        const AttributeList &fresh = root ? written : FreshAttributes(component->metaObject());
+        QStringList order; // the writer's names that the file has too, in the writer's order
+        for (const auto &[name, value] : written) {
+            bool inFile = false;
+            for (const ReadAttribute &attribute : attributes)
+                inFile = inFile || SameName(attribute.Name, name);
+            if (inFile) {
+                order << name;
+                continue;
+            }
+            const qsizetype at = root ? -1 : FindAttribute(fresh, name);
+            if (at < 0 || fresh[size_t(at)].second != value)
+                continue;
+            TfrxKeptAttributes::Entry entry;
+            entry.What = TfrxKeptAttributes::Added;
+            entry.Name = name;
+            normal(entry, value);
+            kept->Entries.append(std::move(entry));
+        }
+        if (kept->Entries.isEmpty() && order == common)
+            frxForgetKeptAttributes(component);
+        else
+            component->setProperty(kKeptAttributes,
+                                   QVariant::fromValue(std::shared_ptr<const TfrxKeptAttributes>(kept)));
+    }
+    m_writeAsRead = writeAsRead;
+}
+
+QString TfrxXMLSerializer::WriteAsRead(const TfrxKeptAttributes &kept, const QString &text) const
+{
+    AttributeList writer = SplitAttributes(text);
+    // Unchanged values in the spelling they were read with; what the file left out stays out.
+    for (const TfrxKeptAttributes::Entry &entry : kept.Entries) {
+        if (entry.What != TfrxKeptAttributes::Respelled && entry.What != TfrxKeptAttributes::Added)
+            continue;
+        const qsizetype at = FindAttribute(writer, entry.Name);
+        if (at < 0 || !SameAsNormal(entry, writer[size_t(at)].second))
+            continue;
+        if (entry.What == TfrxKeptAttributes::Respelled)
+            writer[size_t(at)] = {entry.Name, entry.Raw};
+        else
+            writer.erase(writer.begin() + at);
+    }
+    // The file's order: its attributes where it had them, those it did not know or the writer
+    // leaves out among them; then what only the writer has, each after the attribute the writer
+    // put before it.
+    AttributeList out;
+    std::vector<bool> placed(writer.size(), false);
+    for (qsizetype i = 0; i < kept.Names.size(); ++i) {
+        const QString &name = kept.Names[i];
+        if (SameName(name, u"Name"))
+            continue;
+        const qsizetype at = FindAttribute(writer, name);
+        if (at >= 0) {
+            if (!placed[size_t(at)]) {
+                out.push_back(writer[size_t(at)]);
+                placed[size_t(at)] = true;
+            }
+            continue;
+        }
+        for (const TfrxKeptAttributes::Entry &entry : kept.Entries)
+            if (entry.Index == i &&
+                (entry.What == TfrxKeptAttributes::Unknown || entry.What == TfrxKeptAttributes::Missing)) {
+                out.emplace_back(entry.Name, entry.Raw);
+                break;
+            }
+    }
+    for (size_t k = 0; k < writer.size(); ++k) {
+        if (placed[k])
+            continue;
+        size_t position = 0;
+        for (size_t j = k; j-- > 0;) {
+            const qsizetype at = FindAttribute(out, writer[j].first);
+            if (at >= 0) {
+                position = size_t(at) + 1;
+                break;
+            }
+        }
+        out.insert(out.begin() + qsizetype(position), writer[k]);
+        placed[k] = true;
+    }
+    QString result;
+    result.reserve(text.size() + 64);
+    for (const auto &[name, value] : out) {
+        result += QLatin1Char(' ');
+        result += name;
+        result += QLatin1String("=\"");
+        result += value;
+        result += QLatin1Char('"');
+    }
+    return result;
 }

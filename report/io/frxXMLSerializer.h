@@ -48,6 +48,38 @@ bool frxStrToFloat(QStringView text, double &value);
 QString frxEncodePassword(const QString &password);
 QString frxDecodePassword(const QString &stored);
 
+// ---- what a layout holds beyond the model --------------------------------------------------------
+
+// The attributes of one object that the program's own writing would lose or change, kept as the
+// layout had them: names the model does not know, references to components the layout does not
+// hold, values the writer would spell otherwise (precision, separators, a picture's class name).
+// A writer with SetWriteAsRead puts them back on the object at their old place, each value only
+// while the object still has the value it was read with.
+struct TfrxKeptAttributes {
+    enum Kind {
+        Unknown,   // a name the model does not know: written back as it stood
+        Respelled, // the writer spells the unchanged value otherwise: the old spelling is written
+        Missing,   // the writer leaves it out (a reference that found nothing, a default spelled
+                   // out): written back while the writer still leaves it out
+        Added,     // the writer adds it, the file left it out: left out while the value is the same
+    };
+    struct Entry {
+        int Index = -1; // among Names (Added: none)
+        Kind What = Unknown;
+        QString Name;   // as the file spelled it
+        QString Raw;    // the value as it stood, escaped
+        QString Normal; // Respelled, Added: what the writer made of it after loading
+        size_t NormalHash = 0;      // for a long Normal, its hash and size instead
+        qsizetype NormalSize = -1;
+        bool Reference = false; // Missing: a component reference that found no component
+    };
+    QStringList Names; // the element's attribute names in file order, which a save keeps
+    QList<Entry> Entries;
+};
+// The attributes kept for component by the last layout read into it; nullptr when none.
+const TfrxKeptAttributes *frxKeptAttributes(const TComponent *component);
+void frxForgetKeptAttributes(TComponent *component);
+
 // ---- the element writer and reader -------------------------------------------------------------------
 
 class TfrxXMLSerializer {
@@ -74,6 +106,10 @@ public:
     // prepared pages write a text object's text themselves, under another name.
     void SetWriteOwnData(bool value) { m_writeOwnData = value; }
 
+    // Whether ObjToXML puts back what a component kept from the layout it was read from
+    // (TfrxKeptAttributes). Layout saves do; prepared pages and copies do not.
+    void SetWriteAsRead(bool value) { m_writeAsRead = value; }
+
     // The property attributes of an object, each with its leading blank, in property order; nested
     // objects with their prefix. For a component also its text ("Text") and its own binary data
     // ("PropData"). No "Name".
@@ -96,6 +132,12 @@ public:
     void SetReleaseTexts(bool value) { m_releaseTexts = value; }
     // The component that references and names are looked up in when there is no report.
     void SetLookupRoot(TfrxComponent *root) { m_lookupRoot = root; }
+    // Remember every element's attributes as they stood, for KeepReadAttributes.
+    void SetKeepAsRead(bool value) { m_keepAsRead = value; }
+    // After the whole load (references resolved, the report's options settled): every component
+    // read keeps what its element had that a save would otherwise lose (TfrxKeptAttributes),
+    // compared with what the writer now makes of it.
+    void KeepReadAttributes();
 
     // Applies an attribute text to an object. Unknown names are ignored; an error while setting
     // one attribute is collected and the scan goes on. Component references are kept until
@@ -147,7 +189,15 @@ private:
     void PrepareReading(TfrxComponent *scope);
     void ReadChildren(TfrxXMLItem *item, TfrxComponent *component, int depth);
     TfrxComponent *CreateElement(TfrxXMLItem *item, TfrxComponent *parent);
-    void ApplyAttribute(const TfrxPropTarget &object, QStringView name, QStringView raw);
+    // False when the attribute names nothing the object can take (unknown or read-only).
+    bool ApplyAttribute(const TfrxPropTarget &object, QStringView name, QStringView raw);
+    struct ReadAttribute {
+        QString Name;
+        QString Raw;
+        bool Known;
+    };
+    void ReadOwnAttributes(TfrxXMLItem *item, TfrxComponent *component);
+    QString WriteAsRead(const TfrxKeptAttributes &kept, const QString &text) const;
     void SetPropValue(const TfrxPropTarget &target, const TfrxPropInfo &prop, const QString &value);
     QString MemoText(QStringView raw) const;
     void ReadObjectPropData(const TfrxPropTarget &object, QStringView raw);
@@ -172,6 +222,10 @@ private:
     bool m_depthReported = false;
     bool m_hasAncestors = false;
     bool m_releaseTexts = false;
+    bool m_keepAsRead = false;
+    bool m_writeAsRead = false;
+    std::vector<ReadAttribute> *m_recording = nullptr;
+    std::vector<std::pair<QPointer<TfrxComponent>, std::vector<ReadAttribute>>> m_read;
     QStringList m_errors;
     std::vector<PendingReference> m_references;
     QList<QPointer<TfrxComponent>> m_loaded;

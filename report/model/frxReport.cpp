@@ -4,6 +4,7 @@
 #include "report/core/frxRes.h"
 #include "report/draw/frxDrawText.h"
 #include "report/host/frxEngineBase.h"
+#include "report/io/frxXMLSerializer.h"
 #include "report/model/frxPages.h"
 
 #include <QDateTime>
@@ -113,6 +114,7 @@ void TfrxReport::ClearObjects()
 
 void TfrxReport::Reset()
 {
+    frxForgetKeptAttributes(this);
     m_datasets.Clear();
     m_enabledDataSets.Clear();
     m_variables.Clear();

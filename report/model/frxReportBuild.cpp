@@ -174,6 +174,48 @@ void AddBandOverflow(TfsScript *script, TfrxReport *report)
         nullptr);
 }
 
+// What report scripts use of datasets: MasterData1.DataSet.RecordCount, DataSet.Eof, First, Next,
+// Prior, RecNo, and the field values as DataSet.Value['Field'].
+void AddDataSetMembers(TfsScript *script)
+{
+    TfsClassVariable *cls = script->ClassOf(&TfrxDataSet::staticMetaObject);
+    if (!cls || cls->FindMember(QStringLiteral("RecordCount")))
+        return;
+    auto self = [](QObject *instance) { return qobject_cast<TfrxDataSet *>(instance); };
+    cls->AddProperty(QStringLiteral("RecordCount"), QStringLiteral("Integer"), [self](QObject *instance) {
+        TfrxDataSet *d = self(instance);
+        return Variant(d ? d->RecordCount() : 0);
+    });
+    cls->AddProperty(QStringLiteral("RecNo"), QStringLiteral("Integer"), [self](QObject *instance) {
+        TfrxDataSet *d = self(instance);
+        return Variant(d ? d->RecNo() : 0);
+    });
+    cls->AddMethod(QStringLiteral("function Eof: Boolean"), [self](QObject *instance, TfsParams &) {
+        TfrxDataSet *d = self(instance);
+        return Variant(!d || d->Eof());
+    });
+    cls->AddMethod(QStringLiteral("procedure First"), [self](QObject *instance, TfsParams &) {
+        if (TfrxDataSet *d = self(instance))
+            d->First();
+        return Variant();
+    });
+    cls->AddMethod(QStringLiteral("procedure Next"), [self](QObject *instance, TfsParams &) {
+        if (TfrxDataSet *d = self(instance))
+            d->Next();
+        return Variant();
+    });
+    cls->AddMethod(QStringLiteral("procedure Prior"), [self](QObject *instance, TfsParams &) {
+        if (TfrxDataSet *d = self(instance))
+            d->Prior();
+        return Variant();
+    });
+    cls->AddIndexProperty(QStringLiteral("Value"), QStringLiteral("String"), QStringLiteral("Variant"),
+                          [self](QObject *instance, TfsParams &params) {
+                              TfrxDataSet *d = self(instance);
+                              return d ? d->Value(params[0].ToString()) : Variant();
+                          });
+}
+
 // What report scripts may call on Outline.
 void AddOutlineMethods(TfsScript *script, QObject *outline)
 {
@@ -257,6 +299,7 @@ bool TfrxReport::PrepareScript()
     AddAggregateFunctions(this, script);
     AddMemoText(script);
     AddBandOverflow(script, this);
+    AddDataSetMembers(script);
     script->AddVariable(QStringLiteral("Self"), QStringLiteral("TfrxView"),
                         Variant(static_cast<QObject *>(nullptr)));
     script->SetAddedBy(nullptr);

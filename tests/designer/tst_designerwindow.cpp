@@ -316,6 +316,49 @@ private slots:
         QVERIFY(!f.FileBytes().contains("frxDesignTitle"));
     }
 
+    // A layout another program wrote: the designer leaves its bands where the file put them (they
+    // are not stacked anew on opening or after a change that moves no band), and a save after one
+    // change writes everything else back as it was read (attributes the model does not know,
+    // references to datasets the layout does not hold, values in their old spelling).
+    void foreignLayoutKeepsItsBandsAndAttributes()
+    {
+        DesignerFixture f;
+        ScriptedUi ui;
+        const QString path = f.dir.filePath("invoice.fr3");
+        QVERIFY(QFile::copy(QStringLiteral(WAYBILL_SOURCE_DIR "/tests/report/fixtures/layouts/kept/invoice_ru.fr3"),
+                            path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile in(path);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QList<QByteArray> before = in.readAll().split('\n');
+        in.close();
+        frxLoadFromFile(*f.report, path);
+        QVERIFY(f.report->FindObject("MasterData1"));
+
+        TfrxDesignerForm form(f.report);
+        form.show();
+        const QList<std::pair<const char *, double>> tops{{"ReportTitle1", 16}, {"MasterData1", 375}, {"PageFooter1", 480}};
+        for (const auto &[band, top] : tops)
+            QCOMPARE(f.report->FindObject(band)->Top(), top);
+        NudgeRight(form, "Memo4");
+        QVERIFY(form.SaveFile(false, true));
+        for (const auto &[band, top] : tops)
+            QCOMPARE(f.report->FindObject(band)->Top(), top);
+
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QList<QByteArray> after = in.readAll().split('\n');
+        QCOMPARE(after.size(), before.size());
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            if (before[i].contains("<TfrxReport ")) // the time of the last change
+                continue;
+            if (before[i].contains("Name=\"Memo4\"")) {
+                QCOMPARE(QByteArray(after[i]).replace("Left=\"421\"", "Left=\"420\""), before[i]);
+                continue;
+            }
+            QCOMPARE(after[i], before[i]);
+        }
+    }
+
     void recentFiles()
     {
         DesignerFixture f;

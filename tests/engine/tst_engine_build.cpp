@@ -133,6 +133,8 @@ private slots:
     void codeChangesStayOnTheirPage_data();
     void codeChangesStayOnTheirPage();
     void printIfEmptyFalseSkipsPageWithoutData();
+    void scriptsReachDataSetsBandsAndEngine_data();
+    void scriptsReachDataSetsBandsAndEngine();
     void checksStopBuild_data();
     void checksStopBuild();
     void scriptSyntaxError();
@@ -279,6 +281,41 @@ void TestEngineBuild::codeChangesStayOnTheirPage()
     QCOMPARE(f.TextOn(1, QStringLiteral("Memo1")), QStringLiteral("Bob"));
     QCOMPARE(f.Object(0, QStringLiteral("Memo2")).Color, 255);
     QCOMPARE(f.Object(1, QStringLiteral("Memo2")).Color, designColor);
+}
+
+// Report code and expressions in each language reach a band's dataset (RecNo, RecordCount, the
+// field values through Value), the band's own properties and the engine.
+void TestEngineBuild::scriptsReachDataSetsBandsAndEngine_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("quote");
+    QTest::newRow("PascalScript") << "PascalScript" << "'";
+    QTest::newRow("C++Script") << "C++Script" << "\"";
+    QTest::newRow("BasicScript") << "BasicScript" << "\"";
+    QTest::newRow("JScript") << "JScript" << "\"";
+}
+
+void TestEngineBuild::scriptsReachDataSetsBandsAndEngine()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, quote);
+    Fixture f({"Ann", "Bob", "Cy"});
+    f.report.SetDataSet(nullptr);
+    f.report.SetScriptLanguage(language);
+    f.report.SetScriptText({});
+    auto *band = f.AddBand<TfrxMasterData>(QStringLiteral("MasterData1"), 0, 20);
+    band->SetDataSet(&f.fd);
+    f.AddMemo(band, QStringLiteral("Memo1"),
+              QStringLiteral("[MasterData1.DataSet.RecNo]/[MasterData1.DataSet.RecordCount] "
+                             "[MasterData1.DataSet.Value[%1Name%1]] [MasterData1.Height] [Engine.FreeSpace > 0]")
+                  .arg(quote),
+              0);
+    QVERIFY2(f.report.BuildPages(true), qPrintable(f.report.Errors().join('\n')));
+    QStringList texts;
+    for (const PreparedObject &object : ReadPreparedPages(f.report).value(0))
+        if (object.Name == QLatin1String("Memo1"))
+            texts << object.Text;
+    QCOMPARE(texts, QStringList({"0/3 Ann 20 True", "1/3 Bob 20 True", "2/3 Cy 20 True"}));
 }
 
 void TestEngineBuild::printIfEmptyFalseSkipsPageWithoutData()

@@ -354,8 +354,9 @@ void tst_LayoutForms::dotMatrixLayouts()
         const qsizetype eq = check.indexOf(u'=');
         QCOMPARE(Probe(report, check.left(eq)), check.mid(eq + 1));
     }
+    // Saved as the file spelled it: reading it again puts it on the same cells.
     const QByteArray first = Save(report);
-    QVERIFY(first.contains("<TfrxDMPMemoView Name=\"DMPMemo1\" Left=\"9.6\""));
+    QVERIFY(first.contains("<TfrxDMPMemoView Name=\"DMPMemo1\" Left=\"10\""));
     QVERIFY(first.contains("FontStyle=\"33\""));
     Load(report, first);
     QCOMPARE(Save(report), first);

@@ -749,10 +749,10 @@ void tst_Serializer::errorReport()
                             "  </TfrxReportPage>\r\n"
                             "</TfrxReport>\r\n";
     const QString text = QStringLiteral("The following error(s) have occured:\r\n"
-                                        "'A4' is not a valid integer value\r\n"
-                                        "'ten' is not a valid floating point value\r\n"
                                         "Cannot find class TfrxGaugeView\r\n"
-                                        "Duplicate name\r\n");
+                                        "Memo1.Left: 'ten' is not a valid floating point value\r\n"
+                                        "Page1.PaperSize: 'A4' is not a valid integer value\r\n"
+                                        "TfrxMemoView.Name: Duplicate name \"memo1\"\r\n");
     ScriptedUi ui;
     Host host;
     // The host's choice counts, not the file's.
@@ -817,8 +817,8 @@ void tst_Serializer::badInput_data()
         << header + "<TfrxReport>" +
                "<TfrxReportPage Name=\"Page1\" PaperWidth=\"1e999\" Columns=\"99999999999\" "
                "Orientation=\"7\" Visible=\"maybe\"/></TfrxReport>"
-        << QStringList{"'1e999' is not a valid floating point value",
-                       "'99999999999' is not a valid integer value"}
+        << QStringList{"Page1.Columns: '99999999999' is not a valid integer value",
+                       "Page1.PaperWidth: '1e999' is not a valid floating point value"}
         << "Data,Page1";
     QTest::newRow("&# without ;") << header + "<TfrxReport>" + page +
                                          "<TfrxMemoView Name=\"Memo1\" Text=\"&#12\"/>"
@@ -929,7 +929,7 @@ void tst_Serializer::references()
     Load(*wrong.report,
          "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?><TfrxReport DataSet=\"Page1\">"
          "<TfrxReportPage Name=\"Page1\"/></TfrxReport>");
-    QCOMPARE(wrong.report->Errors(), QStringList{"Invalid property value"});
+    QCOMPARE(wrong.report->Errors(), QStringList{"TfrxReport.DataSet: Invalid property value \"Page1\""});
     QCOMPARE(wrong.report->DataSet(), nullptr);
 }
 
@@ -1065,7 +1065,7 @@ void tst_Serializer::singleComponents()
 
     // Attributes onto an existing object, a nested option group, a collection item.
     QVERIFY(frxApplyAttributes(TfrxPropTarget(copy), QStringLiteral("Left=\"7\" Font.Style=\"1\" Top=\"x\""),
-                               report) == QStringList{"'x' is not a valid floating point value"});
+                               report) == QStringList{"TfrxMemoView.Top: 'x' is not a valid floating point value"});
     QCOMPARE(copy->Left(), 7.0);
     QCOMPARE(copy->Font()->Style(), frx::TFontStyles(frx::fsBold));
     // The compact names of prepared pages.
