@@ -9,6 +9,7 @@
 #include "report/model/frxPages.h"
 #include "report/model/frxReport.h"
 #include "report/io/frxSerializeReport.h"
+#include "report/io/frxTemplateFiles.h"
 #include "report/io/frxXML.h"
 #include "report/io/frxXMLSerializer.h"
 
@@ -150,10 +151,11 @@ int Cli::Layout(const QStringList &args, QTextStream &out, QTextStream &err)
             err << "waybill-cli: " << args[1] << " did not load cleanly; " << args[2] << " was not written\n";
             return 1;
         }
-        // An output name that cannot be a file (a device, a pipe, a folder that is not there) is a
-        // wrong argument; a write that fails (a full disk) is a failed run.
+        // An output name that cannot be a file (a device, a pipe, a folder that is not there, a link
+        // out of its folder) is a wrong argument; a write that fails (a full disk) is a failed run.
         const QFileInfo target(args[2]);
-        const bool wrongName = !SafeFile::OutputProblem(args[2]).isEmpty() || !target.absoluteDir().exists();
+        const bool wrongName = !SafeFile::OutputProblem(args[2]).isEmpty() || !target.absoluteDir().exists() ||
+                               !frxLinkedLayoutProblem(args[2]).isEmpty();
         try {
             frxSaveToFile(report, args[2]);
         } catch (const std::exception &e) {

@@ -262,14 +262,14 @@ private slots:
         press("按名称导入");
         w->ImportOrderFile(path);
         QCOMPARE(w->GridModel->rowCount(), 2);
-        QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString());
-        QCOMPARE(w->GridModel->index(1, 4).data().toString(), QString("北京"));
+        QCOMPARE(w->GridModel->index(1, OrderModel::FixedColumns + 1).data().toString(), QString());
+        QCOMPARE(w->GridModel->index(1, OrderModel::FixedColumns + 2).data().toString(), QString("北京"));
         QCOMPARE(w->StatusText(10), QString("读入 2 条订单，跳过 2 个空行"));
 
         press("按位置导入");
         w->ImportOrderFile(path);
-        QCOMPARE(w->GridModel->index(1, 3).data().toString(), QString("北京"));
-        QCOMPARE(w->GridModel->index(1, 4).data().toString(), QString());
+        QCOMPARE(w->GridModel->index(1, OrderModel::FixedColumns + 1).data().toString(), QString("北京"));
+        QCOMPARE(w->GridModel->index(1, OrderModel::FixedColumns + 2).data().toString(), QString());
         QCOMPARE(m_ui->DialogTitles.size(), 3);
         QVERIFY(m_ui->Shown.isEmpty());
     }

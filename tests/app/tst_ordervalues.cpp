@@ -140,7 +140,8 @@ private slots:
         OrderModel model;
         model.ShowColumnStrut();
         model.ShowData();
-        const QModelIndex number = model.index(0, 2), phone = model.index(0, 3);
+        const QModelIndex number = model.index(0, OrderModel::FixedColumns),
+                          phone = model.index(0, OrderModel::FixedColumns + 1);
         QCOMPARE(model.data(number, Qt::DisplayRole).toString(), QString("3341277609981524"));
         QCOMPARE(model.data(number, Qt::ToolTipRole).toString(), QString("=\"3341277609981524\""));
         QCOMPARE(model.data(phone, Qt::DisplayRole).toString(), QString("13912345678"));

@@ -293,7 +293,8 @@ private slots:
         m_answer.reset();
         // TIMEOUT=3 ends login and download together, however slowly bytes come.
         QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt"}),
+        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt", "print-journal.db", "print-journal.db-wal",
+                                                     "print-journal.db-shm"}),
                  QStringList());
         if (reason.isEmpty()) {
             QVERIFY2(r.Code == 0, qPrintable(r.Err));
@@ -382,7 +383,8 @@ private slots:
         QCOMPARE(cli.exitCode(), 128 + SIGTERM);
         QCOMPARE(cli.readAllStandardOutput(), QByteArray());
         QCOMPARE(Others(out.path(), {}), (QStringList{".new.pdf.Xy34Zw", ".notes.txt.Ab12Cd"}));
-        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt"}),
+        QCOMPARE(Others(m_home.FilePath("config"), {"PRINTER.INI", "auto-orders.csv", "auto-printed.txt", "print-journal.db", "print-journal.db-wal",
+                                                     "print-journal.db-shm"}),
                  QStringList());
         m_served.clear();
     }

@@ -517,6 +517,8 @@ private slots:
         QCOMPARE(made.size(), 1);
         QVERIFY(!CupsTools::WaitForJob(made.first()).isEmpty());
         QCOMPARE(CupsTools::FirstWords(CupsTools::JobData(made.first())), receivers);
+    }
+
     // An export whose columns changed: moved columns are taken by their names and print right; a
     // removed one refuses the run with the list unless --by-position says to take the positions.
     void aChangedExportIsTakenByNameOrRefused()
