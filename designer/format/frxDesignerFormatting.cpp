@@ -297,7 +297,7 @@ TfrxDesignerFormatting::TfrxDesignerFormatting(TfrxDesignerForm *form)
         // What one does to the selected objects.
         menu.addSeparator();
         for (const char *name : {"CutCmd", "CopyCmd", "PasteCmd", "DeleteCmd", "DuplicateCmd", "BringToFrontCmd",
-                                 "SendToBackCmd"})
+                                 "SendToBackCmd", "LockCmd"})
             if (QAction *a = m_form->Action(QLatin1String(name)))
                 menu.addAction(a);
         QMenu items;

@@ -138,6 +138,7 @@ void TfrxDesignerForm::Private::CreateActions()
                      [this] { q->Find(lastFindText, lastFindCase); });
     AddAction("BringToFrontCmd", QStringLiteral("Bring to Front"), {}, &TfrxDesignerForm::BringToFront);
     AddAction("SendToBackCmd", QStringLiteral("Send to Back"), {}, &TfrxDesignerForm::SendToBack);
+    AddAction("LockCmd", QStringLiteral("Lock"), {}, &TfrxDesignerForm::ToggleLock)->setCheckable(true);
 
     AddAction("ShowRulersCmd", QStringLiteral("Rulers"), {}, nullptr)->setCheckable(true);
     AddAction("ShowGuidesCmd", QStringLiteral("Guides"), {}, nullptr)->setCheckable(true);
@@ -223,7 +224,7 @@ void TfrxDesignerForm::Private::CreateMenus()
     for (const char *name : {"FindCmd", "ReplaceCmd", "FindNextCmd"})
         edit->addAction(a(name));
     edit->addSeparator();
-    for (const char *name : {"BringToFrontCmd", "SendToBackCmd"})
+    for (const char *name : {"BringToFrontCmd", "SendToBackCmd", "LockCmd"})
         edit->addAction(a(name));
 
     bar->addMenu(QStringLiteral("&Report"));
@@ -743,6 +744,16 @@ void TfrxDesignerForm::Private::UpdateControls()
     set("DuplicateCmd", more && page);
     set("BringToFrontCmd", more);
     set("SendToBackCmd", more);
+    set("LockCmd", selectedViews > 0);
+    {
+        // Checked when every selected object is locked.
+        bool locked = selectedViews > 0;
+        for (TfrxComponent *c : q->m_selectedObjects)
+            if (c != page && c != report)
+                locked = locked && c->Restrictions().testFlag(frx::rfDontMove) &&
+                         c->Restrictions().testFlag(frx::rfDontSize);
+        actions.value(QStringLiteral("LockCmd"))->setChecked(locked);
+    }
     set("FitToGridCmd", more);
     set("GroupCmd", selectedViews > 1);
     set("UngroupCmd", more);

@@ -73,6 +73,9 @@ public:
     void Paste();
     // A copy of the selection one grid step right and down of it, selected; one change.
     void Duplicate();
+    // Locks the selected objects against moving and sizing by the mouse, or unlocks them when all
+    // are locked; one undo step.
+    void ToggleLock();
     // Opens the editor of the first selected object (text: the memo editor; picture: a file).
     void EditObject();
     // Arms the insertion of an object class from the objects bar; empty disarms.

@@ -305,6 +305,25 @@ void TfrxDesignerForm::SendToBack()
     SetModified(true);
 }
 
+void TfrxDesignerForm::ToggleLock()
+{
+    // A lock is the layout's own restriction of the object, so the file keeps it and every program
+    // that opens it honours it: the surface neither moves nor sizes such an object.
+    const frx::TfrxRestrictions lock = frx::rfDontMove | frx::rfDontSize;
+    QList<TfrxComponent *> objects;
+    bool allLocked = true;
+    for (TfrxComponent *c : std::as_const(m_selectedObjects))
+        if (c != m_page && c != Report() && c->Parent()) {
+            objects << c;
+            allLocked = allLocked && (c->Restrictions() & lock) == lock;
+        }
+    if (objects.isEmpty())
+        return;
+    for (TfrxComponent *c : std::as_const(objects))
+        c->SetRestrictions(allLocked ? c->Restrictions() & ~lock : c->Restrictions() | lock);
+    SetModified(true);
+}
+
 void TfrxDesignerForm::Group()
 {
     if (!m_page)

@@ -307,6 +307,41 @@ private slots:
         QCOMPARE(LayoutBytes(*w.f.report), before);
     }
 
+    // Lock: a locked object stays where it is under a drag of its body or of a handle; the lock is
+    // stored in the layout and Lock again (or Undo) frees it.
+    void lockedObjectsKeepPlaceAndSize()
+    {
+        Window w;
+        w.form.SetScale(1);
+        TfrxComponent *memo = w.Obj("Memo1");
+        QVERIFY(w.form.SelectObject("Memo1"));
+        const QByteArray before = LayoutBytes(*w.f.report);
+        w.form.Action("LockCmd")->trigger();
+        QVERIFY(w.form.Action("LockCmd")->isChecked());
+        // rfDontSize (2) and rfDontMove (4), written as the format writes a set.
+        QVERIFY(LayoutBytes(*w.f.report).contains("Name=\"Memo1\" Left=\"37.7953\" Top=\"18.89765\" "
+                                                  "Width=\"94.48825\" Height=\"18.89765\" Restrictions=\"6\""));
+        const QRectF box(memo->AbsLeft(), memo->AbsTop(), memo->Width(), memo->Height());
+        auto drag = [&](double x, double y) {
+            Mouse(w.ws, QEvent::MouseMove, At(w.ws, x, y), {}, Qt::NoButton);
+            Mouse(w.ws, QEvent::MouseButtonPress, At(w.ws, x, y));
+            Mouse(w.ws, QEvent::MouseMove, At(w.ws, x + 10 * Mm, y + 5 * Mm));
+            Mouse(w.ws, QEvent::MouseButtonRelease, At(w.ws, x + 10 * Mm, y + 5 * Mm));
+        };
+        drag(box.left() + 5, box.top() + 5); // the body
+        drag(box.right(), box.bottom());     // the lower right handle
+        QCOMPARE(QRectF(memo->AbsLeft(), memo->AbsTop(), memo->Width(), memo->Height()), box);
+
+        w.form.Undo();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+        QVERIFY(w.form.SelectObject("Memo1"));
+        w.form.Action("LockCmd")->trigger();
+        w.form.Action("LockCmd")->trigger();
+        QCOMPARE(LayoutBytes(*w.f.report), before);
+        drag(box.left() + 5, box.top() + 5);
+        QVERIFY(w.Obj("Memo1")->AbsLeft() > box.left()); // (Undo loaded the objects anew)
+    }
+
     // A click on the grey outside the paper clears the selection.
     void clickOutsideThePageClearsTheSelection()
     {
