@@ -29,12 +29,6 @@
 
 namespace {
 
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The newest job of a queue, 0 when it has none.
 int NewestJob(const QString &queue)
 {

@@ -25,12 +25,6 @@
 
 namespace {
 
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 int Mode(const QString &path)
 {
     struct stat info {};

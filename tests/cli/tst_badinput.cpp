@@ -18,11 +18,6 @@
 
 namespace {
 
-QString Data(const QString &relative)
-{
-    return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
-}
-
 // What lies in a folder besides the named files (left-over temporary files).
 QStringList Others(const QString &folder, const QStringList &expected)
 {

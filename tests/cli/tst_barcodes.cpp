@@ -32,17 +32,6 @@ QString Tool(const QString &program, const QStringList &args)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-void CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            CopyTree(entry.filePath(), to + '/' + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
-    }
-}
-
 // The demo file's numbers and telephones as the templates print them.
 QString Bare(QString value)
 {

@@ -23,23 +23,6 @@
 
 namespace {
 
-void CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            CopyTree(entry.filePath(), to + '/' + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
-    }
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // copies × 50 orders from the lines of the demo export, each under an order number of its own.
 QByteArray ManyOrders(int copies)
 {

@@ -10,17 +10,6 @@
 
 namespace {
 
-QString Data(const QString &relative)
-{
-    return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 const char *const kDialogOnly =
     "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n"
     "<TfrxReport Version=\"4.12.6\" ScriptLanguage=\"PascalScript\" ScriptText.Text=\"begin&#13;&#10;end.\">\n"

@@ -23,18 +23,6 @@ namespace {
 
 const double PxPerMm = 96.0 / 25.4;
 
-void CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    const QDir source(from);
-    for (const QFileInfo &entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (entry.isDir())
-            CopyTree(entry.filePath(), to + '/' + entry.fileName());
-        else
-            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
-    }
-}
-
 // The text of a PDF, blanks run together.
 QString PdfText(const QString &pdf)
 {

@@ -15,17 +15,6 @@
 
 namespace {
 
-QString Data(const QString &relative)
-{
-    return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The first ready template's layout with the given script, written to path.
 void WriteLayout(const QString &path, const QStringList &script)
 {

@@ -12,11 +12,6 @@
 
 namespace {
 
-QString Data(const QString &relative)
-{
-    return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
-}
-
 QStringList Entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -46,12 +41,6 @@ Result RunCli(const QStringList &args)
     r.Out = QString::fromUtf8(cli.readAllStandardOutput());
     r.Err = QString::fromUtf8(cli.readAllStandardError());
     return r;
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 class TestHome {
@@ -44,3 +45,30 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Small file helpers the suites share.
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Copies a folder with everything below it.
+inline void CopyTree(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir())
+            CopyTree(entry.filePath(), to + '/' + entry.fileName());
+        else
+            QFile::copy(entry.filePath(), to + '/' + entry.fileName());
+    }
+}
+
+#ifdef WAYBILL_SOURCE_DIR
+// A file of the data folder that ships with the program (ready templates, demo orders, settings).
+inline QString Data(const QString &relative)
+{
+    return QStringLiteral(WAYBILL_SOURCE_DIR "/data/") + relative;
+}
+#endif
