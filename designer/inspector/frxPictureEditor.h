@@ -2,7 +2,7 @@
 // The picture editor: loads a JPEG, PNG or BMP file as a picture (a picture object's picture or a
 // page's background), keeping the file's own bytes so the layout stores exactly them; shows the
 // size in bytes and pixels, warns about large files (layouts keep pictures as hexadecimal text,
-// twice their size) and refuses files too large to keep; clears. The inspector asks, when a
+// twice their size) and refuses files too large to keep; clears. The property grid asks, when a
 // background is loaded for a page that prints it, whether to keep it off the paper. It edits a copy: the caller
 // takes Picture() only when the dialog was accepted.
 
