@@ -35,16 +35,6 @@ std::function<void(QDialog &)> Press(const QString &caption, QString *text = nul
     };
 }
 
-int PagesOf(const QList<int> &jobs)
-{
-    int pages = 0;
-    for (int job : jobs) {
-        CupsTools::WaitForJob(job);
-        pages += int(CupsTools::PageSizes(CupsTools::JobData(job)).size());
-    }
-    return pages;
-}
-
 } // namespace
 
 class TestWindowPrint : public QObject {
@@ -108,7 +98,7 @@ private slots:
         QVERIFY2(question.startsWith("1 个订单已经打印过（最近一次 ") && question.contains("Capture"),
                  qPrintable(question));
         QCOMPARE(Statuses(w), QStringList(50, yes));
-        QCOMPARE(PagesOf(jobs.Ids()), 49);
+        QCOMPARE(CupsTools::PagesOf(jobs.Ids()), 49);
         QCOMPARE(w.TavrelForm->PrintRunning, 0);
         for (int r : {0, 7, 49})
             QVERIFY(w.GridModel->LastPrint(r).contains("Capture"));
@@ -124,7 +114,7 @@ private slots:
         ui.Answers.enqueue(true);
         ui.DialogSteps.enqueue(Press("全部打印"));
         w.ToolButton1Click();
-        QCOMPARE(PagesOf(again.Ids()), 50);
+        QCOMPARE(CupsTools::PagesOf(again.Ids()), 50);
         Journal::Database db(Journal::DefaultPath());
         const QList<Journal::Entry> entries = db.Entries({});
         QCOMPARE(entries.size(), 50 + 1 + 49 + 50);
@@ -153,7 +143,7 @@ private slots:
         });
         w.PrintRecordClick();
         QCOMPARE(runs, 4);
-        QCOMPARE(PagesOf(reprint.Ids()), 2);
+        QCOMPARE(CupsTools::PagesOf(reprint.Ids()), 2);
     }
 
     // A journal that cannot be used: the window says so and prints only when the seller says yes.
@@ -187,7 +177,7 @@ private slots:
         ui.Answers << true << true;
         w.N16Click();
         QCOMPARE(w.GridModel->Status(2), OrderModel::Printed);
-        QCOMPARE(PagesOf(jobs.Ids()), 1);
+        QCOMPARE(CupsTools::PagesOf(jobs.Ids()), 1);
     }
 
     // A template that prints order fields but does not walk the orders: print and preview say so

@@ -42,16 +42,6 @@ QByteArray ManyOrders(int copies)
     return text;
 }
 
-int PagesAtServer(const QList<int> &jobs)
-{
-    int pages = 0;
-    for (int job : jobs) {
-        CupsTools::WaitForJob(job);
-        pages += int(CupsTools::PageSizes(CupsTools::JobData(job)).size());
-    }
-    return pages;
-}
-
 } // namespace
 
 class TestJournal : public QObject {
@@ -100,7 +90,7 @@ private slots:
         QVERIFY2(r.Err.isEmpty(), qPrintable(r.Err));
         const QList<int> ids = jobs.Ids();
         QCOMPARE(ids.size(), 1);
-        QCOMPARE(PagesAtServer(ids), 3);
+        QCOMPARE(CupsTools::PagesOf(ids), 3);
 
         QList<Journal::Entry> entries = Entries();
         QCOMPARE(entries.size(), 3);
@@ -306,7 +296,7 @@ private slots:
         QCOMPARE(printed.size(), 200);
         printed.removeDuplicates();
         QCOMPARE(printed.size(), 200);
-        QCOMPARE(PagesAtServer(jobs.Ids()), 200);
+        QCOMPARE(CupsTools::PagesOf(jobs.Ids()), 200);
         int printedEntries = 0;
         for (const Journal::Entry &e : Entries())
             printedEntries += e.State == "printed";

@@ -170,4 +170,15 @@ private:
     int m_last;
 };
 
+// The pages the server took in these jobs, once each has finished.
+inline int PagesOf(const QList<int> &jobs)
+{
+    int pages = 0;
+    for (int job : jobs) {
+        WaitForJob(job);
+        pages += int(PageSizes(JobData(job)).size());
+    }
+    return pages;
+}
+
 } // namespace CupsTools
